@@ -1,0 +1,1 @@
+#include "Inversion1D.h"

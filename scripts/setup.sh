@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that mt1d needs to build, test and run, and only those missing.
+# Idempotent: when everything is present it asks dpkg and returns in well under a second.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake make pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev libxkbcommon-dev
+  fonts-wqy-microhei xvfb xauth
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}" >&2
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+  SUDO=(sudo)
+fi
+APT_OPTS=(-o DPkg::Lock::Timeout=300)
+"${SUDO[@]}" apt-get "${APT_OPTS[@]}" update
+"${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${APT_OPTS[@]}" install -y \
+  --no-install-recommends "${missing[@]}"
