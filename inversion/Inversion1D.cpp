@@ -1,1 +1,5 @@
-#include "Inversion1D.h"
+#include "Inversion1DImpl.h"
+
+template class Inversion1D<TMTRes>;
+template class Inversion1D<TMTPhase>;
+template class Inversion1D<TMTResPhase>;

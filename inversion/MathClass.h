@@ -30,9 +30,9 @@
 //       with that bidiagonal matrix in place of the diagonal one.
 //
 // Throws std::invalid_argument, before writing anything, when m < 1, n < 1, a pointer is
-// null, or workLength < max(m, n) (the work vectors would be too short). The original
-// routine left these unchecked and would write past its work vectors. Allocation failure
-// of the work vectors propagates as std::bad_alloc.
+// null, or workLength < max(m, n). The check is deliberate hardening: with shorter work
+// vectors the reduction would write past their end. Allocation failure of the work
+// vectors propagates as std::bad_alloc.
 //
 // The object holds no state between calls except the SweepLimit setting.
 class MathClass {

@@ -164,7 +164,6 @@ TEST(Decompose, MatchesClosedFormForTwoByTwo) {
         EXPECT_NEAR(r.Sigma(0), (p + q) / 2, 8 * kEps * (p + q));
         EXPECT_NEAR(r.Sigma(1), std::fabs(p - q) / 2, 8 * kEps * (p + q));
     }
-    EXPECT_NEAR(Decompose({3, 0, 4, 5}, 2, 2).Sigma(0), std::sqrt(45.0), 1e-5);
 }
 
 TEST(Decompose, SortsPermutedSignedDiagonalIntoNonIncreasingOrder) {
@@ -198,7 +197,7 @@ TEST(Decompose, PutsZeroSingularValuesLastForRankDeficientInput) {
 
 // U * diag(sigma) * V^T with U, V Householder reflections built in double: the singular
 // values are known exactly up to the final rounding of the entries to float.
-Matrix WithSpectrum(int m, int n, const std::vector<double>& sigma, unsigned seed) {
+Matrix WithSingularValues(int m, int n, const std::vector<double>& sigma, unsigned seed) {
     const auto reflector = [](int size, unsigned s) {
         std::mt19937 gen(s);
         std::uniform_real_distribution<double> dist(-1.0, 1.0);
@@ -235,7 +234,7 @@ TEST(Decompose, RecoversPrescribedSingularValues) {
         {46, 5, {40.0, 8.0, 1.0, 0.05, 0.005}},
     };
     for (const Case& c : cases) {
-        const Matrix a = WithSpectrum(c.m, c.n, c.sigma, 31u * c.m + c.n);
+        const Matrix a = WithSingularValues(c.m, c.n, c.sigma, 31u * c.m + c.n);
         const Result r = Decompose(a, c.m, c.n);
         ExpectValidDecomposition(r, a);
         for (size_t k = 0; k < c.sigma.size(); ++k)
@@ -266,6 +265,13 @@ TEST(Decompose, ReportsFailureWhenSweepBudgetRunsOutAndKeepsBidiagonalIdentity) 
         for (int k = 0; k + 1 < n; ++k) coupled += r.a[k * n + k + 1] != 0.0f;
         EXPECT_GT(coupled, 0) << "a superdiagonal element should remain";
     }
+}
+
+// 59x29 needs about 60 sweeps in all but fewer than 8 for any one value: a budget of 12
+// suffices only if it is restored each time a value converges.
+TEST(Decompose, RestoresSweepBudgetAfterEachConvergedValue) {
+    const Matrix a = Random(59, 29, 1000u * 59 + 29);
+    ExpectValidDecomposition(Decompose(a, 59, 29, /*sweepLimit=*/12), a);
 }
 
 TEST(Decompose, RejectsShortWorkVectorsAndBadShapesWithoutWriting) {
