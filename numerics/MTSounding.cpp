@@ -126,12 +126,14 @@ void TMTSounding::ComputeResponse()
         // Work from the top of the half-space, where the normalised impedance is 1, up to
         // the surface, one layer at a time.
         mt::Complex r(1.0, 0.0);
+        // The propagation constant of the layer below is the one the previous step used.
+        mt::Complex kb = std::sqrt(s / Resistivity[NumLayers - 1]);
         for (int j = NumLayers - 2; j >= 0; --j) {
             const mt::Complex kj = std::sqrt(s / Resistivity[j]);
-            const mt::Complex kb = std::sqrt(s / Resistivity[j + 1]);
             const mt::Complex u = (kj / kb) * r;
             const mt::Complex a = mt::GuardedAtanh(u);
             r = mt::Tanh(kj * Thickness[j] + a);
+            kb = kj;
         }
         CalcAppRes[k] = static_cast<float>(std::norm(r) * Resistivity[0]);
         CalcPhase[k] = static_cast<float>(2.0 * std::arg(r) - mt::kQuarterPi);
