@@ -1,0 +1,105 @@
+#include "Launcher.h"
+
+#include "GuardedApplication.h"
+#include "MainWindow.h"
+#include "Measure.h"
+#include "MessageBoxes.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+
+namespace mt1d::gui {
+
+namespace {
+
+struct Options {
+    QString screenshot;  // PNG to write, empty for none
+    bool measure = false;
+};
+
+Options ParseOptions(const QStringList& arguments)
+{
+    Options options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size()) {
+            options.screenshot = arguments[++i];
+        } else if (arguments[i] == QLatin1String("--measure")) {
+            options.measure = true;
+        }
+    }
+    return options;
+}
+
+// Calls `then` once, from the event loop, after the watched window's first paint.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget& window, std::function<void()> then) : then_(std::move(then))
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && then_) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, std::exchange(then_, {}));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+void Print(const QString& text)
+{
+    QTextStream(stdout) << text;
+}
+
+}  // namespace
+
+int RunApplication(int& argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    GuardedApplication app(argc, argv);
+    const Options options = ParseOptions(QCoreApplication::arguments());
+
+    TForm1 form;
+    int exitCode = 0;
+    FirstPaint painted(form, [&] {
+        if (options.measure) {
+            Print(QStringLiteral("first window painted: %1 ms after main()\n"
+                                 "first paint epoch: %2 ms\n")
+                      .arg(static_cast<double>(sinceStart.nsecsElapsed()) / 1e6, 0, 'f', 1)
+                      .arg(QDateTime::currentMSecsSinceEpoch()));
+            Print(MeasureCommands(form));
+            QCoreApplication::quit();
+        }
+        if (!options.screenshot.isEmpty()) {
+            if (!form.grab().save(options.screenshot, "PNG")) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
+                exitCode = 1;
+            }
+            QCoreApplication::quit();
+        }
+    });
+    form.show();
+    try {
+        const int loopResult = app.exec();
+        return exitCode != 0 ? exitCode : loopResult;
+    } catch (...) {
+        ShowErrorBox(nullptr, CurrentExceptionMessage());
+        return 0;
+    }
+}
+
+}  // namespace mt1d::gui

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Times the window: cold start (process launch to the first painted window) and the forward
+# and inversion commands pressed through the window. Uses Xvfb when there is no display.
+# Targets: first window within 500 ms, each command within 20 ms.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+gui=build/app/mt1d-gui
+[ -x "$gui" ] || { echo "build $gui first (scripts/build.sh)" >&2; exit 1; }
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  chmod 700 "$XDG_RUNTIME_DIR"
+  export XDG_RUNTIME_DIR
+fi
+run() {
+  if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1024x768x24" "$@"; fi
+}
+# Xvfb itself takes a while to start: launch time is taken inside the server's session.
+run bash -c '
+  launched=$(date +%s%3N)
+  out=$("$0" --measure 2>/dev/null)
+  painted=$(sed -n "s/^first paint epoch: \([0-9]*\) ms$/\1/p" <<<"$out")
+  echo "cold start, launch to first painted window: $((painted - launched)) ms"
+  grep -v "^first paint epoch" <<<"$out"
+' "$gui"

@@ -1,0 +1,14 @@
+#pragma once
+// The window test classes, one per window, run one after another by the test program.
+
+#include <QObject>
+
+#include <memory>
+
+namespace mt1d::test {
+
+std::unique_ptr<QObject> NewMainWindowTest();
+std::unique_ptr<QObject> NewBoundsDialogTest();
+std::unique_ptr<QObject> NewPrintAboutTest();
+
+}  // namespace mt1d::test
