@@ -14,19 +14,6 @@ Complex PropagationCoefficient(float frequency)
     return MinusOmegaMu0(frequency) * Complex(0.0, 1.0);
 }
 
-Complex Divide(Complex z, Complex w)
-{
-    const double a = z.real(), b = z.imag(), c = w.real(), d = w.imag();
-    if (std::fabs(c) >= std::fabs(d)) {
-        const double ratio = d / c;
-        const double denominator = c + d * ratio;
-        return Complex((a + b * ratio) / denominator, (b - a * ratio) / denominator);
-    }
-    const double ratio = c / d;
-    const double denominator = c * ratio + d;
-    return Complex((a * ratio + b) / denominator, (b * ratio - a) / denominator);
-}
-
 Complex Tanh(Complex z)
 {
     const double x = 2.0 * z.real();
@@ -45,7 +32,7 @@ Complex GuardedAtanh(Complex u)
     }
     const Complex p = 1.0 + u;
     const Complex q = 1.0 - u;
-    return std::log(Divide(p, q)) / 2.0;
+    return std::log(p / q) / 2.0;
 }
 
 }  // namespace mt

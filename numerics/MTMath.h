@@ -26,10 +26,6 @@ double MinusOmegaMu0(float frequency);
 // so sqrt(s/ρ) is the propagation constant with argument −π/4.
 Complex PropagationCoefficient(float frequency);
 
-// z / w by Smith's method: the ratio of the smaller to the larger of |Re w| and |Im w|
-// scales the quotient, so no intermediate product overflows.
-Complex Divide(Complex z, Complex w);
-
 // tanh(z) = (sinh 2a + i·sin 2b) / (cosh 2a + cos 2b) for z = a + bi; saturates to ±1 + 0i
 // once |2a| passes ln(DBL_MAX), so it never overflows.
 Complex Tanh(Complex z);

@@ -130,7 +130,7 @@ void TMTSounding::ComputeResponse()
         mt::Complex kb = std::sqrt(s / Resistivity[NumLayers - 1]);
         for (int j = NumLayers - 2; j >= 0; --j) {
             const mt::Complex kj = std::sqrt(s / Resistivity[j]);
-            const mt::Complex u = mt::Divide(kj, kb) * r;
+            const mt::Complex u = (kj / kb) * r;
             const mt::Complex a = mt::GuardedAtanh(u);
             r = mt::Tanh(kj * Thickness[j] + a);
             kb = kj;

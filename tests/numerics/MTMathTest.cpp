@@ -36,22 +36,6 @@ TEST(Tanh, AgreesWithTheStandardLibraryInsideItsRange)
     }
 }
 
-TEST(Divide, AgreesWithTheStandardQuotientAndNeverOverflows)
-{
-    const Complex cases[][2] = {{{1.0, 2.0}, {3.0, -4.0}}, {{-0.5, 1e-3}, {1e-4, 2.0}},
-                                {{7.0, 0.0}, {0.0, -2.0}}, {{1e-200, 3e-200}, {2e-200, -1e-200}}};
-    for (const auto& c : cases) {
-        const Complex expected = c[0] / c[1];
-        const Complex got = mt::Divide(c[0], c[1]);
-        EXPECT_NEAR(got.real(), expected.real(), 4e-16 * std::abs(expected));
-        EXPECT_NEAR(got.imag(), expected.imag(), 4e-16 * std::abs(expected));
-    }
-    // |w|² would overflow a naive quotient.
-    const Complex big = mt::Divide(Complex(1e300, 1e300), Complex(2e300, 2e300));
-    EXPECT_DOUBLE_EQ(big.real(), 0.5);
-    EXPECT_DOUBLE_EQ(big.imag(), 0.0);
-}
-
 TEST(GuardedAtanh, IsFiniteAtThePoleAndEqualsAtanhJustBelowIt)
 {
     const Complex a = mt::GuardedAtanh(Complex(1.0, 0.0));
