@@ -90,6 +90,13 @@ public:
 
 private:
     class Step;
+    struct RunRules {
+        const char* fittedAtStart;
+        const char* converged;
+        const char* attemptLimit;
+        bool constrained;
+    };
+    void Iterate(const RunRules& rules);
     void PrepareIteration(Step& step);
     bool ComputeStep(Step& step, bool restoreData);
     void AdjustStepToBounds(Step& step) const;

@@ -276,31 +276,46 @@ int Inversion1D<Model>::SmallComponents(const Step& step) const
     return count;
 }
 
+// The two methods share one iteration. The constrained one lets the window repaint at
+// three points, cuts every step at the bounds, raises the whole damping by 5 after a
+// rejection and re-sets the model after every iteration; the singular value method adds one
+// slot's damping to every slot after a rejection.
 template <typename Model>
-void Inversion1D<Model>::RunSvdInversion()
+void Inversion1D<Model>::Iterate(const RunRules& rules)
 {
+    const auto repaint = [&] {
+        if (rules.constrained) LetWindowRepaint();
+    };
     Iteration = 1;
     float current = ForwardModel->Misfit(DataWeight);
     FinalMisfit = current;
     if (current <= MisfitTarget) {
-        EndRun(true, current, kFittedAtStartSvd);
+        EndRun(true, current, rules.fittedAtStart);
         return;
     }
     Step step(DataCount, ParamCount);
-    const int n = ParamCount;
     while (Iteration <= MaxIterations) {
+        repaint();
         PrepareIteration(step);
         for (int attempt = 1;; ++attempt) {
+            repaint();
             if (!ComputeStep(step, attempt > 1)) return;
+            if (rules.constrained) AdjustStepToBounds(step);
             ForwardModel->ApplyUpdate(step.d.data());
             const float trial = ForwardModel->Misfit(DataWeight);
+            repaint();
+            // The sixth attempt ends the run whatever its misfit.
             if (attempt > kAttemptLimit) {
-                EndRun(false, trial, kAttemptLimitSvd);
+                EndRun(false, trial, rules.attemptLimit);
                 return;
             }
             if (trial > current) {
                 ForwardModel->SetParameters(ParamCount, Params);
-                mt::RaiseDampingAfterRejection(Damping, n, attempt);
+                if (rules.constrained) {
+                    mt::ScaleDamping(Damping, ParamCount, kConstrainedDampingRaise);
+                } else {
+                    mt::RaiseDampingAfterRejection(Damping, ParamCount, attempt);
+                }
                 continue;
             }
             ForwardModel->GetParameters(ParamCount, Params);
@@ -309,13 +324,20 @@ void Inversion1D<Model>::RunSvdInversion()
             break;
         }
         if (SmallComponents(step) == step.rank || current < MisfitTarget) {
-            EndRun(true, current, kConvergedSvd);
+            EndRun(true, current, rules.converged);
             return;
         }
         ++Iteration;
         mt::ScaleDamping(Damping, ParamCount, kDampingRelaxation);
+        if (rules.constrained) ForwardModel->SetParameters(ParamCount, Params);
     }
     EndRun(true, current, kIterationLimit);
+}
+
+template <typename Model>
+void Inversion1D<Model>::RunSvdInversion()
+{
+    Iterate({kFittedAtStartSvd, kConvergedSvd, kAttemptLimitSvd, false});
 }
 
 template <typename Model>
@@ -328,46 +350,5 @@ void Inversion1D<Model>::RunConstrainedInversion()
         }
     }
     ForwardModel->SetParameters(ParamCount, Params);
-    Iteration = 1;
-    float current = ForwardModel->Misfit(DataWeight);
-    FinalMisfit = current;
-    if (current <= MisfitTarget) {
-        EndRun(true, current, kFittedAtStartConstrained);
-        return;
-    }
-    Step step(DataCount, ParamCount);
-    while (Iteration <= MaxIterations) {
-        LetWindowRepaint();
-        PrepareIteration(step);
-        for (int attempt = 1;; ++attempt) {
-            LetWindowRepaint();
-            if (!ComputeStep(step, attempt > 1)) return;
-            AdjustStepToBounds(step);
-            ForwardModel->ApplyUpdate(step.d.data());
-            const float trial = ForwardModel->Misfit(DataWeight);
-            LetWindowRepaint();
-            if (attempt > kAttemptLimit) {
-                EndRun(false, trial, kAttemptLimitConstrained);
-                return;
-            }
-            if (trial > current) {
-                ForwardModel->SetParameters(ParamCount, Params);
-                mt::ScaleDamping(Damping, ParamCount, kConstrainedDampingRaise);
-                continue;
-            }
-            ForwardModel->GetParameters(ParamCount, Params);
-            current = trial;
-            FinalMisfit = current;
-            break;
-        }
-        if (SmallComponents(step) == step.rank || current < MisfitTarget) {
-            EndRun(true, current, kConvergedConstrained);
-            return;
-        }
-        ++Iteration;
-        mt::ScaleDamping(Damping, ParamCount, kDampingRelaxation);
-        ForwardModel->SetParameters(ParamCount, Params);
-    }
-    EndRun(true, current, kIterationLimit);
+    Iterate({kFittedAtStartConstrained, kConvergedConstrained, kAttemptLimitConstrained, true});
 }
-
