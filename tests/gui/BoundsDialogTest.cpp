@@ -37,19 +37,6 @@ void LeaveLater(TUDPForm* dialog, Way way)
     }
 }
 
-QStringList GridRows(const gui::StringGrid& grid)
-{
-    QStringList rows;
-    for (int row = 0; row < grid.RowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < grid.columnCount(); ++column) {
-            cells << grid.Cell(column, row);
-        }
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
 bool SameStore(const ModelStore& a, const ModelStore& b)
 {
     return std::memcmp(&a, &b, sizeof a) == 0;

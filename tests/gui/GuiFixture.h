@@ -19,6 +19,20 @@
 
 namespace mt1d::test {
 
+// A grid as the user sees it, row by row, cells joined by '|'.
+inline QStringList GridRows(const gui::StringGrid& grid)
+{
+    QStringList rows;
+    for (int row = 0; row < grid.RowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < grid.columnCount(); ++column) {
+            cells << grid.Cell(column, row);
+        }
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
 // Pins what the tests read to the C locale.
 inline void PinLocale()
 {

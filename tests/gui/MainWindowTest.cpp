@@ -48,20 +48,6 @@ QStringList ListingLines(const QPlainTextEdit& memo)
     return memo.toPlainText().split(QLatin1Char('\n'));
 }
 
-// The table as the user sees it, row by row.
-QStringList TableRows(const gui::StringGrid& grid)
-{
-    QStringList rows;
-    for (int row = 0; row < grid.RowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < grid.columnCount(); ++column) {
-            cells << grid.Cell(column, row);
-        }
-        rows << cells.join(QLatin1Char('|'));
-    }
-    return rows;
-}
-
 // An object whose event handling throws, as a faulty handler would.
 class ThrowingReceiver : public QObject {
 protected:
@@ -88,7 +74,7 @@ private slots:
     {
         QCOMPARE(form->windowTitle(), QStringLiteral("Magnetotelluric"));
         QCOMPARE(form->size(), QSize(773, 476));
-        QCOMPARE(TableRows(*form->StringGrid1),
+        QCOMPARE(GridRows(*form->StringGrid1),
                  QStringList({"No|Res|Th/m", "1|1000|500", "2|10|500", "3|1000|100"}));
         QCOMPARE(form->Edit1->text(), QStringLiteral("3"));
         QCOMPARE(form->UpDown1->Position(), 3);
@@ -174,7 +160,7 @@ private slots:
     {
         PressUp();
         QCOMPARE(form->Edit1->text(), QStringLiteral("4"));
-        QCOMPARE(TableRows(*form->StringGrid1).mid(3),
+        QCOMPARE(GridRows(*form->StringGrid1).mid(3),
                  QStringList({"3|1000|100", "4|1000|100"}));
         QCOMPARE(form->Store.LayerCount, 3);  // the store waits for the forward calculation
     }
@@ -187,7 +173,7 @@ private slots:
         PressDown();
         QCOMPARE(form->Edit1->text(), QStringLiteral("3"));
         // Row 4 is gone and row 3 holds row 2's texts again: its own value 8 is lost.
-        QCOMPARE(TableRows(*form->StringGrid1),
+        QCOMPARE(GridRows(*form->StringGrid1),
                  QStringList({"No|Res|Th/m", "1|1000|500", "2|10|500", "3|10|500"}));
     }
 
