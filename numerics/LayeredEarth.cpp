@@ -1,9 +1,13 @@
 #include "LayeredEarth.h"
 
+#include "LayeredEarthKernel.h"
+
+#include <algorithm>
 #include <cmath>
-#include <complex>
+#include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace mt1d::earth {
 
@@ -11,6 +15,7 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kMu0 = 4e-7 * kPi;  // H/m
+constexpr std::size_t kAlignment = 64;  // bytes: one cache line, the widest SIMD vector
 
 void CheckSizes(std::size_t layers, std::size_t thicknesses, std::size_t frequencies,
                 std::size_t rhoA, std::size_t phase)
@@ -27,28 +32,50 @@ void CheckSizes(std::size_t layers, std::size_t thicknesses, std::size_t frequen
     }
 }
 
-// Surface impedance (ohms) at one frequency, e^{+iωt}: start with the half-space's intrinsic
-// impedance and work up through the layers, Z ← ζ (Z + ζ t) / (ζ + Z t), t = tanh(k h).
-std::complex<double> SurfaceImpedance(double frequency, std::span<const double> rho,
-                                      std::span<const double> h)
-{
-    const std::complex<double> iomegamu(0.0, 2.0 * kPi * frequency * kMu0);
-    const std::size_t n = rho.size();
-    std::complex<double> z = std::sqrt(iomegamu * rho[n - 1]);
-    for (std::size_t j = n - 1; j-- > 0;) {
-        const std::complex<double> zeta = std::sqrt(iomegamu * rho[j]);
-        const std::complex<double> k = std::sqrt(iomegamu / rho[j]);
-        const std::complex<double> t = std::tanh(k * h[j]);
-        z = zeta * (z + zeta * t) / (zeta + z * t);
+// Hands out aligned pieces of one scratch vector, which it sizes first.
+class ScratchCarver {
+public:
+    ScratchCarver(std::vector<double>& scratch, std::size_t doubles)
+    {
+        constexpr std::size_t slack = kAlignment / sizeof(double);
+        if (scratch.size() < doubles + slack) scratch.resize(doubles + slack);
+        const auto address = reinterpret_cast<std::uintptr_t>(scratch.data());
+        next_ = scratch.data() + (kAlignment - address % kAlignment) % kAlignment / sizeof(double);
     }
-    return z;
+
+    // `n` doubles; n is a multiple of 8 wherever alignment matters.
+    double* Take(std::size_t n)
+    {
+        double* p = next_;
+        next_ += n;
+        return p;
+    }
+
+private:
+    double* next_;
+};
+
+constexpr std::size_t RoundUp8(std::size_t n) { return (n + 7) / 8 * 8; }
+
+// The per-layer constants of the recursion: η_j = sqrt(ρ_j) and c_j = 2·h_j/η_j.
+kernel::Layers PrepareLayers(std::span<const double> rho, std::span<const double> h,
+                             double* eta, double* c)
+{
+    for (std::size_t j = 0; j < rho.size(); ++j) eta[j] = std::sqrt(rho[j]);
+    for (std::size_t j = 0; j < h.size(); ++j) c[j] = 2.0 * h[j] / eta[j];
+    return {eta, c, rho.size()};
 }
 
 }  // namespace
 
 LayeredEarth::LayeredEarth(std::vector<double> frequenciesHz)
-    : frequencies_(std::move(frequenciesHz))
+    : frequencies_(std::move(frequenciesHz)),
+      skinFactor_(kernel::PaddedCount(frequencies_.size()), 0.0)
 {
+    // s = sqrt(ωμ0/2) = sqrt(π·f·μ0); padding lanes keep s = 0.
+    for (std::size_t i = 0; i < frequencies_.size(); ++i) {
+        skinFactor_[i] = std::sqrt(kPi * frequencies_[i] * kMu0);
+    }
 }
 
 void LayeredEarth::Compute(std::span<const double> resistivity, std::span<const double> thickness,
@@ -56,44 +83,56 @@ void LayeredEarth::Compute(std::span<const double> resistivity, std::span<const 
 {
     CheckSizes(resistivity.size(), thickness.size(), frequencies_.size(), rhoA.size(),
                phaseDeg.size());
-    for (std::size_t i = 0; i < frequencies_.size(); ++i) {
-        const double omegaMu = 2.0 * kPi * frequencies_[i] * kMu0;
-        const std::complex<double> z = SurfaceImpedance(frequencies_[i], resistivity, thickness);
-        rhoA[i] = std::norm(z) / omegaMu;
-        phaseDeg[i] = std::atan2(z.imag(), z.real()) * (180.0 / kPi);
-    }
+    const std::size_t f = frequencies_.size();
+    const std::size_t padded = skinFactor_.size();
+    const std::size_t l = resistivity.size();
+    ScratchCarver carve(scratch_, 2 * padded + 2 * RoundUp8(l));
+    double* rho = carve.Take(padded);
+    double* phase = carve.Take(padded);
+    double* eta = carve.Take(RoundUp8(l));
+    double* c = carve.Take(RoundUp8(l));
+    kernel::Response(skinFactor_.data(), padded, PrepareLayers(resistivity, thickness, eta, c),
+                     rho, phase);
+    std::copy(rho, rho + f, rhoA.begin());
+    std::copy(phase, phase + f, phaseDeg.begin());
 }
 
 void LayeredEarth::ComputeWithJacobian(std::span<const double> resistivity,
                                        std::span<const double> thickness, std::span<double> rhoA,
                                        std::span<double> phaseDeg, std::span<double> jacobian)
 {
-    Compute(resistivity, thickness, rhoA, phaseDeg);
+    CheckSizes(resistivity.size(), thickness.size(), frequencies_.size(), rhoA.size(),
+               phaseDeg.size());
     const std::size_t f = frequencies_.size();
     const std::size_t l = resistivity.size();
     const std::size_t p = 2 * l - 1;
     if (jacobian.size() < 2 * f * p) {
-        throw std::invalid_argument("the Jacobian span is shorter than 2F × (2L − 1)");
+        throw std::invalid_argument("the Jacobian span holds " + std::to_string(jacobian.size()) +
+                                    " values, fewer than 2F × (2L − 1) = " +
+                                    std::to_string(2 * f * p));
     }
-    // Central differences in log10 of each parameter.
-    constexpr double kStep = 1e-5;
-    std::vector<double> params(resistivity.begin(), resistivity.end());
-    params.insert(params.end(), thickness.begin(), thickness.end());
-    scratch_.assign(4 * f, 0.0);
-    std::span<double> up(scratch_.data(), 2 * f);
-    std::span<double> down(scratch_.data() + 2 * f, 2 * f);
-    for (std::size_t c = 0; c < p; ++c) {
-        const double saved = params[c];
-        params[c] = saved * std::pow(10.0, kStep);
-        Compute(std::span(params).first(l), std::span(params).subspan(l), up.first(f),
-                up.subspan(f));
-        params[c] = saved * std::pow(10.0, -kStep);
-        Compute(std::span(params).first(l), std::span(params).subspan(l), down.first(f),
-                down.subspan(f));
-        params[c] = saved;
-        for (std::size_t i = 0; i < f; ++i) {
-            jacobian[i * p + c] = (std::log10(up[i]) - std::log10(down[i])) / (2 * kStep);
-            jacobian[(f + i) * p + c] = (up[f + i] - down[f + i]) / (2 * kStep);
+    const std::size_t padded = skinFactor_.size();
+    const std::size_t work = kernel::JacobianWorkSize(l);
+    ScratchCarver carve(scratch_, (2 + 2 * p) * padded + 2 * RoundUp8(l) + RoundUp8(work));
+    double* rho = carve.Take(padded);
+    double* phase = carve.Take(padded);
+    double* dRho = carve.Take(p * padded);
+    double* dPhase = carve.Take(p * padded);
+    double* eta = carve.Take(RoundUp8(l));
+    double* c = carve.Take(RoundUp8(l));
+    double* workSpace = carve.Take(RoundUp8(work));
+    kernel::ResponseAndJacobian(skinFactor_.data(), padded,
+                                PrepareLayers(resistivity, thickness, eta, c), rho, phase, dRho,
+                                dPhase, workSpace);
+    std::copy(rho, rho + f, rhoA.begin());
+    std::copy(phase, phase + f, phaseDeg.begin());
+    // The kernel writes a column per parameter; the Jacobian is row-major.
+    for (std::size_t i = 0; i < f; ++i) {
+        double* rowRho = jacobian.data() + i * p;
+        double* rowPhase = jacobian.data() + (f + i) * p;
+        for (std::size_t k = 0; k < p; ++k) {
+            rowRho[k] = dRho[k * padded + i];
+            rowPhase[k] = dPhase[k * padded + i];
         }
     }
 }
@@ -105,6 +144,33 @@ Response LayeredEarth::Compute(const LayeredModel& model)
     r.phaseDeg.resize(frequencies_.size());
     Compute(model.resistivity, model.thickness, r.rhoA, r.phaseDeg);
     return r;
+}
+
+double LayeredEarth::ChiSquare(std::span<const double> resistivity,
+                               std::span<const double> thickness, const MisfitData& data)
+{
+    const std::size_t f = frequencies_.size();
+    CheckSizes(resistivity.size(), thickness.size(), f, f, f);
+    const std::pair<const char*, std::size_t> vectors[] = {
+        {"log10RhoA", data.log10RhoA.size()},
+        {"log10RhoAWeight", data.log10RhoAWeight.size()},
+        {"phaseDeg", data.phaseDeg.size()},
+        {"phaseWeight", data.phaseWeight.size()},
+    };
+    for (const auto& [name, size] : vectors) {
+        if (size != f) {
+            throw std::invalid_argument(std::string("misfit data: ") + name + " holds " +
+                                        std::to_string(size) + " values for " +
+                                        std::to_string(f) + " frequencies");
+        }
+    }
+    const std::size_t l = resistivity.size();
+    ScratchCarver carve(scratch_, 2 * RoundUp8(l));
+    double* eta = carve.Take(RoundUp8(l));
+    double* c = carve.Take(RoundUp8(l));
+    return kernel::ChiSquare(skinFactor_.data(), f, PrepareLayers(resistivity, thickness, eta, c),
+                             data.log10RhoA.data(), data.log10RhoAWeight.data(),
+                             data.phaseDeg.data(), data.phaseWeight.data());
 }
 
 }  // namespace mt1d::earth

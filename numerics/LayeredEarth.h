@@ -3,10 +3,11 @@
 // layers and frequencies, double precision throughout.
 //
 // Conventions, used everywhere in the field part of the program:
-// - time dependence e^{+iωt};
+// - time dependence e^{+iωt}; frequencies f in Hz, ω = 2πf, μ0 = 4π·10⁻⁷ H/m;
 // - the impedance Z = E/H of the layered earth, carried from the top of the half-space up to
 //   the surface by the textbook recursion with the intrinsic impedance ζ_j = sqrt(iωμ0·ρ_j)
-//   and the propagation constant k_j = sqrt(iωμ0/ρ_j) of each layer;
+//   and the propagation constant k_j = sqrt(iωμ0/ρ_j) of each layer,
+//       Z_j = ζ_j·(Z_{j+1} + ζ_j·tanh(k_j·h_j))/(ζ_j + Z_{j+1}·tanh(k_j·h_j)),  Z_{L−1} = ζ_{L−1};
 // - apparent resistivity ρa = |Z|²/(ωμ0) in Ω·m;
 // - impedance phase φ = arg Z in degrees, in the first quadrant (0..90°) for any layered
 //   earth (45° over a uniform half-space).
@@ -17,7 +18,13 @@
 // rows are log10 ρa at every frequency, then φ (degrees) at every frequency.
 //
 // The kernel checks sizes only; the entry points that take user input check that values are
-// positive and finite.
+// positive and finite. For positive finite parameters (tested for ρ from 1e-4 to 1e8 Ω·m and
+// h from 1e-3 to 1e7 m) every result is finite. A frequency of 0 gives the direct-current
+// limit (ρa of the half-space, 45°).
+//
+// The work runs across frequencies in SIMD lanes, dispatched at run time to the processor's
+// best instruction set; the Jacobian comes from differentiating the recursion, not from
+// differences.
 
 #include <cstddef>
 #include <span>
@@ -36,6 +43,17 @@ struct LayeredModel {
 struct Response {
     std::vector<double> rhoA;      // Ω·m per frequency
     std::vector<double> phaseDeg;  // degrees per frequency
+};
+
+// Observations at the kernel's frequencies, one value per frequency in each vector, weighted
+// for a misfit by their inverse standard errors: 1/σ(log10 ρa) (ρa in Ω·m) and 1/σ(φ) (φ in
+// degrees). A weight of 0 leaves the value out; the value itself is then ignored (it may be
+// NaN), which is how a missing ρa or φ, or a fit to one of the two, is written.
+struct MisfitData {
+    std::vector<double> log10RhoA;
+    std::vector<double> log10RhoAWeight;
+    std::vector<double> phaseDeg;
+    std::vector<double> phaseWeight;
 };
 
 // The response at a fixed set of frequencies. Holds its own work space, so one object serves
@@ -62,8 +80,17 @@ public:
 
     Response Compute(const LayeredModel& model);
 
+    // χ² = Σ_i [wρ_i·(log10 ρa_i − log10RhoA_i)]² + [wφ_i·(φ_i − phaseDeg_i)]² of a model
+    // against `data`, without storing the response: the fast path for samplers. Throws
+    // std::invalid_argument as Compute does, or when a vector of `data` does not hold one value
+    // per frequency. The order of the sum follows the SIMD width, so the last bits may differ
+    // between processors.
+    double ChiSquare(std::span<const double> resistivity, std::span<const double> thickness,
+                     const MisfitData& data);
+
 private:
     std::vector<double> frequencies_;
+    std::vector<double> skinFactor_;  // sqrt(π·f·μ0) per frequency, padded for SIMD lanes
     std::vector<double> scratch_;
 };
 

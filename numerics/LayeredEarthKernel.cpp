@@ -1,0 +1,282 @@
+// The layer recursion of LayeredEarth across frequencies, one lane per frequency, and its
+// derivatives by the chain rule back up the recursion. Highway's foreach_target compiles this
+// file once per instruction set; the entry points at the end pick one at run time. The scaled
+// impedance W, η_j, θ_j and s are those of LayeredEarthKernel.h (time dependence e^{+iωt}).
+
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "LayeredEarthKernel.cpp"
+// Scalable vectors (SVE, RVV) cannot be members of the small complex type below.
+#ifndef HWY_DISABLED_TARGETS
+#define HWY_DISABLED_TARGETS (HWY_SVE | HWY_SVE2 | HWY_SVE_256 | HWY_SVE2_128 | HWY_RVV)
+#endif
+#include <hwy/foreach_target.h>  // IWYU pragma: keep
+#include <hwy/highway.h>
+#include <hwy/contrib/math/math-inl.h>
+
+#include "LayeredEarthKernel.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace mt1d::earth::kernel {
+namespace HWY_NAMESPACE {
+namespace hn = hwy::HWY_NAMESPACE;
+
+using D = hn::ScalableTag<double>;
+using V = hn::Vec<D>;
+static_assert(HWY_MAX_BYTES / sizeof(double) <= kLanePadding, "a block must fit the padding");
+
+// Beyond θ = 50 a layer hides everything below it: e^{−θ} < 2e-22 is far below rounding
+// against the terms it meets (|X·(η − W)| ≤ e^{−θ}·|η + W|). Capping θ there keeps sine and
+// cosine inside their accurate range for layers of any thickness and changes no result.
+constexpr double kThetaCap = 50.0;
+constexpr double kDegreesPerRadian = 57.295779513082320876798;
+constexpr double kLn10 = 2.302585092994045684018;
+
+// A complex number per lane.
+struct Cplx {
+    V re;
+    V im;
+};
+
+HWY_INLINE Cplx Plus(Cplx a, Cplx b) { return {hn::Add(a.re, b.re), hn::Add(a.im, b.im)}; }
+HWY_INLINE Cplx Minus(Cplx a, Cplx b) { return {hn::Sub(a.re, b.re), hn::Sub(a.im, b.im)}; }
+HWY_INLINE Cplx Scaled(V k, Cplx a) { return {hn::Mul(k, a.re), hn::Mul(k, a.im)}; }
+HWY_INLINE Cplx Times(Cplx a, Cplx b)
+{
+    return {hn::MulSub(a.re, b.re, hn::Mul(a.im, b.im)), hn::MulAdd(a.re, b.im, hn::Mul(a.im, b.re))};
+}
+// a·conj(b)
+HWY_INLINE Cplx TimesConj(Cplx a, Cplx b)
+{
+    return {hn::MulAdd(a.re, b.re, hn::Mul(a.im, b.im)), hn::MulSub(a.im, b.re, hn::Mul(a.re, b.im))};
+}
+HWY_INLINE V Norm(Cplx a) { return hn::MulAdd(a.re, a.re, hn::Mul(a.im, a.im)); }
+
+// One layer at one block of frequencies: the terms of its step and of its derivatives.
+struct LayerTerms {
+    V theta;   // θ = 2·Re(kh), as given (sines and expm1 take it capped at kThetaCap)
+    V sinHalf; // sin(θ/2)
+    V cosHalf; // cos(θ/2)
+    V expm1;   // e^{−θ} − 1
+    Cplx t;    // T = 1 − X, X = e^{−2kh} = e^{−θ}·(cos θ − i·sin θ)
+    Cplx u;    // U = 1 + X = 2 − T
+};
+
+// T = 1 − X without cancellation for thin layers, from expm1 and the half angle:
+//     1 − X = 2·sin²(θ/2) − (e^{−θ} − 1)·cos θ  +  i·e^{−θ}·sin θ,
+//     cos θ = 1 − 2·sin²(θ/2),   sin θ = 2·sin(θ/2)·cos(θ/2).
+HWY_INLINE LayerTerms Terms(D d, V theta)
+{
+    LayerTerms l;
+    l.theta = theta;
+    const V capped = hn::Min(theta, hn::Set(d, kThetaCap));
+    const V half = hn::Mul(capped, hn::Set(d, 0.5));
+    l.sinHalf = hn::Sin(d, half);
+    l.cosHalf = hn::Cos(d, half);
+    l.expm1 = hn::Expm1(d, hn::Neg(capped));
+    const V two = hn::Set(d, 2.0);
+    const V oneMinusCos = hn::Mul(two, hn::Mul(l.sinHalf, l.sinHalf));
+    const V cosTheta = hn::Sub(hn::Set(d, 1.0), oneMinusCos);
+    const V sinTheta = hn::Mul(two, hn::Mul(l.sinHalf, l.cosHalf));
+    l.t = {hn::NegMulAdd(l.expm1, cosTheta, oneMinusCos),
+           hn::MulAdd(l.expm1, sinTheta, sinTheta)};
+    l.u = {hn::Sub(two, l.t.re), hn::Neg(l.t.im)};
+    return l;
+}
+
+// One step up through a layer, from W = W_{j+1} at its base to W_j at its top:
+//     W_j = η·N/Den,   N = W·U + η·T,   Den = η·U + W·T.
+// This is the textbook Z_j = ζ·(Z + ζ·tanh kh)/(ζ + Z·tanh kh) scaled as in the header, with
+// tanh kh = T/U multiplied through by U: one exponential and one sine and cosine per layer, no
+// inverse hyperbolic function, and nothing that can overflow: |T|, |U| ≤ 2 and Re W ≥ 0.
+struct StepResult {
+    Cplx den;
+    V invNorm;  // 1/|Den|²
+    Cplx w;     // W_j
+};
+
+HWY_INLINE StepResult Step(Cplx w, V eta, const LayerTerms& l)
+{
+    const Cplx n = Plus(Times(w, l.u), Scaled(eta, l.t));
+    StepResult r;
+    r.den = Plus(Scaled(eta, l.u), Times(w, l.t));
+    r.invNorm = hn::Div(hn::Set(D(), 1.0), Norm(r.den));
+    r.w = Scaled(hn::Mul(eta, r.invNorm), TimesConj(n, r.den));
+    return r;
+}
+
+// W at the surface for one block of lanes: start at the half-space, W = η_{L−1}, and work up
+// to the top layer.
+HWY_INLINE Cplx SurfaceW(D d, V s, const Layers& layers)
+{
+    Cplx w = {hn::Set(d, layers.eta[layers.count - 1]), hn::Zero(d)};
+    for (std::size_t j = layers.count - 1; j-- > 0;) {
+        const LayerTerms l = Terms(d, hn::Mul(s, hn::Set(d, layers.c[j])));
+        w = Step(w, hn::Set(d, layers.eta[j]), l).w;
+    }
+    return w;
+}
+
+// ρa = |W|² (Ω·m); φ = 45° + arg W in degrees. A layered earth has |arg W| < 45° (its
+// impedance phase lies in the first quadrant), so Re W > |Im W| and arg W = atan(Im W/Re W).
+HWY_INLINE V RhoA(Cplx w) { return Norm(w); }
+HWY_INLINE V PhaseDeg(D d, Cplx w)
+{
+    return hn::MulAdd(hn::Atan(d, hn::Div(w.im, w.re)), hn::Set(d, kDegreesPerRadian),
+                      hn::Set(d, 45.0));
+}
+
+void ResponseImpl(const double* s, std::size_t padded, Layers layers, double* rhoA,
+                  double* phaseDeg)
+{
+    const D d;
+    for (std::size_t i = 0; i < padded; i += hn::Lanes(d)) {
+        const Cplx w = SurfaceW(d, hn::LoadU(d, s + i), layers);
+        hn::StoreU(RhoA(w), d, rhoA + i);
+        hn::StoreU(PhaseDeg(d, w), d, phaseDeg + i);
+    }
+}
+
+// The Jacobian. Each step W_j = F(W_{j+1}, η_j, θ_j) is differentiated by hand; with
+// X = 1 − T, P = η + W, Q = η − W (W = W_{j+1}) and Den as in Step:
+//     ∂W_j/∂W_{j+1}  = 4η²·X/Den²                                   (= FW)
+//     ∂W_j/∂ln h_j   = 2η·K·X·P·Q/Den²,        K = 2kh = θ·(1 + i)   (= FH)
+//     ∂W_j/∂ln ρ_j   = η·[(T/2)·(P² + X·Q²) − K·X·P·Q]/Den²          (= FR)
+// (ln ρ_j moves η_j = sqrt(ρ_j) and θ_j ∝ ρ_j^{−1/2}; ln h_j moves θ_j ∝ h_j.) The forward
+// sweep stores FW, FH and FR of every layer; the pass back down multiplies them out,
+//     λ_0 = 1/W_0,   λ_{j+1} = λ_j·FW_j,   ∂ln W_0/∂ln ρ_j = λ_j·FR_j,   ∂ln W_0/∂ln h_j = λ_j·FH_j,
+// and ∂ln W_0/∂ln ρ_{L−1} = λ_{L−1}·η_{L−1}/2 for the half-space. Then, per log10 of a parameter,
+//     ∂log10 ρa = 2·Re ∂ln W_0/∂ln p,   ∂φ = ln 10·(180/π)·Im ∂ln W_0/∂ln p  (degrees).
+void ResponseAndJacobianImpl(const double* s, std::size_t padded, Layers layers, double* rhoA,
+                             double* phaseDeg, double* dRho, double* dPhase, double* work)
+{
+    const D d;
+    const std::size_t n = hn::Lanes(d);
+    const std::size_t count = layers.count;
+    const V two = hn::Set(d, 2.0);
+    const V half = hn::Set(d, 0.5);
+    const V dPhaseScale = hn::Set(d, kLn10 * kDegreesPerRadian);
+    for (std::size_t i = 0; i < padded; i += n) {
+        const V sLanes = hn::LoadU(d, s + i);
+
+        // Forward sweep, from the half-space up, keeping the three factors of every layer.
+        Cplx w = {hn::Set(d, layers.eta[count - 1]), hn::Zero(d)};
+        for (std::size_t j = count - 1; j-- > 0;) {
+            const V eta = hn::Set(d, layers.eta[j]);
+            const LayerTerms l = Terms(d, hn::Mul(sLanes, hn::Set(d, layers.c[j])));
+            const StepResult r = Step(w, eta, l);
+            // X = e^{−θ}·(cos θ − i·sin θ) directly, accurate where it is tiny and 0 where
+            // e^{−θ} underflows (then K·X = 0 too, however large θ is).
+            const V e = hn::Exp(d, hn::Neg(l.theta));
+            const V cosTheta = hn::NegMulAdd(two, hn::Mul(l.sinHalf, l.sinHalf), hn::Set(d, 1.0));
+            const V sinTheta = hn::Mul(two, hn::Mul(l.sinHalf, l.cosHalf));
+            const Cplx x = {hn::Mul(e, cosTheta), hn::Neg(hn::Mul(e, sinTheta))};
+            // 1/Den² = (conj(Den)/|Den|²)².
+            const Cplx invDen = {hn::Mul(r.den.re, r.invNorm), hn::Neg(hn::Mul(r.den.im, r.invNorm))};
+            const Cplx invDen2 = Times(invDen, invDen);
+            const Cplx p = {hn::Add(eta, w.re), w.im};
+            const Cplx q = {hn::Sub(eta, w.re), hn::Neg(w.im)};
+            const Cplx kx = Scaled(l.theta, Cplx{hn::Sub(x.re, x.im), hn::Add(x.re, x.im)});
+            const Cplx kxpq = Times(kx, Times(p, q));
+            const Cplx fw = Scaled(hn::Mul(hn::Set(d, 4.0), hn::Mul(eta, eta)), Times(x, invDen2));
+            const Cplx fh = Scaled(hn::Mul(two, eta), Times(kxpq, invDen2));
+            const Cplx bracket =
+                Minus(Scaled(half, Times(l.t, Plus(Times(p, p), Times(x, Times(q, q))))), kxpq);
+            const Cplx fr = Scaled(eta, Times(bracket, invDen2));
+            double* slot = work + j * 6 * n;
+            hn::Store(fw.re, d, slot);
+            hn::Store(fw.im, d, slot + n);
+            hn::Store(fh.re, d, slot + 2 * n);
+            hn::Store(fh.im, d, slot + 3 * n);
+            hn::Store(fr.re, d, slot + 4 * n);
+            hn::Store(fr.im, d, slot + 5 * n);
+            w = r.w;
+        }
+        const V rho = RhoA(w);
+        hn::StoreU(rho, d, rhoA + i);
+        hn::StoreU(PhaseDeg(d, w), d, phaseDeg + i);
+
+        // Back down: λ = ∂ln W_0/∂W_j, starting from 1/W_0 = conj(W_0)/|W_0|².
+        const V invRho = hn::Div(hn::Set(d, 1.0), rho);
+        Cplx lambda = {hn::Mul(w.re, invRho), hn::Neg(hn::Mul(w.im, invRho))};
+        const auto storeColumn = [&](std::size_t column, Cplx g) {
+            hn::StoreU(hn::Mul(two, g.re), d, dRho + column * padded + i);
+            hn::StoreU(hn::Mul(dPhaseScale, g.im), d, dPhase + column * padded + i);
+        };
+        for (std::size_t j = 0; j + 1 < count; ++j) {
+            const double* slot = work + j * 6 * n;
+            const Cplx fw = {hn::Load(d, slot), hn::Load(d, slot + n)};
+            const Cplx fh = {hn::Load(d, slot + 2 * n), hn::Load(d, slot + 3 * n)};
+            const Cplx fr = {hn::Load(d, slot + 4 * n), hn::Load(d, slot + 5 * n)};
+            storeColumn(j, Times(lambda, fr));
+            storeColumn(count + j, Times(lambda, fh));
+            lambda = Times(lambda, fw);
+        }
+        storeColumn(count - 1, Scaled(hn::Set(d, 0.5 * layers.eta[count - 1]), lambda));
+    }
+}
+
+double ChiSquareImpl(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
+                     const double* log10RhoAWeight, const double* phaseDeg,
+                     const double* phaseWeight)
+{
+    const D d;
+    const std::size_t n = hn::Lanes(d);
+    // The last, partial block reads its observations from here, padded with weight 0.
+    HWY_ALIGN double tail[4][kLanePadding] = {};
+    V sum = hn::Zero(d);
+    for (std::size_t i = 0; i < count; i += n) {
+        const double* obs[4] = {log10RhoA + i, log10RhoAWeight + i, phaseDeg + i, phaseWeight + i};
+        if (count - i < n) {
+            for (std::size_t k = 0; k < 4; ++k) {
+                for (std::size_t m = 0; m < count - i; ++m) tail[k][m] = obs[k][m];
+                obs[k] = tail[k];
+            }
+        }
+        const Cplx w = SurfaceW(d, hn::LoadU(d, s + i), layers);
+        const V wRho = hn::LoadU(d, obs[1]);
+        const V wPhase = hn::LoadU(d, obs[3]);
+        const V rRho = hn::Mul(wRho, hn::Sub(hn::Log10(d, RhoA(w)), hn::LoadU(d, obs[0])));
+        const V rPhase = hn::Mul(wPhase, hn::Sub(PhaseDeg(d, w), hn::LoadU(d, obs[2])));
+        const V zero = hn::Zero(d);
+        sum = hn::Add(sum, hn::IfThenElseZero(hn::Ne(wRho, zero), hn::Mul(rRho, rRho)));
+        sum = hn::Add(sum, hn::IfThenElseZero(hn::Ne(wPhase, zero), hn::Mul(rPhase, rPhase)));
+    }
+    return hn::GetLane(hn::SumOfLanes(d, sum));
+}
+
+}  // namespace HWY_NAMESPACE
+}  // namespace mt1d::earth::kernel
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace mt1d::earth::kernel {
+
+HWY_EXPORT(ResponseImpl);
+HWY_EXPORT(ResponseAndJacobianImpl);
+HWY_EXPORT(ChiSquareImpl);
+
+void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, double* phaseDeg)
+{
+    HWY_DYNAMIC_DISPATCH(ResponseImpl)(s, padded, layers, rhoA, phaseDeg);
+}
+
+std::size_t JacobianWorkSize(std::size_t layerCount) { return 6 * layerCount * kLanePadding; }
+
+void ResponseAndJacobian(const double* s, std::size_t padded, Layers layers, double* rhoA,
+                         double* phaseDeg, double* dRho, double* dPhase, double* work)
+{
+    HWY_DYNAMIC_DISPATCH(ResponseAndJacobianImpl)(s, padded, layers, rhoA, phaseDeg, dRho, dPhase,
+                                                   work);
+}
+
+double ChiSquare(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
+                 const double* log10RhoAWeight, const double* phaseDeg, const double* phaseWeight)
+{
+    return HWY_DYNAMIC_DISPATCH(ChiSquareImpl)(s, count, layers, log10RhoA, log10RhoAWeight,
+                                               phaseDeg, phaseWeight);
+}
+
+std::vector<std::int64_t> AvailableTargets() { return hwy::SupportedAndGeneratedTargets(); }
+
+}  // namespace mt1d::earth::kernel
+#endif  // HWY_ONCE

@@ -1,0 +1,58 @@
+#pragma once
+// The vectorised layer recursion behind LayeredEarth, one lane per frequency. Internal to
+// numerics: LayeredEarth prepares the per-layer and per-frequency constants below, checks
+// sizes and hands out the work space; these functions only compute. Each one dispatches at
+// run time to the best instruction set of the processor (Google Highway).
+//
+// The recursion works with the surface impedance scaled by sqrt(ωμ0)·e^{iπ/4} (e^{+iωt}):
+//     Z = sqrt(ωμ0)·e^{iπ/4}·W,  so that  ρa = |W|²  (Ω·m)  and  φ = 45° + arg W.
+// A layer's intrinsic impedance ζ_j = sqrt(iωμ0·ρ_j) becomes the real η_j = sqrt(ρ_j), and
+// 2·k_j·h_j = θ_j·(1 + i) with θ_j = h_j·sqrt(2ωμ0/ρ_j) = s·c_j, where
+//     s   = sqrt(ωμ0/2) = sqrt(π·f·μ0)   per frequency, in sqrt(Ω/m),
+//     c_j = 2·h_j/η_j                    per layer, in sqrt(m/Ω).
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace mt1d::earth::kernel {
+
+// Frequency arrays are padded to a multiple of this many lanes; padding lanes carry s = 0
+// (the direct-current limit, finite for every model) and their results are never read.
+inline constexpr std::size_t kLanePadding = 16;
+
+constexpr std::size_t PaddedCount(std::size_t n)
+{
+    return (n + kLanePadding - 1) / kLanePadding * kLanePadding;
+}
+
+// The layered earth as the recursion sees it: L values of η (the last is the half-space)
+// and L − 1 values of c.
+struct Layers {
+    const double* eta;
+    const double* c;
+    std::size_t count;  // L ≥ 1
+};
+
+// ρa (Ω·m) and φ (degrees) at `padded` lanes (a multiple of kLanePadding) of s.
+void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, double* phaseDeg);
+
+// Work space that ResponseAndJacobian needs, in doubles, for L layers.
+std::size_t JacobianWorkSize(std::size_t layerCount);
+
+// The response and its derivatives with respect to ln ρ_0..ln ρ_{L−1}, ln h_0..ln h_{L−2}:
+// column k of d log10 ρa at dRho[k·padded ..], of dφ (degrees per unit ln) at dPhase[k·padded ..].
+// `work` holds JacobianWorkSize(L) doubles, aligned to 64 bytes.
+void ResponseAndJacobian(const double* s, std::size_t padded, Layers layers, double* rhoA,
+                         double* phaseDeg, double* dRho, double* dPhase, double* work);
+
+// Σ over the `count` frequencies of [wρ·(log10 ρa − dρ)]² + [wφ·(φ − dφ)]², values with weight 0
+// left out whatever they hold. The four observation arrays hold `count` values, unpadded.
+double ChiSquare(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
+                 const double* log10RhoAWeight, const double* phaseDeg, const double* phaseWeight);
+
+// The instruction sets this kernel was compiled for that the processor supports, as Highway
+// target bits, best first; tests run every one of them.
+std::vector<std::int64_t> AvailableTargets();
+
+}  // namespace mt1d::earth::kernel
