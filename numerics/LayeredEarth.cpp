@@ -112,29 +112,24 @@ void LayeredEarth::ComputeWithJacobian(std::span<const double> resistivity,
                                     std::to_string(2 * f * p));
     }
     const std::size_t padded = skinFactor_.size();
+    const std::size_t stride = kernel::ColumnStride(padded);
     const std::size_t work = kernel::JacobianWorkSize(l);
-    ScratchCarver carve(scratch_, (2 + 2 * p) * padded + 2 * RoundUp8(l) + RoundUp8(work));
+    ScratchCarver carve(scratch_, 2 * padded + 2 * p * stride + 2 * RoundUp8(l) + RoundUp8(work));
     double* rho = carve.Take(padded);
     double* phase = carve.Take(padded);
-    double* dRho = carve.Take(p * padded);
-    double* dPhase = carve.Take(p * padded);
+    double* dRho = carve.Take(p * stride);
+    double* dPhase = carve.Take(p * stride);
     double* eta = carve.Take(RoundUp8(l));
     double* c = carve.Take(RoundUp8(l));
     double* workSpace = carve.Take(RoundUp8(work));
     kernel::ResponseAndJacobian(skinFactor_.data(), padded,
                                 PrepareLayers(resistivity, thickness, eta, c), rho, phase, dRho,
-                                dPhase, workSpace);
+                                dPhase, stride, workSpace);
     std::copy(rho, rho + f, rhoA.begin());
     std::copy(phase, phase + f, phaseDeg.begin());
     // The kernel writes a column per parameter; the Jacobian is row-major.
-    for (std::size_t i = 0; i < f; ++i) {
-        double* rowRho = jacobian.data() + i * p;
-        double* rowPhase = jacobian.data() + (f + i) * p;
-        for (std::size_t k = 0; k < p; ++k) {
-            rowRho[k] = dRho[k * padded + i];
-            rowPhase[k] = dPhase[k * padded + i];
-        }
-    }
+    kernel::Transpose(dRho, stride, f, p, jacobian.data());
+    kernel::Transpose(dPhase, stride, f, p, jacobian.data() + f * p);
 }
 
 Response LayeredEarth::Compute(const LayeredModel& model)

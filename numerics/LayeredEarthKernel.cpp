@@ -26,7 +26,8 @@ static_assert(HWY_MAX_BYTES / sizeof(double) <= kLanePadding, "a block must fit 
 
 // Beyond θ = 50 a layer hides everything below it: e^{−θ} < 2e-22 is far below rounding
 // against the terms it meets (|X·(η − W)| ≤ e^{−θ}·|η + W|). Capping θ there keeps sine and
-// cosine inside their accurate range for layers of any thickness and changes no result.
+// cosine inside the short range that SinCosOfSmall serves, for layers of any thickness, and
+// changes no result.
 constexpr double kThetaCap = 50.0;
 constexpr double kDegreesPerRadian = 57.295779513082320876798;
 constexpr double kLn10 = 2.302585092994045684018;
@@ -51,14 +52,65 @@ HWY_INLINE Cplx TimesConj(Cplx a, Cplx b)
 }
 HWY_INLINE V Norm(Cplx a) { return hn::MulAdd(a.re, a.re, hn::Mul(a.im, a.im)); }
 
+// sin x and cos x together for 0 ≤ x ≤ kThetaCap/2, sharing one reduction: q = round(x·2/π),
+// r = x − q·π/2 with |r| ≤ π/4, then the Taylor series of sin r and cos r, which reach double
+// precision by r¹⁷/17! and r¹⁶/16! (the first terms left out are below 3e-18 of the sum), and
+// q mod 4 picks and signs them: sin x = sin r, cos r, −sin r, −cos r and cos x = cos r, −sin r, −cos r, sin r.
+struct SinCos {
+    V sin;
+    V cos;
+};
+
+HWY_INLINE SinCos SinCosOfSmall(D d, V x)
+{
+    // π/2 in three parts, the first two of 40 significant bits: q·part is exact for the q ≤ 16
+    // that occur, and x − q·part1 is exact (the two are within a factor 2), with or without FMA.
+    constexpr double kHalfPi1 = 1.5707963267941523;
+    constexpr double kHalfPi2 = 7.443547480480255e-13;
+    constexpr double kHalfPi3 = 6.36831716351095e-25;
+    const V q = hn::Round(hn::Mul(x, hn::Set(d, 0.6366197723675814)));  // x·2/π
+    V r = hn::NegMulAdd(q, hn::Set(d, kHalfPi1), x);
+    r = hn::NegMulAdd(q, hn::Set(d, kHalfPi2), r);
+    r = hn::NegMulAdd(q, hn::Set(d, kHalfPi3), r);
+    const V r2 = hn::Mul(r, r);
+    // sin r = r + r³·Σ_{k≥1} (−1)^k r^{2k−2}/(2k+1)!, by Horner in r².
+    V ps = hn::Set(d, 1.0 / 355687428096000.0);                           //  1/17!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, -1.0 / 1307674368000.0));          // −1/15!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, 1.0 / 6227020800.0));              //  1/13!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, -1.0 / 39916800.0));               // −1/11!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, 1.0 / 362880.0));                  //  1/9!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, -1.0 / 5040.0));                   // −1/7!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, 1.0 / 120.0));                     //  1/5!
+    ps = hn::MulAdd(ps, r2, hn::Set(d, -1.0 / 6.0));                      // −1/3!
+    const V sinR = hn::MulAdd(hn::Mul(ps, r2), r, r);
+    // cos r = 1 + r²·Σ_{k≥1} (−1)^k r^{2k−2}/(2k)!.
+    V pc = hn::Set(d, 1.0 / 20922789888000.0);                            //  1/16!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, -1.0 / 87178291200.0));            // −1/14!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, 1.0 / 479001600.0));               //  1/12!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, -1.0 / 3628800.0));                // −1/10!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, 1.0 / 40320.0));                   //  1/8!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, -1.0 / 720.0));                    // −1/6!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, 1.0 / 24.0));                      //  1/4!
+    pc = hn::MulAdd(pc, r2, hn::Set(d, -0.5));                            // −1/2!
+    const V cosR = hn::MulAdd(pc, r2, hn::Set(d, 1.0));
+    // The quadrant.
+    const V q4 = hn::NegMulAdd(hn::Floor(hn::Mul(q, hn::Set(d, 0.25))), hn::Set(d, 4.0), q);
+    const auto one = hn::Eq(q4, hn::Set(d, 1.0));
+    const auto two = hn::Eq(q4, hn::Set(d, 2.0));
+    const auto odd = hn::Or(one, hn::Eq(q4, hn::Set(d, 3.0)));
+    const V sinBase = hn::IfThenElse(odd, cosR, sinR);
+    const V cosBase = hn::IfThenElse(odd, sinR, cosR);
+    return {hn::IfThenElse(hn::Ge(q4, hn::Set(d, 2.0)), hn::Neg(sinBase), sinBase),
+            hn::IfThenElse(hn::Or(one, two), hn::Neg(cosBase), cosBase)};
+}
+
 // One layer at one block of frequencies: the terms of its step and of its derivatives.
 struct LayerTerms {
-    V theta;   // θ = 2·Re(kh), as given (sines and expm1 take it capped at kThetaCap)
-    V sinHalf; // sin(θ/2)
-    V cosHalf; // cos(θ/2)
-    V expm1;   // e^{−θ} − 1
-    Cplx t;    // T = 1 − X, X = e^{−2kh} = e^{−θ}·(cos θ − i·sin θ)
-    Cplx u;    // U = 1 + X = 2 − T
+    V theta;     // θ = 2·Re(kh) as given; the terms below take it capped at kThetaCap
+    V cosTheta;  // cos θ
+    V sinTheta;  // sin θ
+    Cplx t;      // T = 1 − X, X = e^{−2kh} = e^{−θ}·(cos θ − i·sin θ)
+    Cplx u;      // U = 1 + X = 2 − T
 };
 
 // T = 1 − X without cancellation for thin layers, from expm1 and the half angle:
@@ -70,15 +122,13 @@ HWY_INLINE LayerTerms Terms(D d, V theta)
     l.theta = theta;
     const V capped = hn::Min(theta, hn::Set(d, kThetaCap));
     const V half = hn::Mul(capped, hn::Set(d, 0.5));
-    l.sinHalf = hn::Sin(d, half);
-    l.cosHalf = hn::Cos(d, half);
-    l.expm1 = hn::Expm1(d, hn::Neg(capped));
+    const SinCos halfAngle = SinCosOfSmall(d, half);
+    const V expm1 = hn::Expm1(d, hn::Neg(capped));
     const V two = hn::Set(d, 2.0);
-    const V oneMinusCos = hn::Mul(two, hn::Mul(l.sinHalf, l.sinHalf));
-    const V cosTheta = hn::Sub(hn::Set(d, 1.0), oneMinusCos);
-    const V sinTheta = hn::Mul(two, hn::Mul(l.sinHalf, l.cosHalf));
-    l.t = {hn::NegMulAdd(l.expm1, cosTheta, oneMinusCos),
-           hn::MulAdd(l.expm1, sinTheta, sinTheta)};
+    const V oneMinusCos = hn::Mul(two, hn::Mul(halfAngle.sin, halfAngle.sin));
+    l.cosTheta = hn::Sub(hn::Set(d, 1.0), oneMinusCos);
+    l.sinTheta = hn::Mul(two, hn::Mul(halfAngle.sin, halfAngle.cos));
+    l.t = {hn::NegMulAdd(expm1, l.cosTheta, oneMinusCos), hn::MulAdd(expm1, l.sinTheta, l.sinTheta)};
     l.u = {hn::Sub(two, l.t.re), hn::Neg(l.t.im)};
     return l;
 }
@@ -147,7 +197,8 @@ void ResponseImpl(const double* s, std::size_t padded, Layers layers, double* rh
 // and ∂ln W_0/∂ln ρ_{L−1} = λ_{L−1}·η_{L−1}/2 for the half-space. Then, per log10 of a parameter,
 //     ∂log10 ρa = 2·Re ∂ln W_0/∂ln p,   ∂φ = ln 10·(180/π)·Im ∂ln W_0/∂ln p  (degrees).
 void ResponseAndJacobianImpl(const double* s, std::size_t padded, Layers layers, double* rhoA,
-                             double* phaseDeg, double* dRho, double* dPhase, double* work)
+                             double* phaseDeg, double* dRho, double* dPhase, std::size_t stride,
+                             double* work)
 {
     const D d;
     const std::size_t n = hn::Lanes(d);
@@ -167,9 +218,7 @@ void ResponseAndJacobianImpl(const double* s, std::size_t padded, Layers layers,
             // X = e^{−θ}·(cos θ − i·sin θ) directly, accurate where it is tiny and 0 where
             // e^{−θ} underflows (then K·X = 0 too, however large θ is).
             const V e = hn::Exp(d, hn::Neg(l.theta));
-            const V cosTheta = hn::NegMulAdd(two, hn::Mul(l.sinHalf, l.sinHalf), hn::Set(d, 1.0));
-            const V sinTheta = hn::Mul(two, hn::Mul(l.sinHalf, l.cosHalf));
-            const Cplx x = {hn::Mul(e, cosTheta), hn::Neg(hn::Mul(e, sinTheta))};
+            const Cplx x = {hn::Mul(e, l.cosTheta), hn::Neg(hn::Mul(e, l.sinTheta))};
             // 1/Den² = (conj(Den)/|Den|²)².
             const Cplx invDen = {hn::Mul(r.den.re, r.invNorm), hn::Neg(hn::Mul(r.den.im, r.invNorm))};
             const Cplx invDen2 = Times(invDen, invDen);
@@ -199,8 +248,8 @@ void ResponseAndJacobianImpl(const double* s, std::size_t padded, Layers layers,
         const V invRho = hn::Div(hn::Set(d, 1.0), rho);
         Cplx lambda = {hn::Mul(w.re, invRho), hn::Neg(hn::Mul(w.im, invRho))};
         const auto storeColumn = [&](std::size_t column, Cplx g) {
-            hn::StoreU(hn::Mul(two, g.re), d, dRho + column * padded + i);
-            hn::StoreU(hn::Mul(dPhaseScale, g.im), d, dPhase + column * padded + i);
+            hn::StoreU(hn::Mul(two, g.re), d, dRho + column * stride + i);
+            hn::StoreU(hn::Mul(dPhaseScale, g.im), d, dPhase + column * stride + i);
         };
         for (std::size_t j = 0; j + 1 < count; ++j) {
             const double* slot = work + j * 6 * n;
@@ -212,6 +261,41 @@ void ResponseAndJacobianImpl(const double* s, std::size_t padded, Layers layers,
             lambda = Times(lambda, fw);
         }
         storeColumn(count - 1, Scaled(hn::Set(d, 0.5 * layers.eta[count - 1]), lambda));
+    }
+}
+
+void TransposeImpl(const double* columns, std::size_t stride, std::size_t rows, std::size_t cols,
+                   double* out)
+{
+    std::size_t r = 0;
+#if HWY_TARGET == HWY_AVX2 || HWY_TARGET == HWY_AVX3 || HWY_TARGET == HWY_AVX3_DL
+    // Tiles of 4 × 4 turned in registers: with a, b, c, d four columns of rows r..r+3,
+    // row r is (a0 b0 c0 d0), row r+1 (a1 b1 c1 d1), and so on.
+    const hn::FixedTag<double, 4> d4;
+    for (; r + 4 <= rows; r += 4) {
+        std::size_t k = 0;
+        for (; k + 4 <= cols; k += 4) {
+            const auto a = hn::LoadU(d4, columns + k * stride + r);
+            const auto b = hn::LoadU(d4, columns + (k + 1) * stride + r);
+            const auto c = hn::LoadU(d4, columns + (k + 2) * stride + r);
+            const auto d = hn::LoadU(d4, columns + (k + 3) * stride + r);
+            const auto ab02 = hn::InterleaveLower(d4, a, b);  // a0 b0 | a2 b2
+            const auto ab13 = hn::InterleaveUpper(d4, a, b);  // a1 b1 | a3 b3
+            const auto cd02 = hn::InterleaveLower(d4, c, d);
+            const auto cd13 = hn::InterleaveUpper(d4, c, d);
+            double* row = out + r * cols + k;
+            hn::StoreU(hn::ConcatLowerLower(d4, cd02, ab02), d4, row);
+            hn::StoreU(hn::ConcatLowerLower(d4, cd13, ab13), d4, row + cols);
+            hn::StoreU(hn::ConcatUpperUpper(d4, cd02, ab02), d4, row + 2 * cols);
+            hn::StoreU(hn::ConcatUpperUpper(d4, cd13, ab13), d4, row + 3 * cols);
+        }
+        for (; k < cols; ++k) {
+            for (std::size_t m = r; m < r + 4; ++m) out[m * cols + k] = columns[k * stride + m];
+        }
+    }
+#endif
+    for (; r < rows; ++r) {
+        for (std::size_t k = 0; k < cols; ++k) out[r * cols + k] = columns[k * stride + r];
     }
 }
 
@@ -254,6 +338,7 @@ namespace mt1d::earth::kernel {
 HWY_EXPORT(ResponseImpl);
 HWY_EXPORT(ResponseAndJacobianImpl);
 HWY_EXPORT(ChiSquareImpl);
+HWY_EXPORT(TransposeImpl);
 
 void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, double* phaseDeg)
 {
@@ -263,10 +348,11 @@ void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, 
 std::size_t JacobianWorkSize(std::size_t layerCount) { return 6 * layerCount * kLanePadding; }
 
 void ResponseAndJacobian(const double* s, std::size_t padded, Layers layers, double* rhoA,
-                         double* phaseDeg, double* dRho, double* dPhase, double* work)
+                         double* phaseDeg, double* dRho, double* dPhase, std::size_t stride,
+                         double* work)
 {
     HWY_DYNAMIC_DISPATCH(ResponseAndJacobianImpl)(s, padded, layers, rhoA, phaseDeg, dRho, dPhase,
-                                                   work);
+                                                   stride, work);
 }
 
 double ChiSquare(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
@@ -274,6 +360,12 @@ double ChiSquare(const double* s, std::size_t count, Layers layers, const double
 {
     return HWY_DYNAMIC_DISPATCH(ChiSquareImpl)(s, count, layers, log10RhoA, log10RhoAWeight,
                                                phaseDeg, phaseWeight);
+}
+
+void Transpose(const double* columns, std::size_t stride, std::size_t rows, std::size_t cols,
+               double* out)
+{
+    HWY_DYNAMIC_DISPATCH(TransposeImpl)(columns, stride, rows, cols, out);
 }
 
 std::vector<std::int64_t> AvailableTargets() { return hwy::SupportedAndGeneratedTargets(); }

@@ -40,11 +40,23 @@ void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, 
 // Work space that ResponseAndJacobian needs, in doubles, for L layers.
 std::size_t JacobianWorkSize(std::size_t layerCount);
 
-// The response and its derivatives with respect to ln ρ_0..ln ρ_{L−1}, ln h_0..ln h_{L−2}:
-// column k of d log10 ρa at dRho[k·padded ..], of dφ (degrees per unit ln) at dPhase[k·padded ..].
-// `work` holds JacobianWorkSize(L) doubles, aligned to 64 bytes.
+// The response and its derivatives with respect to log10 ρ_0..log10 ρ_{L−1}, log10 h_0..
+// log10 h_{L−2}: column k of ∂log10 ρa at dRho[k·stride ..] and of ∂φ (degrees) at
+// dPhase[k·stride ..], `padded` values each. `work` holds JacobianWorkSize(L) doubles, aligned
+// to 64 bytes.
 void ResponseAndJacobian(const double* s, std::size_t padded, Layers layers, double* rhoA,
-                         double* phaseDeg, double* dRho, double* dPhase, double* work);
+                         double* phaseDeg, double* dRho, double* dPhase, std::size_t stride,
+                         double* work);
+
+// A column stride of at least `padded` values that is not a multiple of a large power of two,
+// so that reading the columns across (one value from each) does not keep hitting the same
+// few cache sets.
+constexpr std::size_t ColumnStride(std::size_t padded) { return padded + 8; }
+
+// Copies `rows` × `cols` values stored column by column (column k at columns[k·stride ..])
+// into row-major `out` (row r at out[r·cols ..]).
+void Transpose(const double* columns, std::size_t stride, std::size_t rows, std::size_t cols,
+               double* out);
 
 // Σ over the `count` frequencies of [wρ·(log10 ρa − dρ)]² + [wφ·(φ − dφ)]², values with weight 0
 // left out whatever they hold. The four observation arrays hold `count` values, unpadded.
