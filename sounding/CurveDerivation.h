@@ -1,0 +1,34 @@
+#pragma once
+// The apparent-resistivity and phase curve of a sounding for one mode, with errors.
+//
+// Impedance soundings. Per row the impedance of the mode is Zxy (xy), −Zyx (yx: the yx
+// phase, near −135° over a layered earth with e^{+iωt}, moved by 180°), Z_det or Z_berd
+// (ImpedanceMath.h, with their first-order errors). Then
+//     ρa = 0.2·T·|Z|²,   φ = arg Z,
+// and from the standard error dZ of Z (sqrt of the file's variance)
+//     δρa/ρa = 2·dZ/|Z|,   δφ = asin(min(1, dZ/|Z|)).
+// The error floor, in percent of |Z|, raises dZ/|Z| to at least floor/100 (5 % gives 10 % on
+// ρa and 2.87° on φ); rows whose file gives no error get the floor.
+//
+// ρa/φ soundings. The values of the mode as stored; errors raised to at least 2·floor/100
+// of ρa and asin(floor/100) on the phase, the same floor seen from |Z|.
+//
+// A row is unusable, with the reason in CurveRow::reason, when its frequency is not a
+// positive finite number, an element the mode needs is missing, a value is not finite, ρa is
+// not positive, or (floor 0) the file gives no error. Unusable rows keep the values that are
+// known and 0 for the rest, so that no curve ever holds a NaN.
+
+#include "Curve.h"
+#include "Sounding.h"
+
+namespace mt1d::sounding {
+
+struct CurveOptions {
+    Mode mode = Mode::kDet;
+    double floorPercent = 5.0;  // error floor in percent of |Z|; 0 switches it off
+};
+
+// Throws std::invalid_argument when floorPercent is negative or not finite.
+Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options);
+
+}  // namespace mt1d::sounding

@@ -1,0 +1,53 @@
+#include "EdiReader.h"
+
+#include "EdiBlocks.h"
+#include "EdiHeader.h"
+#include "EdiMtSection.h"
+#include "EdiSpectra.h"
+#include "Normalize.h"
+#include "ReadError.h"
+
+namespace mt1d::sounding {
+
+Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::string& defaultName)
+{
+    const EdiLexed lexed = LexEdi(bytes, file);
+    EdiHeader header = ReadEdiHeader(lexed, defaultName);
+
+    std::size_t mt = lexed.blocks.size();
+    std::size_t spectra = lexed.blocks.size();
+    std::size_t sections = 0;
+    for (std::size_t i = 0; i < lexed.blocks.size(); ++i) {
+        const auto& name = lexed.blocks[i].name;
+        if (name == "MTSECT" || name == "SPECTRASECT") ++sections;
+        if (name == "MTSECT" && mt == lexed.blocks.size()) mt = i;
+        if (name == "SPECTRASECT" && spectra == lexed.blocks.size()) spectra = i;
+    }
+
+    Sounding s;
+    s.sourceName = file;
+    s.site = std::move(header.site);
+    s.notes = std::move(header.notes);
+    EdiSectionRows rows;
+    if (mt < lexed.blocks.size()) {
+        rows = ReadEdiMtSection(lexed, mt, header, file);
+        s.format = rows.kind == DataKind::kImpedance ? SourceFormat::kEdiImpedance : SourceFormat::kEdiRhoPhase;
+    } else if (spectra < lexed.blocks.size()) {
+        rows = ReadEdiSpectraSection(lexed, spectra, header, file);
+        s.format = SourceFormat::kEdiSpectra;
+    } else {
+        throw ReadError(file, 0, "expected a >=MTSECT or >=SPECTRASECT data section");
+    }
+    if (sections > 1)
+        s.notes.push_back("the file holds " + std::to_string(sections) + " data sections; the first " +
+                          (mt < lexed.blocks.size() ? ">=MTSECT" : ">=SPECTRASECT") + " was read");
+    if (!lexed.sawEnd) s.notes.push_back("no >END line: the file may have been cut short");
+    s.kind = rows.kind;
+    s.tensor = std::move(rows.tensor);
+    s.rhoPhase = std::move(rows.rhoPhase);
+    s.notes.insert(s.notes.end(), rows.notes.begin(), rows.notes.end());
+    NormalizeSounding(s);
+    return s;
+}
+
+}  // namespace mt1d::sounding

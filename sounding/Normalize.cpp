@@ -1,0 +1,148 @@
+#include "Normalize.h"
+
+#include "ImpedanceMath.h"
+#include "ReadError.h"
+#include "TextScan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace mt1d::sounding {
+namespace {
+
+bool UsableFrequency(double f)
+{
+    return std::isfinite(f) && f > 0.0;
+}
+
+template <typename Row>
+void SortRows(std::vector<Row>& rows, Sounding& sounding)
+{
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const double fa = rows[a].frequencyHz;
+        const double fb = rows[b].frequencyHz;
+        const bool ua = UsableFrequency(fa);
+        const bool ub = UsableFrequency(fb);
+        if (ua != ub) return ua;  // usable frequencies first
+        return ua && fa > fb;
+    });
+
+    bool ascending = rows.size() > 1;
+    bool alreadySorted = true;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] != i) alreadySorted = false;
+        if (order[i] != order.size() - 1 - i) ascending = false;
+    }
+    if (!alreadySorted) {
+        std::vector<Row> sorted;
+        sorted.reserve(rows.size());
+        for (const std::size_t i : order) sorted.push_back(std::move(rows[i]));
+        rows = std::move(sorted);
+        sounding.notes.push_back(ascending ? "frequencies given from low to high; sorted from high to low"
+                                           : "frequencies not in order in the file; sorted from high to low");
+    }
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const double f = rows[i].frequencyHz;
+        if (UsableFrequency(f) && f == rows[i - 1].frequencyHz)
+            throw ReadError(sounding.sourceName, 0,
+                            "frequency " + FormatNumber(f, 9) +
+                                " Hz appears twice; each frequency may appear only once");
+    }
+}
+
+std::optional<double> Median(std::vector<double> values)
+{
+    if (values.empty()) return std::nullopt;
+    const std::size_t mid = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
+    double m = values[mid];
+    if (values.size() % 2 == 0) {
+        const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid));
+        m = 0.5 * (m + lower);
+    }
+    return m;
+}
+
+bool OtherTimeConvention(double medianXyPhase)
+{
+    return medianXyPhase > -90.0 && medianXyPhase < 0.0;
+}
+
+std::string ConventionNote(double median, const char* what)
+{
+    return "xy phases lie between −90° and 0° (median " + FormatNumber(median, 4) +
+           "°): the file uses the e^{−iωt} time convention; " + what + " to e^{+iωt}";
+}
+
+void CheckTensorConvention(Sounding& s)
+{
+    std::vector<double> phases;
+    for (const auto& row : s.tensor) {
+        const auto& v = row[Component::kXy].value;
+        if (v && std::isfinite(v->real()) && std::isfinite(v->imag()) && *v != 0.0)
+            phases.push_back(PhaseDegrees(*v));
+    }
+    const auto median = Median(std::move(phases));
+    if (!median || !OtherTimeConvention(*median)) return;
+    for (auto& row : s.tensor)
+        for (auto& e : row.z)
+            if (e.value) e.value = std::conj(*e.value);
+    s.conjugated = true;
+    s.notes.push_back(ConventionNote(*median, "impedances conjugated"));
+}
+
+std::vector<double> Phases(const Sounding& s, Mode m)
+{
+    std::vector<double> phases;
+    for (const auto& row : s.rhoPhase) {
+        const auto& p = row[m].phaseDeg;
+        if (p && std::isfinite(*p)) phases.push_back(*p);
+    }
+    return phases;
+}
+
+void CheckRhoPhaseConvention(Sounding& s)
+{
+    for (const Mode reference : {Mode::kXy, Mode::kDet, Mode::kBerd}) {
+        const auto median = Median(Phases(s, reference));
+        if (!median) continue;
+        if (OtherTimeConvention(*median)) {
+            for (auto& row : s.rhoPhase)
+                for (auto& v : row.byMode)
+                    if (v.phaseDeg) v.phaseDeg = -*v.phaseDeg;
+            s.conjugated = true;
+            s.notes.push_back(ConventionNote(*median, "phases negated"));
+        }
+        break;
+    }
+    const auto yx = Median(Phases(s, Mode::kYx));
+    if (!yx) return;
+    if (*yx < -90.0) {
+        for (auto& row : s.rhoPhase)
+            if (auto& p = row[Mode::kYx].phaseDeg) p = *p + 180.0;
+        s.notes.push_back("yx phases stored near −135° (median " + FormatNumber(*yx, 4) +
+                          "°); shifted by 180° into the first quadrant");
+    } else {
+        s.yxPhaseStoredFirstQuadrant = true;
+        s.notes.push_back("yx phases stored in the first quadrant already (median " + FormatNumber(*yx, 4) +
+                          "°); kept as they are");
+    }
+}
+
+}  // namespace
+
+void NormalizeSounding(Sounding& sounding)
+{
+    if (sounding.kind == DataKind::kImpedance) {
+        SortRows(sounding.tensor, sounding);
+        CheckTensorConvention(sounding);
+    } else {
+        SortRows(sounding.rhoPhase, sounding);
+        CheckRhoPhaseConvention(sounding);
+    }
+}
+
+}  // namespace mt1d::sounding

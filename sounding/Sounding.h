@@ -1,0 +1,119 @@
+#pragma once
+// One sounding as read from a file: where it was measured, and per frequency either the full
+// impedance tensor or apparent resistivity and phase, each with its errors where the file
+// gives them. The readers (EdiReader.h, OccamReader.h, ColumnReader.h, or SoundingFile.h for
+// any of them) build it; CurveDerivation.h turns it into the curve of one mode.
+//
+// Conventions:
+// - impedances in EDI field units (mV/km)/nT, so that ρa = 0.2·T·|Z|² Ω·m with T in s;
+// - time dependence e^{+iωt}: a file written with e^{−iωt} is conjugated on reading (see
+//   Sounding::conjugated);
+// - the tensor of a row is expressed in a frame whose x axis points rotationDeg clockwise
+//   from north (geographic north unless the survey says otherwise), y 90° further;
+// - phases in degrees; ρa/φ rows hold the yx phase in the first quadrant (near +45°);
+// - rows run from the highest frequency to the lowest, every frequency positive and
+//   distinct, except rows whose frequency is unusable (not a positive finite number), which
+//   come last.
+
+#include "Curve.h"
+
+#include <array>
+#include <complex>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace mt1d::sounding {
+
+// The four tensor elements, as array indices.
+enum class Component { kXx = 0, kXy = 1, kYx = 2, kYy = 3 };
+
+struct ImpedanceElement {
+    std::optional<std::complex<double>> value;  // (mV/km)/nT; empty when the file has none
+    // Variance of the complex value ((mV/km)/nT)², so that its standard error is
+    // sqrt(variance). Empty when the file gives none, or gives zero, a negative value or a
+    // missing-value mark: none of these is a perfect datum.
+    std::optional<double> variance;
+};
+
+struct TensorRow {
+    double frequencyHz = 0.0;
+    double rotationDeg = 0.0;
+    std::array<ImpedanceElement, 4> z;
+
+    ImpedanceElement& operator[](Component c) { return z[static_cast<std::size_t>(c)]; }
+    const ImpedanceElement& operator[](Component c) const { return z[static_cast<std::size_t>(c)]; }
+};
+
+// Apparent resistivity and phase of one mode at one frequency, with one standard error each.
+// Any of the four may be absent.
+struct RhoPhaseValue {
+    std::optional<double> rhoOhmM;
+    std::optional<double> rhoErrOhmM;
+    std::optional<double> phaseDeg;
+    std::optional<double> phaseErrDeg;
+
+    bool Empty() const { return !rhoOhmM && !phaseDeg; }
+};
+
+struct RhoPhaseRow {
+    double frequencyHz = 0.0;
+    double rotationDeg = 0.0;
+    std::array<RhoPhaseValue, 4> byMode;  // indexed by Mode: xy, yx, det, berd
+
+    RhoPhaseValue& operator[](Mode m) { return byMode[static_cast<std::size_t>(m)]; }
+    const RhoPhaseValue& operator[](Mode m) const { return byMode[static_cast<std::size_t>(m)]; }
+};
+
+struct Location {
+    std::optional<double> latitudeDeg;   // north positive
+    std::optional<double> longitudeDeg;  // east positive, in (−180°, 180°]
+    std::optional<double> elevationM;
+};
+
+struct Site {
+    std::string name;  // DATAID (EDI), or the file name without its folder and extension
+    Location location;
+    // Header fields as written (EDI HEAD: DATAID, ACQBY, ACQDATE, …), UTF-8.
+    std::vector<std::pair<std::string, std::string>> header;
+    std::vector<std::string> info;  // free text (EDI INFO lines), UTF-8
+};
+
+// What a file held, which decides how its rows are read.
+enum class SourceFormat {
+    kEdiImpedance,  // EDI with impedance blocks (ZXXR …)
+    kEdiSpectra,    // EDI with cross-spectra; the impedances are computed from them
+    kEdiRhoPhase,   // EDI with apparent resistivity and phase blocks only
+    kOccamData,     // Occam 1D data file (EMData)
+    kColumns,       // column text
+};
+
+enum class DataKind { kImpedance, kRhoPhase };
+
+struct Sounding {
+    std::string sourceName;  // the file as the user named it
+    SourceFormat format = SourceFormat::kEdiImpedance;
+    Site site;
+    DataKind kind = DataKind::kImpedance;
+    std::vector<TensorRow> tensor;      // filled when kind == kImpedance
+    std::vector<RhoPhaseRow> rhoPhase;  // filled when kind == kRhoPhase
+
+    // The file used the other time convention (xy phases between −90° and 0°): every value
+    // was conjugated (ρa/φ rows: phases negated) on reading.
+    bool conjugated = false;
+    // ρa/φ files: the yx phases were stored in the first quadrant already and kept as they
+    // are (false: stored near −135° and shifted by 180° on reading, or no yx data).
+    bool yxPhaseStoredFirstQuadrant = false;
+    // Warnings and remarks for the user, in the order they arose.
+    std::vector<std::string> notes;
+
+    std::size_t RowCount() const { return kind == DataKind::kImpedance ? tensor.size() : rhoPhase.size(); }
+    double FrequencyHz(std::size_t row) const
+    {
+        return kind == DataKind::kImpedance ? tensor[row].frequencyHz : rhoPhase[row].frequencyHz;
+    }
+};
+
+}  // namespace mt1d::sounding

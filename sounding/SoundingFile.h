@@ -1,0 +1,51 @@
+#pragma once
+// One entry point for any sounding file: recognises the format from the content (not the
+// name), reads it with the right reader and applies the reading options. What the batch
+// command feeds whole folders of mixed files to.
+//
+//     first non-blank line starts with '>'          EDI (EdiReader.h)
+//     first non-blank line "Format: EMData_…"       Occam 1D data (OccamReader.h)
+//     anything else that is text                    column text (ColumnReader.h)
+//
+// Refused with ReadError, naming the file: a file that cannot be opened or is not a regular
+// file, more than 64 MB (kMaxFileBytes), an empty file, a binary file, Occam files that are
+// not data (model, response and iteration files), and whatever the reader refuses.
+
+#include "ColumnReader.h"
+#include "Sounding.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mt1d::sounding {
+
+enum class FileFormat { kEdi, kOccamData, kColumns };
+
+std::string_view FormatName(FileFormat format);  // "EDI", "Occam data", "column text"
+
+// Throws ReadError (naming `file`) for an empty or binary content or a recognisable file of
+// another kind.
+FileFormat DetectFormat(std::string_view bytes, const std::string& file);
+
+struct ReadOptions {
+    // Column files: the columns, replacing or supplying the header (ParseColumnList makes
+    // this from the user's text). Empty: the file's header. Other formats ignore it, with a
+    // note.
+    std::vector<Column> columns;
+    // Rotate the impedance tensor into the frame whose x axis points this many degrees
+    // clockwise from north (Rotation.h). Empty: keep the file's frame. A file with only ρa
+    // and phase is refused when an angle is given.
+    std::optional<double> rotateToDeg;
+};
+
+// Reads content already in memory. `file` names it in messages; the site name defaults to
+// its file name without folder and extension.
+Sounding ParseSounding(std::string_view bytes, const std::string& file, const ReadOptions& options = {});
+
+// Reads a file from disk.
+Sounding ReadSoundingFile(const std::filesystem::path& path, const ReadOptions& options = {});
+
+}  // namespace mt1d::sounding
