@@ -152,8 +152,19 @@ std::vector<double> Rotation(SectionReader& reader, const std::vector<const EdiB
         angleFrom = b;
     }
     const std::size_t n = reader.Count();
-    if (angle) return std::vector<double>(n, *angle);
     const EdiBlock* rb = reader.Find(rotBlock);
+    if (angle) {
+        if (refersToBlock && rb) {
+            for (const double a : reader.Values(rb)) {
+                if (std::isfinite(a) && a != *angle)
+                    throw ReadError(file, angleFrom->line,
+                                    "block >" + angleFrom->name + " is rotated by ROT=" + FormatNumber(*angle) +
+                                        " but other blocks refer to >" + rotBlock + ", which gives " +
+                                        FormatNumber(a) + "; one frame per file is expected");
+            }
+        }
+        return std::vector<double>(n, *angle);
+    }
     if (!rb) {
         if (refersToBlock)
             notes.push_back(std::string("blocks refer to ROT=") + rotBlock + " but there is no >" + rotBlock +
@@ -187,6 +198,9 @@ void ReadTensor(SectionReader& reader, const std::vector<double>& freq, const st
         const EdiBlock* r = reader.Find(base + "R");
         const EdiBlock* i = reader.Find(base + "I");
         if (!r && !i) continue;
+        // Values first: a block cut short or broken says so before its partner is missed.
+        re[c] = reader.Values(r);
+        im[c] = reader.Values(i);
         if (!r || !i) {
             const EdiBlock* present = r ? r : i;
             throw ReadError(file, present->line,
@@ -194,8 +208,6 @@ void ReadTensor(SectionReader& reader, const std::vector<double>& freq, const st
         }
         zBlocks.push_back(r);
         zBlocks.push_back(i);
-        re[c] = reader.Values(r);
-        im[c] = reader.Values(i);
         if (const EdiBlock* v = reader.Find(base + ".VAR")) {
             var[c] = reader.Values(v);
         } else {
