@@ -73,11 +73,12 @@ Mode DefaultMode(const Sounding& sounding)
 {
     const auto modes = SupportedModes(sounding);
     const auto supports = [&](Mode m) { return std::find(modes.begin(), modes.end(), m) != modes.end(); };
-    const Mode preferred = sounding.kind == DataKind::kImpedance ? Mode::kDet : Mode::kXy;
-    if (supports(preferred)) return preferred;
-    for (const Mode m : {Mode::kBerd, Mode::kXy, Mode::kYx, Mode::kDet})
+    const bool impedance = sounding.kind == DataKind::kImpedance;
+    const auto order = impedance ? std::array{Mode::kDet, Mode::kBerd, Mode::kXy, Mode::kYx}
+                                 : std::array{Mode::kXy, Mode::kDet, Mode::kBerd, Mode::kYx};
+    for (const Mode m : order)
         if (supports(m)) return m;
-    return Mode::kDet;
+    return order[0];
 }
 
 }  // namespace mt1d::sounding

@@ -27,9 +27,9 @@ std::string_view ModeNameList();
 // ρa/φ soundings: the modes the file holds values for.
 std::vector<Mode> SupportedModes(const Sounding& sounding);
 
-// The mode to show when the user names none: det for impedance soundings and xy for ρa/φ
-// soundings, when the sounding supports it; otherwise the first supported mode of
-// berd, xy, yx, det; det when it supports none.
+// The mode to show when the user names none: the first mode the sounding supports of
+// det, berd, xy, yx for impedance soundings and of xy, det, berd, yx for ρa/φ soundings (so
+// det and xy whenever possible); the first of the list when it supports none.
 Mode DefaultMode(const Sounding& sounding);
 
 }  // namespace mt1d::sounding

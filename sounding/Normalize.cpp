@@ -53,28 +53,21 @@ void SortRows(std::vector<Row>& rows, Sounding& sounding)
     }
 }
 
-std::optional<double> Median(std::vector<double> values)
+// Whether more than half of the phases lie in (−90°, 0°), which is where a layered earth's
+// xy phases fall under the e^{−iωt} convention. A share, not a median: phases wrap at ±180°,
+// and a median of two values (their mean) can land in the interval when neither does.
+bool MostlyOtherTimeConvention(const std::vector<double>& xyPhases)
 {
-    if (values.empty()) return std::nullopt;
-    const std::size_t mid = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
-    double m = values[mid];
-    if (values.size() % 2 == 0) {
-        const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid));
-        m = 0.5 * (m + lower);
-    }
-    return m;
+    const auto other = std::count_if(xyPhases.begin(), xyPhases.end(), [](double p) { return p > -90.0 && p < 0.0; });
+    return 2 * static_cast<std::size_t>(other) > xyPhases.size();
 }
 
-bool OtherTimeConvention(double medianXyPhase)
+std::string ConventionNote(const std::vector<double>& phases, const char* what)
 {
-    return medianXyPhase > -90.0 && medianXyPhase < 0.0;
-}
-
-std::string ConventionNote(double median, const char* what)
-{
-    return "xy phases lie between −90° and 0° (median " + FormatNumber(median, 4) +
-           "°): the file uses the e^{−iωt} time convention; " + what + " to e^{+iωt}";
+    const auto other = std::count_if(phases.begin(), phases.end(), [](double p) { return p > -90.0 && p < 0.0; });
+    return std::to_string(other) + " of " + std::to_string(phases.size()) +
+           " xy phases lie between −90° and 0°: the file uses the e^{−iωt} time convention; " + what +
+           " to e^{+iωt}";
 }
 
 void CheckTensorConvention(Sounding& s)
@@ -85,13 +78,12 @@ void CheckTensorConvention(Sounding& s)
         if (v && std::isfinite(v->real()) && std::isfinite(v->imag()) && *v != 0.0)
             phases.push_back(PhaseDegrees(*v));
     }
-    const auto median = Median(std::move(phases));
-    if (!median || !OtherTimeConvention(*median)) return;
+    if (!MostlyOtherTimeConvention(phases)) return;
     for (auto& row : s.tensor)
         for (auto& e : row.z)
             if (e.value) e.value = std::conj(*e.value);
     s.conjugated = true;
-    s.notes.push_back(ConventionNote(*median, "impedances conjugated"));
+    s.notes.push_back(ConventionNote(phases, "impedances conjugated"));
 }
 
 std::vector<double> Phases(const Sounding& s, Mode m)
@@ -107,28 +99,28 @@ std::vector<double> Phases(const Sounding& s, Mode m)
 void CheckRhoPhaseConvention(Sounding& s)
 {
     for (const Mode reference : {Mode::kXy, Mode::kDet, Mode::kBerd}) {
-        const auto median = Median(Phases(s, reference));
-        if (!median) continue;
-        if (OtherTimeConvention(*median)) {
+        const auto phases = Phases(s, reference);
+        if (phases.empty()) continue;
+        if (MostlyOtherTimeConvention(phases)) {
             for (auto& row : s.rhoPhase)
                 for (auto& v : row.byMode)
                     if (v.phaseDeg) v.phaseDeg = -*v.phaseDeg;
             s.conjugated = true;
-            s.notes.push_back(ConventionNote(*median, "phases negated"));
+            s.notes.push_back(ConventionNote(phases, "phases negated"));
         }
         break;
     }
-    const auto yx = Median(Phases(s, Mode::kYx));
-    if (!yx) return;
-    if (*yx < -90.0) {
+    const auto yx = Phases(s, Mode::kYx);
+    if (yx.empty()) return;
+    const auto third = std::count_if(yx.begin(), yx.end(), [](double p) { return p < -90.0; });
+    if (2 * static_cast<std::size_t>(third) > yx.size()) {
         for (auto& row : s.rhoPhase)
             if (auto& p = row[Mode::kYx].phaseDeg) p = *p + 180.0;
-        s.notes.push_back("yx phases stored near −135° (median " + FormatNumber(*yx, 4) +
-                          "°); shifted by 180° into the first quadrant");
+        s.notes.push_back("yx phases stored near −135° (" + std::to_string(third) + " of " + std::to_string(yx.size()) +
+                          " below −90°); shifted by 180° into the first quadrant");
     } else {
         s.yxPhaseStoredFirstQuadrant = true;
-        s.notes.push_back("yx phases stored in the first quadrant already (median " + FormatNumber(*yx, 4) +
-                          "°); kept as they are");
+        s.notes.push_back("yx phases stored in the first quadrant already; kept as they are");
     }
 }
 

@@ -4,11 +4,11 @@
 // - Rows sorted from the highest frequency to the lowest, each row moved as a whole, so
 //   that every block of the file is permuted alike. Rows whose frequency is not a positive
 //   finite number go last, in file order. A frequency that appears twice is refused.
-// - Time convention: when the median xy phase (ρa/φ files without xy: det, then berd) lies
-//   in (−90°, 0°), the file was written with e^{−iωt}; impedances are conjugated (ρa/φ:
-//   phases negated) and a note says so.
-// - ρa/φ files: yx phases stored near −135° (median below −90°) are shifted by 180°; phases
-//   stored in the first quadrant already stay as they are, and the sounding says so.
+// - Time convention: when more than half of the xy phases (ρa/φ files without xy: det, then
+//   berd) lie in (−90°, 0°), the file was written with e^{−iωt}; impedances are conjugated
+//   (ρa/φ: phases negated) and a note says so.
+// - ρa/φ files: yx phases stored near −135° (more than half below −90°) are shifted by 180°;
+//   phases stored in the first quadrant already stay as they are, and the sounding says so.
 
 #include "Sounding.h"
 

@@ -99,8 +99,9 @@ std::optional<double> ParseNumber(std::string_view token)
     // Fortran's D exponent: copy into a small buffer with E in its place. A token too long
     // for the buffer is no number any writer produces.
     std::array<char, 64> buffer{};
-    const auto d = token.find_first_of("Dd");
-    if (d != std::string_view::npos) {
+    std::size_t d = 0;
+    while (d < token.size() && token[d] != 'D' && token[d] != 'd') ++d;
+    if (d < token.size()) {
         if (token.size() > buffer.size()) return std::nullopt;
         std::copy(token.begin(), token.end(), buffer.begin());
         buffer[d] = 'E';

@@ -103,7 +103,7 @@ Sounding WithXyPhases(std::initializer_list<double> degrees)
 
 TEST(Normalize, OtherTimeConventionIsConjugatedAndNoted)
 {
-    Sounding s = WithXyPhases({-40.0, -50.0, -45.0, 10.0});  // median −42.5°
+    Sounding s = WithXyPhases({-40.0, -50.0, -45.0, 10.0});  // three of four in (−90°, 0°)
     const Z before = *s.tensor[0][C::kYx].value;
     NormalizeSounding(s);
     EXPECT_TRUE(s.conjugated);
@@ -113,10 +113,12 @@ TEST(Normalize, OtherTimeConventionIsConjugatedAndNoted)
     EXPECT_NE(s.notes.back().find("e^{−iωt}"), std::string::npos);
 }
 
-TEST(Normalize, MedianDecidesSoNoisyRowsDoNotFlipAFile)
+TEST(Normalize, MajorityDecidesSoNoisyRowsDoNotFlipAFile)
 {
-    for (const auto& phases : {std::initializer_list<double>{45.0, 50.0, -70.0}, {-5.0, 30.0, 40.0, 50.0},
-                               {-100.0, -120.0, 10.0}, {0.0, 0.0, 0.0}}) {
+    // One noisy row; wrapped phases; exactly half; the interval's ends; two rows whose mean
+    // (−45°) lies in the interval although neither does.
+    for (const auto& phases : {std::initializer_list<double>{45.0, 50.0, -70.0}, {-100.0, -120.0, 10.0},
+                               {-45.0, 45.0}, {0.0, -90.0, 0.0}, {45.0, -135.0}}) {
         Sounding s = WithXyPhases(phases);
         NormalizeSounding(s);
         EXPECT_FALSE(s.conjugated) << *phases.begin();

@@ -1,0 +1,54 @@
+#pragma once
+// What every fuzz target checks of a sounding a reader accepted, beyond the sanitizers:
+// the promises of Sounding.h and CurveDerivation.h. A broken promise aborts, which libFuzzer
+// reports as a finding.
+
+#include "CurveDerivation.h"
+#include "Modes.h"
+#include "Rotation.h"
+#include "Sounding.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace mt1d_fuzz {
+
+inline void Require(bool ok)
+{
+    if (!ok) std::abort();
+}
+
+inline void CheckSounding(mt1d::sounding::Sounding s)
+{
+    using namespace mt1d::sounding;
+    const std::size_t n = s.RowCount();
+    // Usable frequencies strictly decreasing, then the unusable ones.
+    bool tail = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const double f = s.FrequencyHz(i);
+        const bool usable = std::isfinite(f) && f > 0.0;
+        if (!usable) tail = true;
+        Require(!(usable && tail));
+        if (usable && i > 0) Require(f < s.FrequencyHz(i - 1));
+    }
+    for (const Mode m : kAllModes) {
+        for (const double floor : {0.0, 5.0}) {
+            const Curve c = DeriveCurve(s, {m, floor});
+            Require(c.rows.size() == n);
+            for (const auto& r : c.rows) {
+                for (const double v : {r.frequencyHz, r.periodS, r.rhoOhmM, r.rhoErrOhmM, r.phaseDeg, r.phaseErrDeg})
+                    Require(std::isfinite(v));
+                Require(r.usable == r.reason.empty());
+                if (r.usable) Require(r.rhoOhmM > 0.0 && r.rhoErrOhmM >= 0.0 && r.phaseErrDeg >= 0.0);
+            }
+        }
+    }
+    const auto modes = SupportedModes(s);
+    (void)DefaultMode(s);
+    if (s.kind == DataKind::kImpedance) {
+        RotateTo(s, 33.0);
+        for (const Mode m : modes) (void)DeriveCurve(s, {m, 5.0});
+    }
+}
+
+}  // namespace mt1d_fuzz
