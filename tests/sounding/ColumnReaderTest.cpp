@@ -73,6 +73,11 @@ struct BrokenColumns {
     const char* message;
 };
 
+void PrintTo(const BrokenColumns& b, std::ostream* os)
+{
+    *os << b.what;
+}
+
 class BrokenColumnFiles : public testing::TestWithParam<BrokenColumns> {};
 
 TEST_P(BrokenColumnFiles, AreRefusedWithLineAndExpectation)

@@ -183,6 +183,11 @@ struct BadRow {
     const char* reason;
 };
 
+void PrintTo(const BadRow& r, std::ostream* os)
+{
+    *os << r.what;
+}
+
 class UnusableRows : public testing::TestWithParam<BadRow> {};
 
 TEST_P(UnusableRows, SayWhyAndHoldNoNaN)

@@ -93,6 +93,11 @@ struct BrokenOccam {
     const char* message;
 };
 
+void PrintTo(const BrokenOccam& b, std::ostream* os)
+{
+    *os << b.what;
+}
+
 class BrokenOccamFiles : public testing::TestWithParam<BrokenOccam> {};
 
 TEST_P(BrokenOccamFiles, AreRefusedWithLineAndExpectation)

@@ -17,6 +17,11 @@ struct NumberCase {
     double value;
 };
 
+void PrintTo(const NumberCase& c, std::ostream* os)
+{
+    *os << "'" << c.token << "'";
+}
+
 class NumberTokens : public testing::TestWithParam<NumberCase> {};
 
 TEST_P(NumberTokens, ParseAsTheWritersOfSoundingFilesMeanThem)
@@ -109,6 +114,11 @@ struct AngleCase {
     bool parses;
     double degrees;
 };
+
+void PrintTo(const AngleCase& c, std::ostream* os)
+{
+    *os << "'" << c.text << "'";
+}
 
 class EdiAngles : public testing::TestWithParam<AngleCase> {};
 
