@@ -1,0 +1,415 @@
+#include "LayeredFit.h"
+
+#include "BoundTransform.h"
+#include "Damping.h"
+#include "Misfit.h"
+#include "NiblettBostick.h"
+#include "StartModels.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+namespace mt1d::fitting {
+
+namespace {
+
+// "resistivity of layer 2", "thickness of layer 1": 1-based, as the user counts layers.
+std::string ParameterName(std::size_t index, std::size_t layers)
+{
+    if (index < layers) return "resistivity of layer " + std::to_string(index + 1);
+    return "thickness of layer " + std::to_string(index - layers + 1);
+}
+
+std::string Number(double v)
+{
+    std::ostringstream s;
+    s << v;
+    return s.str();
+}
+
+// The fixed layout of one fit: which parameters move, within which bounds.
+struct Setup {
+    std::size_t layers = 0;
+    std::vector<bool> free;
+    std::vector<LogBounds> bounds;      // log10, per parameter
+    std::vector<std::size_t> freeIndex; // parameter of each free unknown
+    std::vector<double> userStart;      // log10, per parameter; empty without a user model
+};
+
+std::vector<double> Log10Parameters(const earth::LayeredModel& model)
+{
+    std::vector<double> x;
+    for (double r : model.resistivity) x.push_back(std::log10(r));
+    for (double h : model.thickness) x.push_back(std::log10(h));
+    return x;
+}
+
+earth::LayeredModel ModelOf(const std::vector<double>& x, std::size_t layers)
+{
+    earth::LayeredModel m;
+    for (std::size_t j = 0; j < layers; ++j) m.resistivity.push_back(std::pow(10.0, x[j]));
+    for (std::size_t j = layers; j < x.size(); ++j) m.thickness.push_back(std::pow(10.0, x[j]));
+    return m;
+}
+
+// Checks the options against the data; fills `setup` or says what is wrong.
+std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
+{
+    const std::size_t layers = o.layers;
+    if (layers < 1 || layers > kMaxLayers) {
+        return "a layered fit takes 1 to " + std::to_string(kMaxLayers) + " layers, not " +
+               std::to_string(layers);
+    }
+    const std::size_t p = 2 * layers - 1;
+    setup.layers = layers;
+    if (o.starts < 1) return "a layered fit needs at least one start";
+    if (!o.fixed.empty() && o.fixed.size() != p) {
+        return "fixed parameters: " + std::to_string(layers) + " layers have " + std::to_string(p) +
+               " parameters, got " + std::to_string(o.fixed.size()) + " flags";
+    }
+    if (!o.bounds.empty() && o.bounds.size() != p) {
+        return "bounds: " + std::to_string(layers) + " layers have " + std::to_string(p) +
+               " parameters, got " + std::to_string(o.bounds.size()) + " bounds";
+    }
+    if (o.start) {
+        const auto& m = *o.start;
+        if (m.resistivity.size() != layers || m.thickness.size() + 1 != layers) {
+            return "the starting model has " + std::to_string(m.resistivity.size()) +
+                   " resistivities and " + std::to_string(m.thickness.size()) + " thicknesses; " +
+                   std::to_string(layers) + " layers need " + std::to_string(layers) + " and " +
+                   std::to_string(layers - 1);
+        }
+        setup.userStart = Log10Parameters(m);
+        for (std::size_t i = 0; i < p; ++i) {
+            const double v = i < layers ? m.resistivity[i] : m.thickness[i - layers];
+            if (!std::isfinite(v) || v <= 0.0) {
+                return "the starting model's " + ParameterName(i, layers) + " is " + Number(v) +
+                       "; it must be finite and positive";
+            }
+        }
+    }
+    setup.free.assign(p, true);
+    for (std::size_t i = 0; i < o.fixed.size(); ++i) setup.free[i] = !o.fixed[i];
+    const bool anyFixed = std::find(setup.free.begin(), setup.free.end(), false) != setup.free.end();
+    if (anyFixed && !o.start) {
+        return "fixed parameters keep the values of the starting model; give a starting model";
+    }
+    setup.bounds.resize(p);
+    for (std::size_t i = 0; i < p; ++i) {
+        ParameterBounds b = i < layers ? kDefaultResistivityBounds : kDefaultThicknessBounds;
+        if (!o.bounds.empty()) {
+            b = o.bounds[i];
+            if (!std::isfinite(b.lower) || !std::isfinite(b.upper) || b.lower <= 0.0) {
+                return "bounds of the " + ParameterName(i, layers) + " (" + Number(b.lower) + " to " +
+                       Number(b.upper) + ") must be finite and positive";
+            }
+            if (!(b.lower < b.upper)) {
+                return "bounds of the " + ParameterName(i, layers) + ": the lower bound " +
+                       Number(b.lower) + " is not below the upper bound " + Number(b.upper);
+            }
+        }
+        LogBounds lb{std::log10(b.lower), std::log10(b.upper)};
+        if (!setup.userStart.empty() && setup.free[i]) {
+            const double v = setup.userStart[i];
+            if (o.bounds.empty()) {
+                // Default bounds make room for the user's value.
+                lb.lower = std::min(lb.lower, v - 1.0);
+                lb.upper = std::max(lb.upper, v + 1.0);
+            } else if (v < lb.lower || v > lb.upper) {
+                return "the starting model's " + ParameterName(i, layers) + " (" +
+                       Number(std::pow(10.0, v)) + ") lies outside its bounds " + Number(b.lower) +
+                       " to " + Number(b.upper);
+            }
+        }
+        setup.bounds[i] = lb;
+        if (setup.free[i]) setup.freeIndex.push_back(i);
+    }
+    if (data.Count() < setup.freeIndex.size()) {
+        return std::to_string(data.Count()) + " data values cannot determine " +
+               std::to_string(setup.freeIndex.size()) +
+               " free parameters; fit fewer layers, fix parameters or use more rows";
+    }
+    return {};
+}
+
+// Levenberg–Marquardt from one start, in the unbounded unknowns u of the free parameters.
+class StartRun {
+public:
+    StartRun(Misfit& misfit, const Setup& setup) : misfit_(misfit), setup_(setup) {}
+
+    struct Outcome {
+        std::vector<double> x;  // log10 parameters
+        double chi2 = std::numeric_limits<double>::infinity();
+        std::size_t iterations = 0;
+        FitStatus status = FitStatus::kMaxIterations;
+        std::vector<HistoryEntry> history;
+    };
+
+    Outcome Run(std::vector<double> x0, std::size_t maxIterations, const RunControl& control,
+                Progress& progress, double bestChi2)
+    {
+        Outcome out;
+        const std::size_t n = setup_.freeIndex.size();
+        Eigen::VectorXd u(static_cast<Eigen::Index>(n));
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::size_t i = setup_.freeIndex[k];
+            u[static_cast<Eigen::Index>(k)] = ToUnbounded(x0[i], setup_.bounds[i]);
+        }
+        out.x = ToParameters(u, x0);
+        out.chi2 = Linearise(out.x);
+        const double count = static_cast<double>(misfit_.Count());
+        out.history.push_back({0, Rms(out.chi2, misfit_.Count()), std::nullopt, 0.0});
+        if (n == 0) {
+            out.status = FitStatus::kConverged;
+            return out;
+        }
+
+        Damping damping;
+        std::size_t smallSteps = 0;  // accepted steps in a row that barely lowered χ²
+        for (std::size_t iteration = 1; iteration <= maxIterations; ++iteration) {
+            if (control.Cancelled()) {
+                out.status = FitStatus::kCancelled;
+                return out;
+            }
+            out.iterations = iteration;
+            const Eigen::MatrixXd a = j_.transpose() * j_;
+            const Eigen::VectorXd g = j_.transpose() * misfit_.Residuals();
+            Eigen::VectorXd d = a.diagonal();
+            const double dFloor = std::max(d.maxCoeff(), 1.0) * 1e-12;
+            for (Eigen::Index k = 0; k < d.size(); ++k) d[k] = std::max(d[k], dFloor);
+
+            Eigen::MatrixXd damped = a;
+            damped.diagonal() += damping.Lambda() * d;
+            const Eigen::LDLT<Eigen::MatrixXd> solver(damped);
+            const Eigen::VectorXd step = solver.solve(g);
+            bool accepted = false;
+            double decrease = 0.0;
+            if (solver.info() == Eigen::Success && step.allFinite()) {
+                const Eigen::VectorXd uTrial = u + step;
+                const std::vector<double> xTrial = ToParameters(uTrial, out.x);
+                const double chi2Trial = Evaluate(xTrial);
+                const double predicted = step.dot(g + damping.Lambda() * d.cwiseProduct(step));
+                if (chi2Trial < out.chi2 && predicted > 0.0) {
+                    decrease = out.chi2 - chi2Trial;
+                    damping.Accept(decrease / predicted);
+                    u = uTrial;
+                    out.x = xTrial;
+                    out.chi2 = Linearise(out.x);
+                    accepted = true;
+                }
+            }
+            if (!accepted) damping.Reject();
+            out.history.push_back({iteration, Rms(out.chi2, misfit_.Count()), std::nullopt, damping.Lambda()});
+
+            progress.iteration = iteration;
+            progress.rms = Rms(out.chi2, misfit_.Count());
+            progress.bestRms = Rms(std::min(bestChi2, out.chi2), misfit_.Count());
+            progress.multiplier = damping.Lambda();
+            control.Report(progress);
+
+            const bool exact = out.chi2 <= 1e-24 * count;
+            if (accepted) {
+                smallSteps = decrease <= kLayeredRelativeTolerance * (out.chi2 + decrease) ? smallSteps + 1 : 0;
+            }
+            if (exact || smallSteps >= kLayeredSettledSteps || damping.Exhausted()) {
+                out.status = FitStatus::kConverged;
+                return out;
+            }
+        }
+        out.status = FitStatus::kMaxIterations;
+        return out;
+    }
+
+private:
+    std::vector<double> ToParameters(const Eigen::VectorXd& u, const std::vector<double>& base) const
+    {
+        std::vector<double> x = base;
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            if (!setup_.free[i] && !setup_.userStart.empty()) x[i] = setup_.userStart[i];
+        }
+        for (std::size_t k = 0; k < setup_.freeIndex.size(); ++k) {
+            const std::size_t i = setup_.freeIndex[k];
+            x[i] = FromUnbounded(u[static_cast<Eigen::Index>(k)], setup_.bounds[i]);
+        }
+        return x;
+    }
+
+    double Evaluate(const std::vector<double>& x)
+    {
+        const auto m = ModelOf(x, setup_.layers);
+        return misfit_.Evaluate(m.resistivity, m.thickness);
+    }
+
+    // χ² at x with the Jacobian in the unknowns u.
+    double Linearise(const std::vector<double>& x)
+    {
+        const auto m = ModelOf(x, setup_.layers);
+        const double chi2 = misfit_.EvaluateWithJacobian(m.resistivity, m.thickness);
+        const auto& jx = misfit_.Jacobian();
+        j_.resize(jx.rows(), static_cast<Eigen::Index>(setup_.freeIndex.size()));
+        for (std::size_t k = 0; k < setup_.freeIndex.size(); ++k) {
+            const std::size_t i = setup_.freeIndex[k];
+            j_.col(static_cast<Eigen::Index>(k)) =
+                jx.col(static_cast<Eigen::Index>(i)) * BoundSlope(x[i], setup_.bounds[i]);
+        }
+        return chi2;
+    }
+
+    Misfit& misfit_;
+    const Setup& setup_;
+    Eigen::MatrixXd j_;
+};
+
+std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_t startsPlanned,
+                    std::size_t maxIterations)
+{
+    std::ostringstream s;
+    s.precision(4);
+    switch (r.report.status) {
+    case FitStatus::kConverged: s << "converged at RMS " << r.report.rms; break;
+    case FitStatus::kMaxIterations:
+        s << "stopped at the limit of " << maxIterations
+          << " iterations before the misfit settled, at RMS " << r.report.rms;
+        break;
+    case FitStatus::kCancelled: s << "cancelled; the best model so far has RMS " << r.report.rms; break;
+    default: break;
+    }
+    s << " after " << r.report.iterations << " iterations; best of " << startsRun << " start"
+      << (startsRun == 1 ? "" : "s");
+    if (startsRun < startsPlanned) s << " (of " << startsPlanned << " planned)";
+    if (startsRun > 1) {
+        s << ", " << r.startsNearBest << " of which reached the same misfit";
+        if (r.startsNearBest < kFewStartsAtBest) s << " (few: more starts may find a lower misfit)";
+    }
+    return s.str();
+}
+
+}  // namespace
+
+LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, const RunControl& control)
+{
+    LayeredFitResult result;
+    result.report.method = Method::kLayered;
+    result.report.mode = data.mode;
+    result.report.status = FitStatus::kInvalidInput;
+    if (data.Count() == 0 || data.sigmas.size() != data.Count() || data.kernelRows.size() != data.Count()) {
+        result.report.message = "nothing to fit: no data values";
+        return result;
+    }
+    Setup setup;
+    if (std::string error = Prepare(data, options, setup); !error.empty()) {
+        result.report.message = error;
+        return result;
+    }
+    const std::size_t layers = setup.layers;
+    const std::size_t p = 2 * layers - 1;
+
+    result.report.niblettBostick = NiblettBostick(data);
+    result.report.depthOfInvestigationM = DepthOfInvestigation(result.report.niblettBostick);
+
+    // The starts: the user's model first, then seeded ones with the fixed values put in.
+    std::vector<std::vector<double>> starts;
+    if (!setup.userStart.empty()) starts.push_back(setup.userStart);
+    const std::size_t seeded = options.starts - starts.size();
+    for (auto& s : SeededStarts(result.report.niblettBostick, layers, seeded, options.seed)) {
+        for (std::size_t i = 0; i < p; ++i) {
+            if (!setup.free[i]) s[i] = setup.userStart[i];
+        }
+        starts.push_back(std::move(s));
+    }
+
+    Misfit misfit(data);
+    StartRun runner(misfit, setup);
+    StartRun::Outcome best;
+    bool cancelled = false;
+    std::size_t startsRun = 0;
+    std::vector<double> startChi2;
+    Progress progress;
+    progress.method = Method::kLayered;
+    progress.startCount = starts.size();
+    for (std::size_t k = 0; k < starts.size(); ++k) {
+        if (k > 0 && control.Cancelled()) {
+            cancelled = true;
+            break;
+        }
+        progress.start = k + 1;
+        auto outcome = runner.Run(starts[k], options.maxIterations, control, progress, best.chi2);
+        ++startsRun;
+        result.totalIterations += outcome.iterations;
+        startChi2.push_back(outcome.chi2);
+        result.startRms.push_back(Rms(outcome.chi2, data.Count()));
+        if (outcome.status == FitStatus::kCancelled) cancelled = true;
+        if (outcome.chi2 < best.chi2 || k == 0) {
+            best = std::move(outcome);
+            result.bestStart = k;
+        }
+        progress.iteration = best.iterations;
+        progress.rms = result.startRms.back();
+        progress.bestRms = Rms(best.chi2, data.Count());
+        control.Report(progress);
+        if (cancelled) break;
+    }
+
+    // The uncertainty of the best model, in log10 of the parameters themselves.
+    result.model = ModelOf(best.x, layers);
+    const double chi2 = misfit.EvaluateWithJacobian(result.model.resistivity, result.model.thickness);
+    result.fixed.assign(p, false);
+    for (std::size_t i = 0; i < p; ++i) result.fixed[i] = !setup.free[i];
+    result.uncertainty = PosteriorUncertainty(misfit.Jacobian(), setup.free);
+    for (double sd : result.uncertainty.log10Sd) result.sdFactor.push_back(std::pow(10.0, sd));
+    for (std::size_t j = 0; j + 1 < layers; ++j) {
+        const double h = result.model.thickness[j], rho = result.model.resistivity[j];
+        result.products.push_back({h / rho, h * rho,
+                                   CombinedLog10Sd(result.uncertainty, layers + j, j, -1.0),
+                                   CombinedLog10Sd(result.uncertainty, layers + j, j, +1.0)});
+    }
+    const double bestRms = Rms(chi2, data.Count());
+    for (double c : startChi2) {
+        if (Rms(c, data.Count()) <= bestRms * (1.0 + kSameMinimumTolerance)) ++result.startsNearBest;
+    }
+    result.forwardRuns = misfit.ForwardRuns();
+    result.jacobianRuns = misfit.JacobianRuns();
+
+    auto& report = result.report;
+    report.status = cancelled ? FitStatus::kCancelled : best.status;
+    report.rms = bestRms;
+    report.iterations = best.iterations;
+    report.targetReached = bestRms <= options.targetRms;
+    report.history = std::move(best.history);
+    report.layers = ReportLayers(result.model);
+    for (std::size_t j = 0; j < layers; ++j) {
+        report.layers[j].log10RhoSd = result.uncertainty.log10Sd[j];
+        if (j + 1 < layers) report.layers[j].log10ThicknessSd = result.uncertainty.log10Sd[layers + j];
+    }
+    report.response = ModelResponse(result.model, data.frequencies);
+    report.message = Summary(result, startsRun, starts.size(), options.maxIterations);
+    return result;
+}
+
+LayeredFitResult FitLayered(const sounding::Curve& curve, const LayeredOptions& options,
+                            const RunControl& control)
+{
+    auto selected = SelectData(curve, options.data);
+    if (!selected.Ok()) {
+        LayeredFitResult result;
+        result.report.method = Method::kLayered;
+        result.report.mode = curve.mode;
+        result.report.message = selected.error;
+        return result;
+    }
+    auto result = FitLayered(selected.data, options, control);
+    if (result.report.status != FitStatus::kInvalidInput) {
+        std::vector<double> frequencies;
+        for (const auto& r : curve.rows) {
+            if (std::isfinite(r.frequencyHz) && r.frequencyHz > 0.0) frequencies.push_back(r.frequencyHz);
+        }
+        result.report.response = ModelResponse(result.model, frequencies);
+    }
+    return result;
+}
+
+}  // namespace mt1d::fitting

@@ -1,0 +1,98 @@
+#pragma once
+// Layered inversion: the few-layer model that fits a sounding best, with its uncertainty.
+//
+// Parameters are log10 ρ of every layer and log10 h of every layer above the half-space (the
+// kernel's order: ρ_0 .. ρ_{L−1}, h_0 .. h_{L−2}). Bounded parameters move through the smooth
+// log-bounded transform (BoundTransform.h); fixed ones keep the value of the user's model.
+// Each start is minimised by Levenberg–Marquardt (Damping.h) and the start with the lowest
+// misfit wins: a layered misfit has local minima, and only enough starts find the global one.
+//
+// Usage:
+//     LayeredOptions options;
+//     options.layers = 3;
+//     const LayeredFitResult fit = FitLayered(curve, options);
+//     if (fit.report.status == FitStatus::kInvalidInput) show(fit.report.message);
+
+#include "Curve.h"
+#include "FitData.h"
+#include "FitReport.h"
+#include "LayeredEarth.h"
+#include "RunControl.h"
+#include "Uncertainty.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace mt1d::fitting {
+
+struct ParameterBounds {
+    double lower = 0.0;  // Ω·m or m, finite and positive
+    double upper = 0.0;  // above lower
+};
+
+inline constexpr std::size_t kMaxLayers = 30;
+// Parameters without bounds of the user's still stay inside an earth: these ranges (widened
+// to take in a user's starting value) are wide enough never to bind on real data.
+inline constexpr ParameterBounds kDefaultResistivityBounds{1e-2, 1e6};  // Ω·m
+inline constexpr ParameterBounds kDefaultThicknessBounds{1e-1, 1e7};    // m
+// Starts whose final RMS lies within this fraction of the best one found the same minimum.
+inline constexpr double kSameMinimumTolerance = 1e-3;
+// Fewer starts than this at the best misfit (of several) earn a warning in the message.
+inline constexpr std::size_t kFewStartsAtBest = 3;
+// A start has converged when kLayeredSettledSteps accepted steps in a row each lower χ² by
+// less than kLayeredRelativeTolerance of it (one such step may only mean heavy damping).
+inline constexpr double kLayeredRelativeTolerance = 1e-6;
+inline constexpr std::size_t kLayeredSettledSteps = 2;
+
+struct LayeredOptions {
+    std::size_t layers = 3;  // 1 to kMaxLayers, the half-space included
+    DataSelection data;      // rows and components to fit (the Curve overload only)
+    // The user's model: the first start when given, and the values of fixed parameters.
+    std::optional<earth::LayeredModel> start;
+    // How many starts in all (at least 1); those not given by the user are seeded around the
+    // Niblett–Bostick profile of the data.
+    std::size_t starts = 20;
+    std::uint64_t seed = 1;
+    // Empty, or one flag per parameter in the kernel's order; fixed parameters need `start`.
+    std::vector<bool> fixed;
+    // Empty, or one pair per parameter in the kernel's order (Ω·m for ρ, m for h).
+    std::vector<ParameterBounds> bounds;
+    std::size_t maxIterations = 100;  // per start
+    double targetRms = 1.0;           // only decides `targetReached`; the fit always goes to its minimum
+};
+
+struct LayerProducts {
+    double conductanceS = 0.0;               // h / ρ
+    double transverseResistanceOhmM2 = 0.0;  // h · ρ
+    double log10ConductanceSd = 0.0;
+    double log10TransverseResistanceSd = 0.0;
+};
+
+struct LayeredFitResult {
+    FitReport report;
+    earth::LayeredModel model;           // the best model (empty after refused input)
+    std::vector<bool> fixed;             // per parameter, kernel order
+    Uncertainty uncertainty;             // per parameter, kernel order, log10 units
+    std::vector<double> sdFactor;        // 10^(log10 standard error) per parameter
+    std::vector<LayerProducts> products; // per layer above the half-space
+    std::vector<double> startRms;        // final RMS of every start run, in order
+    std::size_t bestStart = 0;
+    std::size_t startsNearBest = 0;      // starts that ended within kSameMinimumTolerance of the best
+    std::size_t totalIterations = 0;     // over all starts
+    std::size_t forwardRuns = 0;         // kernel responses without Jacobian
+    std::size_t jacobianRuns = 0;        // kernel responses with Jacobian
+};
+
+// Fits the data selected from `curve` by `options.data`. Never throws for bad input: the
+// result then has status kInvalidInput and a message.
+LayeredFitResult FitLayered(const sounding::Curve& curve, const LayeredOptions& options,
+                            const RunControl& control = {});
+
+// Fits data already selected; `options.data` is not used. The response is given at the
+// data's frequencies.
+LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options,
+                            const RunControl& control = {});
+
+}  // namespace mt1d::fitting

@@ -1,0 +1,367 @@
+#include "SmoothFit.h"
+
+#include "Misfit.h"
+#include "MultiplierSearch.h"
+#include "NiblettBostick.h"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <sstream>
+
+namespace mt1d::fitting {
+
+namespace {
+
+// One model of the run with its scores.
+struct State {
+    Eigen::VectorXd m;  // log10 ρ per layer
+    double rms = std::numeric_limits<double>::infinity();
+    double roughness = 0.0;
+    double multiplier = 0.0;
+};
+
+std::string CheckOptions(const FitData& data, const SmoothOptions& o, std::size_t layers)
+{
+    if (data.Count() == 0) return "nothing to fit: no data values";
+    if (!std::isfinite(o.targetRms) || o.targetRms <= 0.0) return "the target RMS must be finite and positive";
+    if (!std::isfinite(o.chi2Slack) || o.chi2Slack < 0.0) {
+        return "the χ² slack must be finite and not negative";
+    }
+    if (!o.startResistivity.empty()) {
+        if (o.startResistivity.size() != layers) {
+            return "the starting model has " + std::to_string(o.startResistivity.size()) +
+                   " resistivities for " + std::to_string(layers) + " layers";
+        }
+        for (std::size_t j = 0; j < layers; ++j) {
+            const double v = o.startResistivity[j];
+            if (!std::isfinite(v) || v <= 0.0) {
+                return "the starting resistivity of layer " + std::to_string(j + 1) + " must be finite and positive";
+            }
+        }
+    }
+    return {};
+}
+
+class Occam {
+public:
+    Occam(const FitData& data, std::vector<double> thickness, RoughnessKind kind)
+        : misfit_(data), thickness_(std::move(thickness)), kind_(kind)
+    {
+        const std::size_t n = thickness_.size() + 1;
+        const Eigen::MatrixXd d = RoughnessOperator(n, kind);
+        c_ = d.transpose() * d;
+        rho_.resize(n);
+    }
+
+    Misfit& Data() { return misfit_; }
+
+    State Score(const Eigen::VectorXd& m, double multiplier)
+    {
+        State s;
+        s.m = m.cwiseMax(kSmoothMinLog10Rho).cwiseMin(kSmoothMaxLog10Rho);
+        for (Eigen::Index j = 0; j < s.m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, s.m[j]);
+        s.rms = Rms(misfit_.Evaluate(rho_, thickness_), misfit_.Count());
+        s.roughness = Roughness({s.m.data(), static_cast<std::size_t>(s.m.size())}, kind_);
+        s.multiplier = multiplier;
+        return s;
+    }
+
+    // Linearises at m: after this, Candidate(x) gives the model of multiplier 10^x.
+    void Linearise(const Eigen::VectorXd& m)
+    {
+        for (Eigen::Index j = 0; j < m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, m[j]);
+        misfit_.EvaluateWithJacobian(rho_, thickness_);
+        const Eigen::MatrixXd j = misfit_.Jacobian().leftCols(m.size());
+        b_ = j.transpose() * j;
+        rhs_ = j.transpose() * (misfit_.Residuals() + j * m);
+        cache_.clear();
+    }
+
+    // log10 of the multiplier that balances the data and roughness terms: the centre of the
+    // search range.
+    double Balance() const
+    {
+        const double c = c_.trace();
+        const double b = b_.trace();
+        if (!(c > 0.0) || !(b > 0.0)) return 0.0;
+        return std::log10(b / c);
+    }
+
+    double CandidateRms(double log10Mu)
+    {
+        const double mu = std::pow(10.0, log10Mu);
+        Eigen::MatrixXd a = b_ + mu * c_;
+        const Eigen::LDLT<Eigen::MatrixXd> solver(a);
+        Eigen::VectorXd m = solver.solve(rhs_);
+        if (solver.info() != Eigen::Success || !m.allFinite()) {
+            cache_.push_back({log10Mu, State{}});
+            return std::numeric_limits<double>::infinity();
+        }
+        cache_.push_back({log10Mu, Score(m, mu)});
+        return cache_.back().second.rms;
+    }
+
+    const State& Candidate(double log10Mu) const
+    {
+        for (const auto& entry : cache_) {
+            if (entry.first == log10Mu) return entry.second;
+        }
+        return cache_.back().second;  // not reached: every sample goes through CandidateRms
+    }
+
+private:
+    Misfit misfit_;
+    std::vector<double> thickness_;
+    RoughnessKind kind_;
+    Eigen::MatrixXd c_, b_;
+    Eigen::VectorXd rhs_;
+    std::vector<double> rho_;
+    std::vector<std::pair<double, State>> cache_;
+};
+
+// What the run knows when it ends, for its message.
+struct Ending {
+    FitStatus status = FitStatus::kMaxIterations;
+    std::size_t iterations = 0;
+    double target = 1.0;
+    std::size_t maxIterations = 0;
+    std::optional<double> smallestRms;  // set once the target was given up as out of reach
+    double chi2Slack = 0.0;
+};
+
+std::string Summary(const Ending& e, const State& s)
+{
+    std::ostringstream o;
+    o.precision(4);
+    const bool atTarget = s.rms <= e.target;
+    if (e.status == FitStatus::kCancelled) {
+        o << "cancelled; the model so far has RMS " << s.rms << ", roughness " << s.roughness;
+    } else if (atTarget) {
+        if (e.status == FitStatus::kMaxIterations) {
+            o << "stopped at the limit of " << e.maxIterations << " iterations at the target RMS " << e.target
+              << " (RMS " << s.rms << ", roughness " << s.roughness << ") before the model stopped smoothing";
+        } else {
+            o << "reached the target RMS " << e.target << " with the smoothest model found: RMS " << s.rms
+              << ", roughness " << s.roughness;
+        }
+    } else {
+        o << "the target RMS " << e.target << " was not reached";
+        if (e.status == FitStatus::kMaxIterations) o << " within the limit of " << e.maxIterations << " iterations";
+        if (e.smallestRms) {
+            o << ": the misfit stopped falling at RMS " << *e.smallestRms << "; the smoothest model within "
+              << e.chi2Slack << " of its chi-square has RMS " << s.rms << ", roughness " << s.roughness;
+        } else {
+            o << ": RMS " << s.rms << ", roughness " << s.roughness;
+        }
+    }
+    o << " after " << e.iterations << " iteration" << (e.iterations == 1 ? "" : "s");
+    return o.str();
+}
+
+}  // namespace
+
+SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, const RunControl& control)
+{
+    SmoothFitResult result;
+    auto& report = result.report;
+    report.method = Method::kOccam;
+    report.mode = data.mode;
+    report.status = FitStatus::kInvalidInput;
+    if (data.Count() == 0) {
+        report.message = "nothing to fit: no data values";
+        return result;
+    }
+    const Mesh mesh = SmoothMesh(data, options.mesh);
+    if (!mesh.Ok()) {
+        report.message = mesh.error;
+        return result;
+    }
+    const std::size_t n = mesh.tops.size();
+    if (std::string error = CheckOptions(data, options, n); !error.empty()) {
+        report.message = error;
+        return result;
+    }
+    report.niblettBostick = NiblettBostick(data);
+    report.depthOfInvestigationM = DepthOfInvestigation(report.niblettBostick);
+    result.layerTops = mesh.tops;
+    const double target = options.targetRms;
+
+    Occam occam(data, ThicknessesOf(mesh.tops), options.roughness);
+    Eigen::VectorXd m0(static_cast<Eigen::Index>(n));
+    if (options.startResistivity.empty()) {
+        double mean = 0.0;
+        for (double r : data.rhoA) mean += std::log10(r);
+        m0.setConstant(mean / static_cast<double>(data.rhoA.size()));
+    } else {
+        for (std::size_t j = 0; j < n; ++j) m0[static_cast<Eigen::Index>(j)] = std::log10(options.startResistivity[j]);
+    }
+    State current = occam.Score(m0, 0.0);
+    report.history.push_back({0, current.rms, current.roughness, 0.0});
+
+    Progress progress;
+    progress.method = Method::kOccam;
+    Ending ending;
+    ending.target = target;
+    ending.maxIterations = options.maxIterations;
+    ending.chi2Slack = options.chi2Slack;
+    // The RMS each iteration aims at: the target, or, once the target proves out of reach,
+    // the smallest RMS found plus the χ² slack.
+    double level = target;
+    const double count = static_cast<double>(data.Count());
+    std::size_t accepted = 0;
+    double log10Mu = 0.0;
+    std::vector<State> visited{current};  // every accepted model
+    bool linearised = false;               // the linearisation belongs to the current model
+    // When the RMS stops falling above the target: relax the level once, and go on from the
+    // smoothest model so far that meets it (the last models are often the roughest, and the
+    // smoothing works best from a smooth one); or give up.
+    const auto stalled = [&](const State& at) {
+        if (ending.smallestRms || options.chi2Slack <= 0.0) return false;
+        ending.smallestRms = at.rms;
+        level = std::sqrt((at.rms * at.rms * count + options.chi2Slack) / count);
+        const State* smoothest = &current;
+        for (const auto& v : visited) {
+            if (v.rms <= level && v.roughness < smoothest->roughness) smoothest = &v;
+        }
+        if (smoothest != &current) {
+            // Going back counts as an iteration, so that the history ends with the model given.
+            current = *smoothest;
+            linearised = false;
+            log10Mu = std::log10(current.multiplier);
+            ++accepted;
+            report.history.push_back({accepted, current.rms, current.roughness, current.multiplier});
+        }
+        return true;
+    };
+    bool finished = false;
+    SearchRange range;
+    const auto rmsAt = [&occam](double x) { return occam.CandidateRms(x); };
+    for (std::size_t iteration = 1; iteration <= options.maxIterations && !finished; ++iteration) {
+        if (control.Cancelled()) {
+            ending.status = FitStatus::kCancelled;
+            break;
+        }
+        if (!linearised) occam.Linearise(current.m);
+        linearised = true;
+        if (iteration == 1) {
+            const double centre = occam.Balance();
+            range = {centre - 8.0, centre + 8.0};
+            log10Mu = centre;
+        }
+        const bool wasAtLevel = current.rms <= level;
+        const auto settle = [&] {
+            ending.status = ending.smallestRms ? FitStatus::kTargetNotReached : FitStatus::kTargetReached;
+            finished = true;
+        };
+        MultiplierSample chosen;
+        if (wasAtLevel) {
+            // Phase 2: the largest multiplier that holds the level.
+            const MultiplierSample here{log10Mu, rmsAt(log10Mu)};
+            if (here.rms <= level) {
+                chosen = LargestWithin(rmsAt, here, level, range);
+            } else {
+                const MultiplierSample least = SmallestRms(rmsAt, log10Mu, range);
+                if (least.rms > level) {  // this linearisation cannot hold the level
+                    settle();
+                    break;
+                }
+                chosen = LargestWithin(rmsAt, least, level, range);
+            }
+        } else {
+            // Phase 1: the smallest misfit, or the smoothest model at the level when it gets there.
+            chosen = SmallestRms(rmsAt, log10Mu, range);
+            if (chosen.rms <= level) chosen = LargestWithin(rmsAt, chosen, level, range);
+        }
+        State next = occam.Candidate(chosen.log10Mu);
+
+        if (!wasAtLevel && !(next.rms < current.rms)) {
+            // The linearisation overshoots: step back towards the current model.
+            bool improved = false;
+            double fraction = 1.0;
+            for (std::size_t cut = 0; cut < kStepCuts && !improved; ++cut) {
+                fraction *= 0.5;
+                State trial = occam.Score(current.m + fraction * (next.m - current.m), next.multiplier);
+                if (trial.rms < current.rms) {
+                    next = std::move(trial);
+                    improved = true;
+                }
+            }
+            if (!improved) {
+                if (!stalled(current)) {
+                    ending.status = FitStatus::kTargetNotReached;
+                    break;
+                }
+                continue;  // the same model, now at the relaxed level
+            }
+        }
+        if (wasAtLevel && !(next.roughness < current.roughness)) {
+            settle();  // no smoother model at the level
+            break;
+        }
+
+        const State previous = std::move(current);
+        current = std::move(next);
+        visited.push_back(current);
+        linearised = false;
+        log10Mu = chosen.log10Mu;
+        ++accepted;
+        report.history.push_back({accepted, current.rms, current.roughness, current.multiplier});
+        progress.iteration = accepted;
+        progress.rms = progress.bestRms = current.rms;
+        progress.roughness = current.roughness;
+        progress.multiplier = current.multiplier;
+        control.Report(progress);
+
+        if (current.rms <= level) {
+            if (wasAtLevel &&
+                previous.roughness - current.roughness <= kSmoothRoughnessTolerance * previous.roughness) {
+                settle();
+            }
+        } else if (previous.rms - current.rms <= kSmoothRmsTolerance * previous.rms && !stalled(current)) {
+            ending.status = FitStatus::kTargetNotReached;
+            finished = true;
+        }
+    }
+    ending.iterations = accepted;
+
+    for (Eigen::Index j = 0; j < current.m.size(); ++j) result.model.resistivity.push_back(std::pow(10.0, current.m[j]));
+    result.model.thickness = ThicknessesOf(mesh.tops);
+    result.multiplier = current.multiplier;
+    result.forwardRuns = occam.Data().ForwardRuns();
+    result.jacobianRuns = occam.Data().JacobianRuns();
+    report.status = ending.status;
+    report.rms = current.rms;
+    report.roughness = current.roughness;
+    report.iterations = accepted;
+    report.targetReached = current.rms <= target;
+    report.layers = ReportLayers(result.model);
+    report.response = ModelResponse(result.model, data.frequencies);
+    report.message = Summary(ending, current);
+    return result;
+}
+
+SmoothFitResult FitSmooth(const sounding::Curve& curve, const SmoothOptions& options, const RunControl& control)
+{
+    auto selected = SelectData(curve, options.data);
+    if (!selected.Ok()) {
+        SmoothFitResult result;
+        result.report.method = Method::kOccam;
+        result.report.mode = curve.mode;
+        result.report.message = selected.error;
+        return result;
+    }
+    auto result = FitSmooth(selected.data, options, control);
+    if (result.report.status != FitStatus::kInvalidInput) {
+        std::vector<double> frequencies;
+        for (const auto& r : curve.rows) {
+            if (std::isfinite(r.frequencyHz) && r.frequencyHz > 0.0) frequencies.push_back(r.frequencyHz);
+        }
+        result.report.response = ModelResponse(result.model, frequencies);
+    }
+    return result;
+}
+
+}  // namespace mt1d::fitting

@@ -1,0 +1,101 @@
+#include "SmoothMesh.h"
+
+#include "NiblettBostick.h"
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+namespace mt1d::fitting {
+
+namespace {
+
+std::string Number(double v)
+{
+    std::ostringstream s;
+    s << v;
+    return s.str();
+}
+
+Mesh GivenTops(const std::vector<double>& tops)
+{
+    Mesh mesh;
+    if (tops.size() < 2) {
+        mesh.error = "layer tops: give at least two (0 and the top of the half-space)";
+        return mesh;
+    }
+    if (tops.size() > kMaxSmoothLayers) {
+        mesh.error = "layer tops: at most " + std::to_string(kMaxSmoothLayers) + " layers, got " +
+                     std::to_string(tops.size());
+        return mesh;
+    }
+    if (tops.front() != 0.0) {
+        mesh.error = "layer tops: the first layer starts at the surface, so the first top must be 0, not " +
+                     Number(tops.front());
+        return mesh;
+    }
+    for (std::size_t k = 1; k < tops.size(); ++k) {
+        if (!std::isfinite(tops[k]) || !(tops[k] > tops[k - 1])) {
+            mesh.error = "layer tops: top " + std::to_string(k + 1) + " (" + Number(tops[k]) +
+                         " m) must be finite and deeper than the one above (" + Number(tops[k - 1]) + " m)";
+            return mesh;
+        }
+    }
+    mesh.tops = tops;
+    return mesh;
+}
+
+}  // namespace
+
+Mesh SmoothMesh(const FitData& data, const MeshOptions& options)
+{
+    if (!options.layerTops.empty()) return GivenTops(options.layerTops);
+    Mesh mesh;
+    const std::size_t n = options.layers;
+    if (n < kMinSmoothLayers || n > kMaxSmoothLayers) {
+        mesh.error = "a smooth fit takes " + std::to_string(kMinSmoothLayers) + " to " +
+                     std::to_string(kMaxSmoothLayers) + " layers, not " + std::to_string(n);
+        return mesh;
+    }
+    if (data.FrequencyCount() == 0) {
+        mesh.error = "no data to place the layers by";
+        return mesh;
+    }
+    const auto highest = std::max_element(data.frequencies.begin(), data.frequencies.end()) - data.frequencies.begin();
+    const auto lowest = std::min_element(data.frequencies.begin(), data.frequencies.end()) - data.frequencies.begin();
+    const auto hi = static_cast<std::size_t>(highest), lo = static_cast<std::size_t>(lowest);
+    const double top = options.topDepthM.value_or(
+        kTopSkinDepthFraction * SkinDepth(data.rhoA[hi], data.frequencies[hi]));
+    const double bottom = options.bottomDepthM.value_or(
+        kBottomSkinDepths * SkinDepth(data.rhoA[lo], data.frequencies[lo]));
+    if (!std::isfinite(top) || top <= 0.0) {
+        mesh.error = "the top depth must be finite and positive, not " + Number(top);
+        return mesh;
+    }
+    if (!std::isfinite(bottom) || bottom <= 0.0) {
+        mesh.error = "the bottom depth must be finite and positive, not " + Number(bottom);
+        return mesh;
+    }
+    if (!(bottom > top)) {
+        mesh.error = "the bottom depth (" + Number(bottom) + " m" + (options.bottomDepthM ? "" : ", from the skin depth") +
+                     ") must lie below the top depth (" + Number(top) + " m" +
+                     (options.topDepthM ? "" : ", from the skin depth") + ")";
+        return mesh;
+    }
+    mesh.tops.assign(n, 0.0);
+    const double ratio = std::log(bottom / top);
+    for (std::size_t k = 1; k < n; ++k) {
+        mesh.tops[k] = top * std::exp(ratio * static_cast<double>(k - 1) / static_cast<double>(n - 2));
+    }
+    mesh.tops.back() = bottom;
+    return mesh;
+}
+
+std::vector<double> ThicknessesOf(const std::vector<double>& tops)
+{
+    std::vector<double> h;
+    for (std::size_t k = 1; k < tops.size(); ++k) h.push_back(tops[k] - tops[k - 1]);
+    return h;
+}
+
+}  // namespace mt1d::fitting

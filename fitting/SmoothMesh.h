@@ -1,0 +1,48 @@
+#pragma once
+// The fixed layers of a smooth (Occam) inversion.
+//
+// By default kDefaultSmoothLayers layers: the first from the surface to the top depth, then
+// layer tops spaced evenly in log depth from the top depth to the bottom depth, which is the
+// top of the half-space. Without the user's depths, the top depth is kTopSkinDepthFraction of
+// the skin depth at the highest frequency and the bottom depth kBottomSkinDepths skin depths
+// at the lowest, each skin depth sqrt(2ρa/(ωμ0)) taken with that row's apparent resistivity:
+// the shallowest layer is thinner than anything the data resolve and the half-space lies
+// below anything they see. The user may instead give every layer's top.
+
+#include "FitData.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mt1d::fitting {
+
+inline constexpr std::size_t kDefaultSmoothLayers = 50;
+inline constexpr std::size_t kMinSmoothLayers = 3;
+inline constexpr std::size_t kMaxSmoothLayers = 500;
+inline constexpr double kTopSkinDepthFraction = 0.1;
+inline constexpr double kBottomSkinDepths = 2.0;
+
+struct MeshOptions {
+    std::size_t layers = kDefaultSmoothLayers;  // kMinSmoothLayers .. kMaxSmoothLayers, the half-space included
+    std::optional<double> topDepthM;            // top of the second layer, m
+    std::optional<double> bottomDepthM;         // top of the half-space, m
+    // Every layer's top in metres, the first 0 and the last the half-space's; when given, it
+    // decides the layers alone (at least two, strictly increasing).
+    std::vector<double> layerTops;
+};
+
+struct Mesh {
+    std::vector<double> tops;  // m, first 0
+    std::string error;         // empty when the options were accepted
+    bool Ok() const { return error.empty(); }
+};
+
+// The layer tops for `data` (which must hold at least one row).
+Mesh SmoothMesh(const FitData& data, const MeshOptions& options);
+
+// Thicknesses of all layers above the half-space.
+std::vector<double> ThicknessesOf(const std::vector<double>& tops);
+
+}  // namespace mt1d::fitting
