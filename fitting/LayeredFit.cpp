@@ -354,8 +354,14 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         if (cancelled) break;
     }
 
-    // The uncertainty of the best model, in log10 of the parameters themselves.
+    // The uncertainty of the best model, in log10 of the parameters themselves. Fixed
+    // parameters keep the user's values exactly, not as they come back through log10.
     result.model = ModelOf(best.x, layers);
+    for (std::size_t i = 0; i < p; ++i) {
+        if (setup.free[i]) continue;
+        (i < layers ? result.model.resistivity[i] : result.model.thickness[i - layers]) =
+            i < layers ? options.start->resistivity[i] : options.start->thickness[i - layers];
+    }
     const double chi2 = misfit.EvaluateWithJacobian(result.model.resistivity, result.model.thickness);
     result.fixed.assign(p, false);
     for (std::size_t i = 0; i < p; ++i) result.fixed[i] = !setup.free[i];

@@ -1,1 +1,296 @@
+#include "LayeredFit.h"
+#include "SyntheticSounding.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace mt1d::fitting;
+using mt1d::earth::LayeredModel;
+using testing_support::LogFrequencies;
+using testing_support::SyntheticCurve;
+using ::testing::HasSubstr;
+
+// A conductive layer between two resistive ones, seen from 1 kHz to 1 mHz.
+const LayeredModel kTruth{{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
+const std::vector<double> kFrequencies = LogFrequencies(1e3, 1e-3, 25);
+constexpr double kRelNoise = 0.05;  // errors of 10 % on ρa and 2.86° on φ
+
+double Parameter(const LayeredModel& m, std::size_t i)
+{
+    return i < m.LayerCount() ? m.resistivity[i] : m.thickness[i - m.LayerCount()];
+}
+
+mt1d::sounding::Curve CleanCurve() { return SyntheticCurve(kTruth, kFrequencies, kRelNoise); }
+
+mt1d::sounding::Curve NoisyCurve(std::uint64_t seed)
+{
+    SeededRandom random(seed);
+    return SyntheticCurve(kTruth, kFrequencies, kRelNoise, &random);
+}
+
+TEST(LayeredFit, NoiseFreeDataGiveBackTheTrueModel)
+{
+    const auto fit = FitLayered(CleanCurve(), LayeredOptions{});
+    ASSERT_EQ(fit.report.status, FitStatus::kConverged) << fit.report.message;
+    EXPECT_LT(fit.report.rms, 1e-4);
+    // At the exact fit the parameters are limited only by how far χ² was driven down.
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_NEAR(std::log10(Parameter(fit.model, i) / Parameter(kTruth, i)), 0.0, 1e-4) << i;
+    }
+    EXPECT_TRUE(fit.report.targetReached);
+    EXPECT_GE(fit.startsNearBest, 1u);
+}
+
+// One layer over a uniform earth: ∂log10 ρa/∂log10 ρ = 1 and the phase does not depend on ρ,
+// so the standard error of log10 ρ is σ(log10 ρa)/sqrt(F) = (0.1/ln 10)/5 = 0.0086859.
+TEST(LayeredFit, HalfSpaceStandardErrorIsTheLogErrorOverRootN)
+{
+    const auto curve = SyntheticCurve(LayeredModel{{100.0}, {}}, kFrequencies, kRelNoise);
+    LayeredOptions options;
+    options.layers = 1;
+    const auto fit = FitLayered(curve, options);
+    ASSERT_EQ(fit.report.status, FitStatus::kConverged) << fit.report.message;
+    EXPECT_NEAR(fit.model.resistivity[0], 100.0, 1e-6);
+    const double expected = 0.1 / std::log(10.0) / 5.0;
+    EXPECT_NEAR(fit.uncertainty.log10Sd[0], expected, 1e-6 * expected * 100.0);  // the kernel's differences: ~1e-8
+    EXPECT_NEAR(fit.sdFactor[0], std::pow(10.0, expected), 1e-6);
+    ASSERT_TRUE(fit.report.layers[0].log10RhoSd);
+    EXPECT_EQ(*fit.report.layers[0].log10RhoSd, fit.uncertainty.log10Sd[0]);
+}
+
+TEST(LayeredFit, TheSameSeedGivesTheSameFitAndAnotherSeedTheSameMinimum)
+{
+    const auto curve = NoisyCurve(7);
+    LayeredOptions options;
+    const auto a = FitLayered(curve, options);
+    const auto b = FitLayered(curve, options);
+    options.seed = 99;
+    const auto c = FitLayered(curve, options);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(Parameter(a.model, i), Parameter(b.model, i)) << i;
+        EXPECT_NEAR(std::log10(Parameter(a.model, i) / Parameter(c.model, i)), 0.0, 1e-3) << i;
+    }
+    EXPECT_EQ(a.startRms, b.startRms);
+    EXPECT_NEAR(a.report.rms, c.report.rms, kSameMinimumTolerance * a.report.rms);
+    EXPECT_NE(a.startRms, c.startRms);  // other starts, same answer
+}
+
+TEST(LayeredFit, FixedParametersKeepTheStartingValue)
+{
+    LayeredOptions options;
+    options.start = LayeredModel{{50.0, 20.0, 500.0}, {600.0, 1000.0}};
+    options.fixed = {false, false, false, true, false};  // the first thickness
+    const auto fit = FitLayered(CleanCurve(), options);
+    ASSERT_NE(fit.report.status, FitStatus::kInvalidInput) << fit.report.message;
+    EXPECT_EQ(fit.model.thickness[0], 600.0);
+    EXPECT_GT(fit.report.rms, 0.01);  // the truth's 500 m is out of reach
+    EXPECT_EQ(fit.uncertainty.log10Sd[3], 0.0);
+    EXPECT_TRUE(fit.fixed[3]);
+    for (std::size_t k = 0; k < 5; ++k) {
+        if (k != 3) {
+            EXPECT_EQ(fit.uncertainty.correlation[3 * 5 + k], 0.0) << k;
+        }
+    }
+}
+
+TEST(LayeredFit, BoundsHoldTheParameterInside)
+{
+    LayeredOptions options;
+    options.bounds = {{1.0, 1e4}, {20.0, 100.0}, {1.0, 1e5}, {1.0, 1e5}, {1.0, 1e5}};
+    const auto fit = FitLayered(CleanCurve(), options);
+    ASSERT_NE(fit.report.status, FitStatus::kInvalidInput) << fit.report.message;
+    EXPECT_GE(fit.model.resistivity[1], 20.0);
+    EXPECT_LE(fit.model.resistivity[1], 100.0);
+    EXPECT_LT(fit.model.resistivity[1], 22.0);  // the data pull it towards 10 Ω·m, onto the bound
+    for (double v : fit.model.resistivity) EXPECT_TRUE(std::isfinite(v));
+}
+
+TEST(LayeredFit, ReportsConductanceAndTransverseResistanceOfEveryLayerAboveTheHalfSpace)
+{
+    const auto fit = FitLayered(NoisyCurve(3), LayeredOptions{});
+    ASSERT_EQ(fit.products.size(), 2u);
+    for (std::size_t j = 0; j < 2; ++j) {
+        EXPECT_DOUBLE_EQ(fit.products[j].conductanceS, fit.model.thickness[j] / fit.model.resistivity[j]);
+        EXPECT_DOUBLE_EQ(fit.products[j].transverseResistanceOhmM2, fit.model.thickness[j] * fit.model.resistivity[j]);
+    }
+    // Equivalence: the conductive middle layer's conductance is better known than its
+    // thickness or its resistivity alone.
+    const auto& sd = fit.uncertainty.log10Sd;
+    EXPECT_LT(fit.products[1].log10ConductanceSd, std::min(sd[1], sd[4]));
+    // Holding h/ρ, thickness and resistivity of the conductor rise and fall together.
+    EXPECT_GT(fit.uncertainty.correlation[1 * 5 + 4], 0.5);
+}
+
+TEST(LayeredFit, ReportLayersResponseAndHistoryDescribeTheBestModel)
+{
+    const auto curve = CleanCurve();
+    const auto fit = FitLayered(curve, LayeredOptions{});
+    const auto& r = fit.report;
+    EXPECT_EQ(r.method, Method::kLayered);
+    ASSERT_EQ(r.layers.size(), 3u);
+    EXPECT_EQ(r.layers[0].topM, 0.0);
+    EXPECT_DOUBLE_EQ(r.layers[2].topM, fit.model.thickness[0] + fit.model.thickness[1]);
+    EXPECT_FALSE(r.layers[2].thicknessM);
+    EXPECT_FALSE(r.layers[2].log10ThicknessSd);
+    EXPECT_TRUE(r.layers[1].log10ThicknessSd);
+    ASSERT_EQ(r.response.size(), curve.rows.size());
+    for (std::size_t i = 0; i < curve.rows.size(); ++i) {
+        EXPECT_NEAR(r.response[i].rhoOhmM / curve.rows[i].rhoOhmM, 1.0, 1e-3) << i;
+        EXPECT_NEAR(r.response[i].phaseDeg, curve.rows[i].phaseDeg, 0.05) << i;
+    }
+    ASSERT_FALSE(r.history.empty());
+    EXPECT_EQ(r.history.front().iteration, 0u);
+    EXPECT_EQ(r.history.back().iteration, r.iterations);
+    EXPECT_NEAR(r.history.back().rms, r.rms, 1e-9 + 1e-9 * r.rms);
+    for (std::size_t k = 1; k < r.history.size(); ++k) EXPECT_LE(r.history[k].rms, r.history[k - 1].rms) << k;
+    EXPECT_FALSE(r.niblettBostick.empty());
+    EXPECT_GT(r.depthOfInvestigationM, 0.0);
+}
+
+TEST(LayeredFit, OneStartFromTheUsersModelRunsOnlyThat)
+{
+    LayeredOptions options;
+    options.start = LayeredModel{{80.0, 12.0, 800.0}, {400.0, 2500.0}};
+    options.starts = 1;
+    const auto fit = FitLayered(CleanCurve(), options);
+    EXPECT_EQ(fit.startRms.size(), 1u);
+    EXPECT_LT(fit.report.rms, 1e-3);
+}
+
+TEST(LayeredFit, TheIterationLimitEndsAStartAndSaysSo)
+{
+    LayeredOptions options;
+    options.maxIterations = 1;
+    options.starts = 2;
+    const auto fit = FitLayered(NoisyCurve(5), options);
+    EXPECT_EQ(fit.report.status, FitStatus::kMaxIterations);
+    EXPECT_EQ(fit.report.iterations, 1u);
+    EXPECT_THAT(fit.report.message, HasSubstr("limit of 1 iterations"));
+}
+
+TEST(LayeredFit, CancellingReturnsTheBestSoFar)
+{
+    std::atomic<bool> cancel{false};
+    RunControl control;
+    control.cancel = &cancel;
+    control.progress = [&cancel](const Progress& p) {
+        if (p.start == 3) cancel = true;
+    };
+    const auto fit = FitLayered(NoisyCurve(5), LayeredOptions{}, control);
+    EXPECT_EQ(fit.report.status, FitStatus::kCancelled);
+    ASSERT_EQ(fit.startRms.size(), 3u);
+    EXPECT_NEAR(fit.report.rms, *std::min_element(fit.startRms.begin(), fit.startRms.end()), 1e-12);
+    EXPECT_EQ(fit.model.LayerCount(), 3u);
+    EXPECT_THAT(fit.report.message, HasSubstr("cancelled"));
+}
+
+TEST(LayeredFit, CancelledBeforeItBeginsStillGivesAFiniteModel)
+{
+    std::atomic<bool> cancel{true};
+    RunControl control;
+    control.cancel = &cancel;
+    const auto fit = FitLayered(NoisyCurve(5), LayeredOptions{}, control);
+    EXPECT_EQ(fit.report.status, FitStatus::kCancelled);
+    EXPECT_EQ(fit.startRms.size(), 1u);
+    EXPECT_EQ(fit.report.iterations, 0u);
+    EXPECT_TRUE(std::isfinite(fit.report.rms));
+    for (double v : fit.model.resistivity) EXPECT_TRUE(std::isfinite(v) && v > 0.0);
+}
+
+TEST(LayeredFit, ProgressNamesEveryStartAndTheBestNeverWorsens)
+{
+    std::vector<Progress> seen;
+    RunControl control;
+    control.progress = [&seen](const Progress& p) { seen.push_back(p); };
+    LayeredOptions options;
+    options.starts = 4;
+    const auto fit = FitLayered(NoisyCurve(5), options, control);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front().start, 1u);
+    EXPECT_EQ(seen.back().start, 4u);
+    for (std::size_t k = 1; k < seen.size(); ++k) {
+        EXPECT_EQ(seen[k].startCount, 4u);
+        EXPECT_GE(seen[k].start, seen[k - 1].start);
+        EXPECT_LE(seen[k].bestRms, seen[k - 1].bestRms + 1e-12);
+    }
+    EXPECT_NEAR(seen.back().bestRms, fit.report.rms, 1e-9);
+}
+
+struct LayeredRefusal {
+    std::string name;
+    std::function<void(LayeredOptions&)> spoil;
+    std::string expected;
+};
+
+class LayeredRefusals : public ::testing::TestWithParam<LayeredRefusal> {};
+
+TEST_P(LayeredRefusals, AreRefusedWithAMessageAndNoNumbers)
+{
+    LayeredOptions options;
+    GetParam().spoil(options);
+    auto curve = CleanCurve();
+    curve.rows.resize(8);  // 16 values
+    const auto fit = FitLayered(curve, options);
+    EXPECT_EQ(fit.report.status, FitStatus::kInvalidInput);
+    EXPECT_THAT(fit.report.message, HasSubstr(GetParam().expected));
+    EXPECT_EQ(fit.report.rms, 0.0);
+    EXPECT_TRUE(fit.report.layers.empty());
+    EXPECT_EQ(fit.model.LayerCount(), 0u);
+}
+
+LayeredModel StartOf3() { return LayeredModel{{100.0, 10.0, 1000.0}, {500.0, 2000.0}}; }
+
+INSTANTIATE_TEST_SUITE_P(
+    BadOptions, LayeredRefusals,
+    ::testing::Values(
+        LayeredRefusal{"NoLayers", [](LayeredOptions& o) { o.layers = 0; }, "1 to 30 layers, not 0"},
+        LayeredRefusal{"TooManyLayers", [](LayeredOptions& o) { o.layers = 31; }, "1 to 30 layers, not 31"},
+        LayeredRefusal{"MoreParametersThanData", [](LayeredOptions& o) { o.layers = 9; },
+                       "16 data values cannot determine 17 free parameters"},
+        LayeredRefusal{"NoStarts", [](LayeredOptions& o) { o.starts = 0; }, "at least one start"},
+        LayeredRefusal{"FixedWithoutStart", [](LayeredOptions& o) { o.fixed = {true, false, false, false, false}; },
+                       "give a starting model"},
+        LayeredRefusal{"FixedOfTheWrongCount", [](LayeredOptions& o) { o.fixed = {true}; }, "got 1 flags"},
+        LayeredRefusal{"LowerAboveUpper",
+                       [](LayeredOptions& o) { o.bounds = {{1, 10}, {5, 5}, {1, 10}, {1, 10}, {1, 10}}; },
+                       "bounds of the resistivity of layer 2: the lower bound 5 is not below the upper bound 5"},
+        LayeredRefusal{"NegativeBound",
+                       [](LayeredOptions& o) { o.bounds = {{1, 1e4}, {1, 1e4}, {1, 1e4}, {-1, 1e4}, {1, 1e4}}; },
+                       "thickness of layer 1 (-1 to 10000) must be finite and positive"},
+        LayeredRefusal{"StartOutsideBounds",
+                       [](LayeredOptions& o) {
+                           o.start = StartOf3();
+                           o.bounds = {{200, 1e4}, {1, 1e4}, {1, 1e4}, {1, 1e4}, {1, 1e4}};
+                       },
+                       "resistivity of layer 1 (100) lies outside its bounds 200 to 10000"},
+        LayeredRefusal{"StartOfTheWrongShape",
+                       [](LayeredOptions& o) { o.start = LayeredModel{{100.0, 10.0}, {500.0}}; },
+                       "3 layers need 3 and 2"},
+        LayeredRefusal{"StartNotPositive",
+                       [](LayeredOptions& o) {
+                           o.start = StartOf3();
+                           o.start->thickness[1] = std::numeric_limits<double>::quiet_NaN();
+                       },
+                       "thickness of layer 2 is nan"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LayeredFit, CurveProblemsAreRefusedTheSameWay)
+{
+    auto curve = CleanCurve();
+    curve.rows[4].rhoErrOhmM = 0.0;
+    const auto fit = FitLayered(curve, LayeredOptions{});
+    EXPECT_EQ(fit.report.status, FitStatus::kInvalidInput);
+    EXPECT_THAT(fit.report.message, HasSubstr("row 4"));
+}
+
+}  // namespace

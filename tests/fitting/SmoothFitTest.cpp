@@ -1,1 +1,213 @@
+#include "Misfit.h"
+#include "MultiplierSearch.h"
+#include "SmoothFit.h"
+#include "SyntheticSounding.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace mt1d::fitting;
+using mt1d::earth::LayeredModel;
+using testing_support::LogFrequencies;
+using testing_support::SyntheticCurve;
+using ::testing::HasSubstr;
+
+const LayeredModel kTruth{{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
+const std::vector<double> kFrequencies = LogFrequencies(1e3, 1e-3, 25);
+
+mt1d::sounding::Curve CleanCurve() { return SyntheticCurve(kTruth, kFrequencies, 0.05); }
+
+mt1d::sounding::Curve NoisyCurve(std::uint64_t seed)
+{
+    SeededRandom random(seed);
+    return SyntheticCurve(kTruth, kFrequencies, 0.05, &random);
+}
+
+std::vector<double> Log10Rho(const LayeredModel& m)
+{
+    std::vector<double> v;
+    for (double r : m.resistivity) v.push_back(std::log10(r));
+    return v;
+}
+
+TEST(SmoothFit, ReachesTheTargetAndThenOnlySmooths)
+{
+    const auto fit = FitSmooth(CleanCurve(), SmoothOptions{});
+    const auto& r = fit.report;
+    ASSERT_EQ(r.status, FitStatus::kTargetReached) << r.message;
+    EXPECT_TRUE(r.targetReached);
+    EXPECT_LE(r.rms, 1.0);
+    EXPECT_GE(r.rms, 1.0 - kLevelTolerance);  // at the target, not below it: the smoothest such model
+    ASSERT_EQ(fit.model.LayerCount(), kDefaultSmoothLayers);
+    ASSERT_TRUE(r.roughness);
+    EXPECT_NEAR(*r.roughness, Roughness(Log10Rho(fit.model), RoughnessKind::kFirstDifference), 1e-9);
+    EXPECT_GT(fit.multiplier, 0.0);
+
+    ASSERT_GE(r.history.size(), 2u);
+    EXPECT_EQ(r.history.front().iteration, 0u);
+    EXPECT_EQ(r.history.front().multiplier, 0.0);
+    EXPECT_EQ(r.history.back().iteration, r.iterations);
+    bool atTarget = false;
+    for (std::size_t k = 1; k < r.history.size(); ++k) {
+        const auto& now = r.history[k];
+        const auto& before = r.history[k - 1];
+        if (!atTarget) {
+            EXPECT_LT(now.rms, before.rms) << "phase 1 lowers the misfit, iteration " << k;
+        } else {
+            EXPECT_LE(now.rms, 1.0) << k;
+            EXPECT_LT(*now.roughness, *before.roughness) << "phase 2 smooths, iteration " << k;
+        }
+        atTarget = atTarget || now.rms <= 1.0;
+    }
+    EXPECT_EQ(r.layers.size(), kDefaultSmoothLayers);
+    EXPECT_FALSE(r.layers[0].log10RhoSd);  // no standard errors for a smooth model
+    EXPECT_EQ(r.response.size(), kFrequencies.size());
+}
+
+TEST(SmoothFit, ALooserTargetGivesASmootherModel)
+{
+    const auto curve = CleanCurve();
+    SmoothOptions options;
+    const auto tight = FitSmooth(curve, options);
+    options.targetRms = 2.0;
+    const auto loose = FitSmooth(curve, options);
+    ASSERT_TRUE(tight.report.targetReached && loose.report.targetReached);
+    EXPECT_LT(*loose.report.roughness, 0.8 * *tight.report.roughness);
+    EXPECT_GT(loose.report.rms, 1.9);
+}
+
+TEST(SmoothFit, UniformEarthDataAreFittedByTheStartAlone)
+{
+    const auto curve = SyntheticCurve(LayeredModel{{300.0}, {}}, kFrequencies, 0.05);
+    const auto fit = FitSmooth(curve, SmoothOptions{});
+    EXPECT_EQ(fit.report.status, FitStatus::kTargetReached) << fit.report.message;
+    EXPECT_EQ(fit.report.iterations, 0u);
+    EXPECT_EQ(*fit.report.roughness, 0.0);
+    for (double r : fit.model.resistivity) EXPECT_NEAR(r, 300.0, 1e-9);
+    EXPECT_LT(fit.report.rms, 1e-10);
+}
+
+// With twenty layers and a target far below the noise, the misfit stops falling; the run
+// then gives the smoothest model within one unit of χ² of the smallest misfit it found.
+TEST(SmoothFit, AnUnreachableTargetEndsWithTheSmoothestNearlyBestModel)
+{
+    SmoothOptions options;
+    options.targetRms = 0.2;
+    options.mesh.layers = 20;
+    const auto fit = FitSmooth(NoisyCurve(11), options);
+    const auto& r = fit.report;
+    EXPECT_EQ(r.status, FitStatus::kTargetNotReached) << r.message;
+    EXPECT_FALSE(r.targetReached);
+    EXPECT_THAT(r.message, HasSubstr("was not reached"));
+    double smallest = r.history.front().rms;
+    for (const auto& h : r.history) smallest = std::min(smallest, h.rms);
+    const double n = 50.0;
+    EXPECT_LE(r.rms, std::sqrt((smallest * smallest * n + options.chi2Slack) / n) + 1e-12);
+    EXPECT_GT(r.rms, 0.5);
+    EXPECT_TRUE(std::isfinite(*r.roughness));
+}
+
+TEST(SmoothFit, SecondDifferencesAreTheRoughnessItReports)
+{
+    SmoothOptions options;
+    options.roughness = RoughnessKind::kSecondDifference;
+    const auto fit = FitSmooth(CleanCurve(), options);
+    ASSERT_TRUE(fit.report.targetReached) << fit.report.message;
+    EXPECT_NEAR(*fit.report.roughness, Roughness(Log10Rho(fit.model), RoughnessKind::kSecondDifference), 1e-9);
+    EXPECT_GT(Roughness(Log10Rho(fit.model), RoughnessKind::kFirstDifference), *fit.report.roughness);
+}
+
+TEST(SmoothFit, UsesTheGivenLayerTopsAndStart)
+{
+    SmoothOptions options;
+    options.mesh.layerTops = {0.0, 100.0, 300.0, 700.0, 1500.0, 3000.0, 6000.0, 12000.0};
+    options.startResistivity.assign(8, 50.0);
+    const auto curve = NoisyCurve(2);
+    const auto fit = FitSmooth(curve, options);
+    ASSERT_NE(fit.report.status, FitStatus::kInvalidInput) << fit.report.message;
+    EXPECT_EQ(fit.layerTops, options.mesh.layerTops);
+    EXPECT_EQ(fit.model.thickness, (std::vector<double>{100.0, 200.0, 400.0, 800.0, 1500.0, 3000.0, 6000.0}));
+    ASSERT_EQ(fit.report.layers.size(), 8u);
+    EXPECT_EQ(fit.report.layers[7].topM, 12000.0);
+
+    Misfit misfit(SelectData(curve, {}).data);
+    const double startRms = Rms(misfit.Evaluate(std::vector<double>(8, 50.0), fit.model.thickness), misfit.Count());
+    EXPECT_DOUBLE_EQ(fit.report.history.front().rms, startRms);
+}
+
+TEST(SmoothFit, CancellingKeepsTheModelSoFar)
+{
+    std::atomic<bool> cancel{false};
+    RunControl control;
+    control.cancel = &cancel;
+    control.progress = [&cancel](const Progress& p) {
+        EXPECT_EQ(p.method, Method::kOccam);
+        if (p.iteration == 2) cancel = true;
+    };
+    const auto fit = FitSmooth(NoisyCurve(4), SmoothOptions{}, control);
+    EXPECT_EQ(fit.report.status, FitStatus::kCancelled);
+    EXPECT_EQ(fit.report.iterations, 2u);
+    EXPECT_EQ(fit.report.history.size(), 3u);
+    EXPECT_EQ(fit.report.rms, fit.report.history.back().rms);
+    EXPECT_THAT(fit.report.message, HasSubstr("cancelled"));
+}
+
+TEST(SmoothFit, TheIterationLimitSaysTheTargetWasNotReachedInTime)
+{
+    SmoothOptions options;
+    options.maxIterations = 1;
+    const auto fit = FitSmooth(NoisyCurve(4), options);
+    EXPECT_EQ(fit.report.status, FitStatus::kMaxIterations);
+    EXPECT_EQ(fit.report.iterations, 1u);
+    EXPECT_THAT(fit.report.message, HasSubstr("not reached within the limit of 1 iterations"));
+}
+
+struct SmoothRefusal {
+    std::string name;
+    std::function<void(SmoothOptions&)> spoil;
+    std::string expected;
+};
+
+class SmoothRefusals : public ::testing::TestWithParam<SmoothRefusal> {};
+
+TEST_P(SmoothRefusals, AreRefusedWithAMessageAndNoNumbers)
+{
+    SmoothOptions options;
+    GetParam().spoil(options);
+    const auto fit = FitSmooth(CleanCurve(), options);
+    EXPECT_EQ(fit.report.status, FitStatus::kInvalidInput);
+    EXPECT_THAT(fit.report.message, HasSubstr(GetParam().expected));
+    EXPECT_TRUE(fit.report.layers.empty());
+    EXPECT_TRUE(fit.report.history.empty());
+    EXPECT_EQ(fit.report.rms, 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadOptions, SmoothRefusals,
+    ::testing::Values(
+        SmoothRefusal{"ZeroTarget", [](SmoothOptions& o) { o.targetRms = 0.0; }, "target RMS must be finite and positive"},
+        SmoothRefusal{"NaNTarget", [](SmoothOptions& o) { o.targetRms = std::numeric_limits<double>::quiet_NaN(); },
+                      "target RMS must be finite and positive"},
+        SmoothRefusal{"NegativeSlack", [](SmoothOptions& o) { o.chi2Slack = -1.0; }, "must be finite and not negative"},
+        SmoothRefusal{"StartOfTheWrongSize", [](SmoothOptions& o) { o.startResistivity = {10.0, 10.0}; },
+                      "2 resistivities for 50 layers"},
+        SmoothRefusal{"StartNotPositive",
+                      [](SmoothOptions& o) {
+                          o.startResistivity.assign(50, 10.0);
+                          o.startResistivity[7] = 0.0;
+                      },
+                      "starting resistivity of layer 8"},
+        SmoothRefusal{"BadTops", [](SmoothOptions& o) { o.mesh.layerTops = {0.0, 50.0, 20.0}; }, "top 3 (20 m)"},
+        SmoothRefusal{"BadExclusion", [](SmoothOptions& o) { o.data.excludedRows = {99}; }, "cannot exclude row 99"}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
