@@ -104,12 +104,13 @@ public:
         return cache_.back().second.rms;
     }
 
-    const State& Candidate(double log10Mu) const
+    // The model sampled at log10Mu; an empty one (rms +∞) if there was none or it failed.
+    State Candidate(double log10Mu) const
     {
         for (const auto& entry : cache_) {
             if (entry.first == log10Mu) return entry.second;
         }
-        return cache_.back().second;  // not reached: every sample goes through CandidateRms
+        return State{};
     }
 
 private:
@@ -257,49 +258,63 @@ SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, con
             finished = true;
         };
         MultiplierSample chosen;
+        State next;  // empty (rms +∞) until a candidate is found
         if (wasAtLevel) {
             // Phase 2: the largest multiplier that holds the level.
             const MultiplierSample here{log10Mu, rmsAt(log10Mu)};
             if (here.rms <= level) {
                 chosen = LargestWithin(rmsAt, here, level, range);
+                next = occam.Candidate(chosen.log10Mu);
             } else {
                 const MultiplierSample least = SmallestRms(rmsAt, log10Mu, range);
-                if (least.rms > level) {  // this linearisation cannot hold the level
-                    settle();
+                if (least.rms <= level) {
+                    chosen = LargestWithin(rmsAt, least, level, range);
+                    next = occam.Candidate(chosen.log10Mu);
+                }
+            }
+            if (!(next.roughness < current.roughness) || next.m.size() != current.m.size()) {
+                // The linearisation at a rough model may hold the level at no multiplier, or
+                // only with a rougher model: step from the current model towards the smoother
+                // model of the last multiplier, as far as the level allows. Roughness is
+                // convex, so any such step smooths.
+                const State smoother = occam.Candidate(log10Mu);
+                next = State{};
+                chosen = {log10Mu, smoother.rms};
+                if (smoother.m.size() == current.m.size() && smoother.roughness < current.roughness) {
+                    double fraction = 1.0;
+                    for (std::size_t k = 0; k < kStepCuts && next.m.size() == 0; ++k) {
+                        fraction *= 0.5;
+                        State trial = occam.Score(current.m + fraction * (smoother.m - current.m), smoother.multiplier);
+                        if (trial.rms <= level && trial.roughness < current.roughness) next = std::move(trial);
+                    }
+                }
+                if (next.m.size() == 0) {
+                    settle();  // no smoother model at the level
                     break;
                 }
-                chosen = LargestWithin(rmsAt, least, level, range);
             }
         } else {
             // Phase 1: the smallest misfit, or the smoothest model at the level when it gets there.
             chosen = SmallestRms(rmsAt, log10Mu, range);
             if (chosen.rms <= level) chosen = LargestWithin(rmsAt, chosen, level, range);
-        }
-        State next = occam.Candidate(chosen.log10Mu);
-
-        if (!wasAtLevel && !(next.rms < current.rms)) {
-            // The linearisation overshoots: step back towards the current model.
-            bool improved = false;
-            double fraction = 1.0;
-            for (std::size_t cut = 0; cut < kStepCuts && !improved; ++cut) {
-                fraction *= 0.5;
-                State trial = occam.Score(current.m + fraction * (next.m - current.m), next.multiplier);
-                if (trial.rms < current.rms) {
-                    next = std::move(trial);
-                    improved = true;
+            next = occam.Candidate(chosen.log10Mu);  // empty when every multiplier failed
+            if (next.m.size() == current.m.size() && !(next.rms < current.rms)) {
+                // The linearisation overshoots: step back towards the current model.
+                const State cut = std::move(next);
+                next = State{};
+                double fraction = 1.0;
+                for (std::size_t k = 0; k < kStepCuts && !(next.rms < current.rms); ++k) {
+                    fraction *= 0.5;
+                    next = occam.Score(current.m + fraction * (cut.m - current.m), cut.multiplier);
                 }
             }
-            if (!improved) {
+            if (!(next.rms < current.rms)) {
                 if (!stalled(current)) {
                     ending.status = FitStatus::kTargetNotReached;
                     break;
                 }
                 continue;  // the same model, now at the relaxed level
             }
-        }
-        if (wasAtLevel && !(next.roughness < current.roughness)) {
-            settle();  // no smoother model at the level
-            break;
         }
 
         const State previous = std::move(current);

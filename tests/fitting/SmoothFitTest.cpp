@@ -211,3 +211,27 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
+
+namespace {
+
+// Phase 2 from a rough model that already fits: the true layers written onto the mesh fit the
+// noise-free data well inside the target, and Occam must smooth them down to the model it
+// finds from a uniform start (the smoothest model at the target does not depend on the start).
+TEST(SmoothFit, SmoothsARoughFittingStartDownToTheSameModel)
+{
+    const auto curve = CleanCurve();
+    const auto fromUniform = FitSmooth(curve, SmoothOptions{});
+    SmoothOptions options;
+    const auto& tops = fromUniform.layerTops;
+    for (std::size_t j = 0; j < tops.size(); ++j) {
+        const double depth = j + 1 < tops.size() ? 0.5 * (tops[j] + tops[j + 1]) : tops[j] + 1.0;
+        options.startResistivity.push_back(depth < 500.0 ? 100.0 : depth < 2500.0 ? 10.0 : 1000.0);
+    }
+    const auto fromTruth = FitSmooth(curve, options);
+    ASSERT_LT(fromTruth.report.history.front().rms, 1.0) << "the start must already fit";
+    EXPECT_GT(fromTruth.report.history.front().roughness.value(), 10.0 * *fromUniform.report.roughness);
+    EXPECT_EQ(fromTruth.report.status, FitStatus::kTargetReached) << fromTruth.report.message;
+    EXPECT_NEAR(*fromTruth.report.roughness / *fromUniform.report.roughness, 1.0, 0.05);
+}
+
+}  // namespace
