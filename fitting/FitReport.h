@@ -16,6 +16,9 @@
 
 namespace mt1d::fitting {
 
+// One iteration of a fit: layered fits list the iterations of their best start; smooth fits
+// list every accepted model, and once the target proves out of reach one entry may go back to
+// an earlier, smoother model (SmoothFit.h), so that the last entry is always the model given.
 struct HistoryEntry {
     std::size_t iteration = 0;         // 0 is the starting model
     double rms = 0.0;
@@ -43,13 +46,15 @@ struct FitReport {
     FitStatus status = FitStatus::kInvalidInput;
     double rms = 0.0;
     std::optional<double> roughness;  // smooth fits
-    std::size_t iterations = 0;
-    bool targetReached = false;
-    std::string message;  // why the run stopped, in words
+    std::size_t iterations = 0;       // smooth: accepted models; layered: of the best start
+    bool targetReached = false;       // rms ≤ the target RMS
+    std::string message;              // why the run stopped, in words
     std::vector<HistoryEntry> history;
     std::vector<ReportLayer> layers;
-    std::vector<ResponsePoint> response;            // of the model at the data frequencies
-    std::vector<DepthPoint> niblettBostick;         // of the fitted rows
+    // Of the model: at every row of the curve that has a frequency (the Curve overloads of the
+    // fits), or at the fitted frequencies (the FitData overloads).
+    std::vector<ResponsePoint> response;
+    std::vector<DepthPoint> niblettBostick;  // of the fitted rows
     double depthOfInvestigationM = 0.0;
 };
 

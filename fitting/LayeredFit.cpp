@@ -163,7 +163,7 @@ public:
         out.chi2 = Linearise(out.x);
         const double count = static_cast<double>(misfit_.Count());
         out.history.push_back({0, Rms(out.chi2, misfit_.Count()), std::nullopt, 0.0});
-        if (n == 0) {
+        if (n == 0 || !std::isfinite(out.chi2)) {  // nothing to move, or a start the kernel cannot compute
             out.status = FitStatus::kConverged;
             return out;
         }
@@ -194,12 +194,17 @@ public:
                 const double chi2Trial = Evaluate(xTrial);
                 const double predicted = step.dot(g + damping.Lambda() * d.cwiseProduct(step));
                 if (chi2Trial < out.chi2 && predicted > 0.0) {
-                    decrease = out.chi2 - chi2Trial;
-                    damping.Accept(decrease / predicted);
-                    u = uTrial;
-                    out.x = xTrial;
-                    out.chi2 = Linearise(out.x);
-                    accepted = true;
+                    const double chi2New = Linearise(xTrial);
+                    if (std::isfinite(chi2New)) {
+                        decrease = out.chi2 - chi2New;
+                        damping.Accept(decrease / predicted);
+                        u = uTrial;
+                        out.x = xTrial;
+                        out.chi2 = chi2New;
+                        accepted = true;
+                    } else {
+                        Linearise(out.x);  // its derivatives are not finite: stay where we were
+                    }
                 }
             }
             if (!accepted) damping.Reject();
@@ -352,6 +357,15 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         progress.bestRms = Rms(best.chi2, data.Count());
         control.Report(progress);
         if (cancelled) break;
+    }
+
+    if (!std::isfinite(best.chi2)) {
+        result = LayeredFitResult{};
+        result.report.method = Method::kLayered;
+        result.report.mode = data.mode;
+        result.report.message =
+            "the layered-earth response is not finite at any start: narrow the bounds";
+        return result;
     }
 
     // The uncertainty of the best model, in log10 of the parameters themselves. Fixed

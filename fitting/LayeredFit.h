@@ -6,6 +6,14 @@
 // log-bounded transform (BoundTransform.h); fixed ones keep the value of the user's model.
 // Each start is minimised by Levenberg–Marquardt (Damping.h) and the start with the lowest
 // misfit wins: a layered misfit has local minima, and only enough starts find the global one.
+// `startsNearBest` says how many starts ended at the winning misfit; when few did, more starts
+// may find a lower one (on short noisy soundings four layers can need a hundred or more).
+//
+// Every free parameter is bounded, by the user or by the wide default ranges below, so that a
+// thin layer whose conductance is all the data see stops at a bound instead of running away.
+// Standard errors come from the Jacobian in log10 of the parameters themselves (Uncertainty.h),
+// not in the transformed unknowns: a parameter pressed against a bound shows the error the
+// data alone give it, which for such a layer is large.
 //
 // Usage:
 //     LayeredOptions options;

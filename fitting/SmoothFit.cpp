@@ -28,7 +28,7 @@ std::string CheckOptions(const FitData& data, const SmoothOptions& o, std::size_
     if (data.Count() == 0) return "nothing to fit: no data values";
     if (!std::isfinite(o.targetRms) || o.targetRms <= 0.0) return "the target RMS must be finite and positive";
     if (!std::isfinite(o.chi2Slack) || o.chi2Slack < 0.0) {
-        return "the χ² slack must be finite and not negative";
+        return "the chi-square slack must be finite and not negative";
     }
     if (!o.startResistivity.empty()) {
         if (o.startResistivity.size() != layers) {
@@ -231,7 +231,7 @@ SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, con
             // Going back counts as an iteration, so that the history ends with the model given.
             current = *smoothest;
             linearised = false;
-            log10Mu = std::log10(current.multiplier);
+            if (current.multiplier > 0.0) log10Mu = std::log10(current.multiplier);  // 0 for the start
             ++accepted;
             report.history.push_back({accepted, current.rms, current.roughness, current.multiplier});
         }
