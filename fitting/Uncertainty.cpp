@@ -31,6 +31,9 @@ Uncertainty PosteriorUncertainty(const Eigen::MatrixXd& jacobian, const std::vec
     const double floor = largest > 0.0 ? kEigenFloor * largest : 1.0;
     for (Eigen::Index k = 0; k < n; ++k) values[k] = 1.0 / std::max(values[k], floor);
     const Eigen::MatrixXd cov = eigen.eigenvectors() * values.asDiagonal() * eigen.eigenvectors().transpose();
+    u.freeIndex = index;
+    u.eigenvectors = eigen.eigenvectors();
+    u.inverseEigenvalues = values;
 
     const double maxVariance = kMaxLog10Sd * kMaxLog10Sd;
     for (Eigen::Index a = 0; a < n; ++a) {
@@ -46,12 +49,25 @@ Uncertainty PosteriorUncertainty(const Eigen::MatrixXd& jacobian, const std::vec
     return u;
 }
 
+double CombinationLog10Sd(const Uncertainty& u, std::span<const double> weights)
+{
+    double variance = 0.0;
+    for (Eigen::Index k = 0; k < u.eigenvectors.cols(); ++k) {
+        double projection = 0.0;
+        for (std::size_t r = 0; r < u.freeIndex.size(); ++r) {
+            projection += weights[u.freeIndex[r]] * u.eigenvectors(static_cast<Eigen::Index>(r), k);
+        }
+        variance += projection * projection * u.inverseEigenvalues[k];
+    }
+    return std::min(std::sqrt(variance), kMaxLog10Sd);
+}
+
 double CombinedLog10Sd(const Uncertainty& u, std::size_t a, std::size_t b, double sign)
 {
-    const std::size_t p = u.log10Sd.size();
-    const double variance = u.covariance[a * p + a] + u.covariance[b * p + b] +
-                            2.0 * sign * u.covariance[a * p + b];
-    return std::min(std::sqrt(std::max(variance, 0.0)), kMaxLog10Sd);
+    std::vector<double> weights(u.log10Sd.size(), 0.0);
+    weights[a] += 1.0;
+    weights[b] += sign;
+    return CombinationLog10Sd(u, weights);
 }
 
 }  // namespace mt1d::fitting

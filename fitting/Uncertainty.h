@@ -26,13 +26,23 @@ struct Uncertainty {
     std::vector<double> log10Sd;      // per parameter; 0 for a fixed parameter
     std::vector<double> covariance;   // P × P, row-major, log10 units; 0 in fixed rows and columns
     std::vector<double> correlation;  // P × P, row-major; fixed rows and columns 0 but for the 1 on the diagonal
+    // The decomposition C = V·diag(1/λ)·Vᵀ over the free parameters, kept for the error of a
+    // combination of parameters: summed over the eigenvectors it stays exact where the
+    // entries of C, dominated by an undetermined direction, would cancel.
+    std::vector<std::size_t> freeIndex;  // parameter of each row of V
+    Eigen::MatrixXd eigenvectors;        // V, one column per eigenvector
+    Eigen::VectorXd inverseEigenvalues;  // 1/λ, floored as above
 };
 
 // `jacobian` has one column per parameter (P); `free` says which of them were fitted.
 Uncertainty PosteriorUncertainty(const Eigen::MatrixXd& jacobian, const std::vector<bool>& free);
 
-// Standard error of log10(x_a) + sign · log10(x_b) from the covariance (sign ±1): of the
-// conductance h/ρ with sign −1, of the transverse resistance h·ρ with sign +1.
+// Standard error of Σ_i weights_i · log10(x_i) (one weight per parameter; fixed ones add
+// nothing), capped at kMaxLog10Sd.
+double CombinationLog10Sd(const Uncertainty& u, std::span<const double> weights);
+
+// Standard error of log10(x_a) + sign · log10(x_b) (sign ±1): of the conductance h/ρ with
+// sign −1, of the transverse resistance h·ρ with sign +1.
 double CombinedLog10Sd(const Uncertainty& u, std::size_t a, std::size_t b, double sign);
 
 }  // namespace mt1d::fitting

@@ -329,3 +329,22 @@ TEST(PosteriorUncertainty, AnUnseenParameterGetsTheCapNotInfinity)
 }
 
 }  // namespace
+
+namespace {
+
+// Data that see only x0 − x1 (a conductance): J = [[1, −1], [2, −2]] gives var(x0 − x1) =
+// 1/(1² + 2²) = 1/5, while x0 and x1 alone are undetermined. Summed from the entries of C,
+// two capped variances and a capped covariance would cancel to nothing.
+TEST(PosteriorUncertainty, AWellSeenDifferenceOfTwoUnseenParametersKeepsItsError)
+{
+    Eigen::MatrixXd j(2, 2);
+    j << 1, -1, 2, -2;
+    const mt1d::fitting::Uncertainty u = mt1d::fitting::PosteriorUncertainty(j, std::vector<bool>{true, true});
+    EXPECT_EQ(u.log10Sd[0], mt1d::fitting::kMaxLog10Sd);
+    EXPECT_EQ(u.log10Sd[1], mt1d::fitting::kMaxLog10Sd);
+    EXPECT_NEAR(mt1d::fitting::CombinedLog10Sd(u, 0, 1, -1.0), std::sqrt(0.2), 1e-9);
+    EXPECT_EQ(mt1d::fitting::CombinedLog10Sd(u, 0, 1, +1.0), mt1d::fitting::kMaxLog10Sd);
+    EXPECT_NEAR(u.correlation[1], 1.0, 1e-9);
+}
+
+}  // namespace
