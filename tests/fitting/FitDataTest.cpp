@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -73,6 +74,7 @@ struct ComponentCase {
     FitComponents components;
     std::vector<std::size_t> kernelRows;  // for three frequencies
     double firstValue;
+    friend void PrintTo(const ComponentCase& c, std::ostream* os) { *os << mt1d::fitting::ToString(c.components); }
 };
 
 class ComponentChoice : public ::testing::TestWithParam<ComponentCase> {};
@@ -96,6 +98,7 @@ struct RefusalCase {
     std::string name;
     std::function<void(Curve&, DataSelection&)> spoil;
     std::string expected;  // part of the message
+    friend void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class Refusal : public ::testing::TestWithParam<RefusalCase> {};

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,7 @@ struct LayeredRefusal {
     std::string name;
     std::function<void(LayeredOptions&)> spoil;
     std::string expected;
+    friend void PrintTo(const LayeredRefusal& c, std::ostream* os) { *os << c.name; }
 };
 
 class LayeredRefusals : public ::testing::TestWithParam<LayeredRefusal> {};

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -49,6 +50,7 @@ struct LayeredCase {
     // The smallest RMS found for these data with 200 starts while this engine was written;
     // it guards against a search that stops finding the global minimum.
     double bestKnownRms;
+    friend void PrintTo(const LayeredCase& c, std::ostream* os) { *os << c.layers << " layers, " << c.starts << " starts"; }
 };
 
 class CullLayered : public ::testing::TestWithParam<LayeredCase> {};

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -175,6 +176,7 @@ struct SmoothRefusal {
     std::string name;
     std::function<void(SmoothOptions&)> spoil;
     std::string expected;
+    friend void PrintTo(const SmoothRefusal& c, std::ostream* os) { *os << c.name; }
 };
 
 class SmoothRefusals : public ::testing::TestWithParam<SmoothRefusal> {};

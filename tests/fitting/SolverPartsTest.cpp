@@ -15,6 +15,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <ostream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -249,6 +252,7 @@ struct MeshRefusal {
     std::string name;
     MeshOptions options;
     std::string expected;
+    friend void PrintTo(const MeshRefusal& c, std::ostream* os) { *os << c.name; }
 };
 
 class MeshRefusals : public ::testing::TestWithParam<MeshRefusal> {};
