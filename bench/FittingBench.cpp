@@ -9,9 +9,8 @@
 
 #include "LayeredEarth.h"
 #include "LayeredFit.h"
-#include "SharedData.h"
 #include "SmoothFit.h"
-#include "StandInReaders.h"
+#include "RealSoundings.h"
 #include "SyntheticSounding.h"
 
 #include <benchmark/benchmark.h>
@@ -36,12 +35,7 @@ mt1d::sounding::Curve Noisy(std::size_t frequencies)
                                            &random);
 }
 
-std::optional<mt1d::sounding::Curve> Cull()
-{
-    const auto dir = testing_support::SharedDataDir();
-    if (!dir) return std::nullopt;
-    return testing_support::ReadCullTable(*dir / "cull1985-occam1987" / "aushield.dat");
-}
+std::optional<mt1d::sounding::Curve> Cull() { return testing_support::CullCurve(); }
 
 void Count(benchmark::State& state, std::size_t forwards, std::size_t jacobians, double rms)
 {

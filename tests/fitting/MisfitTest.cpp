@@ -1,7 +1,6 @@
 #include "Misfit.h"
 #include "Roughness.h"
-#include "SharedData.h"
-#include "StandInReaders.h"
+#include "RealSoundings.h"
 
 #include <gtest/gtest.h>
 
@@ -113,28 +112,27 @@ TEST(Misfit, CountsKernelRuns)
 // to three decimals) and has roughness 18.7855938 (that code's own report in ITER_10.iter).
 TEST(MisfitOnRealData, TheOccamCodesModelScoresItsPublishedFigures)
 {
-    const auto dir = testing_support::SharedDataDir();
-    if (!dir) GTEST_SKIP() << testing_support::kNoSharedData;
-    const auto root = *dir / "occam1dcsem-r1";
-    const auto curve = testing_support::ReadOccamData(root / "Occam1d_DataFile_DET.dat");
-    const auto tops = testing_support::ReadOccamLayerTops(root / "Model1D");
-    const auto model = testing_support::ReadOccamIterationModel(root / "ITER_10.iter");
-    ASSERT_TRUE(curve && tops && model);
-    ASSERT_EQ(tops->size(), 21u);
-    ASSERT_EQ(model->size(), 21u);
+    const auto root = testing_support::OccamRunDir();
+    if (!root) GTEST_SKIP() << testing_support::kNoSharedData;
+    const auto curve = testing_support::OccamRunCurve();
+    const auto tops = testing_support::OccamRunLayerTops(*root);
+    const auto model = testing_support::OccamRunIterationModel(*root / "ITER_10.iter");
+    ASSERT_TRUE(curve);
+    ASSERT_EQ(tops.size(), 21u);
+    ASSERT_EQ(model.size(), 21u);
 
     const auto selected = mt1d::fitting::SelectData(*curve, {});
     ASSERT_TRUE(selected.Ok()) << selected.error;
     ASSERT_EQ(selected.data.Count(), 60u);
     std::vector<double> rho, h;
-    for (double v : *model) rho.push_back(std::pow(10.0, v));
-    for (std::size_t k = 1; k < tops->size(); ++k) h.push_back((*tops)[k] - (*tops)[k - 1]);
+    for (double v : model) rho.push_back(std::pow(10.0, v));
+    for (std::size_t k = 1; k < tops.size(); ++k) h.push_back(tops[k] - tops[k - 1]);
     Misfit misfit(selected.data);
     const double rms = Rms(misfit.Evaluate(rho, h), misfit.Count());
     EXPECT_NEAR(rms, 1.675, 0.0005);  // half a unit in the last published digit
     // The file prints log10 ρ to 7 significant digits (±5e-7); 20 differences of size ≤ 1.6
     // change R by at most 20 · 2 · 1.6 · 1e-6 ≈ 7e-5.
-    EXPECT_NEAR(mt1d::fitting::Roughness(*model, mt1d::fitting::RoughnessKind::kFirstDifference),
+    EXPECT_NEAR(mt1d::fitting::Roughness(model, mt1d::fitting::RoughnessKind::kFirstDifference),
                 18.7855938011682, 1e-4);
 }
 

@@ -4,9 +4,8 @@
 
 #include "LayeredFit.h"
 #include "MultiplierSearch.h"
-#include "SharedData.h"
 #include "SmoothFit.h"
-#include "StandInReaders.h"
+#include "RealSoundings.h"
 
 #include <gtest/gtest.h>
 
@@ -19,17 +18,10 @@ namespace {
 
 using namespace mt1d::fitting;
 
-std::optional<mt1d::sounding::Curve> Cull()
-{
-    const auto dir = testing_support::SharedDataDir();
-    if (!dir) return std::nullopt;
-    return testing_support::ReadCullTable(*dir / "cull1985-occam1987" / "aushield.dat");
-}
-
 // The paper's smooth inversion reaches RMS 1.0 with the published errors (46 values).
 TEST(CullSounding, OccamReachesRmsOne)
 {
-    const auto curve = Cull();
+    const auto curve = testing_support::CullCurve();
     if (!curve) GTEST_SKIP() << testing_support::kNoSharedData;
     ASSERT_EQ(curve->rows.size(), 23u);
     const auto fit = FitSmooth(*curve, SmoothOptions{});
@@ -58,7 +50,7 @@ class CullLayered : public ::testing::TestWithParam<LayeredCase> {};
 // Two different seeds must land on the same minimum, and that minimum must be the best known.
 TEST_P(CullLayered, TwoSeedsFindTheSameGlobalMinimum)
 {
-    const auto curve = Cull();
+    const auto curve = testing_support::CullCurve();
     if (!curve) GTEST_SKIP() << testing_support::kNoSharedData;
     LayeredOptions options;
     options.layers = GetParam().layers;
@@ -84,14 +76,14 @@ INSTANTIATE_TEST_SUITE_P(Layers, CullLayered,
 // 1.0 is out of reach with these layers.
 TEST(OccamCodeSite, MatchesOrBeatsThePeerAfterTenIterations)
 {
-    const auto dir = testing_support::SharedDataDir();
-    if (!dir) GTEST_SKIP() << testing_support::kNoSharedData;
-    const auto root = *dir / "occam1dcsem-r1";
-    const auto curve = testing_support::ReadOccamData(root / "Occam1d_DataFile_DET.dat");
-    const auto tops = testing_support::ReadOccamLayerTops(root / "Model1D");
-    ASSERT_TRUE(curve && tops);
+    const auto root = testing_support::OccamRunDir();
+    if (!root) GTEST_SKIP() << testing_support::kNoSharedData;
+    const auto curve = testing_support::OccamRunCurve();
+    const auto tops = testing_support::OccamRunLayerTops(*root);
+    ASSERT_TRUE(curve);
+    ASSERT_EQ(tops.size(), 21u);
     SmoothOptions options;
-    options.mesh.layerTops = *tops;
+    options.mesh.layerTops = tops;
     const auto fit = FitSmooth(*curve, options);
     const auto& h = fit.report.history;
     ASSERT_GE(h.size(), 2u) << fit.report.message;
