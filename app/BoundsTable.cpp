@@ -45,7 +45,13 @@ bool BoundsTableConverts(const std::vector<BoundsRow>& rows)
     return true;
 }
 
-void ApplyBoundsTable(ModelStore& store, const std::vector<BoundsRow>& rows)
+namespace {
+
+// Converts the rows into the store's bounds. A cell for which `keep` holds keeps the store's
+// bound instead of converting its text. Everything is converted into copies first, so a bad
+// cell changes nothing.
+template <typename Keep>
+void ApplyRows(ModelStore& store, const std::vector<BoundsRow>& rows, Keep keep)
 {
     const int n = RowCountOf(store);
     if (rows.size() != static_cast<std::size_t>(n)) {
@@ -54,20 +60,38 @@ void ApplyBoundsTable(ModelStore& store, const std::vector<BoundsRow>& rows)
         throw InputError("参数范围需要 " + expected + " 行，现有 " + got + " 行 (the parameter ranges need " +
                          expected + " rows, not " + got + ")");
     }
-    // Converted into copies first, so a bad cell changes nothing.
     std::array<float, kStoreSlots> lower{};
     std::array<float, kStoreSlots> upper{};
     std::copy(std::begin(store.LowerBound), std::end(store.LowerBound), lower.begin());
     std::copy(std::begin(store.UpperBound), std::end(store.UpperBound), upper.begin());
     for (int k = 0; k < n; ++k) {
-        const BoundsRow& row = rows[k];
-        lower[k] = ParseFloat(row.resistivityLower);
-        upper[k] = ParseFloat(row.resistivityUpper);
-        lower[n + k] = ParseFloat(row.thicknessLower);
-        upper[n + k] = ParseFloat(row.thicknessUpper);
+        const std::array<const std::string*, 4> cells = CellsOf(rows[k]);
+        float* const slots[4] = {&lower[k], &upper[k], &lower[n + k], &upper[n + k]};
+        for (int c = 0; c < 4; ++c) {
+            if (!keep(k, c)) *slots[c] = ParseFloat(*cells[c]);
+        }
     }
     std::copy(lower.begin(), lower.end(), store.LowerBound);
     std::copy(upper.begin(), upper.end(), store.UpperBound);
+}
+
+}  // namespace
+
+void ApplyBoundsTable(ModelStore& store, const std::vector<BoundsRow>& rows)
+{
+    ApplyRows(store, rows, [](int, int) { return false; });
+}
+
+void ApplyBoundsDialog(ModelStore& store, const std::vector<BoundsRow>& shown,
+                       const std::vector<BoundsRow>& rows)
+{
+    // The dialog shows one decimal: 0.03 reads 0.0. A cell left as shown means the bound
+    // behind it, not the rounded text.
+    const auto unchanged = [&](int row, int cell) {
+        return static_cast<std::size_t>(row) < shown.size() &&
+               *CellsOf(rows[row])[cell] == *CellsOf(shown[row])[cell];
+    };
+    ApplyRows(store, rows, unchanged);
 }
 
 }  // namespace mt1d

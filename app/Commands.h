@@ -6,6 +6,7 @@
 
 #include "ModelStore.h"
 #include "NumberText.h"
+#include "RunEnding.h"
 
 #include <functional>
 #include <string>
@@ -32,37 +33,37 @@ struct LayerText {
     std::string thickness;
 };
 
+// The table the window opens with: the default model of Defaults.h as texts.
+std::vector<LayerText> DefaultTable();
+
 // The forward calculation: converts the layer count N and every table row (resistivity,
 // then thickness, row by row), refuses N outside 1..50, more than 50 rows, and any
-// resistivity or thickness of the resulting model that is not a positive finite number;
-// then stores LayerCount and Model (thicknesses N slots after the resistivities, by the
-// typed N), computes the response at the store's frequencies, stores it, applies the
-// default inversion set-up and returns the view of the new response.
+// resistivity or thickness of the resulting model outside its accepted range
+// (InputChecks.h); computes the response at the store's frequencies and refuses it, naming
+// the frequencies, when a value is not finite; then stores LayerCount and Model
+// (thicknesses N slots after the resistivities, by the typed N) and the response, applies
+// the default inversion set-up and returns the view of the new response.
 ResponseView RunForward(ModelStore& store, const std::string& layerCountText,
                         const std::vector<LayerText>& rows);
 
 // The view of the response now in the store.
 ResponseView DescribeResponse(const ModelStore& store);
 
-// Item indices of the window's two radio groups.
-enum DataSourceIndex { kSourceAppRes = 0, kSourcePhase = 1, kSourceBoth = 2 };
-enum MethodIndex { kMethodSvd = 0, kMethodConstrained = 1 };
-
+// What one press of the inversion button gives (the data source and method indices are
+// those of Defaults.h).
 struct InversionOutcome {
-    std::string message;   // the engine's ending message
-    std::string report;    // the whole report text shown to the user
-    int iterations = 0;
-    float misfit = 0.0f;
-    int paramCount = 0;
-    bool succeeded = false;
+    mt::RunSummary summary;  // how the run ended, its iteration count and misfit
+    std::string message;     // the engine's message for that ending
+    std::string report;      // the whole report text shown to the user
+    int paramCount = 0;      // parameters of the result model: 2N − 1
 };
 
 // The inversion: builds the engine for the data source (any index other than 0 and 1
-// fits both), configures it, runs the method (index 1 constrained, any other the
+// fits both) as EngineSetup.h does, runs the method (index 1 constrained, any other the
 // singular value method), writes InvModel, InvRes and InvThick and returns the report.
 // Refuses a model too large for the engine, and, for the constrained method, bounds that
-// are not positive or whose lower bound is above the upper one. `processMessages` is
-// called where the constrained run lets the window repaint.
+// are not positive, lie outside their accepted range or whose lower bound is above the
+// upper one. `processMessages` is called where the constrained run lets the window repaint.
 InversionOutcome RunInversion(ModelStore& store, int sourceIndex, int methodIndex,
                               const std::function<void()>& processMessages = {});
 
@@ -93,5 +94,11 @@ bool BoundsTableConverts(const std::vector<BoundsRow>& rows);
 // writes them into LowerBound/UpperBound (resistivity at k, thickness at N + k). Throws
 // InputError on the first bad cell or when the row count is not LayerCount.
 void ApplyBoundsTable(ModelStore& store, const std::vector<BoundsRow>& rows);
+
+// The bounds dialog's OK: like ApplyBoundsTable, except that a cell whose text is still the
+// one `shown` (BoundsTable of this store) put there keeps the exact bound behind it rather
+// than the value of its one-decimal text. `shown` must have as many rows as `rows`.
+void ApplyBoundsDialog(ModelStore& store, const std::vector<BoundsRow>& shown,
+                       const std::vector<BoundsRow>& rows);
 
 }  // namespace mt1d

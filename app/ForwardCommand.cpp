@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <memory>
 
 namespace mt1d {
@@ -15,7 +16,25 @@ namespace {
 // 1/π as the phase chart converts radians to degrees.
 constexpr double kInversePi = 0.3183098861837907;
 
+// The shortest text that reads back as the value: 1000, 500, 10.
+std::string ShortestText(float value)
+{
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
 }  // namespace
+
+std::vector<LayerText> DefaultTable()
+{
+    std::vector<LayerText> rows;
+    for (int i = 0; i < kDefaultLayerCount; ++i) {
+        rows.push_back({ShortestText(kDefaultModel[i]),
+                        ShortestText(kDefaultModel[kDefaultLayerCount + i])});
+    }
+    return rows;
+}
 
 ResponseView RunForward(ModelStore& store, const std::string& layerCountText,
                         const std::vector<LayerText>& rows)
@@ -44,6 +63,7 @@ ResponseView RunForward(ModelStore& store, const std::string& layerCountText,
     std::array<float, 2 * kFreqCount> response{};  // resistivities, then phases
     sounding->GetResponse(response.data());
     sounding.reset();
+    CheckResponse(store.Freq, response.data(), response.data() + freqCount, freqCount);
 
     store.LayerCount = n;
     std::copy(model.begin(), model.end(), store.Model);

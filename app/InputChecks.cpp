@@ -1,8 +1,6 @@
 #include "InputChecks.h"
 
-#include "Commands.h"
-#include "Inversion1D.h"
-#include "ModelStore.h"
+#include "Capacity.h"
 #include "NumberText.h"
 
 #include <algorithm>
@@ -25,17 +23,40 @@ std::string ValueText(float value)
 
 bool IsPositiveFinite(float value) { return std::isfinite(value) && value > 0.0f; }
 
-// Layer i (1-based) and what a slot of Model, indexed by k, describes.
+// Layer i (1-based) and what a slot of Model, indexed by k, describes, with its unit and the
+// accepted ranges of its values and of its bounds.
 struct SlotName {
     int layer;
     const char* zh;
     const char* en;
+    const char* unit;
+    float min;
+    float max;
+    float minBound;
+    float maxBound;
 };
 
 SlotName NameOfSlot(int k, int layerCount)
 {
-    if (k < layerCount) return {k + 1, "电阻率", "resistivity"};
-    return {k - layerCount + 1, "厚度", "thickness"};
+    if (k < layerCount) {
+        return {k + 1,           "电阻率",           "resistivity",        "ohm-m",
+                kMinResistivity, kMaxResistivity, kMinResistivityBound, kMaxResistivityBound};
+    }
+    return {k - layerCount + 1, "厚度",          "thickness",        "m",
+            kMinThickness,      kMaxThickness, kMinThicknessBound, kMaxThicknessBound};
+}
+
+// " 1e-04 到 1e+08 " and "between 1e-04 and 1e+08 ohm-m" for a refusal.
+struct RangeText {
+    std::string zh;
+    std::string en;
+};
+
+RangeText DescribeRange(float min, float max, const char* unit)
+{
+    const std::string lo = FormatLimit(min);
+    const std::string hi = FormatLimit(max);
+    return {lo + " 到 " + hi + " " + unit, "between " + lo + " and " + hi + " " + unit};
 }
 
 }  // namespace
@@ -61,14 +82,40 @@ void CheckTableRowCount(std::size_t rowCount)
 void CheckModelValues(const float* model, int layerCount)
 {
     for (int k = 0; k < 2 * layerCount; ++k) {
-        if (IsPositiveFinite(model[k])) continue;
         const SlotName name = NameOfSlot(k, layerCount);
         const std::string layer = std::to_string(name.layer);
         const std::string value = ValueText(model[k]);
-        throw InputError("第 " + layer + " 层的" + name.zh + "必须是正数，现为 " + value + " (the " +
-                         name.en + " of layer " + layer + " must be a positive number, not " +
-                         value + ")");
+        if (!IsPositiveFinite(model[k])) {
+            throw InputError("第 " + layer + " 层的" + name.zh + "必须是正数，现为 " + value +
+                             " (the " + name.en + " of layer " + layer +
+                             " must be a positive number, not " + value + ")");
+        }
+        if (model[k] < name.min || model[k] > name.max) {
+            const RangeText range = DescribeRange(name.min, name.max, name.unit);
+            throw InputError("第 " + layer + " 层的" + name.zh + "必须在 " + range.zh + " 之间，现为 " +
+                             value + " (the " + name.en + " of layer " + layer + " must lie " +
+                             range.en + ", not " + value + ")");
+        }
     }
+}
+
+void CheckResponse(const float* frequencies, const float* appRes, const float* phase, int count)
+{
+    constexpr int kNamed = 5;  // frequencies a refusal lists before it says "…"
+    int failed = 0;
+    std::string list;
+    for (int k = 0; k < count; ++k) {
+        if (std::isfinite(appRes[k]) && std::isfinite(phase[k])) continue;
+        ++failed;
+        if (failed <= kNamed) list += (failed > 1 ? ", " : "") + FormatListing(frequencies[k]);
+        if (failed == kNamed + 1) list += ", …";
+    }
+    if (failed == 0) return;
+    const std::string n = std::to_string(failed);
+    const std::string of = std::to_string(count);
+    throw InputError("模型在 " + n + " 个频率上（共 " + of + " 个）的响应不是有限数：" + list +
+                     " Hz (the response of the model is not a finite number at " + n + " of " +
+                     of + " frequencies: " + list + " Hz)");
 }
 
 int MaxInversionLayers(int sourceIndex)
@@ -113,8 +160,16 @@ void CheckBounds(const float* lower, const float* upper, int layerCount, int par
             throw InputError(what_zh + zh + "必须是正数，现为 " + v + " (the " + en + " of the " +
                              what_en + " must be a positive number, not " + v + ")");
         };
-        if (!IsPositiveFinite(lower[k])) refuseBound("下限", "lower bound", lower[k]);
-        if (!IsPositiveFinite(upper[k])) refuseBound("上限", "upper bound", upper[k]);
+        const auto checkBound = [&](const char* zh, const char* en, float value) {
+            if (!IsPositiveFinite(value)) refuseBound(zh, en, value);
+            if (value >= name.minBound && value <= name.maxBound) return;
+            const RangeText range = DescribeRange(name.minBound, name.maxBound, name.unit);
+            const std::string v = ValueText(value);
+            throw InputError(what_zh + zh + "必须在 " + range.zh + " 之间，现为 " + v + " (the " + en +
+                             " of the " + what_en + " must lie " + range.en + ", not " + v + ")");
+        };
+        checkBound("下限", "lower bound", lower[k]);
+        checkBound("上限", "upper bound", upper[k]);
         if (lower[k] > upper[k]) {
             const std::string lo = ValueText(lower[k]);
             const std::string hi = ValueText(upper[k]);

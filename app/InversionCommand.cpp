@@ -1,76 +1,31 @@
 // The inversion command, its report and the reset of the inversion set-up.
 
 #include "Commands.h"
+#include "EngineSetup.h"
 #include "InputChecks.h"
-#include "Inversion1D.h"
 
 #include <algorithm>
 #include <array>
-#include <type_traits>
 
 namespace mt1d {
 
 namespace {
 
-constexpr float kStepThreshold = 0.01f;
-constexpr float kPhaseDamping = 0.5f;
-constexpr int kPhaseDampingSlots = 50;
-constexpr float kAppResWeight = 1.0f;
-constexpr float kPhaseWeight = 0.1f;
-
 // What one engine run hands back, before anything is written to the store.
 struct EngineResult {
-    std::string message;
-    int iterations = 0;
-    float misfit = 0.0f;
+    mt::RunSummary summary;
     int paramCount = 0;
-    bool succeeded = false;
     std::array<float, kStoreSlots> model{};
 };
 
-// Builds the engine of kind Model on the store's data, configures it the way the window
-// does, runs the method and reads the result.
+// Builds the engine of kind Model on the store's data the way every inversion is set up,
+// runs the method and reads the result.
 template <typename Model>
 EngineResult RunEngine(const ModelStore& store, int paramCount, bool constrained,
                        const std::function<void()>& processMessages)
 {
-    constexpr bool joint = std::is_same_v<Model, TMTResPhase>;
-    const int f = std::clamp(store.FreqCount, 1, kFreqCount);
-    std::array<float, kStoreSlots> freq{};
-    std::array<float, kStoreSlots> observed{};
-    std::copy_n(store.Freq, f, freq.begin());
-    if constexpr (std::is_same_v<Model, TMTPhase>) {
-        std::copy_n(store.Phase, f, observed.begin());
-    } else {
-        std::copy_n(store.AppRes, f, observed.begin());
-    }
-    if constexpr (joint) {
-        std::copy_n(store.Freq, f, freq.begin() + f);
-        std::copy_n(store.Phase, f, observed.begin() + f);
-    }
-    const int blockSizes[2] = {f, f};
-    const int blockCount = joint ? 2 : 1;
-
-    auto engine = std::make_unique<Inversion1D<Model>>(blockCount, blockSizes, freq.data(),
-                                                       observed.data(), paramCount,
-                                                       store.InvModel, 1, true);
-    engine->SetStepThreshold(kStepThreshold);
-    if constexpr (std::is_same_v<Model, TMTPhase>) {
-        engine->SetBounds(paramCount, store.UpperBound, store.LowerBound);
-        std::array<float, kPhaseDampingSlots> damping{};
-        damping.fill(kPhaseDamping);
-        engine->SetDamping(damping.data());
-    } else if constexpr (joint) {
-        std::array<float, kStoreSlots> weights{};
-        std::fill_n(weights.begin(), f, kAppResWeight);
-        std::fill_n(weights.begin() + f, f, kPhaseWeight);
-        engine->SetBounds(paramCount, store.UpperBound, store.LowerBound);
-        engine->SetDataWeights(weights.data());
-    } else {
-        engine->SetBounds(paramCount, store.UpperBound, store.LowerBound);
-    }
+    auto engine = MakeEngine<Model>(store, paramCount);
     engine->ProcessMessages = processMessages;
-
     if (constrained) {
         engine->RunConstrainedInversion();
     } else {
@@ -78,10 +33,8 @@ EngineResult RunEngine(const ModelStore& store, int paramCount, bool constrained
     }
 
     EngineResult result;
-    engine->GetResult(result.iterations, result.misfit);
+    result.summary = engine->Summary();
     engine->GetModel(result.paramCount, result.model.data());
-    result.message = engine->Message.str();
-    result.succeeded = engine->Succeeded;
     return result;
 }
 
@@ -116,13 +69,13 @@ InversionOutcome RunInversion(ModelStore& store, int sourceIndex, int methodInde
     }
 
     InversionOutcome outcome;
-    outcome.message = result.message;
-    outcome.iterations = result.iterations;
-    outcome.misfit = result.misfit;
+    outcome.summary = result.summary;
+    // The report opens with the text of the ending, the one the engine wrote.
+    outcome.message = std::string(mt::EndingMessage(result.summary.ending, constrained));
     outcome.paramCount = result.paramCount;
-    outcome.succeeded = result.succeeded;
-    outcome.report = InversionReport(outcome.message, outcome.iterations, outcome.misfit,
-                                     outcome.paramCount, store.InvRes, store.InvThick);
+    outcome.report = InversionReport(outcome.message, outcome.summary.iterations,
+                                     outcome.summary.misfit, outcome.paramCount, store.InvRes,
+                                     store.InvThick);
     return outcome;
 }
 

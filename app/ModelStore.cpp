@@ -1,7 +1,6 @@
 #include "ModelStore.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace mt1d {
 
@@ -10,7 +9,7 @@ ModelStore::ModelStore()
       LowerBound{}, InvRes{}, InvThick{}, InvModel{}
 {
     for (int i = 0; i < kFreqCount; ++i) {
-        Freq[i] = static_cast<float>(std::pow(10.0, 0.2 * (i - 20)));
+        Freq[i] = SoundingFrequency(i);
         AppRes[i] = 100.0f;
         Phase[i] = 45.0f;
     }
@@ -28,10 +27,10 @@ void ModelStore::ApplyDefaultInversionSetup()
     };
     UpperBound[0] = Model[0];
     LowerBound[0] = Model[0];
-    for (int k = 0; k < slots; ++k) InvModel[k] = scaled(0.2, Model[k]);
+    for (int k = 0; k < slots; ++k) InvModel[k] = scaled(kStartFactor, Model[k]);
     for (int k = 1; k < slots; ++k) {
-        UpperBound[k] = scaled(10.0, Model[k]);
-        LowerBound[k] = scaled(0.1, Model[k]);
+        UpperBound[k] = scaled(kUpperBoundFactor, Model[k]);
+        LowerBound[k] = scaled(kLowerBoundFactor, Model[k]);
     }
 }
 

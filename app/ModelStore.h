@@ -3,15 +3,13 @@
 // calculation (the observed data of every inversion), its model, the inversion bounds and
 // the inversion model that carries one inversion into the next.
 
+#include "Defaults.h"
+
 namespace mt1d {
 
-inline constexpr int kFreqCount = 41;        // 1e-4 .. 1e4 Hz, five per decade
-inline constexpr int kStoreSlots = 100;      // slots of Model and the arrays indexed like it
-inline constexpr int kMaxStoreLayers = kStoreSlots / 2;
-
 struct ModelStore {
-    // Frequencies 10^(0.2·(i − 20)) Hz computed in double and stored as float; AppRes 100,
-    // Phase 45, LayerCount 1; every other value 0.
+    // The sounding frequencies (Defaults.h); AppRes 100, Phase 45, LayerCount 1; every other
+    // value 0.
     ModelStore();
 
     int FreqCount;
@@ -26,8 +24,9 @@ struct ModelStore {
     float InvThick[kStoreSlots];     // layer thicknesses of the last inversion report
     float InvModel[kStoreSlots];     // starting model of the next inversion
 
-    // Bounds 0.1 and 10 times every model value except the top resistivity, whose bounds
-    // both equal its value; starting model 0.2 times the model. Reads LayerCount and Model.
+    // The default set-up of Defaults.h: bounds 0.1 and 10 times every model value except the
+    // top resistivity, whose bounds both equal its value; starting model 0.2 times the model.
+    // Reads LayerCount and Model.
     void ApplyDefaultInversionSetup();
 };
 

@@ -2,18 +2,28 @@
 // Number text for the user: the three display patterns and strict conversions of typed
 // text. The decimal separator is always the point, whatever the locale.
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
 namespace mt1d {
 
-// A typed text that is not a number. The message names the text, for example
+// Input that cannot be used: a text that is not a number, or a refusal of a command. The
+// message says what is wrong and quotes the text as an Excerpt, for example
 // “abc” 不是有效的数字 ('abc' is not a valid number).
 class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// Characters of user text a message quotes at most.
+inline constexpr std::size_t kExcerptLength = 40;
+
+// User text as a message quotes it: at most `maxCharacters` characters followed by "…" when
+// there are more, control characters and bytes that are not UTF-8 written as escapes (\n,
+// \t, \x1b), so that a message stays short and printable whatever was typed.
+std::string Excerpt(std::string_view text, std::size_t maxCharacters = kExcerptLength);
 
 // "0.0E+00": one digit, the point, `decimals` digits, E, signed exponent of at least two
 // digits (1.0E-04, 2.50E+00).
@@ -24,11 +34,19 @@ inline std::string FormatMisfit(double value) { return FormatScientific(value, 2
 // "0.0": fixed point with one decimal and no digit grouping (1000.0, 12.3).
 std::string FormatFixed1(double value);
 
+// The shortest scientific text of a float that reads back as it, with a bare exponent:
+// 1e-4, 1e8, 2.5e3. For limits named in messages and help texts.
+std::string FormatLimit(float value);
+
 // A complete decimal number: optional sign, digits with at most one point, optional
-// exponent; blanks around it are ignored. Anything else throws InputError.
+// exponent; blanks around it are ignored. The result is the float nearest the number, so
+// 3.4028235e+38 gives the largest float. Anything else throws InputError: a text that is no
+// such number ("not a valid number"), and a number no float can hold, that is one that would
+// round to infinity or a non-zero one that would round to zero ("out of range").
 float ParseFloat(std::string_view text);
 
-// A complete decimal integer with optional sign; blanks around it are ignored.
+// A complete decimal integer with optional sign; blanks around it are ignored. A text that is
+// no such integer, or one outside the range of int, throws InputError saying which.
 int ParseInt(std::string_view text);
 
 }  // namespace mt1d

@@ -1,21 +1,23 @@
 // Forward response and sensitivities of the layered-earth model.
 
+#include "Defaults.h"
 #include "MTSounding.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <type_traits>
 #include <vector>
 
 namespace {
 
-constexpr int kFreq = 41;
+constexpr int kFreq = mt1d::kFreqCount;
 
+// The sounding frequencies twice, for the joint kind.
 std::vector<float> Frequencies()
 {
-    std::vector<float> f(2 * kFreq);
-    for (int i = 0; i < kFreq; ++i) f[i] = f[kFreq + i] = static_cast<float>(std::pow(10.0, 0.2 * (i - 20)));
+    const auto once = mt1d::SoundingFrequencies();
+    std::vector<float> f(once.begin(), once.end());
+    f.insert(f.end(), once.begin(), once.end());
     return f;
 }
 

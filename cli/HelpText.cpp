@@ -1,65 +1,94 @@
 #include "HelpText.h"
 
+#include <sstream>
+
 namespace mt1d::cli {
 
-std::string HelpText()
+namespace {
+
+constexpr std::size_t kLineWidth = 92;
+constexpr std::size_t kOptionColumn = 22;  // where option descriptions start
+
+// `text` with every line after the first indented by `indent` spaces.
+std::string IndentContinuation(const std::string& text, std::size_t indent)
 {
-    return R"(mt1d - one-dimensional magnetotelluric sounding: forward response and inversion
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        out += text[i];
+        const bool blankLineFollows = i + 1 == text.size() || text[i + 1] == '\n';
+        if (text[i] == '\n' && !blankLineFollows) out += std::string(indent, ' ');
+    }
+    return out;
+}
 
-Usage:
-  mt1d forward [--model MODEL] [--format text|csv|json]
-  mt1d invert  [--model MODEL] [--source res|phase|both] [--method svd|constrained]
-               [--repeat K] [--bounds BOUNDS] [--format text|csv|json]
-  mt1d --help
+std::string OptionName(const CLI::Option& option)
+{
+    std::string name = option.get_name(false, true);  // "--model" (all names, comma-separated)
+    if (option.get_type_size_max() > 0) name += " " + option.get_type_name();
+    return name;
+}
 
-Commands:
-  forward   Computes the response of the layered model at 41 frequencies from 1e-4 Hz to
-            1e4 Hz (five per decade) and prints one line per frequency:
-            "frequency apparent-resistivity phase" (Hz, ohm-m, radians), each as 0.0E+00,
-            in ascending frequency.
-  invert    Computes the forward response of the model, takes it as observed data and
-            inverts it, as the window's inversion button does: the first run starts from
-            0.2 times the model, each further run (--repeat) from the previous result.
-            Prints each run's report; two reports are separated by a blank line.
+// "  mt1d invert [--model MODEL] [--source S] …", wrapped under the first option.
+std::string UsageLine(const CLI::App& command)
+{
+    const std::string lead = "  mt1d " + command.get_name();
+    std::string out = lead;
+    std::size_t column = out.size();
+    for (const CLI::Option* option : command.get_options()) {
+        const std::string item = " [" + OptionName(*option) + "]";
+        if (column + item.size() > kLineWidth) {
+            out += "\n" + std::string(lead.size(), ' ');
+            column = lead.size();
+        }
+        out += item;
+        column += item.size();
+    }
+    return out + "\n";
+}
 
-Options:
-  --model MODEL   Layers from the top down, separated by commas, each RES:TH (resistivity
-                  in ohm-m, thickness in m); the last layer is the half-space and may be
-                  given as RES alone (its thickness is then 100). At most 50 layers.
-                  Default: 1000:500,10:500,1000
-  --source S      Data to fit: res (apparent resistivity, at most 15 layers), phase (at
-                  most 15 layers) or both (at most 9 layers). Default: res
-  --method M      svd (singular value inversion, bounds unused) or constrained
-                  (constrained inversion within the bounds). Default: svd
-  --repeat K      Number of successive inversion runs, K >= 1. Default: 1
-  --bounds BOUNDS Replaces the default bounds (0.1 and 10 times each model value, the top
-                  resistivity fixed at its value) like the parameter-range dialog: LO:HI
-                  pairs separated by commas, two per layer in the order resistivity, then
-                  thickness, for every layer including the half-space (2N pairs for N
-                  layers). Each value is kept as typed (float). The constrained method
-                  refuses bounds that are not positive or whose LO is above HI.
-  --format F      text (default): the listing or the reports as the window shows them.
-                  csv: forward prints the table
-                    period_s,frequency_hz,apparent_resistivity_ohm_m,phase_deg
-                  (phase in degrees); invert prints that table, a blank line, then
-                    run,iterations,misfit,succeeded,message,layer,resistivity_ohm_m,thickness_m
-                  with one row per result layer.
-                  json: an object with "model" (layers: layer, resistivity, thickness) and
-                  "response" (period, frequency, apparent_resistivity, phase_deg); invert
-                  adds "source", "method" and "inversions" (run, message, iterations, misfit,
-                  succeeded, model, report).
-  -h, --help      Prints this text.
+std::string CommandSection(const CLI::App& command)
+{
+    std::ostringstream out;
+    out << command.get_name() << ": " << IndentContinuation(command.get_description(), 2) << "\n";
+    out << "  Options:\n";
+    for (const CLI::Option* option : command.get_options()) {
+        const std::string name = "    " + OptionName(*option);
+        if (name.size() + 2 > kOptionColumn) {
+            out << name << "\n" << std::string(kOptionColumn, ' ');
+        } else {
+            out << name << std::string(kOptionColumn - name.size(), ' ');
+        }
+        out << IndentContinuation(option->get_description(), kOptionColumn) << "\n";
+    }
+    if (!command.get_footer().empty()) {
+        out << "  " << IndentContinuation(command.get_footer(), 2) << "\n";
+    }
+    return out.str();
+}
 
-Options may also be written --option=VALUE.
+}  // namespace
 
-Exit status: 0 on success; 2 for input that cannot be used (the message goes to standard
-error and nothing is printed on standard output); 1 for any other failure.
-
-Examples:
-  mt1d forward --model 100:1000,10
-  mt1d invert --model 1000:500,10:500,1000 --source both --method constrained \
-      --bounds 1000:1000,50:5000,1:100,50:5000,100:10000,10:1000 --repeat 2 --format json
-)";
+std::string HelpText(const CLI::App& mt1d, const CLI::App* command)
+{
+    std::vector<const CLI::App*> commands;
+    if (command != nullptr) {
+        commands.push_back(command);
+    } else {
+        for (const CLI::App* c : mt1d.get_subcommands([](const CLI::App*) { return true; })) {
+            commands.push_back(c);
+        }
+    }
+    std::ostringstream out;
+    out << mt1d.get_description() << "\n\nUsage:\n";
+    for (const CLI::App* c : commands) out << UsageLine(*c);
+    if (command != nullptr) {
+        out << "  mt1d " << command->get_name() << " --help\n";
+    } else {
+        out << "  mt1d COMMAND --help\n  mt1d --help\n";
+    }
+    for (const CLI::App* c : commands) out << "\n" << CommandSection(*c);
+    out << "\n" << mt1d.get_footer() << "\n";
+    return out.str();
 }
 
 }  // namespace mt1d::cli

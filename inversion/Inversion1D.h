@@ -11,9 +11,12 @@
 // Contract on Model: SetOptions, SetData, SetParameters, ApplyUpdate, GetParameters,
 // Residuals, Misfit, ComputeSensitivities and the public Jacobian, as in MTSounding.h.
 //
-// How a run ended is data, never an exception: Succeeded, FinalMisfit, Iteration and one
-// message appended to Message. The constructor refuses a configuration that does not fit
-// the fixed arrays (std::length_error, std::invalid_argument) before writing anything.
+// How a run ended is data, never an exception: Ending (see RunEnding.h), Succeeded,
+// FinalMisfit, Iteration and one message appended to Message; Summary() gathers them. The
+// constructor refuses a configuration that does not fit the fixed arrays (std::length_error,
+// std::invalid_argument), and observed data or frequencies that are not finite
+// (std::invalid_argument), before writing anything. A run never keeps a model whose misfit or
+// values are not finite numbers: it ends with RunEnding::kNonFinite on the last usable model.
 //
 //     const int sizes[1] = {41};
 //     Inversion1D<TMTRes> engine(1, sizes, freq, appRes, 5, start, 1, true);
@@ -25,15 +28,11 @@
 
 #include "MTSounding.h"
 #include "MathClass.h"
+#include "RunEnding.h"
 
 #include <functional>
 #include <memory>
 #include <sstream>
-
-namespace mt {
-inline constexpr int kMaxSystemRows = 100;   // data rows plus one damping row per parameter
-inline constexpr int kMaxParameters = 30;    // columns of the forward model's Jacobian
-}  // namespace mt
 
 template <typename Model>
 class Inversion1D {
@@ -61,6 +60,8 @@ public:
     void RunConstrainedInversion();
 
     void GetResult(int& iterations, float& misfit);
+    // How the last run ended, with its iteration count and misfit.
+    mt::RunSummary Summary() const { return {Ending, Succeeded, Iteration, FinalMisfit}; }
     // The forward model's current parameters: the result model of the last run.
     void GetModel(int& count, float* values);
 
@@ -74,6 +75,7 @@ public:
     float MisfitTarget;
     float StepThreshold;
     bool Succeeded;
+    mt::RunEnding Ending;
     int DataCount;
     int ParamCount;
     float Params[mt::kMaxSystemRows];
@@ -90,19 +92,16 @@ public:
 
 private:
     class Step;
-    struct RunRules {
-        const char* fittedAtStart;
-        const char* converged;
-        const char* attemptLimit;
-        bool constrained;
-    };
-    void Iterate(const RunRules& rules);
+    void Iterate(bool constrained);
     void PrepareIteration(Step& step);
     bool ComputeStep(Step& step, bool restoreData);
     void AdjustStepToBounds(Step& step) const;
     int SmallComponents(const Step& step) const;
-    void EndRun(bool succeeded, float misfit, const char* message);
+    bool ModelIsFinite();
+    void EndRun(mt::RunEnding ending, float misfit);
     void LetWindowRepaint();
+
+    bool constrained_ = false;  // the method of the run under way, for its messages
 };
 
 extern template class Inversion1D<TMTRes>;

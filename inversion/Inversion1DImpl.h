@@ -21,20 +21,20 @@ inline constexpr int kAttemptLimit = 5;                // the attempt after the 
 inline constexpr double kDampingRelaxation = 0.4;      // after every accepted iteration
 inline constexpr double kConstrainedDampingRaise = 5.0;
 
-inline constexpr char kFittedAtStartSvd[] = "数据拟合差达到精度要求。反演完成！";
-inline constexpr char kConvergedSvd[] = "模型迭代步长过小。反演完成！";
-inline constexpr char kAttemptLimitSvd[] = "Initial model not appropriate.";
-inline constexpr char kFittedAtStartConstrained[] = "拟合差达到要求，反演结束.";
-inline constexpr char kConvergedConstrained[] = "模型修正量小于指定的阈值，反演结束.";
-inline constexpr char kAttemptLimitConstrained[] = "反演结束，但初始模型不合适.";
-inline constexpr char kIterationLimit[] = "迭代次数超限.\n";
-inline constexpr char kDecompositionFailure[] = "奇异值分解错误.";
-inline constexpr char kRankFailure[] = "灵敏度矩阵秩为零,可能是模型不正确.\n";
-
 // Parameters the forward model will hold for `count` values in the given layout.
 inline int ResultingParameterCount(int count, int invertThickness)
 {
     return invertThickness == 1 ? 2 * ((count + 1) / 2) - 1 : count;
+}
+
+// Index of the first value of values[0..count−1] that is not a finite number (not positive
+// and finite with `positive`), or −1.
+inline int FirstUnusable(const float* values, int count, bool positive)
+{
+    for (int k = 0; k < count; ++k) {
+        if (!std::isfinite(values[k]) || (positive && !(values[k] > 0.0f))) return k;
+    }
+    return -1;
 }
 
 }  // namespace mt::engine
@@ -94,6 +94,17 @@ Inversion1D<Model>::Inversion1D(int blockCount, const int* blockSizes, const flo
                                 std::to_string(params) + " parameters exceed the limit of " +
                                 std::to_string(mt::kMaxSystemRows) + " rows");
     }
+    // A datum that is not a number would be fitted as if it were one and surface later as a
+    // decomposition failure; a frequency that is not positive gives no response at all.
+    if (const int k = FirstUnusable(observed, dataCount, false); k >= 0) {
+        throw std::invalid_argument("observed datum " + std::to_string(k + 1) + " of " +
+                                    std::to_string(dataCount) + " is not a finite number");
+    }
+    if (const int k = FirstUnusable(frequencies, dataCount, true); k >= 0) {
+        throw std::invalid_argument("frequency " + std::to_string(k + 1) + " of " +
+                                    std::to_string(dataCount) +
+                                    " is not a positive finite number");
+    }
 
     InvertThickness = invertThickness;
     LogMode = logMode;
@@ -104,6 +115,7 @@ Inversion1D<Model>::Inversion1D(int blockCount, const int* blockSizes, const flo
     StepThreshold = 0.001f;
     std::fill(std::begin(Damping), std::end(Damping), kDefaultDamping);
     Succeeded = false;
+    Ending = mt::RunEnding::kNotRun;
     DataCount = dataCount;
     std::fill(std::begin(DataWeight), std::end(DataWeight), 0.0f);
     std::fill(DataWeight, DataWeight + DataCount, 1.0f);
@@ -168,11 +180,22 @@ void Inversion1D<Model>::GetModel(int& count, float* values)
 }
 
 template <typename Model>
-void Inversion1D<Model>::EndRun(bool succeeded, float misfit, const char* message)
+void Inversion1D<Model>::EndRun(mt::RunEnding ending, float misfit)
 {
     FinalMisfit = misfit;
-    Succeeded = succeeded;
-    Message << message;
+    Ending = ending;
+    Succeeded = mt::EndingSucceeded(ending);
+    Message << mt::EndingMessage(ending, constrained_);
+}
+
+// Whether every parameter of the forward model, as the engine reads them, is finite.
+template <typename Model>
+bool Inversion1D<Model>::ModelIsFinite()
+{
+    int count = 0;
+    float values[mt::kMaxSystemRows];
+    ForwardModel->GetParameters(count, values);
+    return FirstUnusable(values, count, false) < 0;
 }
 
 template <typename Model>
@@ -217,10 +240,17 @@ bool Inversion1D<Model>::ComputeStep(Step& step, bool restoreData)
     for (int i = 0; i < m; ++i) {
         std::copy_n(Sensitivity[i], n, &step.work[std::size_t(i) * n]);
     }
+    // A sensitivity or residual that is not a number would only show as a decomposition
+    // that never converges.
+    if (FirstUnusable(step.work.data(), m * n, false) >= 0 ||
+        FirstUnusable(Residual, DataCount, false) >= 0) {
+        EndRun(mt::RunEnding::kNonFinite, FinalMisfit);
+        return false;
+    }
 
     if (Svd->Decompose(step.work.data(), m, n, step.u.data(), step.vt.data(),
                        kDecomposeTolerance, std::max(m, n) + 1) < 0) {
-        EndRun(false, FinalMisfit, kDecompositionFailure);
+        EndRun(mt::RunEnding::kDecompositionFailure, FinalMisfit);
         return false;
     }
     int rank = 0;
@@ -229,7 +259,7 @@ bool Inversion1D<Model>::ComputeStep(Step& step, bool restoreData)
     }
     step.rank = rank;
     if (rank == 0) {
-        EndRun(false, FinalMisfit, kRankFailure);
+        EndRun(mt::RunEnding::kRankZero, FinalMisfit);
         return false;
     }
 
@@ -281,16 +311,21 @@ int Inversion1D<Model>::SmallComponents(const Step& step) const
 // rejection and re-sets the model after every iteration; the singular value method adds one
 // slot's damping to every slot after a rejection.
 template <typename Model>
-void Inversion1D<Model>::Iterate(const RunRules& rules)
+void Inversion1D<Model>::Iterate(bool constrained)
 {
+    constrained_ = constrained;
     const auto repaint = [&] {
-        if (rules.constrained) LetWindowRepaint();
+        if (constrained) LetWindowRepaint();
     };
     Iteration = 1;
     float current = ForwardModel->Misfit(DataWeight);
     FinalMisfit = current;
+    if (!std::isfinite(current)) {
+        EndRun(mt::RunEnding::kNonFinite, current);
+        return;
+    }
     if (current <= MisfitTarget) {
-        EndRun(true, current, rules.fittedAtStart);
+        EndRun(mt::RunEnding::kFittedAtStart, current);
         return;
     }
     Step step(DataCount, ParamCount);
@@ -300,18 +335,25 @@ void Inversion1D<Model>::Iterate(const RunRules& rules)
         for (int attempt = 1;; ++attempt) {
             repaint();
             if (!ComputeStep(step, attempt > 1)) return;
-            if (rules.constrained) AdjustStepToBounds(step);
+            if (constrained) AdjustStepToBounds(step);
             ForwardModel->ApplyUpdate(step.d.data());
             const float trial = ForwardModel->Misfit(DataWeight);
             repaint();
+            // A trial that is not a finite number is never kept, not even by the sixth
+            // attempt: the run ends on the last accepted model.
+            if (!std::isfinite(trial) || !ModelIsFinite()) {
+                ForwardModel->SetParameters(ParamCount, Params);
+                EndRun(mt::RunEnding::kNonFinite, current);
+                return;
+            }
             // The sixth attempt ends the run whatever its misfit.
             if (attempt > kAttemptLimit) {
-                EndRun(false, trial, rules.attemptLimit);
+                EndRun(mt::RunEnding::kAttemptLimit, trial);
                 return;
             }
             if (trial > current) {
                 ForwardModel->SetParameters(ParamCount, Params);
-                if (rules.constrained) {
+                if (constrained) {
                     mt::ScaleDamping(Damping, ParamCount, kConstrainedDampingRaise);
                 } else {
                     mt::RaiseDampingAfterRejection(Damping, ParamCount, attempt);
@@ -324,20 +366,20 @@ void Inversion1D<Model>::Iterate(const RunRules& rules)
             break;
         }
         if (SmallComponents(step) == step.rank || current < MisfitTarget) {
-            EndRun(true, current, rules.converged);
+            EndRun(mt::RunEnding::kConverged, current);
             return;
         }
         ++Iteration;
         mt::ScaleDamping(Damping, ParamCount, kDampingRelaxation);
-        if (rules.constrained) ForwardModel->SetParameters(ParamCount, Params);
+        if (constrained) ForwardModel->SetParameters(ParamCount, Params);
     }
-    EndRun(true, current, kIterationLimit);
+    EndRun(mt::RunEnding::kIterationLimit, current);
 }
 
 template <typename Model>
 void Inversion1D<Model>::RunSvdInversion()
 {
-    Iterate({kFittedAtStartSvd, kConvergedSvd, kAttemptLimitSvd, false});
+    Iterate(false);
 }
 
 template <typename Model>
@@ -350,5 +392,5 @@ void Inversion1D<Model>::RunConstrainedInversion()
         }
     }
     ForwardModel->SetParameters(ParamCount, Params);
-    Iterate({kFittedAtStartConstrained, kConvergedConstrained, kAttemptLimitConstrained, true});
+    Iterate(true);
 }

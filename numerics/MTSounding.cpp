@@ -12,7 +12,7 @@ namespace {
 
 using mt::kMaxFrequencies;
 using mt::kMaxLayers;
-using mt::kMaxSensitivityColumns;
+using mt::kMaxParameters;
 
 [[noreturn]] void Refuse(const std::string& what)
 {
@@ -154,9 +154,9 @@ void TMTSounding::FillSensitivities(int rows, float* const* rowSource, const boo
                                     float step, const float* weights)
 {
     const int columns = ParameterCount();
-    if (columns > kMaxSensitivityColumns) {
+    if (columns > kMaxParameters) {
         Refuse(std::to_string(columns) + " parameters need sensitivity columns; at most " +
-               std::to_string(kMaxSensitivityColumns) + " fit");
+               std::to_string(kMaxParameters) + " fit");
     }
     if (rows < 0 || rows > kMaxFrequencies) {
         Refuse(std::to_string(rows) + " data rows; at most " +

@@ -18,11 +18,7 @@
 // outside its arrays throws std::length_error or std::invalid_argument before it changes
 // anything.
 
-namespace mt {
-inline constexpr int kMaxLayers = 300;
-inline constexpr int kMaxFrequencies = 100;   // also the number of data rows
-inline constexpr int kMaxSensitivityColumns = 30;
-}  // namespace mt
+#include "Capacity.h"
 
 class VantorelBase {
 public:
@@ -61,7 +57,7 @@ public:
 
     int InvertThickness;
     bool LogMode;
-    float Jacobian[mt::kMaxFrequencies][mt::kMaxSensitivityColumns];  // row = datum, column = parameter
+    float Jacobian[mt::kMaxFrequencies][mt::kMaxParameters];  // row = datum, column = parameter
     int NumFreq;
     float Frequency[mt::kMaxFrequencies];    // Hz
     float ObsAppRes[mt::kMaxFrequencies];    // ohm-m

@@ -1,6 +1,7 @@
 #include "Launcher.h"
 
 #include "GuardedApplication.h"
+#include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "Measure.h"
 #include "MessageBoxes.h"
@@ -18,24 +19,6 @@
 namespace mt1d::gui {
 
 namespace {
-
-struct Options {
-    QString screenshot;  // PNG to write, empty for none
-    bool measure = false;
-};
-
-Options ParseOptions(const QStringList& arguments)
-{
-    Options options;
-    for (int i = 1; i < arguments.size(); ++i) {
-        if (arguments[i] == QLatin1String("--screenshot") && i + 1 < arguments.size()) {
-            options.screenshot = arguments[++i];
-        } else if (arguments[i] == QLatin1String("--measure")) {
-            options.measure = true;
-        }
-    }
-    return options;
-}
 
 // Calls `then` once, from the event loop, after the watched window's first paint.
 class FirstPaint : public QObject {
@@ -71,7 +54,17 @@ int RunApplication(int& argc, char** argv)
     QElapsedTimer sinceStart;
     sinceStart.start();
     GuardedApplication app(argc, argv);
-    const Options options = ParseOptions(QCoreApplication::arguments());
+    const LaunchOptions options = ParseLaunchOptions(QCoreApplication::arguments());
+    switch (options.action) {
+    case LaunchOptions::Action::kHelp:
+        Print(options.text);
+        return 0;
+    case LaunchOptions::Action::kRefuse:
+        std::fprintf(stderr, "%s", qPrintable(options.text));
+        return 2;
+    case LaunchOptions::Action::kRun:
+        break;
+    }
 
     TForm1 form;
     int exitCode = 0;

@@ -27,7 +27,7 @@ namespace {
 
 enum TableColumn { kNumberColumn, kResistivityColumn, kThicknessColumn, kTableColumns };
 constexpr int kTableColumnWidth = 54;
-constexpr int kStartLayerCount = 3;
+constexpr int kStartLayerCount = mt1d::kDefaultLayerCount;
 
 QString Text(const std::string& text)
 {
@@ -102,6 +102,8 @@ void TForm1::CreateControls()
     InvType = Place(new RadioGroup(QStringLiteral("反演方法"),
                                    {QStringLiteral("奇异值反演"), QStringLiteral("约束反演")}, this),
                     "InvType", 8, 344, 169, 65);
+    RESPH->SetItemIndex(mt1d::kDefaultSource);
+    InvType->SetItemIndex(mt1d::kDefaultMethod);
     Memo1 = Place(new QPlainTextEdit(this), "Memo1", 184, 48, 153, 361);
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
@@ -156,11 +158,11 @@ void TForm1::FormCreate()
         StringGrid1->SetCell(kNumberColumn, 0, QStringLiteral("No"));
         StringGrid1->SetCell(kResistivityColumn, 0, QStringLiteral("Res"));
         StringGrid1->SetCell(kThicknessColumn, 0, QStringLiteral("Th/m"));
-        const char* layers[kStartLayerCount][2] = {{"1000", "500"}, {"10", "500"}, {"1000", "100"}};
+        const std::vector<mt1d::LayerText> layers = mt1d::DefaultTable();
         for (int row = 1; row <= kStartLayerCount; ++row) {
             StringGrid1->SetCell(kNumberColumn, row, QString::number(row));
-            StringGrid1->SetCell(kResistivityColumn, row, QString::fromLatin1(layers[row - 1][0]));
-            StringGrid1->SetCell(kThicknessColumn, row, QString::fromLatin1(layers[row - 1][1]));
+            StringGrid1->SetCell(kResistivityColumn, row, Text(layers[row - 1].resistivity));
+            StringGrid1->SetCell(kThicknessColumn, row, Text(layers[row - 1].thickness));
         }
         Memo1->clear();
         Button1Click();
@@ -233,9 +235,10 @@ void TForm1::InvTypeClick()
     }
     Guarded(this, [this] {
         TUDPForm dialog(this);
-        dialog.Fill(mt1d::BoundsTable(Store));
+        const std::vector<mt1d::BoundsRow> shown = mt1d::BoundsTable(Store);
+        dialog.Fill(shown);
         if (dialog.exec() == TUDPForm::kOk) {
-            mt1d::ApplyBoundsTable(Store, dialog.Rows());
+            mt1d::ApplyBoundsDialog(Store, shown, dialog.Rows());
         }
     });
 }

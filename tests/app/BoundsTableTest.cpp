@@ -47,17 +47,47 @@ TEST(BoundsTable, AppliedRowsGoToLayerAndThicknessSlots)
     }
 }
 
-TEST(BoundsTable, OkWithoutEditingKeepsOneDecimal)
+// The dialog shows one decimal: the default lower bound 0.03 of a 0.3 ohm-m layer reads 0.0.
+// An OK without editing keeps every exact bound; an edited cell takes its text; the plain
+// table (the command line's --bounds) takes every text as typed.
+TEST(BoundsTable, DialogKeepsTheExactBoundOfEveryCellLeftAsShown)
 {
     auto store = StartedStore();
-    store->LowerBound[1] = 0.04f;
+    store->LowerBound[1] = 0.03f;
     store->UpperBound[1] = 0.16f;
     store->LowerBound[4] = 12.345f;
-    ApplyBoundsTable(*store, BoundsTable(*store));
+    const std::vector<BoundsRow> shown = BoundsTable(*store);
+    ASSERT_EQ(shown[1].resistivityLower, "0.0");
+    const auto before = std::make_unique<ModelStore>(*store);
+
+    ApplyBoundsDialog(*store, shown, shown);
+    ExpectSameStore(*store, *before);
+
+    std::vector<BoundsRow> edited = shown;
+    edited[1].resistivityUpper = "0.5";
+    edited[1].thicknessLower = "0.0";  // typed over 12.3: the text counts
+    ApplyBoundsDialog(*store, shown, edited);
+    EXPECT_EQ(store->LowerBound[1], 0.03f);
+    EXPECT_EQ(store->UpperBound[1], 0.5f);
+    EXPECT_EQ(store->LowerBound[4], 0.0f);
+    EXPECT_EQ(store->UpperBound[2], 10000.0f);
+
+    ApplyBoundsTable(*store, shown);
     EXPECT_EQ(store->LowerBound[1], 0.0f);
     EXPECT_EQ(store->UpperBound[1], 0.2f);
     EXPECT_EQ(store->LowerBound[4], 12.3f);
-    EXPECT_EQ(store->UpperBound[2], 10000.0f);
+}
+
+TEST(BoundsTable, DialogRefusesABadEditedCellAndChangesNothing)
+{
+    auto store = StartedStore();
+    const std::vector<BoundsRow> shown = BoundsTable(*store);
+    std::vector<BoundsRow> edited = shown;
+    edited[0].resistivityUpper = "5";
+    edited[2].thicknessUpper = "x";
+    const auto before = std::make_unique<ModelStore>(*store);
+    ExpectRefusal([&] { ApplyBoundsDialog(*store, shown, edited); }, {"“x”"});
+    ExpectSameStore(*store, *before);
 }
 
 TEST(BoundsTable, ConvertsOnlyWhenEveryCellIsANumber)

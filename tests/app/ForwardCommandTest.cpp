@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <numbers>
 #include <sstream>
@@ -190,8 +191,19 @@ TEST(ForwardCommand, RefusesModelsTheStoreCannotHold)
         {"2", {{"-5", "10"}, {"100", "10"}}, {"第 1 层的电阻率", "resistivity of layer 1", "not -5"}},
         {"2", {{"100", "0"}, {"100", "10"}}, {"第 1 层的厚度", "thickness of layer 1"}},
         {"2", {{"100", "10"}, {"100", "-1"}}, {"thickness of layer 2", "not -1"}},  // half-space
-        {"2", {{"100", "10"}, {"1e-50", "10"}}, {"resistivity of layer 2", "not 0"}},  // float 0
+        {"2", {{"100", "10"}, {"1e-50", "10"}}, {"'1e-50' is out of range"}},  // no float holds it
         {"3", {{"100", "10"}}, {"resistivity of layer 2", "not 0"}},  // untouched slot of a new store
+        // Positive numbers outside the accepted ranges, named with the range.
+        {"2", {{"1e30", "10"}, {"100", "10"}},
+         {"第 1 层的电阻率必须在 1e-4 到 1e8 ohm-m 之间，现为 1e+30",
+          "the resistivity of layer 1 must lie between 1e-4 and 1e8 ohm-m, not 1e+30"}},
+        {"2", {{"100", "10"}, {"1e-41", "10"}}, {"resistivity of layer 2 must lie between", "not 1e-41"}},
+        {"2", {{"100", "10"}, {"9.9e-5", "10"}}, {"resistivity of layer 2", "not 9.9e-05"}},
+        {"2", {{"1.0000001e8", "10"}, {"100", "10"}}, {"resistivity of layer 1", "not 100000008"}},
+        {"2", {{"100", "1e-45"}, {"100", "10"}},
+         {"第 1 层的厚度必须在 1e-3 到 1e7 m 之间", "the thickness of layer 1 must lie between 1e-3 and 1e7 m, not 1e-45"}},
+        {"2", {{"100", "9e-4"}, {"100", "10"}}, {"thickness of layer 1", "not 9e-04"}},
+        {"2", {{"100", "10"}, {"100", "2e7"}}, {"thickness of layer 2", "not 2e+07"}},  // half-space
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.layerCount + " layers, " + std::to_string(c.rows.size()) + " rows");
@@ -201,6 +213,41 @@ TEST(ForwardCommand, RefusesModelsTheStoreCannotHold)
         ExpectRefusal([&] { RunForward(*store, c.layerCount, c.rows); }, c.named);
         ExpectSameStore(*store, *before);
     }
+}
+
+TEST(ForwardCommand, AcceptsModelsAtTheEdgesOfTheRanges)
+{
+    ModelStore store;
+    const ResponseView view = RunForward(store, "3", {{"1e-4", "1e-3"}, {"1e8", "1e7"}, {"1e-4", "1e7"}});
+    EXPECT_EQ(store.Model[0], 1e-4f);
+    EXPECT_EQ(store.Model[1], 1e8f);
+    EXPECT_EQ(store.Model[3], 1e-3f);
+    EXPECT_EQ(store.Model[4], 1e7f);
+    for (const std::string& line : view.listing) {
+        EXPECT_EQ(line.find("INF"), std::string::npos) << line;
+        EXPECT_EQ(line.find("NAN"), std::string::npos) << line;
+    }
+}
+
+// A response that is not a finite number is refused, naming where; nothing is stored. The
+// sounding frequencies give finite responses for every accepted model, so the store's
+// frequencies are spoilt by hand: at 0 Hz the propagation constants vanish and the
+// recursion divides 0 by 0.
+TEST(ForwardCommand, RefusesAResponseThatIsNotFinite)
+{
+    auto store = StartedStore();
+    store->Freq[3] = 0.0f;
+    store->Freq[9] = std::numeric_limits<float>::infinity();
+    const auto before = std::make_unique<ModelStore>(*store);
+    ExpectRefusal([&] { RunForward(*store, "3", DefaultTable()); },
+                  {"在 2 个频率上（共 41 个）的响应不是有限数",
+                   "not a finite number at 2 of 41 frequencies: 0.0E+00, INF Hz"});
+    ExpectSameStore(*store, *before);
+
+    // Many failed frequencies: the first five are named.
+    for (int k = 0; k < 7; ++k) store->Freq[k] = 0.0f;
+    ExpectRefusal([&] { RunForward(*store, "3", DefaultTable()); },
+                  {"at 8 of 41 frequencies: 0.0E+00, 0.0E+00, 0.0E+00, 0.0E+00, 0.0E+00, … Hz"});
 }
 
 TEST(ForwardCommand, FiftyLayersFit)

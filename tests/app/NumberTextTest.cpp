@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <limits>
 #include <string>
 
 using namespace mt1d;
@@ -57,18 +58,39 @@ TEST(NumberTextParse, AcceptsCompleteDecimalNumbers)
     }
 }
 
+// Expects `parse(text)` to throw InputError whose message names the text and says `why`.
+template <typename Parse>
+void ExpectRejected(Parse parse, const std::string& text, const std::string& why)
+{
+    try {
+        parse(text);
+        ADD_FAILURE() << "accepted “" << text << "”";
+    } catch (const InputError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find("“" + text + "”"), std::string::npos) << message;
+        EXPECT_NE(message.find("'" + text + "' is " + why), std::string::npos) << message;
+    }
+}
+
 TEST(NumberTextParse, RejectsAnythingElseNamingTheText)
 {
-    const char* const texts[] = {"",    " ",  "abc", "1x",   "1.2.3", "1e",   "inf",
-                                 "nan", "0x10", "--1", "1,5", "1e400", "1e39", "+-2"};
-    for (const char* text : texts) {
-        try {
-            ParseFloat(text);
-            ADD_FAILURE() << "accepted “" << text << "”";
-        } catch (const InputError& e) {
-            EXPECT_NE(std::string(e.what()).find(std::string("“") + text + "”"), std::string::npos)
-                << e.what();
-        }
+    for (const char* text : {"", " ", "abc", "1x", "1.2.3", "1e", "inf", "nan", "0x10", "--1", "1,5", "+-2"}) {
+        ExpectRejected(ParseFloat, text, "not a valid number");
+    }
+}
+
+// The float nearest the number; a number that would round to infinity, or a non-zero one that
+// would round to zero, is out of range rather than invalid.
+TEST(NumberTextParse, FloatRangeEndsWhereRoundingWouldGiveInfinityOrZero)
+{
+    const float max = std::numeric_limits<float>::max();
+    EXPECT_EQ(ParseFloat("3.4028235e+38"), max);  // the largest float as the tool prints it
+    EXPECT_EQ(ParseFloat("-3.4028235e38"), -max);
+    EXPECT_EQ(ParseFloat("3.40282356e38"), max);  // below max + half an ulp: rounds down
+    EXPECT_EQ(ParseFloat("1.4e-45"), std::numeric_limits<float>::denorm_min());
+    EXPECT_EQ(ParseFloat("0e-999"), 0.0f);
+    for (const char* text : {"3.4028236e38", "1e39", "-1e39", "1e400", "1e-46", "-1e-50", "1e-400"}) {
+        ExpectRejected(ParseFloat, text, "out of range");
     }
 }
 
@@ -78,9 +100,56 @@ TEST(NumberTextParse, IntegersAreStrict)
     EXPECT_EQ(ParseInt(" 12 "), 12);
     EXPECT_EQ(ParseInt("+5"), 5);
     EXPECT_EQ(ParseInt("-7"), -7);
-    for (const char* text : {"", "x", "3.0", "1e2", "+-1", "99999999999", "0x10"}) {
-        EXPECT_THROW(ParseInt(text), InputError) << text;
+    EXPECT_EQ(ParseInt("2147483647"), 2147483647);
+    for (const char* text : {"", "x", "3.0", "1e2", "+-1", "0x10"}) {
+        ExpectRejected(ParseInt, text, "not a valid integer");
     }
+    for (const char* text : {"2147483648", "99999999999", "-2147483649"}) {
+        ExpectRejected(ParseInt, text, "out of range");
+    }
+}
+
+// A message quotes at most 40 characters of what was typed, each printable.
+TEST(NumberTextExcerpt, QuotesAShortPrintableExcerpt)
+{
+    const struct {
+        std::string text;
+        std::string excerpt;
+    } cases[] = {
+        {"abc", "abc"},
+        {std::string(40, 'x'), std::string(40, 'x')},
+        {std::string(41, 'x'), std::string(40, 'x') + "…"},
+        {"a\nb\tc\rd", "a\\nb\\tc\\rd"},
+        {std::string("a\0b", 3) + "\x1b[31m\x7f", "a\\x00b\\x1b[31m\\x7f"},
+        {"电阻率", "电阻率"},                       // UTF-8 kept, counted as characters
+        {std::string(40, 'x') + "电", std::string(40, 'x') + "…"},
+        {std::string(39, 'x') + "电阻", std::string(39, 'x') + "电…"},
+        {"\xff\xc3(\xe2\x82", "\\xff\\xc3(\\xe2\\x82"},  // not UTF-8: escaped
+        {"\xc0\xaf", "\\xc0\\xaf"},                         // overlong '/'
+    };
+    for (const auto& c : cases) EXPECT_EQ(Excerpt(c.text), c.excerpt) << c.excerpt;
+}
+
+TEST(NumberTextExcerpt, RefusalOfAHugeTextStaysShort)
+{
+    const std::string huge(130000, '7');
+    std::string bad = huge + "x\n";
+    try {
+        ParseFloat(bad);
+        ADD_FAILURE() << "accepted";
+    } catch (const InputError& e) {
+        // Two excerpts of 40 characters and the words around them.
+        EXPECT_LT(std::string(e.what()).size(), 200u);
+    }
+}
+
+TEST(NumberTextFormat, LimitsHaveABareExponent)
+{
+    EXPECT_EQ(FormatLimit(1e-4f), "1e-4");
+    EXPECT_EQ(FormatLimit(1e8f), "1e8");
+    EXPECT_EQ(FormatLimit(1.0f), "1");
+    EXPECT_EQ(FormatLimit(2500.0f), "2.5e3");
+    EXPECT_EQ(FormatLimit(-1e-12f), "-1e-12");
 }
 
 // Restores the C locale however the test ends.

@@ -15,10 +15,7 @@
 namespace store_testing {
 
 // The table the window opens with: 1000 ohm-m over 500 m, 10 over 500, 1000 half-space.
-inline std::vector<mt1d::LayerText> DefaultTable()
-{
-    return {{"1000", "500"}, {"10", "500"}, {"1000", "100"}};
-}
+using mt1d::DefaultTable;
 
 // A store after start-up: created, then the forward calculation of the default table.
 inline std::unique_ptr<mt1d::ModelStore> StartedStore()

@@ -42,12 +42,6 @@ bool SameStore(const ModelStore& a, const ModelStore& b)
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-// The value a bound takes after an OK without editing: that of its one-decimal text.
-float OneDecimal(float bound)
-{
-    return QString::number(bound, 'f', 1).toFloat();
-}
-
 }  // namespace
 
 class BoundsDialogTest : public QObject, private GuiFixture {
@@ -96,36 +90,41 @@ private slots:
         QCOMPARE(buttons, QStringLiteral("确定取消"));
     }
 
-    void okWritesEveryBoundAsShown()
+    void okKeepsEveryBoundItsUserLeftAlone()
     {
-        // Layer 2 of 0.4 ohm-m over 1.6 m: default lower bounds 0.04 and 0.16.
-        form->StringGrid1->SetCell(1, 2, QStringLiteral("0.4"));
+        // Layer 2 of 0.3 ohm-m over 1.6 m: default lower bounds 0.03 and 0.16, shown as 0.0
+        // and 0.2.
+        form->StringGrid1->SetCell(1, 2, QStringLiteral("0.3"));
         form->StringGrid1->SetCell(2, 2, QStringLiteral("1.6"));
         QTest::mouseClick(form->Button1, Qt::LeftButton);
         const ModelStore before = form->Store;
-        QCOMPARE(before.LowerBound[1], 0.04f);
+        QCOMPARE(before.LowerBound[1], 0.03f);
         QCOMPARE(before.LowerBound[4], 0.16f);
 
-        driver->ExpectWindow<TUDPForm>(QStringLiteral("bounds dialog"), [](TUDPForm* dialog) {
-            dialog->PUD->SetCell(4, 1, QStringLiteral("7.5"));  // HU of layer 1
+        QString shown;
+        driver->ExpectWindow<TUDPForm>(QStringLiteral("bounds dialog"), [&](TUDPForm* dialog) {
+            shown = dialog->PUD->Cell(1, 2);
+            dialog->PUD->SetCell(4, 1, QStringLiteral("7500"));  // HU of layer 1
             LeaveLater(dialog, Way::Ok);
         });
         ClickItem(form->InvType, kMethodConstrained);
 
+        QCOMPARE(shown, QStringLiteral("0.0"));
         const ModelStore& after = form->Store;
-        QCOMPARE(after.LowerBound[1], 0.0f);
-        QCOMPARE(after.LowerBound[4], 0.2f);
-        QCOMPARE(after.UpperBound[3], 7.5f);
+        QCOMPARE(after.UpperBound[3], 7500.0f);
         for (int k = 0; k < 6; ++k) {
-            QCOMPARE(after.LowerBound[k], OneDecimal(before.LowerBound[k]));
-            if (k != 3) {
-                QCOMPARE(after.UpperBound[k], OneDecimal(before.UpperBound[k]));
-            }
+            QCOMPARE(after.LowerBound[k], before.LowerBound[k]);
+            if (k != 3) QCOMPARE(after.UpperBound[k], before.UpperBound[k]);
         }
-        QVERIFY(std::equal(before.InvModel, before.InvModel + 6, after.InvModel));
+
+        // The constrained run accepts the bounds kept: a 0 would have been refused.
+        driver->ExpectMessage();
+        QTest::mouseClick(form->Button2, Qt::LeftButton);
+        QCOMPARE(driver->Messages().size(), 1);
+        QCOMPARE(driver->Messages().first().title, QStringLiteral("Vantorel提示..."));
 
         QTest::mouseClick(form->BitBtn2, Qt::LeftButton);  // reset brings the defaults back
-        QVERIFY(SameStore(before, form->Store));
+        QCOMPARE(form->Store.UpperBound[3], before.UpperBound[3]);
     }
 
     void badCellBlocksEveryWayOut_data()

@@ -26,6 +26,7 @@ int main(int argc, char** argv)
         {QStringLiteral("MainWindowTest"), mt1d::test::NewMainWindowTest},
         {QStringLiteral("BoundsDialogTest"), mt1d::test::NewBoundsDialogTest},
         {QStringLiteral("PrintAboutTest"), mt1d::test::NewPrintAboutTest},
+        {QStringLiteral("LaunchOptionsTest"), mt1d::test::NewLaunchOptionsTest},
     };
     QStringList arguments = app.arguments();
     QString only;

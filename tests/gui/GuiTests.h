@@ -10,5 +10,6 @@ namespace mt1d::test {
 std::unique_ptr<QObject> NewMainWindowTest();
 std::unique_ptr<QObject> NewBoundsDialogTest();
 std::unique_ptr<QObject> NewPrintAboutTest();
+std::unique_ptr<QObject> NewLaunchOptionsTest();
 
 }  // namespace mt1d::test

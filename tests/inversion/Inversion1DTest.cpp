@@ -1,17 +1,20 @@
-#include "EngineSetup.h"
 #include "Inversion1D.h"
+#include "TestEngines.h"
 #include "Inversion1DImpl.h"
 
+#include <Eigen/Dense>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-// A resistivity model whose misfits follow a script, so that every ending and damping
-// rule can be walked without searching for data that provoke it.
+// A resistivity model that follows a script, so that every ending and rule of the iteration can
+// be walked without searching for data that provoke it: the misfits it reports, and optionally
+// the residuals and sensitivities it hands the engine. It records every step applied to it.
 class ScriptedRes : public TMTRes {
 public:
     float Misfit(const float* weights)
@@ -19,8 +22,29 @@ public:
         if (next < script.size()) return script[next++];
         return TMTRes::Misfit(weights);
     }
+    void Residuals(float* out, const float* weights)
+    {
+        if (residuals.empty()) return TMTRes::Residuals(out, weights);
+        std::copy(residuals.begin(), residuals.end(), out);
+    }
+    void ComputeSensitivities(const float* weights) override
+    {
+        if (jacobian.empty()) return TMTRes::ComputeSensitivities(weights);
+        for (std::size_t i = 0; i < jacobian.size(); ++i) {
+            std::copy(jacobian[i].begin(), jacobian[i].end(), Jacobian[i]);
+        }
+    }
+    void ApplyUpdate(const float* delta) override
+    {
+        steps.emplace_back(delta, delta + 2 * NumLayers - 1);
+        TMTRes::ApplyUpdate(delta);
+    }
+
     std::vector<float> script;
     std::size_t next = 0;
+    std::vector<float> residuals;              // one per datum, when scripted
+    std::vector<std::vector<float>> jacobian;  // one row per datum, when scripted
+    std::vector<std::vector<float>> steps;
 };
 template class Inversion1D<ScriptedRes>;
 
@@ -30,6 +54,7 @@ using engine_setup::Configured;
 using engine_setup::DefaultModel;
 using engine_setup::kFreq;
 using engine_setup::Scaled;
+using mt::RunEnding;
 
 const std::vector<float> kStart = Scaled(DefaultModel(), 0.2f, 5);
 
@@ -45,6 +70,27 @@ std::vector<float> ResultModel(Inversion1D<Model>& engine)
     return values;
 }
 
+// The 41 frequencies twice and the response of a model (2N or 2N − 1 values): 41 apparent
+// resistivities, then 41 phases.
+struct Synthetic {
+    std::array<float, 2 * kFreq> frequencies{};
+    std::array<float, 2 * kFreq> response{};
+};
+
+Synthetic ResponseOf(const std::vector<float>& model)
+{
+    Synthetic s;
+    const auto f = mt1d::SoundingFrequencies();
+    std::copy(f.begin(), f.end(), s.frequencies.begin());
+    std::copy(f.begin(), f.end(), s.frequencies.begin() + kFreq);
+    TMTRes forward;
+    const int sizes[1] = {kFreq};
+    forward.SetData(1, sizes, s.frequencies.data(), s.response.data());
+    forward.SetParameters(static_cast<int>(model.size()), model.data());
+    forward.GetResponse(s.response.data());
+    return s;
+}
+
 TEST(EngineConstruction, ReadsTheStartBackAndHoldsItsResponse)
 {
     const std::vector<float> start = {200.123456789f, 2.0f, 200.0f, 100.0f, 100.0f};
@@ -52,7 +98,7 @@ TEST(EngineConstruction, ReadsTheStartBackAndHoldsItsResponse)
     EXPECT_EQ(engine->ParamCount, 5);
     EXPECT_EQ(engine->DataCount, kFreq);
     EXPECT_EQ(engine->Params[0], 200.123456789f);
-    const auto data = engine_setup::ResponseOf({200.123456789f, 2.0f, 200.0f, 100.0f, 100.0f});
+    const auto data = ResponseOf({200.123456789f, 2.0f, 200.0f, 100.0f, 100.0f});
     for (int k = 0; k < kFreq; ++k) EXPECT_EQ(engine->ForwardModel->CalcAppRes[k], data.response[k]);
     EXPECT_EQ(engine->MaxIterations, 20);
     EXPECT_EQ(engine->MisfitTarget, 0.0001f);
@@ -86,7 +132,7 @@ TEST(EngineConstruction, PhaseDampingAndJointWeightsCoverTheDataCount)
 
 TEST(EngineCapacity, RefusesSystemsThatDoNotFitBeforeWritingAnything)
 {
-    const auto data = engine_setup::ResponseOf(DefaultModel());
+    const auto data = ResponseOf(DefaultModel());
     const int one[1] = {kFreq};
     const int two[2] = {kFreq, kFreq};
     const std::vector<float> start(40, 100.0f);
@@ -150,6 +196,7 @@ TEST(EngineRecovery, SingularValueMethodRecoversTheTrueModelFromNoiseFreeData)
     check(ResultModel(*res), "apparent resistivity");
     check(ResultModel(*joint), "joint");
     EXPECT_EQ(MessageOf(res->Message), "模型迭代步长过小。反演完成！");
+    EXPECT_EQ(res->Ending, RunEnding::kConverged);
     EXPECT_TRUE(res->Succeeded);
     EXPECT_LT(res->FinalMisfit, 1e-4f);
 }
@@ -236,8 +283,8 @@ TEST(EngineEndings, SensitivityOfRankZeroEndsTheRun)
 {
     // A half-space's phase does not depend on its resistivity: with no damping the stacked
     // matrix is zero.
-    std::vector<float> freq(kFreq), observed(kFreq, -0.5f);
-    for (int i = 0; i < kFreq; ++i) freq[i] = static_cast<float>(std::pow(10.0, 0.2 * (i - 20)));
+    const auto frequencies = mt1d::SoundingFrequencies();
+    const std::vector<float> freq(frequencies.begin(), frequencies.end()), observed(kFreq, -0.5f);
     const int sizes[1] = {kFreq};
     const float start[1] = {100.0f};
     for (const bool constrained : {false, true}) {
@@ -249,6 +296,7 @@ TEST(EngineEndings, SensitivityOfRankZeroEndsTheRun)
         const float startMisfit = engine.ForwardModel->Misfit(engine.DataWeight);
         constrained ? engine.RunConstrainedInversion() : engine.RunSvdInversion();
         EXPECT_EQ(MessageOf(engine.Message), "灵敏度矩阵秩为零,可能是模型不正确.\n");
+        EXPECT_EQ(engine.Ending, RunEnding::kRankZero);
         EXPECT_FALSE(engine.Succeeded);
         EXPECT_EQ(engine.FinalMisfit, startMisfit);
         EXPECT_EQ(engine.Iteration, 1);
@@ -263,6 +311,7 @@ TEST(EngineEndings, DecompositionFailureEndsTheRunOnTheLastAcceptedModel)
         engine->Svd->SweepLimit = 0;  // every decomposition fails
         constrained ? engine->RunConstrainedInversion() : engine->RunSvdInversion();
         EXPECT_EQ(MessageOf(engine->Message), "奇异值分解错误.");
+        EXPECT_EQ(engine->Ending, RunEnding::kDecompositionFailure);
         EXPECT_FALSE(engine->Succeeded);
         EXPECT_EQ(engine->Iteration, 1);
         EXPECT_EQ(engine->FinalMisfit, engine->ForwardModel->Misfit(engine->DataWeight));
@@ -275,7 +324,7 @@ TEST(EngineEndings, DecompositionFailureEndsTheRunOnTheLastAcceptedModel)
 
 std::unique_ptr<Inversion1D<ScriptedRes>> Scripted(std::vector<float> script)
 {
-    const auto data = engine_setup::ResponseOf(DefaultModel());
+    const auto data = ResponseOf(DefaultModel());
     const int sizes[1] = {kFreq};
     auto engine = std::make_unique<Inversion1D<ScriptedRes>>(
         1, sizes, data.frequencies.data(), data.response.data(), 5, kStart.data(), 1, true);
@@ -299,6 +348,7 @@ TEST(EngineAttempts, SixthAttemptEndsTheRunWhateverItsMisfit)
     auto svd = Scripted(script);
     svd->RunSvdInversion();
     EXPECT_EQ(MessageOf(svd->Message), "Initial model not appropriate.");
+    EXPECT_EQ(svd->Ending, RunEnding::kAttemptLimit);
     EXPECT_FALSE(svd->Succeeded);
     EXPECT_EQ(svd->FinalMisfit, 0.5f);
     EXPECT_EQ(svd->Iteration, 1);
@@ -364,6 +414,290 @@ TEST(EngineAttempts, SingularValueRunNeverLetsTheWindowRepaint)
     svd->ProcessMessages = [&] { ++repaints; };
     svd->RunSvdInversion();
     EXPECT_EQ(repaints, 0);
+}
+
+// ---------------------------------------------------------------- scripted systems
+
+// An engine on the default data whose model hands it `jacobian` (41 rows) and `residuals`
+// (41 values) instead of its own, reports the misfits of `script` and is not damped unless
+// `damping` says so. One iteration at most.
+std::unique_ptr<Inversion1D<ScriptedRes>> ScriptedSystem(const std::vector<std::vector<float>>& jacobian,
+                                                          const std::vector<float>& residuals,
+                                                          std::vector<float> script, float damping)
+{
+    auto engine = Scripted(std::move(script));
+    const std::vector<float> dampingSlots(kFreq, damping);
+    engine->SetDamping(dampingSlots.data());
+    engine->ForwardModel->jacobian = jacobian;
+    engine->ForwardModel->residuals = residuals;
+    engine->MaxIterations = 1;
+    return engine;
+}
+
+// Sensitivities with one non-zero entry per column, row k of column k: the singular values are
+// `sigma` exactly and the step of a truncated decomposition is residual[k] / sigma[k] for the
+// values kept and 0 for the others.
+std::vector<std::vector<float>> DiagonalSensitivities(const std::vector<float>& sigma)
+{
+    std::vector<std::vector<float>> rows(kFreq, std::vector<float>(sigma.size(), 0.0f));
+    for (std::size_t k = 0; k < sigma.size(); ++k) rows[k][k] = sigma[k];
+    return rows;
+}
+
+TEST(EngineRank, SingularValuesBelowOneHundredThousandthAreLeftOut)
+{
+    // 3e-5 lies a factor 3 above the threshold of 1e-5 and 3e-6 a factor 3.3 below it; the
+    // last parameter has no influence at all.
+    const std::vector<float> sigma = {1.0f, 0.5f, 3e-5f, 3e-6f, 0.0f};
+    std::vector<float> residuals(kFreq, 0.0f);
+    const float wanted[5] = {0.2f, 0.2f, 0.1f, 0.1f, 0.0f};  // the step each would take
+    for (int k = 0; k < 5; ++k) residuals[k] = wanted[k] * sigma[k];
+    residuals[4] = 0.3f;  // outside the range of the sensitivities: no step can fit it
+    auto engine = ScriptedSystem(DiagonalSensitivities(sigma), residuals, {1.0f, 0.5f}, 0.0f);
+    engine->RunSvdInversion();
+    ASSERT_EQ(engine->ForwardModel->steps.size(), 1u);
+    const std::vector<float>& step = engine->ForwardModel->steps[0];
+    // Float arithmetic on exact singular values: a few ulps of each component.
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(step[k], wanted[k], 1e-6f) << "kept component " << k;
+    EXPECT_EQ(step[3], 0.0f) << "3e-6 lies below the rank threshold";
+    EXPECT_EQ(step[4], 0.0f) << "a parameter without influence takes no step";
+}
+
+// The step converges when every component it kept is small: the count of small components
+// (those left out included) must equal the rank, so a step of only small components in a
+// rank-deficient system does not count as converged and the run goes on.
+TEST(EngineRank, SmallStepConvergesOnlyWhenItsSmallComponentsNumberTheRank)
+{
+    const struct {
+        std::vector<float> sigma;
+        RunEnding ending;
+    } cases[] = {
+        {{1.0f, 1.0f, 1.0f, 1.0f, 1.0f}, RunEnding::kConverged},      // rank 5, 5 small
+        {{1.0f, 1.0f, 1.0f, 1.0f, 0.0f}, RunEnding::kIterationLimit},  // rank 4, 5 small
+        {{1.0f, 1.0f, 0.0f, 0.0f, 0.0f}, RunEnding::kIterationLimit},  // rank 2, 5 small
+    };
+    for (const auto& c : cases) {
+        std::vector<float> residuals(kFreq, 0.0f);
+        // Components of 0.005 and 0.01: small, the second exactly at the limit.
+        for (int k = 0; k < 5; ++k) residuals[k] = (k % 2 == 0 ? 0.005f : 0.01f) * c.sigma[k];
+        auto engine = ScriptedSystem(DiagonalSensitivities(c.sigma), residuals, {1.0f, 0.5f}, 0.0f);
+        engine->RunSvdInversion();
+        EXPECT_EQ(engine->Ending, c.ending) << "rank " << std::count(c.sigma.begin(), c.sigma.end(), 1.0f);
+    }
+    // One component just above 0.01 is not small: a full-rank step does not converge.
+    std::vector<float> residuals(kFreq, 0.0f);
+    for (int k = 0; k < 5; ++k) residuals[k] = 0.005f;
+    residuals[2] = 0.0101f;
+    auto engine = ScriptedSystem(DiagonalSensitivities({1, 1, 1, 1, 1}), residuals, {1.0f, 0.5f}, 0.0f);
+    engine->RunSvdInversion();
+    EXPECT_EQ(engine->Ending, RunEnding::kIterationLimit);
+}
+
+// The step the engine takes solves the damped least-squares system as accurately as a float
+// decomposition can: compared with the same system solved in double by Eigen.
+TEST(EngineStep, SolvesTheDampedSystemToFloatAccuracy)
+{
+    std::mt19937 generator(2024u);
+    std::uniform_real_distribution<float> uniform(-1.0f, 1.0f);
+    double worst = 0.0;
+    for (int trial = 0; trial < 8; ++trial) {
+        std::vector<std::vector<float>> jacobian(kFreq, std::vector<float>(5));
+        std::vector<float> residuals(kFreq);
+        for (auto& row : jacobian) {
+            for (float& x : row) x = uniform(generator);
+        }
+        for (float& r : residuals) r = uniform(generator);
+        auto engine = ScriptedSystem(jacobian, residuals, {1.0f, 0.5f}, 0.125f);
+        engine->RunSvdInversion();
+        ASSERT_EQ(engine->ForwardModel->steps.size(), 1u);
+        const std::vector<float>& step = engine->ForwardModel->steps[0];
+
+        Eigen::MatrixXd a = Eigen::MatrixXd::Zero(kFreq + 5, 5);
+        Eigen::VectorXd b = Eigen::VectorXd::Zero(kFreq + 5);
+        for (int i = 0; i < kFreq; ++i) {
+            for (int k = 0; k < 5; ++k) a(i, k) = jacobian[i][k];
+            b(i) = residuals[i];
+        }
+        for (int k = 0; k < 5; ++k) a(kFreq + k, k) = 0.125;
+        const Eigen::VectorXd exact = a.jacobiSvd(Eigen::ComputeThinU | Eigen::ComputeThinV).solve(b);
+        for (int k = 0; k < 5; ++k) {
+            worst = std::max(worst, std::fabs(step[k] - exact(k)) / exact.norm());
+        }
+    }
+    // These systems are well conditioned (singular values between about 1 and 6): a
+    // backward-stable float decomposition solves them to a few eps = 6e-8 (observed: below
+    // 8 eps); 16 eps leaves room for other rounding. A decomposition that stops splitting at a
+    // looser relative tolerance than the engine's 1e-7 (1e-5 already) leaves errors above it.
+    EXPECT_LT(worst, 16.0 * 0x1p-24);
+}
+
+// After every accepted iteration but the last, the constrained method sets the model back to
+// the float values the engine holds; the singular value method keeps the double values the
+// step produced.
+TEST(EngineStep, ConstrainedMethodHoldsTheFloatModelAfterAnIteration)
+{
+    for (const bool constrained : {false, true}) {
+        auto engine = Scripted({1.0f, 0.5f});
+        engine->MaxIterations = 1;
+        constrained ? engine->RunConstrainedInversion() : engine->RunSvdInversion();
+        ASSERT_EQ(engine->Ending, RunEnding::kIterationLimit);
+        const ScriptedRes& model = *engine->ForwardModel;
+        int doubleValues = 0;
+        for (int k = 0; k < model.NumLayers; ++k) {
+            doubleValues += model.Resistivity[k] != static_cast<float>(model.Resistivity[k]);
+            doubleValues += k + 1 < model.NumLayers && model.Thickness[k] != static_cast<float>(model.Thickness[k]);
+        }
+        if (constrained) {
+            EXPECT_EQ(doubleValues, 0) << "constrained: every parameter a float value";
+            // and the response is that of those float values
+            TMTRes reference;
+            const auto f = mt1d::SoundingFrequencies();
+            const int sizes[1] = {kFreq};
+            reference.SetData(1, sizes, f.data(), f.data());
+            reference.SetParameters(5, engine->Params);
+            for (int i = 0; i < kFreq; ++i) EXPECT_EQ(model.CalcAppRes[i], reference.CalcAppRes[i]) << i;
+        } else {
+            EXPECT_GT(doubleValues, 0) << "singular value method: the step's double values";
+        }
+    }
+}
+
+// A constrained step whose every component is cut to zero leaves the model as it is. Its
+// trial misfit then equals the last accepted one, or differs from it in the last bits only;
+// the run converges in the first case and ends at the attempt limit in the second.
+TEST(EngineStep, AllZeroStepConvergesOnAnEqualMisfitAndReachesTheAttemptLimitOnAHigherOne)
+{
+    const float above = std::nextafter(1.0f, 2.0f);
+    const struct {
+        float trial;
+        RunEnding ending;
+        float misfit;
+    } sides[] = {{1.0f, RunEnding::kConverged, 1.0f}, {above, RunEnding::kAttemptLimit, above}};
+    for (const auto& side : sides) {
+        auto engine = Scripted({1.0f, side.trial, side.trial, side.trial, side.trial, side.trial, side.trial});
+        engine->SetStepThreshold(100.0f);  // every component is at most this: cut to zero
+        const std::vector<float> start(engine->Params, engine->Params + 5);
+        engine->RunConstrainedInversion();
+        EXPECT_EQ(engine->Ending, side.ending);
+        EXPECT_EQ(engine->Iteration, 1);
+        EXPECT_EQ(engine->FinalMisfit, side.misfit);
+        for (const auto& step : engine->ForwardModel->steps) {
+            EXPECT_EQ(step, std::vector<float>(5, 0.0f));
+        }
+        EXPECT_EQ(ResultModel(*engine), start);
+    }
+}
+
+// ---------------------------------------------------------------- values that are not finite
+
+TEST(EngineNonFinite, ConstructionRefusesDataAndFrequenciesThatAreNotFinite)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        int index;
+        float datum;
+        float frequency;
+        const char* named;
+    } cases[] = {
+        {0, nan, 1.0f, "observed datum 1 of 41"},
+        {40, -inf, 1.0f, "observed datum 41 of 41"},
+        {7, 1.0f, 0.0f, "frequency 8 of 41"},
+        {7, 1.0f, -1.0f, "frequency 8 of 41"},
+        {20, 1.0f, inf, "frequency 21 of 41"},
+    };
+    for (const auto& c : cases) {
+        auto data = ResponseOf(DefaultModel());
+        data.response[c.index] = c.datum;
+        data.frequencies[c.index] = c.frequency;
+        const int sizes[1] = {kFreq};
+        try {
+            Inversion1D<TMTRes> engine(1, sizes, data.frequencies.data(), data.response.data(), 5,
+                                       kStart.data(), 1, true);
+            ADD_FAILURE() << c.named << ": accepted";
+        } catch (const std::invalid_argument& e) {
+            EXPECT_NE(std::string(e.what()).find(c.named), std::string::npos) << e.what();
+        }
+    }
+}
+
+// A trial whose misfit or model is not a finite number is never accepted, not even as the
+// sixth attempt: the run ends on the last accepted model with its own ending.
+TEST(EngineNonFinite, TrialThatIsNotFiniteEndsTheRunOnTheLastAcceptedModel)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        std::vector<float> script;
+        int iterations;
+        float misfit;
+    } cases[] = {
+        {"not a number at the first trial", {1.0f, nan}, 1, 1.0f},
+        {"infinite in the second iteration", {1.0f, 0.5f, inf}, 2, 0.5f},
+        {"not a number at the sixth attempt", {1.0f, 2.0f, 2.0f, 2.0f, 2.0f, 2.0f, nan}, 1, 1.0f},
+    };
+    for (const bool constrained : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.name);
+            auto engine = Scripted(c.script);
+            std::vector<float> accepted;
+            constrained ? engine->RunConstrainedInversion() : engine->RunSvdInversion();
+            EXPECT_EQ(engine->Ending, RunEnding::kNonFinite);
+            EXPECT_FALSE(engine->Succeeded);
+            EXPECT_EQ(engine->Iteration, c.iterations);
+            EXPECT_EQ(engine->FinalMisfit, c.misfit);
+            EXPECT_EQ(MessageOf(engine->Message), mt::EndingMessage(RunEnding::kNonFinite, constrained));
+            EXPECT_EQ(ResultModel(*engine), std::vector<float>(engine->Params, engine->Params + 5));
+        }
+    }
+}
+
+TEST(EngineNonFinite, StepThatOverflowsTheModelEndsTheRun)
+{
+    // A parameter of tiny influence asked to explain a large residual: a step of 1e6 in its
+    // natural logarithm, beyond any double. The scripted misfit of that trial is finite.
+    const std::vector<float> sigma = {1.0f, 1.0f, 1e-4f, 1.0f, 1.0f};
+    std::vector<float> residuals(kFreq, 0.0f);
+    residuals[2] = 100.0f;
+    auto engine = ScriptedSystem(DiagonalSensitivities(sigma), residuals, {1.0f, 0.5f}, 0.0f);
+    const std::vector<float> start(engine->Params, engine->Params + 5);
+    engine->RunSvdInversion();
+    EXPECT_EQ(engine->Ending, RunEnding::kNonFinite);
+    EXPECT_EQ(engine->FinalMisfit, 1.0f);
+    EXPECT_EQ(ResultModel(*engine), start);
+}
+
+TEST(EngineNonFinite, StartOrSensitivityThatIsNotFiniteEndsTheRunAtOnce)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    auto atStart = Scripted({nan});
+    atStart->RunSvdInversion();
+    EXPECT_EQ(atStart->Ending, RunEnding::kNonFinite);
+    EXPECT_EQ(atStart->Iteration, 1);
+    EXPECT_TRUE(atStart->ForwardModel->steps.empty());
+
+    // Without the check the decomposition would never converge and say so instead.
+    auto sensitivity = ScriptedSystem(DiagonalSensitivities({1, 1, nan, 1, 1}),
+                                      std::vector<float>(kFreq, 0.1f), {1.0f, 0.5f}, 0.125f);
+    sensitivity->RunConstrainedInversion();
+    EXPECT_EQ(sensitivity->Ending, RunEnding::kNonFinite);
+    EXPECT_EQ(sensitivity->FinalMisfit, 1.0f);
+    EXPECT_TRUE(sensitivity->ForwardModel->steps.empty());
+}
+
+// The engine's message is the one text of its ending, and the summary gathers the rest.
+TEST(EngineSummary, GathersTheEndingItsSuccessIterationsAndMisfit)
+{
+    auto engine = Scripted({1.0f, 2.0f, 0.9f});
+    engine->MaxIterations = 1;
+    engine->RunSvdInversion();
+    const mt::RunSummary summary = engine->Summary();
+    EXPECT_EQ(summary.ending, RunEnding::kIterationLimit);
+    EXPECT_TRUE(summary.succeeded);
+    EXPECT_EQ(summary.iterations, 2);
+    EXPECT_EQ(summary.misfit, 0.9f);
+    EXPECT_EQ(MessageOf(engine->Message), mt::EndingMessage(summary.ending, false));
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ void ExpectRefusal(F call, const std::string& limit)
 TEST(Capacity, TooManyLayersAreRefusedBeforeAnythingChanges)
 {
     TMTRes model;
-    Prepare(model, {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f}, std::vector<float>(82, 1.0f));
+    Prepare(model, testing_support::DefaultParameters(), std::vector<float>(82, 1.0f));
     const std::vector<float> big(1000, 5.0f);
     ExpectRefusal<std::length_error>([&] { model.SetParameters(601, big.data()); }, "300");
     model.SetOptions(0, true);

@@ -47,11 +47,13 @@ struct KnownValue {
     double phase;
 };
 
-TEST(ForwardResponse, ThreeLayerModelMatchesPublishedFigures)
+TEST(ForwardResponse, DefaultModelGivesTheValuesOfTheImpedanceRecursion)
 {
     TMTRes model;
-    Prepare(model, {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f}, kNoData);
-    // Five significant figures as quoted.
+    Prepare(model, testing_support::DefaultParameters(), kNoData);
+    // The default model's response at 1e-4, 1 and 1e4 Hz, worked out in double precision with
+    // the impedance recursion of WaitRecursion.h (no inverse hyperbolic tangent, no guard) and
+    // rounded to four or five significant figures; the tolerances cover that rounding.
     const KnownValue figures[] = {{20, 44.236, -0.06324}, {0, 939.73, -0.7252}, {40, 993.91, -0.78540}};
     for (const auto& v : figures) {
         EXPECT_NEAR(model.CalcAppRes[v.frequencyIndex], v.appRes, 1e-4 * v.appRes);
@@ -95,7 +97,7 @@ TEST(ForwardResponse, AgreesWithTheClassicalImpedanceRecursion)
 TEST(ForwardResponse, GetResponseListsResistivitiesThenPhases)
 {
     TMTRes model;
-    Prepare(model, {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f, 100.0f}, kNoData);
+    Prepare(model, mt1d::DefaultModelValues(), kNoData);
     float out[2 * kFreqCount];
     model.GetResponse(out);
     for (int k = 0; k < kFreqCount; ++k) {
@@ -107,8 +109,11 @@ TEST(ForwardResponse, GetResponseListsResistivitiesThenPhases)
 TEST(ForwardResponse, HalfSpaceThicknessHasNoEffect)
 {
     TMTRes thin, thick;
-    Prepare(thin, {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f, 1.0f}, kNoData);
-    Prepare(thick, {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f, 1e6f}, kNoData);
+    std::vector<float> model = mt1d::DefaultModelValues();
+    model.back() = 1.0f;
+    Prepare(thin, model, kNoData);
+    model.back() = 1e6f;
+    Prepare(thick, model, kNoData);
     for (int k = 0; k < kFreqCount; ++k) {
         EXPECT_EQ(thin.CalcAppRes[k], thick.CalcAppRes[k]);
         EXPECT_EQ(thin.CalcPhase[k], thick.CalcPhase[k]);

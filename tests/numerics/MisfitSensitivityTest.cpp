@@ -13,7 +13,7 @@ using testing_support::kFreqCount;
 using testing_support::Prepare;
 using testing_support::SoundingFrequencies;
 
-const std::vector<float> kDefaultModel = {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f};
+const std::vector<float> kDefaultModel = testing_support::DefaultParameters();
 
 template <typename Model>
 int DataRows()

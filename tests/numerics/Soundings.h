@@ -1,23 +1,24 @@
 #pragma once
-// Shared set-up for the forward-model tests: the 41 sounding frequencies and small helpers
-// that give a model its data and parameters.
+// Shared set-up for the forward-model tests: the program's 41 sounding frequencies and default
+// model (Defaults.h) and a helper that gives a model its data and parameters.
 
+#include "Defaults.h"
 #include "MTSounding.h"
 
 #include <array>
-#include <cmath>
+#include <type_traits>
 #include <vector>
 
 namespace testing_support {
 
-inline constexpr int kFreqCount = 41;
+inline constexpr int kFreqCount = mt1d::kFreqCount;
 
-// 10^(0.2·(i − 20)) Hz, five per decade from 1e-4 to 1e4 Hz.
-inline std::array<float, kFreqCount> SoundingFrequencies()
+inline std::array<float, kFreqCount> SoundingFrequencies() { return mt1d::SoundingFrequencies(); }
+
+// The default model's five parameters: three resistivities, two thicknesses.
+inline std::vector<float> DefaultParameters()
 {
-    std::array<float, kFreqCount> f{};
-    for (int i = 0; i < kFreqCount; ++i) f[i] = static_cast<float>(std::pow(10.0, 0.2 * (i - 20)));
-    return f;
+    return {mt1d::kDefaultModel.begin(), mt1d::kDefaultModel.end() - 1};
 }
 
 // Gives `model` the sounding frequencies with `observed` data (41 values, or 82 for the

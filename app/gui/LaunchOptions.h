@@ -1,0 +1,30 @@
+#pragma once
+// The window program's own command-line options, read with QCommandLineParser. The options
+// Qt takes for itself (-platform, -style, …) are removed by QApplication before these are read.
+//
+//   mt1d-gui                     the window
+//   mt1d-gui --screenshot FILE   saves a PNG of the window once it has been painted, then quits
+//   mt1d-gui --measure           prints start-up and command timings, then quits
+//   mt1d-gui --help              prints the options
+
+#include <QString>
+#include <QStringList>
+
+namespace mt1d::gui {
+
+struct LaunchOptions {
+    enum class Action {
+        kRun,     // open the window
+        kHelp,    // print `text` on standard output and quit with status 0
+        kRefuse,  // print `text` on standard error and quit with status 2
+    };
+    Action action = Action::kRun;
+    QString screenshot;  // PNG to write, empty for none
+    bool measure = false;
+    QString text;        // the help text, or what is wrong with the arguments
+};
+
+// `arguments` as QCoreApplication::arguments() gives them, the program name first.
+LaunchOptions ParseLaunchOptions(const QStringList& arguments);
+
+}  // namespace mt1d::gui

@@ -1,0 +1,185 @@
+#include "Cli.h"
+
+#include "HelpText.h"
+#include "Subcommand.h"
+
+#include <algorithm>
+#include <exception>
+#include <memory>
+
+namespace mt1d::cli {
+
+#define MT1D_CLI_COMMAND(add) Subcommand add(CLI::App& mt1d);
+#include "CommandList.h"
+#undef MT1D_CLI_COMMAND
+
+namespace {
+
+constexpr AddSubcommand kCommands[] = {
+#define MT1D_CLI_COMMAND(add) add,
+#include "CommandList.h"
+#undef MT1D_CLI_COMMAND
+};
+
+// Characters of a parser message quoted at most: CLI11 echoes what it could not use.
+constexpr std::size_t kParserMessageLength = 200;
+
+constexpr const char* kDescription =
+    "mt1d - one-dimensional magnetotelluric sounding: forward response and inversion";
+
+constexpr const char* kFooter =
+    "Options may also be written --option=VALUE.\n"
+    "\n"
+    "Phase: the phase column is this program's classic phase, 45° − 2φ of the usual impedance\n"
+    "phase φ = arg Z (e^{+iωt}); over a uniform half-space φ is 45° and the classic phase −45°\n"
+    "(−π/4). The text listing gives it in radians, csv and json in degrees (phase_deg).\n"
+    "\n"
+    "Exit status: 0 on success; 1 when an inversion run ends without success (its report says\n"
+    "why, and \"succeeded\" is false in csv and json) or the output cannot be written; 2 for\n"
+    "input that cannot be used (the message goes to standard error and nothing is printed on\n"
+    "standard output).";
+
+// The program's App with every subcommand registered.
+struct Program {
+    Program()
+    {
+        app.set_help_flag();  // --help is handled before parsing, wherever it stands
+        app.allow_extras();   // unknown words are refused here, with the program's messages
+        app.require_subcommand(0, 1);
+        app.footer(kFooter);
+        for (const AddSubcommand add : kCommands) {
+            Subcommand command = add(app);
+            command.command->allow_extras();
+            commands.push_back(std::move(command));
+        }
+    }
+
+    // "forward、invert" and "forward or invert".
+    std::pair<std::string, std::string> CommandNames() const
+    {
+        std::string zh;
+        std::string en;
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            const std::string& name = commands[i].command->get_name();
+            zh += (i == 0 ? "" : "、") + name;
+            en += (i == 0 ? "" : i + 1 == commands.size() ? " or " : ", ") + name;
+        }
+        return {zh, en};
+    }
+
+    const Subcommand* Find(const std::string& name) const
+    {
+        for (const Subcommand& c : commands) {
+            if (c.command->get_name() == name) return &c;
+        }
+        return nullptr;
+    }
+
+    CLI::App app{kDescription, "mt1d"};
+    std::vector<Subcommand> commands;
+};
+
+[[noreturn]] void Refuse(const std::string& zh, const std::string& en)
+{
+    throw UsageError(zh + " (" + en + ")");
+}
+
+// The option of `command` that `arg` names ("--model" or "--model=…"), if any.
+const CLI::Option* NamedOption(const CLI::App& command, const std::string& arg)
+{
+    const std::string name = arg.substr(0, arg.find('='));
+    for (const CLI::Option* option : command.get_options()) {
+        if (option->check_name(name)) return option;
+    }
+    return nullptr;
+}
+
+// A parser error of CLI11 in the program's words where it is one of the common mistakes.
+[[noreturn]] void TranslateParseError(const CLI::ParseError& error, const Program& program,
+                                      const std::vector<std::string>& args)
+{
+    for (const Subcommand& c : program.commands) {
+        if (!c.command->parsed()) continue;
+        for (const CLI::Option* option : c.command->get_options()) {
+            if (option->count() > 1 && option->get_expected_max() == 1) {
+                const std::string name = option->get_name();
+                Refuse("选项 " + name + " 重复", "option " + name + " is given twice");
+            }
+        }
+        if (const CLI::Option* last = NamedOption(*c.command, args.back());
+            last != nullptr && last->count() == 0) {
+            const std::string name = last->get_name();
+            Refuse(name + " 缺少取值", name + " needs a value");
+        }
+    }
+    const std::string what = Excerpt(error.what(), kParserMessageLength);
+    Refuse("命令行有误：" + what, "the command line cannot be used: " + what);
+}
+
+// Parses `args` and returns the subcommand to run; throws UsageError for anything else.
+const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
+{
+    const auto [zh, en] = program.CommandNames();
+    if (args.empty()) Refuse("缺少命令 " + zh, "a command is missing: " + en);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 pops from the back
+    try {
+        program.app.parse(reversed);
+    } catch (const CLI::ParseError& error) {
+        TranslateParseError(error, program, args);
+    }
+    const std::vector<std::string> stray = program.app.remaining();
+    const std::vector<CLI::App*> parsed = program.app.get_subcommands();
+    if (!stray.empty() || parsed.empty()) {
+        const std::string word = Excerpt(stray.empty() ? args.front() : stray.front());
+        Refuse("未知命令 “" + word + "”，应为 " + zh,
+               "unknown command '" + word + "'; the commands are " + en);
+    }
+    const Subcommand& command = *program.Find(parsed.front()->get_name());
+    const std::vector<std::string> extra = command.command->remaining();
+    if (!extra.empty()) {
+        const std::string name = command.command->get_name();
+        const std::string word = Excerpt(extra.front());
+        Refuse(name + " 不接受参数 “" + word + "”", name + " does not take '" + word + "'");
+    }
+    return command;
+}
+
+bool AsksForHelp(const std::vector<std::string>& args)
+{
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "--help" || a == "-h"; });
+}
+
+}  // namespace
+
+int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+{
+    int status = kSuccess;
+    try {
+        Program program;
+        if (AsksForHelp(args)) {
+            const Subcommand* command = program.Find(args.front());
+            out << HelpText(program.app, command != nullptr ? command->command : nullptr);
+        } else {
+            const Subcommand& command = Parse(program, args);
+            status = command.run(out, err);
+        }
+    } catch (const UsageError& e) {
+        err << "mt1d: " << e.what() << "\n(mt1d --help)\n";
+        return kBadInput;
+    } catch (const InputError& e) {
+        err << "mt1d: " << e.what() << "\n";
+        return kBadInput;
+    } catch (const std::exception& e) {
+        err << "mt1d: " << e.what() << "\n";
+        return kRunFailed;
+    }
+    out.flush();
+    if (!out) {
+        err << "mt1d: 无法写出结果 (the output cannot be written)\n";
+        return kRunFailed;
+    }
+    return status;
+}
+
+}  // namespace mt1d::cli

@@ -1,0 +1,12 @@
+// The subcommands of mt1d, one line each, in the order `mt1d --help` lists them. Included by
+// Cli.cpp with MT1D_CLI_COMMAND defined; no include guard on purpose.
+//
+// To add a subcommand `foo`: write cli/FooCommand.cpp defining
+//     mt1d::cli::Subcommand AddFooCommand(CLI::App& mt1d)
+// as Subcommand.h describes (options on a CLI11 subcommand, a run function that writes to the
+// streams it is given and returns the exit status), list the file in cli/CMakeLists.txt, and
+// add the line MT1D_CLI_COMMAND(AddFooCommand) below. Its tests go in tests/cli/ and call
+// mt1d::cli::Main in-process.
+
+MT1D_CLI_COMMAND(AddForwardCommand)
+MT1D_CLI_COMMAND(AddInvertCommand)
