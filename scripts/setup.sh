@@ -13,6 +13,17 @@ PACKAGES=(
   fonts-wqy-microhei xvfb xauth
 )
 
+# A locale with a decimal comma, so that the number-text tests check the decimal point
+# against one (localedef comes with libc-bin, the locale's source with locales).
+ensure_comma_locale() {
+  if locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then return 0; fi
+  [ -e /usr/share/i18n/locales/de_DE ] || return 0
+  echo "setup: generating the de_DE.UTF-8 locale" >&2
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then sudo=(sudo); fi
+  "${sudo[@]}" localedef -i de_DE -c -f UTF-8 de_DE.UTF-8
+}
+
 missing=()
 for p in "${PACKAGES[@]}"; do
   status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
@@ -20,6 +31,7 @@ for p in "${PACKAGES[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
+  ensure_comma_locale
   exit 0
 fi
 
@@ -32,3 +44,4 @@ APT_OPTS=(-o DPkg::Lock::Timeout=300)
 "${SUDO[@]}" apt-get "${APT_OPTS[@]}" update
 "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "${APT_OPTS[@]}" install -y \
   --no-install-recommends "${missing[@]}"
+ensure_comma_locale

@@ -120,7 +120,7 @@ TEST(InversionCommand, SingularValueRunOnTheDefaultDataFindsTheModel)
 {
     auto store = StartedStore();
     const InversionOutcome outcome = RunInversion(*store, kSourceAppRes, kMethodSvd);
-    const float model[] = {1000, 10, 1000, 500, 500};
+    const auto& model = kDefaultModel;
     for (int k = 0; k < 5; ++k) EXPECT_NEAR(store->InvModel[k], model[k], model[k] * 1e-3) << k;
     EXPECT_NE(outcome.report.find("1   1000.0   500.0\n2   10.0   500.0\n3   1000.0   20.0\n"),
               std::string::npos)

@@ -369,8 +369,8 @@ private slots:
         QTest::mouseClick(form->Button2, Qt::LeftButton);
         QTest::mouseClick(form->BitBtn2, Qt::LeftButton);
         const ModelStore& store = form->Store;
-        const float model[6] = {1000.0f, 10.0f, 1000.0f, 500.0f, 500.0f, 100.0f};
-        QVERIFY(std::equal(model, model + 6, store.Model));
+        const auto& model = kDefaultModel;
+        QVERIFY(std::equal(model.begin(), model.end(), store.Model));
         QCOMPARE(store.LowerBound[0], 1000.0f);
         QCOMPARE(store.UpperBound[0], 1000.0f);
         for (int k = 0; k < 6; ++k) {
