@@ -52,9 +52,6 @@ inline std::vector<float> DefaultModelValues()
     return {kDefaultModel.begin(), kDefaultModel.end()};
 }
 
-// The half-space thickness the model table shows when none is typed, as text.
-inline constexpr const char* kDefaultHalfSpaceThickness = "100";
-
 // ---------------------------------------------------------------- the inversion set-up
 
 // After every forward calculation (ModelStore::ApplyDefaultInversionSetup): the inversion

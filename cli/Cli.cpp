@@ -9,6 +9,8 @@
 
 namespace mt1d::cli {
 
+// The subcommands, registered in CommandList.h, one line each; how to add one is explained
+// there and in Subcommand.h.
 #define MT1D_CLI_COMMAND(add) Subcommand add(CLI::App& mt1d);
 #include "CommandList.h"
 #undef MT1D_CLI_COMMAND
@@ -79,11 +81,6 @@ struct Program {
     std::vector<Subcommand> commands;
 };
 
-[[noreturn]] void Refuse(const std::string& zh, const std::string& en)
-{
-    throw UsageError(zh + " (" + en + ")");
-}
-
 // The option of `command` that `arg` names ("--model" or "--model=…"), if any.
 const CLI::Option* NamedOption(const CLI::App& command, const std::string& arg)
 {
@@ -103,24 +100,24 @@ const CLI::Option* NamedOption(const CLI::App& command, const std::string& arg)
         for (const CLI::Option* option : c.command->get_options()) {
             if (option->count() > 1 && option->get_expected_max() == 1) {
                 const std::string name = option->get_name();
-                Refuse("选项 " + name + " 重复", "option " + name + " is given twice");
+                RefuseUsage("选项 " + name + " 重复", "option " + name + " is given twice");
             }
         }
         if (const CLI::Option* last = NamedOption(*c.command, args.back());
             last != nullptr && last->count() == 0) {
             const std::string name = last->get_name();
-            Refuse(name + " 缺少取值", name + " needs a value");
+            RefuseUsage(name + " 缺少取值", name + " needs a value");
         }
     }
     const std::string what = Excerpt(error.what(), kParserMessageLength);
-    Refuse("命令行有误：" + what, "the command line cannot be used: " + what);
+    RefuseUsage("命令行有误：" + what, "the command line cannot be used: " + what);
 }
 
 // Parses `args` and returns the subcommand to run; throws UsageError for anything else.
 const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
 {
     const auto [zh, en] = program.CommandNames();
-    if (args.empty()) Refuse("缺少命令 " + zh, "a command is missing: " + en);
+    if (args.empty()) RefuseUsage("缺少命令 " + zh, "a command is missing: " + en);
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 pops from the back
     try {
         program.app.parse(reversed);
@@ -131,7 +128,7 @@ const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
     const std::vector<CLI::App*> parsed = program.app.get_subcommands();
     if (!stray.empty() || parsed.empty()) {
         const std::string word = Excerpt(stray.empty() ? args.front() : stray.front());
-        Refuse("未知命令 “" + word + "”，应为 " + zh,
+        RefuseUsage("未知命令 “" + word + "”，应为 " + zh,
                "unknown command '" + word + "'; the commands are " + en);
     }
     const Subcommand& command = *program.Find(parsed.front()->get_name());
@@ -139,7 +136,7 @@ const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
     if (!extra.empty()) {
         const std::string name = command.command->get_name();
         const std::string word = Excerpt(extra.front());
-        Refuse(name + " 不接受参数 “" + word + "”", name + " does not take '" + word + "'");
+        RefuseUsage(name + " 不接受参数 “" + word + "”", name + " does not take '" + word + "'");
     }
     return command;
 }
@@ -151,6 +148,11 @@ bool AsksForHelp(const std::vector<std::string>& args)
 }
 
 }  // namespace
+
+void RefuseUsage(const std::string& zh, const std::string& en)
+{
+    throw UsageError(zh + " (" + en + ")");
+}
 
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {

@@ -28,6 +28,9 @@ public:
     using InputError::InputError;
 };
 
+// Throws UsageError with the message "zh (en)": Chinese, then English in parentheses.
+[[noreturn]] void RefuseUsage(const std::string& zh, const std::string& en);
+
 // Runs mt1d with `args`, the arguments after the program name: results go to `out`,
 // messages to `err` (each line starting "mt1d: "). "--help" or "-h" anywhere prints the help
 // of the command it follows (of every command when it follows none) and returns kSuccess.

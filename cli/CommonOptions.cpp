@@ -9,6 +9,10 @@ namespace mt1d::cli {
 
 namespace {
 
+// The thickness a half-space given as RES alone takes: the default model's, as the window's
+// table shows it.
+std::string DefaultHalfSpaceThickness() { return DefaultTable().back().thickness; }
+
 std::vector<std::string> Split(std::string_view text, char separator)
 {
     std::vector<std::string> parts;
@@ -24,11 +28,6 @@ std::vector<std::string> Split(std::string_view text, char separator)
 
 }  // namespace
 
-void RefuseUsage(const std::string& zh, const std::string& en)
-{
-    throw UsageError(zh + " (" + en + ")");
-}
-
 std::string DefaultModelText()
 {
     const std::vector<LayerText> table = DefaultTable();
@@ -36,10 +35,8 @@ std::string DefaultModelText()
     for (std::size_t i = 0; i < table.size(); ++i) {
         if (i > 0) text += ",";
         text += table[i].resistivity;
-        // The half-space is written as RES alone when its thickness is the default one.
-        if (i + 1 < table.size() || table[i].thickness != kDefaultHalfSpaceThickness) {
-            text += ":" + table[i].thickness;
-        }
+        // The half-space as RES alone: it takes the default thickness.
+        if (i + 1 < table.size()) text += ":" + table[i].thickness;
     }
     return text;
 }
@@ -52,7 +49,7 @@ CLI::Option* AddModelOption(CLI::App& command, std::string& text)
                     "Layers from the top down, separated by commas, each RES:TH (resistivity\n"
                     "in ohm-m, thickness in m); the last layer is the half-space and may be\n"
                     "given as RES alone (its thickness is then " +
-                        std::string(kDefaultHalfSpaceThickness) + "). At most " +
+                        DefaultHalfSpaceThickness() + "). At most " +
                         std::to_string(kMaxStoreLayers) + " layers.\nResistivities from " +
                         FormatLimit(kMinResistivity) + " to " + FormatLimit(kMaxResistivity) +
                         " ohm-m, thicknesses from " + FormatLimit(kMinThickness) + " to " +
@@ -73,7 +70,7 @@ ModelTable ParseModel(const std::string& text)
             RefuseUsage("--model 的第 " + layer + " 层应写作 RES:TH：“" + item + "”",
                         "layer " + layer + " of --model must read RES:TH: '" + item + "'");
         }
-        table.rows.push_back({fields[0], fields.size() == 2 ? fields[1] : kDefaultHalfSpaceThickness});
+        table.rows.push_back({fields[0], fields.size() == 2 ? fields[1] : DefaultHalfSpaceThickness()});
     }
     table.layerCountText = std::to_string(table.rows.size());
     return table;

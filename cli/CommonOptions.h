@@ -10,9 +10,6 @@
 
 namespace mt1d::cli {
 
-// Throws UsageError with the message "zh (en)".
-[[noreturn]] void RefuseUsage(const std::string& zh, const std::string& en);
-
 // ---------------------------------------------------------------- --model
 
 // The default of --model: the default model of Defaults.h, 1000:500,10:500,1000.

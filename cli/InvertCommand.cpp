@@ -158,7 +158,7 @@ public:
                                      (s.succeeded ? "true" : "false") + "," +
                                      CsvField(outcome.message) + ",";
             for (int i = 0; i < layers; ++i) {
-                out_ << head << i + 1 << "," << NumberText(store.InvRes[i]) << ","
+                out_ << head << std::to_string(i + 1) << "," << NumberText(store.InvRes[i]) << ","
                      << NumberText(store.InvThick[i]) << "\n";
             }
             break;
