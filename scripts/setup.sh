@@ -7,7 +7,7 @@ PACKAGES=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev qt6-charts-dev libxkbcommon-dev
-  libqcustomplot-dev
+  libqcustomplot-dev qt6-svg-dev
   libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev libtbb-dev
   clang libclang-rt-14-dev locales
   fonts-wqy-microhei xvfb xauth
