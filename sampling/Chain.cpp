@@ -1,0 +1,178 @@
+#include "Chain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace mt1d::sampling {
+
+// The acceptance ratios.
+//
+// Coordinates: k interfaces at u_1 < … < u_k (u = log10 depth) in [u_min, u_max], and layer
+// values r_0 … r_k (r = log10 ρ) in [r_min, r_max]; Δu and Δr are the two spans and K the
+// largest k. The target is
+//     π(k, u, r) ∝ p(k) · p(u | k) · p(r | k) · L(k, u, r)^(1/T),
+//     p(k) = 1/(K + 1),   p(u | k) = k! / Δu^k,   p(r | k) = 1 / Δr^(k+1),
+// with L = exp(−χ²/2). Green's ratio is A = [π(m') q(m | m')] / [π(m) q(m' | m)] · |J|.
+//
+// Birth (k → k + 1, needs k < K). Draw u* uniformly on [u_min, u_max] (density 1/Δu); it
+// falls in layer j, which splits in two. Pick the side that gets a new value (upper or lower,
+// 1/2 each) and draw that value v ~ N(r_j, σ_b²), density q(v | r_j); the other side keeps
+// r_j. The new coordinates (u*, v) are taken as they are drawn, so |J| = 1.
+//     q(m' | m) = 1/4 · 1/Δu · 1/2 · q(v | r_j)
+// The reverse is a death that picks this interface among k + 1 and keeps the side holding
+// r_j:
+//     q(m | m') = 1/4 · 1/(k + 1) · 1/2
+// The prior ratio is p(u' | k+1)/p(u | k) · p(r' | k+1)/p(r | k) = (k + 1)/Δu · 1/Δr (and 0
+// when v lies outside [r_min, r_max]). The factors (k + 1) and Δu cancel:
+//     A_birth = (L'/L)^(1/T) / (Δr · q(v | r_j)),
+//     log A_birth = −ΔΧ²/(2T) − log Δr + log(σ_b·√(2π)) + (v − r_j)²/(2σ_b²).
+//
+// Death (k → k − 1, needs k > 0): pick interface i among k, and which of the two layers'
+// values survives (1/2 each); the merged layer takes it and the other value v is dropped.
+// It is the reverse of the birth above read backwards:
+//     log A_death = −ΔΧ²/(2T) + log Δr − log(σ_b·√(2π)) − (v − r_kept)²/(2σ_b²).
+//
+// Move: pick interface i among k and draw u_i' ~ N(u_i, σ_u²); a value outside the interval
+// between its neighbours (or the depth bounds) has prior 0 and is rejected, so the interfaces
+// stay in order. The proposal is symmetric and p(u | k) constant on the ordered set:
+//     A_move = (L'/L)^(1/T).
+// Change: pick layer j among k + 1 and draw r_j' ~ N(r_j, σ_r²), rejected outside the bounds;
+// symmetric again: A_change = (L'/L)^(1/T).
+//
+// The move probabilities are 1/4 whatever k is, so they cancel between a birth and the
+// death that undoes it; at k = K a birth and at k = 0 a death are proposed and rejected.
+
+namespace {
+
+constexpr double kLogSqrtTwoPi = 0.91893853320467274178;  // log √(2π)
+
+// log q(v | centre) for v ~ N(centre, width²).
+double LogGaussian(double v, double centre, double width)
+{
+    const double z = (v - centre) / width;
+    return -0.5 * z * z - std::log(width) - kLogSqrtTwoPi;
+}
+
+}  // namespace
+
+Chain::Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double temperature)
+    : prior_(prior),
+      misfit_(misfit),
+      random_(seed),
+      temperature_(temperature),
+      adapter_(prior),
+      state_(random_.Uniform(prior.minLog10Rho, prior.maxLog10Rho))
+{
+    chi2_ = misfit_.ChiSquare(state_.Resistivities(), state_.Thicknesses());
+}
+
+bool Chain::InsideRho(double v) const { return v >= prior_.minLog10Rho && v <= prior_.maxLog10Rho; }
+
+bool Chain::ProposeBirth(double& logRatio)
+{
+    if (proposal_.Interfaces() >= prior_.maxInterfaces) return false;
+    const double u = random_.Uniform(prior_.minLog10Depth, prior_.maxLog10Depth);
+    const double rj = proposal_.Log10Rhos()[proposal_.LayerAt(u)];
+    const bool newBelow = random_.Uniform() < 0.5;
+    const double width = adapter_.Widths().birth;
+    const double v = rj + width * random_.Gaussian();
+    if (!InsideRho(v)) return false;
+    // Two interfaces at one depth have probability 0; refusing one keeps the layers apart.
+    const auto depths = proposal_.Log10Depths();
+    if (std::binary_search(depths.begin(), depths.end(), u)) return false;
+    if (newBelow) {
+        proposal_.Split(u, rj, v);
+    } else {
+        proposal_.Split(u, v, rj);
+    }
+    logRatio = -std::log(prior_.RhoSpan()) - LogGaussian(v, rj, width);
+    return true;
+}
+
+bool Chain::ProposeDeath(double& logRatio)
+{
+    const std::size_t k = proposal_.Interfaces();
+    if (k == 0) return false;
+    const auto i = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(k)), k - 1);
+    const double upper = proposal_.Log10Rhos()[i], lower = proposal_.Log10Rhos()[i + 1];
+    const bool keepUpper = random_.Uniform() < 0.5;
+    const double kept = keepUpper ? upper : lower, dropped = keepUpper ? lower : upper;
+    proposal_.Merge(i, kept);
+    logRatio = std::log(prior_.RhoSpan()) + LogGaussian(dropped, kept, adapter_.Widths().birth);
+    return true;
+}
+
+bool Chain::ProposeMove()
+{
+    const std::size_t k = proposal_.Interfaces();
+    if (k == 0) return false;
+    const auto i = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(k)), k - 1);
+    const auto depths = proposal_.Log10Depths();
+    const double u = depths[i] + adapter_.Widths().move * random_.Gaussian();
+    const double above = i == 0 ? prior_.minLog10Depth : depths[i - 1];
+    const double below = i + 1 == k ? prior_.maxLog10Depth : depths[i + 1];
+    if (!(u > above && u < below)) return false;
+    proposal_.MoveInterface(i, u);
+    return true;
+}
+
+bool Chain::ProposeChange()
+{
+    const std::size_t layers = proposal_.Layers();
+    const auto j = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(layers)), layers - 1);
+    const double v = proposal_.Log10Rhos()[j] + adapter_.Widths().change * random_.Gaussian();
+    if (!InsideRho(v)) return false;
+    proposal_.SetLog10Rho(j, v);
+    return true;
+}
+
+StepOutcome Chain::Step(bool adapt)
+{
+    StepOutcome out;
+    out.move = static_cast<Move>(std::min(static_cast<std::size_t>(random_.Uniform() * kChainMoves), kChainMoves - 1));
+    proposal_ = state_;
+    double logRatio = 0.0;
+    bool possible = false;
+    // Whether the width had a say: impossible moves are rejected whatever it is.
+    bool widthMatters = true;
+    switch (out.move) {
+    case Move::kBirth:
+        widthMatters = proposal_.Interfaces() < prior_.maxInterfaces;
+        possible = ProposeBirth(logRatio);
+        break;
+    case Move::kDeath:
+        widthMatters = proposal_.Interfaces() > 0;
+        possible = ProposeDeath(logRatio);
+        break;
+    case Move::kMove:
+        widthMatters = proposal_.Interfaces() > 0;
+        possible = ProposeMove();
+        break;
+    case Move::kChange: possible = ProposeChange(); break;
+    case Move::kSwap: break;
+    }
+    if (possible) {
+        const double chi2 = misfit_.ChiSquare(proposal_.Resistivities(), proposal_.Thicknesses());
+        const double logA = logRatio - (chi2 - chi2_) / (2.0 * temperature_);
+        // A NaN (a misfit that cannot be computed) fails both comparisons: rejected.
+        if (logA >= 0.0 || random_.Uniform() < std::exp(logA)) {
+            std::swap(state_, proposal_);
+            chi2_ = chi2;
+            out.accepted = true;
+        }
+    }
+    auto& count = counts_[out.move];
+    count.proposed++;
+    count.accepted += out.accepted ? 1 : 0;
+    if (adapt && widthMatters) adapter_.Record(out.move, out.accepted);
+    return out;
+}
+
+void Chain::SwapModel(Chain& other)
+{
+    std::swap(state_, other.state_);
+    std::swap(chi2_, other.chi2_);
+}
+
+}  // namespace mt1d::sampling

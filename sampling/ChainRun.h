@@ -1,0 +1,73 @@
+#pragma once
+// One chain of a run from start to end: its temperature ladder (a single chain without
+// tempering), burn-in with adapting widths, then the kept samples, tallied as it goes. Runs
+// on whatever thread calls it; reports to the supervising thread through ChainLive, whose
+// members it stores every kPublishSteps steps, and stops early when asked.
+
+#include "ChainSeed.h"
+#include "Convergence.h"
+#include "ModelMisfit.h"
+#include "ModelState.h"
+#include "Moves.h"
+#include "PosteriorGrid.h"
+#include "Prior.h"
+#include "ProposalWidths.h"
+#include "SamplingResult.h"
+
+#include <array>
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace mt1d::sampling {
+
+// Steps between the chain's reports and its checks for a stop: a few milliseconds of work
+// at the most.
+inline constexpr std::uint64_t kPublishSteps = 256;
+
+struct ChainPlan {
+    Prior prior;
+    std::uint64_t seed = 1;  // the user's seed
+    std::size_t index = 0;   // of the chain in the run
+    std::uint64_t burnIn = 0;
+    std::uint64_t samples = 0;
+    std::vector<double> temperatures{1.0};  // the ladder, the first 1
+    std::size_t swapInterval = 10;
+    std::size_t traceStride = 1;
+    std::size_t dataCount = 0;  // for the RMS of the trace
+};
+
+// What the supervising thread reads while the chain runs.
+struct ChainLive {
+    std::atomic<std::uint64_t> steps{0};
+    std::atomic<std::uint64_t> proposed{0};  // at temperature 1, burn-in included
+    std::atomic<std::uint64_t> accepted{0};
+    std::atomic<double> chi2{0.0};           // of the current model at temperature 1
+    std::atomic<bool> burningIn{true};
+};
+
+struct ChainOutcome {
+    explicit ChainOutcome(const PosteriorGrid& grid, std::size_t maxInterfaces) : tally(grid, maxInterfaces) {}
+
+    PosteriorTally tally;
+    MoveCounts counts;  // at temperature 1 after burn-in, swaps included
+    // The first and second half of the kept samples, for split R-hat.
+    std::array<RunningMoments, 2> misfit, layers;
+    ChainTrace trace;
+    earth::LayeredModel best;
+    double bestChi2 = 0.0;
+    std::uint64_t steps = 0;  // burn-in included
+    bool finished = false;    // ran every step
+    ProposalWidths widths;    // at temperature 1, as burn-in left them
+};
+
+// `stop` is polled every kPublishSteps steps; when it returns true the chain ends there.
+ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const MisfitFactory& factory,
+                      ChainLive& live, const std::function<bool()>& stop);
+
+// The ladder 1 = T_0 < … < T_{n−1} = maxTemperature, evenly spaced in log (n = 1: {1}).
+std::vector<double> TemperatureLadder(std::size_t temperatures, double maxTemperature);
+
+}  // namespace mt1d::sampling

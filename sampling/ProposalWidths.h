@@ -1,0 +1,72 @@
+#pragma once
+// The widths of the Gaussian proposals (standard deviations, in decades) and their adaptation
+// during burn-in.
+//
+// Each width is scaled after every kAdaptBatch proposals that used it by
+//     width ← width · exp(kAdaptGain · (rate − target)),
+// rate being the acceptance of that batch, and held within its limits. Birth and death share
+// one width (the spread of a new layer's log10 ρ about the layer it splits) and one batch.
+// Adaptation stops when burn-in ends: from then on the widths are fixed, so that the chain
+// that produces the samples is a fixed Markov chain with the posterior as its stationary
+// distribution.
+
+#include "Moves.h"
+#include "Prior.h"
+
+#include <cstddef>
+
+namespace mt1d::sampling {
+
+inline constexpr std::size_t kAdaptBatch = 50;
+inline constexpr double kAdaptGain = 2.0;
+// Acceptance sought for single-parameter random-walk moves (0.44 is the optimum for one
+// Gaussian dimension; a little below it favours larger steps on long ridges).
+inline constexpr double kTargetAcceptance = 0.35;
+// Birth and death. Their acceptance is not monotonic in the width: a new value far from the
+// split layer's is unlikely, and one very close to it leaves the likelihood as it was while
+// the ratio still carries the prior's σ·√(2π)/Δr for the added parameter. The rate peaks in
+// between and is flat near the peak (on a synthetic three-layer sounding it stays within 85 %
+// of its best from a tenth to two thirds of a 6-decade span), so the width seeks a modest
+// target only inside that range, starting at a quarter of the span: wider where births come
+// easily (weak data), narrower where they do not.
+inline constexpr double kTargetBirthAcceptance = 0.2;
+inline constexpr double kMinBirthWidthFraction = 0.1;   // of the resistivity span
+inline constexpr double kMaxBirthWidthFraction = 0.5;
+inline constexpr double kInitialBirthWidthFraction = 0.25;
+// The smallest width of a move or change, in decades: steps that still move a chain.
+inline constexpr double kMinWidth = 1e-3;
+
+struct ProposalWidths {
+    double birth = 0.0;   // log10 ρ of a new layer about the split layer's
+    double move = 0.0;    // log10 depth of an interface
+    double change = 0.0;  // log10 ρ of a layer
+};
+
+// Starting widths: a quarter of the resistivity span for births, a tenth of it for changes,
+// a twentieth of the depth span for moves.
+ProposalWidths InitialWidths(const Prior& prior);
+
+class WidthAdapter {
+public:
+    explicit WidthAdapter(const Prior& prior);
+
+    const ProposalWidths& Widths() const { return widths_; }
+
+    // One proposal of `move` whose outcome depended on its width (a proposal that was
+    // impossible whatever the width, such as a death with no interface, is not recorded).
+    // Swaps have no width and are ignored.
+    void Record(Move move, bool accepted);
+
+private:
+    struct Batch {
+        std::size_t proposed = 0;
+        std::size_t accepted = 0;
+    };
+    void Adapt(Batch& batch, double& width, double target, double low, double high);
+
+    ProposalWidths widths_;
+    Batch birth_, move_, change_;
+    double birthLow_, birthHigh_, moveHigh_, changeHigh_;
+};
+
+}  // namespace mt1d::sampling

@@ -1,0 +1,228 @@
+#include "Sampler.h"
+
+#include "ChainRun.h"
+#include "Misfit.h"
+#include "NiblettBostick.h"
+#include "PosteriorSummary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <limits>
+#include <mutex>
+#include <optional>
+#include <sstream>
+#include <thread>
+
+namespace mt1d::sampling {
+
+namespace {
+
+std::size_t Cores() { return std::max<std::size_t>(1, std::thread::hardware_concurrency()); }
+
+std::string CheckOptions(const SamplingOptions& o, std::size_t chains)
+{
+    if (o.samples < chains) {
+        return "every chain must keep at least one sample: " + std::to_string(o.samples) +
+               " samples for " + std::to_string(chains) + " chains";
+    }
+    if (o.depthCells < 2) return "the depth grid needs at least 2 cells";
+    if (o.rhoBins < 2) return "the resistivity grid needs at least 2 bins";
+    if (o.tracePoints < 1) return "the misfit trace needs at least 1 point";
+    const auto& t = o.tempering;
+    if (t.temperatures < 1) return "tempering needs at least one temperature (1 switches it off)";
+    if (t.temperatures > 1) {
+        if (!std::isfinite(t.maxTemperature) || !(t.maxTemperature > 1.0)) {
+            std::ostringstream s;
+            s << "the highest temperature must be finite and above 1, not " << t.maxTemperature;
+            return s.str();
+        }
+        if (t.swapInterval < 1) return "the steps between exchanges must be at least 1";
+    }
+    return {};
+}
+
+SamplingResult Refused(std::string message)
+{
+    SamplingResult r;
+    r.status = SamplingStatus::kInvalidInput;
+    r.message = std::move(message);
+    return r;
+}
+
+// The figures of the whole run from the chains' outcomes, in chain order.
+void Gather(const std::vector<std::optional<ChainOutcome>>& outcomes, const PosteriorGrid& grid,
+            std::size_t maxInterfaces, SamplingResult& result)
+{
+    PosteriorTally tally(grid, maxInterfaces);
+    MoveCounts counts;
+    std::vector<RunningMoments> misfit, layers;
+    double bestChi2 = std::numeric_limits<double>::infinity();
+    for (const auto& o : outcomes) {
+        if (!o) continue;
+        tally.Merge(o->tally);
+        counts.Add(o->counts);
+        for (const auto& m : o->misfit) misfit.push_back(m);
+        for (const auto& m : o->layers) layers.push_back(m);
+        result.traces.push_back(o->trace);
+        result.widths.push_back(o->widths);
+        if (o->bestChi2 < bestChi2) {
+            bestChi2 = o->bestChi2;
+            result.bestModel = o->best;
+        }
+    }
+    result.samples = tally.Total();
+    result.bestRms = result.dataCount == 0 ? 0.0 : fitting::Rms(bestChi2, result.dataCount);
+    Summarise(tally, grid, result);
+    for (Move m : {Move::kBirth, Move::kDeath, Move::kMove, Move::kChange, Move::kSwap}) {
+        if (m == Move::kSwap && result.temperatures == 1) continue;
+        const MoveCount& c = counts[m];
+        result.acceptance.push_back({m, c.proposed, c.accepted, c.Rate()});
+    }
+    result.rhat = {SplitRhat(misfit), SplitRhat(layers)};
+}
+
+}  // namespace
+
+std::size_t ResolvedChains(const SamplingOptions& options)
+{
+    return options.chains == 0 ? Cores() : options.chains;
+}
+
+std::size_t ResolvedThreads(const SamplingOptions& options)
+{
+    const std::size_t threads = options.threads == 0 ? Cores() : options.threads;
+    return std::min(threads, ResolvedChains(options));
+}
+
+SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, std::size_t dataCount,
+                            const SamplingOptions& options, const SamplingControl& control)
+{
+    const std::size_t chains = ResolvedChains(options);
+    if (std::string error = CheckOptions(options, chains); !error.empty()) return Refused(error);
+    if (!factory) return Refused("no misfit to sample");
+
+    SamplingResult result;
+    result.seed = options.seed;
+    result.chains = chains;
+    result.burnIn = options.burnIn;
+    result.temperatures = options.tempering.temperatures;
+    result.dataCount = dataCount;
+    result.prior = prior;
+    const PosteriorGrid grid(prior, options.depthCells, options.rhoBins);
+    DescribeGrid(grid, result);
+
+    // The plan of every chain.
+    std::vector<ChainPlan> plans(chains);
+    const std::vector<double> ladder = TemperatureLadder(options.tempering.temperatures, options.tempering.maxTemperature);
+    for (std::size_t c = 0; c < chains; ++c) {
+        ChainPlan& p = plans[c];
+        p.prior = prior;
+        p.seed = options.seed;
+        p.index = c;
+        p.burnIn = options.burnIn;
+        p.samples = options.samples / chains + (c < options.samples % chains ? 1 : 0);
+        p.temperatures = ladder;
+        p.swapInterval = options.tempering.swapInterval;
+        const std::uint64_t steps = p.burnIn + p.samples;
+        p.traceStride = static_cast<std::size_t>(std::max<std::uint64_t>(1, (steps + options.tracePoints - 1) / options.tracePoints));
+        p.dataCount = dataCount;
+    }
+
+    std::vector<ChainLive> live(chains);
+    std::vector<std::optional<ChainOutcome>> outcomes(chains);
+    std::atomic<bool> stop{false};
+    std::atomic<std::size_t> nextChain{0};
+    std::mutex mutex;
+    std::condition_variable allDone;
+    std::size_t running = ResolvedThreads(options);
+    std::exception_ptr failure;
+    const auto stopRequested = [&] { return stop.load(std::memory_order_relaxed) || (control.cancel && control.cancel->load(std::memory_order_relaxed)); };
+
+    SamplingProgress progress;
+    progress.chainRms.assign(chains, 0.0);
+    for (const auto& p : plans) progress.stepsTotal += p.burnIn + p.samples;
+    const auto report = [&] {
+        std::uint64_t proposed = 0, accepted = 0;
+        progress.stepsDone = 0;
+        progress.burningIn = false;
+        for (std::size_t c = 0; c < chains; ++c) {
+            progress.stepsDone += live[c].steps.load(std::memory_order_relaxed);
+            proposed += live[c].proposed.load(std::memory_order_relaxed);
+            accepted += live[c].accepted.load(std::memory_order_relaxed);
+            progress.burningIn = progress.burningIn || live[c].burningIn.load(std::memory_order_relaxed);
+            const double chi2 = live[c].chi2.load(std::memory_order_relaxed);
+            progress.chainRms[c] = dataCount == 0 ? 0.0 : fitting::Rms(chi2, dataCount);
+        }
+        progress.acceptance = proposed == 0 ? 0.0 : static_cast<double>(accepted) / static_cast<double>(proposed);
+        progress.rms = *std::min_element(progress.chainRms.begin(), progress.chainRms.end());
+        if (control.progress) control.progress(progress);
+    };
+
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t t = 0; t < running; ++t) {
+            workers.emplace_back([&] {
+                try {
+                    for (std::size_t c = nextChain++; c < chains && !stopRequested(); c = nextChain++) {
+                        outcomes[c].emplace(RunChain(plans[c], grid, factory, live[c], stopRequested));
+                    }
+                } catch (...) {
+                    std::lock_guard lock(mutex);
+                    if (!failure) failure = std::current_exception();
+                    stop = true;
+                }
+                std::lock_guard lock(mutex);
+                if (--running == 0) allDone.notify_all();
+            });
+        }
+        std::unique_lock lock(mutex);
+        while (running > 0) {
+            allDone.wait_for(lock, kProgressInterval);
+            if (running == 0) break;
+            if (control.cancel && control.cancel->load(std::memory_order_relaxed)) stop = true;
+            lock.unlock();
+            report();
+            lock.lock();
+        }
+    }  // the workers are joined here
+    if (failure) std::rethrow_exception(failure);
+    report();
+
+    bool finished = true;
+    for (const auto& o : outcomes) finished = finished && o && o->finished;
+    Gather(outcomes, grid, prior.maxInterfaces, result);
+    std::ostringstream message;
+    if (finished) {
+        result.status = SamplingStatus::kCompleted;
+        message << "kept " << result.samples << " samples from " << chains << " chain" << (chains == 1 ? "" : "s")
+                << " after " << options.burnIn << " burn-in steps each";
+    } else {
+        result.status = SamplingStatus::kCancelled;
+        message << "cancelled after " << progress.stepsDone << " of " << progress.stepsTotal << " steps; ";
+        if (result.samples == 0) {
+            message << "no samples were kept yet (still in burn-in)";
+        } else {
+            message << "the figures hold the " << result.samples << " samples kept until then";
+        }
+    }
+    result.message = message.str();
+    return result;
+}
+
+SamplingResult Sample(const fitting::FitData& data, const SamplingOptions& options, const SamplingControl& control)
+{
+    if (data.Count() == 0 || data.sigmas.size() != data.Count() || data.kernelRows.size() != data.Count()) {
+        return Refused("nothing to sample: no data values");
+    }
+    const PriorFromData prior = MakePrior(data, options.prior);
+    if (!prior.Ok()) return Refused(prior.error);
+    SamplingResult result = SampleModels(DataMisfitFactory(data), prior.prior, data.Count(), options, control);
+    if (result.status != SamplingStatus::kInvalidInput) {
+        result.depthOfInvestigationM = fitting::DepthOfInvestigation(fitting::NiblettBostick(data));
+    }
+    return result;
+}
+
+}  // namespace mt1d::sampling
