@@ -88,8 +88,8 @@ struct SamplingResult {
     // tempering ran.
     std::vector<MoveAcceptance> acceptance;
     Rhat rhat;
-    std::vector<ChainTrace> traces;  // one per chain
-    // The proposal widths each chain's temperature-1 member settled on in burn-in.
+    std::vector<ChainTrace> traces;  // one per chain that ran (a cancelled run may not start all)
+    // The proposal widths the temperature-1 member of each chain that ran settled on in burn-in.
     std::vector<ProposalWidths> widths;
 
     std::uint64_t samples = 0;  // samples kept over all chains
