@@ -46,12 +46,22 @@ namespace mt1d::sampling {
 namespace {
 
 constexpr double kLogSqrtTwoPi = 0.91893853320467274178;  // log √(2π)
+constexpr double kSqrtTwo = 1.41421356237309504880;
 
-// log q(v | centre) for v ~ N(centre, width²).
-double LogGaussian(double v, double centre, double width)
+// log of the density of δ = σ·z, z ~ N(0, 1), with σ log-uniform on [w/s, w·s] (s =
+// kWidthSpread): the Gaussian averaged over its width,
+//     q(δ) = [erf(|δ|/(√2·σ1)) − erf(|δ|/(√2·σ2))] / (2·|δ|·ln(σ2/σ1)),
+// from ∫ N(δ; 0, σ²)·dσ/(σ·ln(σ2/σ1)) with t = 1/σ. Written with erfc, which keeps the
+// difference accurate when both terms are near 1; at δ → 0 the limit is
+// (1/σ1 − 1/σ2)/(√(2π)·ln(σ2/σ1)).
+double LogSpreadDensity(double delta, double width)
 {
-    const double z = (v - centre) / width;
-    return -0.5 * z * z - std::log(width) - kLogSqrtTwoPi;
+    const double low = width / kWidthSpread, high = width * kWidthSpread;
+    const double logRatio = std::log(high / low);
+    const double a = std::abs(delta);
+    if (a < 1e-9 * low) return std::log((1.0 / low - 1.0 / high) / logRatio) - kLogSqrtTwoPi;
+    const double difference = std::erfc(a / (kSqrtTwo * high)) - std::erfc(a / (kSqrtTwo * low));
+    return std::log(difference / (2.0 * a * logRatio));
 }
 
 }  // namespace
@@ -67,26 +77,30 @@ Chain::Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double
     chi2_ = misfit_.ChiSquare(state_.Resistivities(), state_.Thicknesses());
 }
 
+double Chain::SpreadWidth(double width) { return width * std::pow(kWidthSpread, 2.0 * random_.Uniform() - 1.0); }
+
 bool Chain::InsideRho(double v) const { return v >= prior_.minLog10Rho && v <= prior_.maxLog10Rho; }
 
 bool Chain::ProposeBirth(double& logRatio)
 {
-    if (proposal_.Interfaces() >= prior_.maxInterfaces) return false;
+    const std::size_t k = proposal_.Interfaces();
+    if (k >= prior_.maxInterfaces) return false;
     const double u = random_.Uniform(prior_.minLog10Depth, prior_.maxLog10Depth);
-    const double rj = proposal_.Log10Rhos()[proposal_.LayerAt(u)];
-    const bool newBelow = random_.Uniform() < 0.5;
-    const double width = adapter_.Widths().birth;
-    const double v = rj + width * random_.Gaussian();
-    if (!InsideRho(v)) return false;
-    // Two interfaces at one depth have probability 0; refusing one keeps the layers apart.
     const auto depths = proposal_.Log10Depths();
+    // Two interfaces at one depth have probability 0; refusing one keeps the layers apart.
     if (std::binary_search(depths.begin(), depths.end(), u)) return false;
-    if (newBelow) {
-        proposal_.Split(u, rj, v);
-    } else {
-        proposal_.Split(u, v, rj);
-    }
-    logRatio = -std::log(prior_.RhoSpan()) - LogGaussian(v, rj, width);
+    const std::size_t j = proposal_.LayerAt(u);
+    const double top = j == 0 ? prior_.minLog10Depth : depths[j - 1];
+    const double bottom = j == k ? prior_.maxLog10Depth : depths[j];
+    const double rj = proposal_.Log10Rhos()[j];
+    const double width = adapter_.Widths().birth;
+    const double delta = SpreadWidth(width) * random_.Gaussian();
+    const double upperShare = (u - top) / (bottom - top);
+    const double upper = rj - (1.0 - upperShare) * delta;
+    const double lower = rj + upperShare * delta;
+    if (!InsideRho(upper) || !InsideRho(lower)) return false;
+    proposal_.Split(u, upper, lower);
+    logRatio = -std::log(prior_.RhoSpan()) - LogSpreadDensity(delta, width);
     return true;
 }
 
@@ -95,11 +109,14 @@ bool Chain::ProposeDeath(double& logRatio)
     const std::size_t k = proposal_.Interfaces();
     if (k == 0) return false;
     const auto i = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(k)), k - 1);
+    const auto depths = proposal_.Log10Depths();
+    const double top = i == 0 ? prior_.minLog10Depth : depths[i - 1];
+    const double bottom = i + 1 == k ? prior_.maxLog10Depth : depths[i + 1];
+    const double upperShare = (depths[i] - top) / (bottom - top);
     const double upper = proposal_.Log10Rhos()[i], lower = proposal_.Log10Rhos()[i + 1];
-    const bool keepUpper = random_.Uniform() < 0.5;
-    const double kept = keepUpper ? upper : lower, dropped = keepUpper ? lower : upper;
-    proposal_.Merge(i, kept);
-    logRatio = std::log(prior_.RhoSpan()) + LogGaussian(dropped, kept, adapter_.Widths().birth);
+    const double merged = upperShare * upper + (1.0 - upperShare) * lower;
+    proposal_.Merge(i, merged);
+    logRatio = std::log(prior_.RhoSpan()) + LogSpreadDensity(lower - upper, adapter_.Widths().birth);
     return true;
 }
 
@@ -109,7 +126,7 @@ bool Chain::ProposeMove()
     if (k == 0) return false;
     const auto i = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(k)), k - 1);
     const auto depths = proposal_.Log10Depths();
-    const double u = depths[i] + adapter_.Widths().move * random_.Gaussian();
+    const double u = depths[i] + SpreadWidth(adapter_.Widths().move) * random_.Gaussian();
     const double above = i == 0 ? prior_.minLog10Depth : depths[i - 1];
     const double below = i + 1 == k ? prior_.maxLog10Depth : depths[i + 1];
     if (!(u > above && u < below)) return false;
@@ -121,7 +138,7 @@ bool Chain::ProposeChange()
 {
     const std::size_t layers = proposal_.Layers();
     const auto j = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(layers)), layers - 1);
-    const double v = proposal_.Log10Rhos()[j] + adapter_.Widths().change * random_.Gaussian();
+    const double v = proposal_.Log10Rhos()[j] + SpreadWidth(adapter_.Widths().change) * random_.Gaussian();
     if (!InsideRho(v)) return false;
     proposal_.SetLog10Rho(j, v);
     return true;

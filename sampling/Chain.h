@@ -56,6 +56,7 @@ private:
     bool ProposeMove();
     bool ProposeChange();
     bool InsideRho(double log10Rho) const;
+    double SpreadWidth(double width);
 
     Prior prior_;
     ModelMisfit& misfit_;

@@ -36,6 +36,13 @@ inline constexpr double kInitialBirthWidthFraction = 0.25;
 // The smallest width of a move or change, in decades: steps that still move a chain.
 inline constexpr double kMinWidth = 1e-3;
 
+// Each proposal draws its width log-uniformly between width/kWidthSpread and
+// width·kWidthSpread: one width cannot suit every layer (a well-resolved top layer wants
+// steps of hundredths of a decade, an unseen deep one steps of decades), and a spread of
+// widths keeps the chain moving in both. Drawn independently of the model, the spread keeps
+// moves and changes symmetric; births and deaths use its density (Chain.cpp).
+inline constexpr double kWidthSpread = 10.0;
+
 struct ProposalWidths {
     double birth = 0.0;   // log10 ρ of a new layer about the split layer's
     double move = 0.0;    // log10 depth of an interface

@@ -27,7 +27,7 @@
 namespace mt1d::sampling {
 
 // How often the calling thread wakes to report progress and pass on a cancellation.
-inline constexpr std::chrono::milliseconds kProgressInterval{50};
+inline constexpr std::chrono::milliseconds kProgressInterval{25};
 
 // Samples the posterior of `data` (the likelihood exp(−χ²/2) of ModelMisfit.h). Never throws
 // for bad input: the result then has status kInvalidInput and a message.
