@@ -16,29 +16,41 @@ namespace mt1d::sampling {
 // with L = exp(−χ²/2). Green's ratio is A = [π(m') q(m | m')] / [π(m) q(m' | m)] · |J|.
 //
 // Birth (k → k + 1, needs k < K). Draw u* uniformly on [u_min, u_max] (density 1/Δu); it
-// falls in layer j, which splits in two. Pick the side that gets a new value (upper or lower,
-// 1/2 each) and draw that value v ~ N(r_j, σ_b²), density q(v | r_j); the other side keeps
-// r_j. The new coordinates (u*, v) are taken as they are drawn, so |J| = 1.
-//     q(m' | m) = 1/4 · 1/Δu · 1/2 · q(v | r_j)
-// The reverse is a death that picks this interface among k + 1 and keeps the side holding
-// r_j:
-//     q(m | m') = 1/4 · 1/(k + 1) · 1/2
-// The prior ratio is p(u' | k+1)/p(u | k) · p(r' | k+1)/p(r | k) = (k + 1)/Δu · 1/Δr (and 0
-// when v lies outside [r_min, r_max]). The factors (k + 1) and Δu cancel:
-//     A_birth = (L'/L)^(1/T) / (Δr · q(v | r_j)),
-//     log A_birth = −ΔΧ²/(2T) − log Δr + log(σ_b·√(2π)) + (v − r_j)²/(2σ_b²).
+// falls in layer j, which spans [a, b] in u (a = u_min for the top layer, b = u_max for the
+// half-space) and splits at u* into an upper part of share w = (u* − a)/(b − a) and a lower
+// part of share 1 − w. Draw a contrast δ with density q(δ) (a Gaussian whose width is itself
+// drawn, LogSpreadDensity below) and give the parts
+//     r_upper = r_j − (1 − w)·δ,   r_lower = r_j + w·δ,
+// so that their w-weighted mean is r_j and r_lower − r_upper = δ. The map (r_j, δ) → (r_upper,
+// r_lower) has determinant (1 − w)·1 + w·1 = 1, and u* is carried over as drawn (w depends on u*
+// alone, so the Jacobian is triangular): |J| = 1.
+//     q(m' | m) = 1/4 · 1/Δu · q(δ)
+// The reverse is a death that picks this interface among k + 1 and merges its two layers into
+// their weighted mean, which is r_j again:
+//     q(m | m') = 1/4 · 1/(k + 1)
+// The prior ratio is p(u' | k+1)/p(u | k) · p(r' | k+1)/p(r | k) = (k + 1)/Δu · 1/Δr (and 0 when
+// a new value lies outside [r_min, r_max]). The factors (k + 1) and Δu cancel:
+//     A_birth = (L'/L)^(1/T) / (Δr · q(δ)),
+//     log A_birth = −Δχ²/(2T) − log Δr − log q(δ).
 //
-// Death (k → k − 1, needs k > 0): pick interface i among k, and which of the two layers'
-// values survives (1/2 each); the merged layer takes it and the other value v is dropped.
-// It is the reverse of the birth above read backwards:
-//     log A_death = −ΔΧ²/(2T) + log Δr − log(σ_b·√(2π)) − (v − r_kept)²/(2σ_b²).
+// Death (k → k − 1, needs k > 0): pick interface i among k and merge the layers above and below
+// it into one whose value is their mean weighted by their shares of the merged span in u, as
+// above; δ is the lower value minus the upper. It is the birth read backwards:
+//     log A_death = −Δχ²/(2T) + log Δr + log q(δ).
+// The merged value is a weighted mean of two values inside the bounds, so it is inside too.
 //
-// Move: pick interface i among k and draw u_i' ~ N(u_i, σ_u²); a value outside the interval
-// between its neighbours (or the depth bounds) has prior 0 and is rejected, so the interfaces
-// stay in order. The proposal is symmetric and p(u | k) constant on the ordered set:
+// Merging to the mean rather than keeping one of the two values keeps a death close to the
+// model it leaves, where the data see only an average over the two layers; and the wide spread
+// of q lets a layer that differs from its neighbour by decades (where the data see nothing)
+// die as readily as it was born.
+//
+// Move: pick interface i among k and draw u_i' ~ N(u_i, σ²), σ drawn around the move width as
+// for births (independently of the model, so the proposal stays symmetric); a value outside the
+// interval between its neighbours (or the depth bounds) has prior 0 and is rejected, so the
+// interfaces stay in order. p(u | k) is constant on the ordered set:
 //     A_move = (L'/L)^(1/T).
-// Change: pick layer j among k + 1 and draw r_j' ~ N(r_j, σ_r²), rejected outside the bounds;
-// symmetric again: A_change = (L'/L)^(1/T).
+// Change: pick layer j among k + 1 and draw r_j' ~ N(r_j, σ²) in the same way, rejected outside
+// the bounds; symmetric again: A_change = (L'/L)^(1/T).
 //
 // The move probabilities are 1/4 whatever k is, so they cancel between a birth and the
 // death that undoes it; at k = K a birth and at k = 0 a death are proposed and rejected.
@@ -48,8 +60,8 @@ namespace {
 constexpr double kLogSqrtTwoPi = 0.91893853320467274178;  // log √(2π)
 constexpr double kSqrtTwo = 1.41421356237309504880;
 
-// log of the density of δ = σ·z, z ~ N(0, 1), with σ log-uniform on [w/s, w·s] (s =
-// kWidthSpread): the Gaussian averaged over its width,
+// log q(δ) for δ = σ·z, z ~ N(0, 1), with σ log-uniform on [w/s, w·s] (s = kWidthSpread,
+// w the birth width): the Gaussian averaged over its width,
 //     q(δ) = [erf(|δ|/(√2·σ1)) − erf(|δ|/(√2·σ2))] / (2·|δ|·ln(σ2/σ1)),
 // from ∫ N(δ; 0, σ²)·dσ/(σ·ln(σ2/σ1)) with t = 1/σ. Written with erfc, which keeps the
 // difference accurate when both terms are near 1; at δ → 0 the limit is

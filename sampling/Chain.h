@@ -56,6 +56,7 @@ private:
     bool ProposeMove();
     bool ProposeChange();
     bool InsideRho(double log10Rho) const;
+    // A width drawn log-uniformly within kWidthSpread of `width` (ProposalWidths.h).
     double SpreadWidth(double width);
 
     Prior prior_;

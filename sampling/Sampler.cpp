@@ -27,11 +27,21 @@ std::string CheckOptions(const SamplingOptions& o, std::size_t chains)
         return "every chain must keep at least one sample: " + std::to_string(o.samples) +
                " samples for " + std::to_string(chains) + " chains";
     }
+    if (chains > kMaxChains) {
+        return "at most " + std::to_string(kMaxChains) + " chains, not " + std::to_string(chains);
+    }
     if (o.depthCells < 2) return "the depth grid needs at least 2 cells";
     if (o.rhoBins < 2) return "the resistivity grid needs at least 2 bins";
+    if (o.depthCells > kMaxGridCells / o.rhoBins) {
+        return "the grid of " + std::to_string(o.depthCells) + " depth cells by " + std::to_string(o.rhoBins) +
+               " resistivity bins exceeds " + std::to_string(kMaxGridCells) + " cells";
+    }
     if (o.tracePoints < 1) return "the misfit trace needs at least 1 point";
     const auto& t = o.tempering;
     if (t.temperatures < 1) return "tempering needs at least one temperature (1 switches it off)";
+    if (t.temperatures > kMaxTemperatures) {
+        return "at most " + std::to_string(kMaxTemperatures) + " temperatures, not " + std::to_string(t.temperatures);
+    }
     if (t.temperatures > 1) {
         if (!std::isfinite(t.maxTemperature) || !(t.maxTemperature > 1.0)) {
             std::ostringstream s;

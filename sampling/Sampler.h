@@ -28,6 +28,11 @@ namespace mt1d::sampling {
 
 // How often the calling thread wakes to report progress and pass on a cancellation.
 inline constexpr std::chrono::milliseconds kProgressInterval{25};
+// Limits that keep a run's memory bounded (each chain tallies kFineBins × depthCells × rhoBins
+// counts of 8 bytes: 1.3 MB on the default grid, 26 MB at the largest).
+inline constexpr std::size_t kMaxChains = 256;
+inline constexpr std::size_t kMaxTemperatures = 64;
+inline constexpr std::size_t kMaxGridCells = 200'000;  // depthCells × rhoBins
 
 // Samples the posterior of `data` (the likelihood exp(−χ²/2) of ModelMisfit.h). Never throws
 // for bad input: the result then has status kInvalidInput and a message.

@@ -16,7 +16,7 @@ struct TemperingOptions {
     // Chains per ladder: 1 runs plain chains; n > 1 gives each chain n − 1 hotter companions at
     // temperatures spaced evenly in log from 1 to maxTemperature, which exchange models with
     // their neighbours. Only the chain at temperature 1 gives samples.
-    std::size_t temperatures = 1;
+    std::size_t temperatures = 1;  // at most kMaxTemperatures (Sampler.h)
     double maxTemperature = 10.0;  // finite, at least 1
     std::size_t swapInterval = 10; // steps between exchange proposals, at least 1
 };
@@ -28,14 +28,15 @@ struct SamplingOptions {
     std::uint64_t samples = 1'000'000;
     // Steps per chain before samples are kept; the proposal widths adapt only during them.
     std::uint64_t burnIn = 20'000;
-    std::size_t chains = 0;   // 0: one per core of this machine
+    std::size_t chains = 0;   // 0: one per core of this machine; at most kMaxChains
     // Worker threads; 0: one per core. The threads change only how long a run takes: the
     // chains' results depend on the seed and the number of chains alone.
     std::size_t threads = 0;
     std::uint64_t seed = 1;
     TemperingOptions tempering;
-    std::size_t depthCells = kDefaultDepthCells;  // at least 2
-    std::size_t rhoBins = kDefaultRhoBins;        // at least 2
+    // At least 2 each, at most kMaxGridCells (Sampler.h) together.
+    std::size_t depthCells = kDefaultDepthCells;
+    std::size_t rhoBins = kDefaultRhoBins;
     // Points of each chain's misfit trace (burn-in included); the trace records every
     // ceil(steps/tracePoints)-th step. At least 1.
     std::size_t tracePoints = 1000;

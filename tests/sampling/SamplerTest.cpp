@@ -251,6 +251,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedRun{"FewerSamplesThanChains", Changed([](SamplingOptions& o) { o.samples = 2; }), "2 samples for 3 chains"},
         RefusedRun{"OneDepthCell", Changed([](SamplingOptions& o) { o.depthCells = 1; }), "at least 2 cells"},
+        RefusedRun{"TooManyChains", Changed([](SamplingOptions& o) { o.chains = 257; o.samples = 1000; }), "at most 256 chains, not 257"},
+        RefusedRun{"GridTooLarge", Changed([](SamplingOptions& o) { o.depthCells = 1000; o.rhoBins = 201; }), "exceeds 200000 cells"},
+        RefusedRun{"TooManyTemperatures", Changed([](SamplingOptions& o) { o.tempering.temperatures = 65; }), "at most 64 temperatures"},
         RefusedRun{"OneRhoBin", Changed([](SamplingOptions& o) { o.rhoBins = 1; }), "at least 2 bins"},
         RefusedRun{"NoTrace", Changed([](SamplingOptions& o) { o.tracePoints = 0; }), "at least 1 point"},
         RefusedRun{"NoTemperature", Changed([](SamplingOptions& o) { o.tempering.temperatures = 0; }), "at least one temperature"},
