@@ -2,16 +2,20 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace mt1d::sampling {
 
-double SplitRhat(std::span<const RunningMoments> sequences)
+double SplitRhat(std::span<const RunningMoments> all)
 {
+    std::vector<RunningMoments> sequences;
+    for (const auto& s : all) {
+        if (s.Count() >= 2) sequences.push_back(s);
+    }
     const std::size_t m = sequences.size();
     if (m < 2) return std::numeric_limits<double>::quiet_NaN();
     double n = 0.0, grandMean = 0.0, w = 0.0;
     for (const auto& s : sequences) {
-        if (s.Count() < 2) return std::numeric_limits<double>::quiet_NaN();
         n += static_cast<double>(s.Count());
         grandMean += s.Mean();
         w += s.Variance();

@@ -37,9 +37,10 @@ private:
     double m2_ = 0.0;
 };
 
-// R̂ of the given sequences (the halves of every chain). 1 when every sequence is constant
-// at one value; +∞ when they are constant at different values, or W is 0 while B is not;
-// NaN for fewer than two sequences or a sequence of fewer than two draws.
+// R̂ of the given sequences (the halves of every chain). Sequences of fewer than two draws
+// (the unfinished half of a cancelled chain) are left out. 1 when every sequence is constant
+// at one value; +∞ when they are constant at different values; NaN when fewer than two
+// sequences remain.
 double SplitRhat(std::span<const RunningMoments> sequences);
 
 }  // namespace mt1d::sampling

@@ -43,8 +43,9 @@ struct MoveAcceptance {
 };
 
 // Split R-hat (Convergence.h) of the misfit χ² and of the number of layers over the kept
-// samples of every chain; NaN when there are too few samples, +∞ when chains are stuck at
-// different values.
+// samples of every chain; NaN when there are too few samples (a run cancelled early), +∞ when
+// chains are stuck at different values. Writers of formats without NaN and infinity (JSON)
+// must say how they write these.
 struct Rhat {
     double misfit = 0.0;
     double layerCount = 0.0;

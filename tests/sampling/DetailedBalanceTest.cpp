@@ -67,10 +67,11 @@ class DetailedBalance : public ::testing::TestWithParam<Tempering> {};
 // resistivity at every depth uniform in log10 over the bounds (10 bins of 0.1 each; P10, P50
 // and P90 at 0.4, 2.0 and 3.6 decades). The prior samples cheaply, so this run is four times
 // longer than the others (1.6 million samples; standard deviations over 20 seeds beside each
-// tolerance, the larger of plain and tempered chains).
-TEST_P(DetailedBalance, PriorAloneIsGivenBack)
+// tolerance). Plain chains only: tempered ones exchange models freely when there are no data,
+// and are tested on the targets below.
+TEST(DetailedBalance, PriorAloneIsGivenBack)
 {
-    SamplingOptions options = TestOptions(GetParam().temperatures);
+    SamplingOptions options = TestOptions(1);
     options.samples = 1'600'000;
     const auto r = SampleModels(FactoryOf<testing_support::ZeroMisfit>(), TestPrior(4), 0, options);
     ASSERT_EQ(r.status, SamplingStatus::kCompleted) << r.message;

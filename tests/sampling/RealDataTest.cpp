@@ -40,7 +40,7 @@ TEST_P(GaSounding, ShortRunFitsAsWellAsTheBestThreeLayerFit)
     const auto data = SiteData(GetParam());
     if (!data) GTEST_SKIP() << testing_support::kNoSharedData;
     SamplingOptions options;
-    options.samples = 100'000;
+    options.samples = 60'000;
     options.burnIn = 10'000;
     options.chains = 2;
     const auto r = Sample(*data, options);

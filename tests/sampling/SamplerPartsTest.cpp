@@ -335,6 +335,14 @@ TEST(SplitRhat, ConstantSequencesGiveOneWhenEqualAndInfinityWhenNot)
     EXPECT_TRUE(std::isnan(SplitRhat(std::vector<RunningMoments>{Of({3, 4}), Of({5})})));
 }
 
+// The unfinished half of a cancelled chain (fewer than two draws) does not count.
+TEST(SplitRhat, LeavesOutSequencesTooShortToHaveAVariance)
+{
+    const std::vector<RunningMoments> two{Of({1, 2, 3}), Of({3, 4, 5})};
+    const std::vector<RunningMoments> withShort{Of({1, 2, 3}), Of({9}), Of({3, 4, 5}), Of({})};
+    EXPECT_EQ(SplitRhat(withShort), SplitRhat(two));
+}
+
 // --- Seeds and widths ------------------------------------------------------------------------
 
 TEST(ChainSeed, DiffersForEveryChainAndRungAndRepeatsForTheSame)
