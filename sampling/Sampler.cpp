@@ -187,6 +187,12 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
                 if (--running == 0) allDone.notify_all();
             });
         }
+        // Whatever way the calling thread leaves this block (a progress hook that throws
+        // included), the chains stop before the workers are joined.
+        struct StopOnExit {
+            std::atomic<bool>& flag;
+            ~StopOnExit() { flag = true; }
+        } stopOnExit{stop};
         std::unique_lock lock(mutex);
         while (running > 0) {
             allDone.wait_for(lock, kProgressInterval);

@@ -221,6 +221,17 @@ TEST(Sampler, PassesOnAnExceptionFromTheMisfitAfterStoppingEveryChain)
     EXPECT_THROW(SampleModels(testing_support::FactoryOf<Throws>(), MakePrior(p).prior, 0, Small()), std::runtime_error);
 }
 
+// A progress hook that throws ends the run (it would otherwise go on for hours) and the
+// exception reaches the caller.
+TEST(Sampler, PassesOnAnExceptionFromTheProgressHookAfterStoppingEveryChain)
+{
+    SamplingControl control;
+    control.progress = [](const SamplingProgress&) { throw std::runtime_error("window gone"); };
+    SamplingOptions options = Small();
+    options.samples = 2'000'000'000;
+    EXPECT_THROW(Sample(NoisyData(21, 1), options, control), std::runtime_error);
+}
+
 struct RefusedRun {
     const char* name;
     SamplingOptions options;
