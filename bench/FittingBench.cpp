@@ -44,10 +44,13 @@ void Count(benchmark::State& state, std::size_t forwards, std::size_t jacobians,
     state.counters["rms"] = rms;
 }
 
-void LayeredFit(benchmark::State& state, const mt1d::sounding::Curve& curve, std::size_t layers)
+// `starts` empty: the default count for the layers (DefaultStarts).
+void LayeredFit(benchmark::State& state, const mt1d::sounding::Curve& curve, std::size_t layers,
+                std::optional<std::size_t> starts)
 {
     LayeredOptions options;
     options.layers = layers;
+    options.starts = starts;
     LayeredFitResult fit;
     for (auto _ : state) {
         fit = FitLayered(curve, options);
@@ -69,15 +72,15 @@ void SmoothFit(benchmark::State& state, const mt1d::sounding::Curve& curve)
     state.counters["iterations"] = static_cast<double>(fit.report.iterations);
 }
 
-// Three layers, 20 seeded starts: the default layered fit.
-void BM_LayeredFit_3Layers_20Starts(benchmark::State& state) { LayeredFit(state, Noisy(31), 3); }
+// Three layers, 20 seeded starts.
+void BM_LayeredFit_3Layers_20Starts(benchmark::State& state) { LayeredFit(state, Noisy(31), 3, 20); }
 BENCHMARK(BM_LayeredFit_3Layers_20Starts)->Unit(benchmark::kMillisecond);
 
 // Occam with its default 50 layers on 60 frequencies, to the target RMS 1.
 void BM_OccamFit_50Layers_60Frequencies(benchmark::State& state) { SmoothFit(state, Noisy(60)); }
 BENCHMARK(BM_OccamFit_50Layers_60Frequencies)->Unit(benchmark::kMillisecond);
 
-void BM_Cull_LayeredFit_3Layers(benchmark::State& state)
+void BM_Cull_LayeredFit(benchmark::State& state)
 {
     const auto curve = Cull();
     if (!curve) {
@@ -85,9 +88,10 @@ void BM_Cull_LayeredFit_3Layers(benchmark::State& state)
         for (auto _ : state) {}
         return;
     }
-    LayeredFit(state, *curve, 3);
+    LayeredFit(state, *curve, static_cast<std::size_t>(state.range(0)), std::nullopt);
 }
-BENCHMARK(BM_Cull_LayeredFit_3Layers)->Unit(benchmark::kMillisecond);
+// Two to four layers with the default number of starts (20, 80, 180).
+BENCHMARK(BM_Cull_LayeredFit)->DenseRange(2, 4)->Unit(benchmark::kMillisecond);
 
 void BM_Cull_OccamFit(benchmark::State& state)
 {

@@ -66,7 +66,7 @@ std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
     }
     const std::size_t p = 2 * layers - 1;
     setup.layers = layers;
-    if (o.starts < 1) return "a layered fit needs at least one start";
+    if (o.starts && *o.starts < 1) return "a layered fit needs at least one start";
     if (!o.fixed.empty() && o.fixed.size() != p) {
         return "fixed parameters: " + std::to_string(layers) + " layers have " + std::to_string(p) +
                " parameters, got " + std::to_string(o.fixed.size()) + " flags";
@@ -295,6 +295,15 @@ std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_
 
 }  // namespace
 
+std::size_t DefaultStarts(std::size_t layers)
+{
+    const std::size_t interfaces = layers > 1 ? layers - 1 : 0;
+    // Above the cap the product is not formed, so that no layer count overflows it.
+    if (interfaces > kMaxDefaultStarts) return kMaxDefaultStarts;
+    return std::clamp(kStartsPerInterfaceSquared * interfaces * interfaces, kMinDefaultStarts,
+                      kMaxDefaultStarts);
+}
+
 LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, const RunControl& control)
 {
     LayeredFitResult result;
@@ -319,7 +328,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
     // The starts: the user's model first, then seeded ones with the fixed values put in.
     std::vector<std::vector<double>> starts;
     if (!setup.userStart.empty()) starts.push_back(setup.userStart);
-    const std::size_t seeded = options.starts - starts.size();
+    const std::size_t seeded = options.starts.value_or(DefaultStarts(layers)) - starts.size();
     for (auto& s : SeededStarts(result.report.niblettBostick, layers, seeded, options.seed)) {
         for (std::size_t i = 0; i < p; ++i) {
             if (!setup.free[i]) s[i] = setup.userStart[i];

@@ -286,6 +286,16 @@ INSTANTIATE_TEST_SUITE_P(
                        "thickness of layer 2 is nan"}),
     [](const auto& info) { return info.param.name; });
 
+// The default count grows with the square of the interfaces between its floor and its cap.
+TEST(LayeredFit, DefaultStartsGrowWithTheSquareOfTheInterfacesWithinFloorAndCap)
+{
+    const struct {
+        std::size_t layers;
+        std::size_t starts;
+    } cases[] = {{1, 20}, {2, 20}, {3, 80}, {4, 180}, {5, 320}, {8, 980}, {9, 1000}, {30, 1000}};
+    for (const auto& c : cases) EXPECT_EQ(DefaultStarts(c.layers), c.starts) << c.layers << " layers";
+}
+
 TEST(LayeredFit, CurveProblemsAreRefusedTheSameWay)
 {
     auto curve = CleanCurve();
