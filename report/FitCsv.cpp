@@ -1,0 +1,20 @@
+#include "FitCsv.h"
+
+#include "Formatting.h"
+
+namespace mt1d::report {
+
+std::string FitModelCsv(const FitRecord& record)
+{
+    std::string out = "layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd\n";
+    const auto& layers = record.report.layers;
+    for (std::size_t j = 0; j < layers.size(); ++j) {
+        const auto& l = layers[j];
+        out += std::to_string(j + 1) + "," + ShortestText(l.topM) + "," + ShortestText(l.thicknessM) + "," +
+               ShortestText(l.resistivityOhmM) + "," + ShortestText(l.log10RhoSd) + "," +
+               ShortestText(l.log10ThicknessSd) + "\n";
+    }
+    return out;
+}
+
+}  // namespace mt1d::report

@@ -1,0 +1,125 @@
+#include "FitJson.h"
+
+#include "Modes.h"
+
+namespace mt1d::report {
+
+namespace {
+
+Json OptionsJson(const FitRecord& record)
+{
+    const CurveSettings& c = record.curve;
+    const FitSettings& s = record.settings;
+    Json columns = nullptr;
+    if (!c.columns.empty()) {
+        columns = Json::array();
+        for (const auto column : c.columns) columns.push_back(std::string(sounding::ColumnName(column)));
+    }
+    Json tops = nullptr;
+    if (!s.layerTops.empty()) {
+        tops = Json::array();
+        for (const double t : s.layerTops) tops.push_back(JsonNumber(t));
+    }
+    return {{"mode", std::string(sounding::ModeName(c.mode))},
+            {"floor_percent", JsonNumber(c.floorPercent)},
+            {"columns", std::move(columns)},
+            {"rotate_deg", JsonNumber(c.rotateDeg)},
+            {"method", std::string(fitting::ToString(s.method))},
+            {"fit", std::string(fitting::ToString(s.components))},
+            {"target_rms", JsonNumber(s.targetRms)},
+            {"max_iterations", s.maxIterations},
+            {"layers", s.layers},
+            {"layer_tops", std::move(tops)},
+            {"top_depth_m", JsonNumber(s.topDepthM)},
+            {"bottom_depth_m", JsonNumber(s.bottomDepthM)},
+            {"starts", s.starts ? Json(*s.starts) : Json(nullptr)},
+            {"seed", s.seed ? Json(*s.seed) : Json(nullptr)}};
+}
+
+Json LayersJson(const FitRecord& record)
+{
+    const auto& layers = record.report.layers;
+    Json out = Json::array();
+    for (std::size_t j = 0; j < layers.size(); ++j) {
+        const auto& l = layers[j];
+        Json layer = {{"top_m", JsonNumber(l.topM)},
+                      {"thickness_m", JsonNumber(l.thicknessM)},
+                      {"resistivity_ohmm", JsonNumber(l.resistivityOhmM)},
+                      {"log10_rho_sd", JsonNumber(l.log10RhoSd)},
+                      {"log10_thickness_sd", JsonNumber(l.log10ThicknessSd)}};
+        if (!record.products.empty()) {
+            const bool has = j < record.products.size();
+            const fitting::LayerProducts p = has ? record.products[j] : fitting::LayerProducts{};
+            const auto value = [has](double v) { return has ? JsonNumber(v) : Json(nullptr); };
+            layer["conductance_s"] = value(p.conductanceS);
+            layer["log10_conductance_sd"] = value(p.log10ConductanceSd);
+            layer["transverse_resistance_ohmm2"] = value(p.transverseResistanceOhmM2);
+            layer["log10_transverse_resistance_sd"] = value(p.log10TransverseResistanceSd);
+        }
+        out.push_back(std::move(layer));
+    }
+    return out;
+}
+
+Json CorrelationJson(const FitRecord& record)
+{
+    const std::size_t layers = record.report.layers.size();
+    const std::size_t p = layers > 0 ? 2 * layers - 1 : 0;
+    if (p == 0 || record.correlation.size() != p * p) return nullptr;
+    Json matrix = Json::array();
+    for (std::size_t i = 0; i < p; ++i) {
+        Json row = Json::array();
+        for (std::size_t k = 0; k < p; ++k) row.push_back(JsonNumber(record.correlation[i * p + k]));
+        matrix.push_back(std::move(row));
+    }
+    return {{"parameters", CorrelationParameterNames(record.report.layers.size())}, {"matrix", std::move(matrix)}};
+}
+
+}  // namespace
+
+Json FitJson(const FitRecord& record)
+{
+    const fitting::FitReport& r = record.report;
+    Json history = Json::array();
+    for (const auto& h : r.history) {
+        history.push_back({{"iteration", h.iteration},
+                           {"rms", JsonNumber(h.rms)},
+                           {"roughness", JsonNumber(h.roughness)},
+                           {"multiplier", JsonNumber(h.multiplier)}});
+    }
+    Json response = Json::array();
+    for (const auto& p : r.response) {
+        response.push_back({{"frequency_hz", JsonNumber(p.frequencyHz)},
+                            {"rho_ohmm", JsonNumber(p.rhoOhmM)},
+                            {"phase_deg", JsonNumber(p.phaseDeg)}});
+    }
+    Json bostick = Json::array();
+    for (const auto& p : r.niblettBostick) {
+        bostick.push_back({{"frequency_hz", JsonNumber(p.frequencyHz)},
+                           {"depth_m", JsonNumber(p.depthM)},
+                           {"resistivity_ohmm", JsonNumber(p.resistivityOhmM)}});
+    }
+    return {{"format", kFitFormatName},
+            {"format_version", kFitFormatVersion},
+            {"site", SiteJson(record.site)},
+            {"options", OptionsJson(record)},
+            {"method", std::string(fitting::ToString(r.method))},
+            {"mode", std::string(sounding::ModeName(r.mode))},
+            {"status", std::string(fitting::ToString(r.status))},
+            {"rms", JsonNumber(r.rms)},
+            {"roughness", JsonNumber(r.roughness)},
+            {"iterations", r.iterations},
+            {"target_reached", r.targetReached},
+            {"message", r.message},
+            {"values_fitted", record.valuesFitted},
+            {"history", std::move(history)},
+            {"layers", LayersJson(record)},
+            {"correlation", CorrelationJson(record)},
+            {"response", std::move(response)},
+            {"niblett_bostick", std::move(bostick)},
+            {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)}};
+}
+
+std::string FitJsonText(const FitRecord& record) { return JsonLayout(FitJson(record)) + "\n"; }
+
+}  // namespace mt1d::report

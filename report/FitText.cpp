@@ -1,0 +1,156 @@
+#include "FitText.h"
+
+#include "Formatting.h"
+#include "Modes.h"
+#include "Uncertainty.h"
+
+#include <cmath>
+#include <string_view>
+
+namespace mt1d::report {
+
+namespace {
+
+constexpr int kDigits = 4;        // model values: more than the data can tell apart
+constexpr int kFactorDigits = 3;  // uncertainty factors
+constexpr std::size_t kWidth = 13;
+
+std::string Factor(const std::optional<double>& log10Sd)
+{
+    if (!log10Sd) return "";
+    // A standard error at the cap means that the data do not see the parameter at all.
+    if (*log10Sd >= fitting::kMaxLog10Sd) return "undetermined";
+    return "x" + Significant(std::pow(10.0, *log10Sd), kFactorDigits);
+}
+
+std::string_view FittedName(fitting::FitComponents c)
+{
+    switch (c) {
+    case fitting::FitComponents::kRho: return "log10 apparent resistivity";
+    case fitting::FitComponents::kPhase: return "phase";
+    case fitting::FitComponents::kBoth: return "log10 apparent resistivity and phase";
+    }
+    return "";
+}
+
+std::string Headline(const FitRecord& record)
+{
+    const fitting::FitReport& r = record.report;
+    std::string out = "result: " + std::string(fitting::ToString(r.status)) + ", RMS " + Rounded(r.rms, kDigits);
+    if (r.roughness) out += ", roughness " + Rounded(*r.roughness, kDigits);
+    out += ", " + std::to_string(r.iterations) + " iteration" + (r.iterations == 1 ? "" : "s");
+    out += r.targetReached ? " (target reached)\n" : " (target not reached)\n";
+    return out + "  " + r.message + "\n";
+}
+
+std::string SettingsLine(const FitRecord& record)
+{
+    const FitSettings& s = record.settings;
+    std::string out = "fit: " + std::string(fitting::ToString(s.method)) + ", ";
+    if (s.method == fitting::Method::kLayered) {
+        out += std::to_string(s.layers) + " layers";
+        if (s.starts) out += ", " + std::to_string(*s.starts) + " starts";
+        if (s.seed) out += " (seed " + std::to_string(*s.seed) + ")";
+    } else {
+        out += std::to_string(record.report.layers.size()) + " layers";
+        if (!s.layerTops.empty()) out += " at the given tops";
+    }
+    return out + ", target RMS " + Significant(s.targetRms, kDigits) + ", at most " + std::to_string(s.maxIterations) +
+           " iterations" + (s.method == fitting::Method::kLayered ? " per start\n" : "\n");
+}
+
+std::string LayeredTable(const FitRecord& record)
+{
+    const auto& layers = record.report.layers;
+    const std::string factor = AlignRight("sd factor", kWidth);
+    std::string out = AlignRight("layer", 6) + AlignRight("top_m", kWidth) + AlignRight("thickness_m", kWidth) + factor +
+                      AlignRight("resistivity", kWidth) + factor + AlignRight("conductance", kWidth) + factor +
+                      AlignRight("transverse", kWidth) + factor + "\n";
+    out += AlignRight("", 6 + 3 * kWidth) + AlignRight("ohm-m", kWidth) + AlignRight("", kWidth) +
+           AlignRight("S", kWidth) + AlignRight("", kWidth) + AlignRight("ohm-m2", kWidth) + "\n";
+    for (std::size_t j = 0; j < layers.size(); ++j) {
+        const auto& l = layers[j];
+        out += AlignRight(std::to_string(j + 1), 6) + AlignRight(Significant(l.topM, kDigits), kWidth) +
+               AlignRight(l.thicknessM ? Significant(*l.thicknessM, kDigits) : "half-space", kWidth) +
+               AlignRight(Factor(l.log10ThicknessSd), kWidth) +
+               AlignRight(Significant(l.resistivityOhmM, kDigits), kWidth) + AlignRight(Factor(l.log10RhoSd), kWidth);
+        if (j < record.products.size()) {
+            const auto& p = record.products[j];
+            out += AlignRight(Significant(p.conductanceS, kDigits), kWidth) +
+                   AlignRight(Factor(p.log10ConductanceSd), kWidth) +
+                   AlignRight(Significant(p.transverseResistanceOhmM2, kDigits), kWidth) +
+                   AlignRight(Factor(p.log10TransverseResistanceSd), kWidth);
+        }
+        out += "\n";
+    }
+    out += "sd factor: one standard error either way (x1.25: from value/1.25 to value*1.25).\n";
+    return out;
+}
+
+std::string SmoothTable(const FitRecord& record)
+{
+    std::string out = AlignRight("layer", 6) + AlignRight("top_m", kWidth) + AlignRight("thickness_m", kWidth) +
+                      AlignRight("resistivity", kWidth) + "\n" + AlignRight("ohm-m", 6 + 3 * kWidth) + "\n";
+    const auto& layers = record.report.layers;
+    for (std::size_t j = 0; j < layers.size(); ++j) {
+        const auto& l = layers[j];
+        out += AlignRight(std::to_string(j + 1), 6) + AlignRight(Significant(l.topM, kDigits), kWidth) +
+               AlignRight(l.thicknessM ? Significant(*l.thicknessM, kDigits) : "half-space", kWidth) +
+               AlignRight(Significant(l.resistivityOhmM, kDigits), kWidth) + "\n";
+    }
+    return out;
+}
+
+std::string StrongCorrelations(const FitRecord& record)
+{
+    const std::size_t layers = record.report.layers.size();
+    const std::size_t p = layers > 0 ? 2 * layers - 1 : 0;
+    if (p == 0 || record.correlation.size() != p * p) return "";
+    const auto names = CorrelationParameterNames(layers);
+    std::string out;
+    for (std::size_t i = 0; i < p; ++i) {
+        for (std::size_t k = i + 1; k < p; ++k) {
+            const double r = record.correlation[i * p + k];
+            if (std::abs(r) >= kStrongCorrelation) {
+                out += "  " + names[i] + " and " + names[k] + ": " + Significant(r, 3) + "\n";
+            }
+        }
+    }
+    return out.empty() ? "" : "strongly correlated (|r| >= " + Significant(kStrongCorrelation, 2) + "):\n" + out;
+}
+
+std::string HistoryTable(const FitRecord& record)
+{
+    std::string out = AlignRight("iteration", 10) + AlignRight("rms", kWidth) + AlignRight("roughness", kWidth) +
+                      AlignRight("multiplier", kWidth) + "\n";
+    for (const auto& h : record.report.history) {
+        out += AlignRight(std::to_string(h.iteration), 10) + AlignRight(Rounded(h.rms, kDigits + 1), kWidth) +
+               AlignRight(Rounded(h.roughness, kDigits + 1), kWidth) +
+               AlignRight(Significant(h.multiplier, kDigits), kWidth) + "\n";
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string FitText(const FitRecord& record)
+{
+    const fitting::FitReport& r = record.report;
+    std::string out = SiteText(record.site);
+    out += "data: " + std::string(sounding::ModeName(record.curve.mode)) + " curve, error floor " +
+           Significant(record.curve.floorPercent, 6) + " % of |Z|; fitted " +
+           std::string(FittedName(record.settings.components)) + ", " + std::to_string(record.valuesFitted) +
+           " values\n";
+    out += SettingsLine(record);
+    out += Headline(record);
+    out += "depth of investigation (Niblett-Bostick): " + Rounded(r.depthOfInvestigationM, kDigits) + " m\n\n";
+    if (r.method == fitting::Method::kLayered) {
+        out += LayeredTable(record);
+        if (const std::string strong = StrongCorrelations(record); !strong.empty()) out += "\n" + strong;
+    } else {
+        out += SmoothTable(record) + "\n" + HistoryTable(record);
+    }
+    return out;
+}
+
+}  // namespace mt1d::report
