@@ -27,19 +27,23 @@ constexpr AddSubcommand kCommands[] = {
 constexpr std::size_t kParserMessageLength = 200;
 
 constexpr const char* kDescription =
-    "mt1d - one-dimensional magnetotelluric sounding: forward response and inversion";
+    "mt1d - one-dimensional magnetotelluric sounding: forward response and inversion of a\n"
+    "layered model, and fits of measured soundings";
 
 constexpr const char* kFooter =
     "Options may also be written --option=VALUE.\n"
     "\n"
-    "Phase: the phase column is this program's classic phase, 45° − 2φ of the usual impedance\n"
-    "phase φ = arg Z (e^{+iωt}); over a uniform half-space φ is 45° and the classic phase −45°\n"
-    "(−π/4). The text listing gives it in radians, csv and json in degrees (phase_deg).\n"
+    "Phase: the phase column of the forward response and the inversion is this program's\n"
+    "classic phase, 45° − 2φ of the usual impedance phase φ = arg Z (e^{+iωt}); over a uniform\n"
+    "half-space φ is 45° and the classic phase −45° (−π/4). The text listing gives it in\n"
+    "radians, csv and json in degrees (phase_deg). data and fit give the impedance phase φ\n"
+    "itself, in degrees in the first quadrant (45° over a half-space).\n"
     "\n"
     "Exit status: 0 on success; 1 when an inversion run ends without success (its report says\n"
-    "why, and \"succeeded\" is false in csv and json) or the output cannot be written; 2 for\n"
-    "input that cannot be used (the message goes to standard error and nothing is printed on\n"
-    "standard output).";
+    "why, and \"succeeded\" is false in csv and json), when a fit ends without reaching its\n"
+    "goal (its status says which), or when the output cannot be written; 2 for input that\n"
+    "cannot be used (the message goes to standard error and nothing is printed on standard\n"
+    "output).";
 
 // The program's App with every subcommand registered.
 struct Program {

@@ -10,3 +10,5 @@
 
 MT1D_CLI_COMMAND(AddForwardCommand)
 MT1D_CLI_COMMAND(AddInvertCommand)
+MT1D_CLI_COMMAND(AddDataCommand)
+MT1D_CLI_COMMAND(AddFitCommand)

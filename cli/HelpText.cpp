@@ -24,7 +24,8 @@ std::string IndentContinuation(const std::string& text, std::size_t indent)
 std::string OptionName(const CLI::Option& option)
 {
     std::string name = option.get_name(false, true);  // "--model" (all names, comma-separated)
-    if (option.get_type_size_max() > 0) name += " " + option.get_type_name();
+    // A positional argument (FILE) is its own value name.
+    if (option.get_type_size_max() > 0 && option.nonpositional()) name += " " + option.get_type_name();
     return name;
 }
 
@@ -35,7 +36,9 @@ std::string UsageLine(const CLI::App& command)
     std::string out = lead;
     std::size_t column = out.size();
     for (const CLI::Option* option : command.get_options()) {
-        const std::string item = " [" + OptionName(*option) + "]";
+        // Positional arguments are needed; options are not.
+        const std::string item =
+            option->nonpositional() ? " [" + OptionName(*option) + "]" : " " + OptionName(*option);
         if (column + item.size() > kLineWidth) {
             out += "\n" + std::string(lead.size(), ' ');
             column = lead.size();

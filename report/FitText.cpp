@@ -56,7 +56,8 @@ std::string SettingsLine(const FitRecord& record)
         if (!s.layerTops.empty()) out += " at the given tops";
     }
     return out + ", target RMS " + Significant(s.targetRms, kDigits) + ", at most " + std::to_string(s.maxIterations) +
-           " iterations" + (s.method == fitting::Method::kLayered ? " per start\n" : "\n");
+           (s.maxIterations == 1 ? " iteration" : " iterations") +
+           (s.method == fitting::Method::kLayered ? " per start\n" : "\n");
 }
 
 std::string LayeredTable(const FitRecord& record)

@@ -1,0 +1,65 @@
+#pragma once
+// The options of `mt1d data`, which every command that reads a sounding takes as well (fit,
+// and the commands built on it): the sounding file, --mode, --floor, --columns and --rotate.
+//
+//     auto values = std::make_shared<DataOptionValues>();
+//     AddSoundingFile(*command, *values);
+//     AddDataOptions(*command, *values);
+//     ...                                        // once parsed:
+//     const DataRequest request = ParseDataOptions(*values);   // refuses bad values
+//     const LoadedCurve loaded = LoadCurve(*values, request);  // refuses bad files
+
+#include "FitRecord.h"
+#include "SiteSummary.h"
+#include "SoundingFile.h"
+
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+
+namespace mt1d::cli {
+
+// The option values as typed, and the options themselves (to tell a value given from none).
+struct DataOptionValues {
+    std::string file;
+    std::string mode;
+    std::string floor;
+    std::string columns;
+    std::string rotate;
+    CLI::Option* modeOption = nullptr;
+    CLI::Option* columnsOption = nullptr;
+    CLI::Option* rotateOption = nullptr;
+};
+
+// Registers the sounding file, a positional argument FILE.
+void AddSoundingFile(CLI::App& command, DataOptionValues& values);
+
+// Registers --mode M, --floor PERCENT, --columns LIST and --rotate DEG.
+void AddDataOptions(CLI::App& command, DataOptionValues& values);
+
+struct DataRequest {
+    std::string file;
+    sounding::ReadOptions read;
+    std::optional<sounding::Mode> mode;  // empty: the file's default (DefaultMode)
+    double floorPercent = 5.0;
+};
+
+// Converts the values; throws UsageError for a missing file or a value that cannot be used:
+// an unknown mode, a floor outside 0..100 %, a column list the column reader refuses, an
+// angle that is not a finite number.
+DataRequest ParseDataOptions(const DataOptionValues& values);
+
+struct LoadedCurve {
+    sounding::Sounding sounding;
+    sounding::Curve curve;
+    report::SiteSummary site;
+    report::CurveSettings settings;  // as used: the mode resolved
+};
+
+// Reads the file and derives its curve. Throws InputError for a file the readers refuse (the
+// message names the file, the line and what was expected) and for a mode the file has no data
+// for (naming the modes it has).
+LoadedCurve LoadCurve(const DataRequest& request);
+
+}  // namespace mt1d::cli
