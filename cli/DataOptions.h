@@ -9,6 +9,7 @@
 //     const DataRequest request = ParseDataOptions(*values);   // refuses bad values
 //     const LoadedCurve loaded = LoadCurve(*values, request);  // refuses bad files
 
+#include "CurveDerivation.h"
 #include "FitRecord.h"
 #include "SiteSummary.h"
 #include "SoundingFile.h"
@@ -42,7 +43,7 @@ struct DataRequest {
     std::string file;
     sounding::ReadOptions read;
     std::optional<sounding::Mode> mode;  // empty: the file's default (DefaultMode)
-    double floorPercent = 5.0;
+    double floorPercent = sounding::CurveOptions{}.floorPercent;
 };
 
 // Converts the values; throws UsageError for a missing file or a value that cannot be used:

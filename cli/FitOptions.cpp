@@ -181,7 +181,9 @@ report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request, c
         settings.layers = options.layers;
         settings.starts = options.starts.value_or(fitting::DefaultStarts(options.layers));
         settings.seed = options.seed;
-        return report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
+        report::FitRecord record = report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
+        record.notes = loaded.curve.notes;
+        return record;
     }
     fitting::SmoothOptions options = request.smooth;
     options.data = request.data;
@@ -193,7 +195,9 @@ report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request, c
     settings.layerTops = options.mesh.layerTops;
     settings.topDepthM = options.mesh.topDepthM;
     settings.bottomDepthM = options.mesh.bottomDepthM;
-    return report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
+    report::FitRecord record = report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
+    record.notes = loaded.curve.notes;
+    return record;
 }
 
 bool FitSucceeded(const fitting::FitReport& report)

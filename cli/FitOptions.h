@@ -59,7 +59,7 @@ struct FitRequest {
 // Whether given layer tops and depths make a mesh is the fit's to say (RunFit).
 FitRequest ParseFitOptions(const FitOptionValues& values);
 
-// Fits the loaded curve as asked. Throws InputError when the fit refuses the data or the
+// Fits the loaded curve as asked; the record carries the curve's notes. Throws InputError when the fit refuses the data or the
 // options (too few usable rows for the parameters, layer tops that do not increase, …); any
 // other ending, successful or not, is in the record's report.
 report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request,

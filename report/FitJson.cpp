@@ -112,6 +112,7 @@ Json FitJson(const FitRecord& record)
             {"target_reached", r.targetReached},
             {"message", r.message},
             {"values_fitted", record.valuesFitted},
+            {"notes", record.notes},
             {"history", std::move(history)},
             {"layers", LayersJson(record)},
             {"correlation", CorrelationJson(record)},

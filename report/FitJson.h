@@ -9,7 +9,7 @@
 //                   "bottom_depth_m", "starts", "seed"},
 //       "method": "occam" | "layered", "mode": "det", "status": "target-reached", …
 //       "rms", "roughness" (smooth fits), "iterations", "target_reached", "message",
-//       "values_fitted",
+//       "values_fitted", "notes": [the curve's notes],
 //       "history": [{"iteration", "rms", "roughness", "multiplier"}],
 //       "layers": [{"top_m", "thickness_m" (null for the half-space), "resistivity_ohmm",
 //                   "log10_rho_sd", "log10_thickness_sd" (layered fits), and for layered fits

@@ -315,6 +315,8 @@ FitRecord ParseFitJson(std::string_view text, const std::string& file)
     r.targetReached = root.Member("target_reached").Bool();
     r.message = root.Member("message").String();
     record.valuesFitted = root.Member("values_fitted").Count();
+    const Cursor notes = root.Member("notes");
+    for (std::size_t i = 0; i < notes.Size(); ++i) record.notes.push_back(notes.Element(i).String());
     r.history = ReadHistory(root.Member("history"));
     ReadLayers(root.Member("layers"), record);
     ReadCorrelation(root.Member("correlation"), record);

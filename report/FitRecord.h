@@ -54,6 +54,8 @@ struct FitRecord {
     CurveSettings curve;
     FitSettings settings;
     std::size_t valuesFitted = 0;  // N of the RMS: ρa and phase values counted separately
+    // The curve's notes: the reader's warnings and how many rows were not usable, and why.
+    std::vector<std::string> notes;
     fitting::FitReport report;
     // Layered fits only (empty otherwise): conductance and transverse resistance of every layer
     // above the half-space, and the correlation matrix of the log10 parameters in the kernel's

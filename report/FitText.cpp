@@ -151,6 +151,10 @@ std::string FitText(const FitRecord& record)
     } else {
         out += SmoothTable(record) + "\n" + HistoryTable(record);
     }
+    if (!record.notes.empty()) {
+        out += "\nnotes:\n";
+        for (const auto& note : record.notes) out += "  " + note + "\n";
+    }
     return out;
 }
 

@@ -30,6 +30,7 @@ void ExpectSameRecord(const FitRecord& a, const FitRecord& b)
     EXPECT_EQ(a.curve, b.curve);
     EXPECT_EQ(a.settings, b.settings);
     EXPECT_EQ(a.valuesFitted, b.valuesFitted);
+    EXPECT_EQ(a.notes, b.notes);
     const FitReport& r = a.report;
     const FitReport& s = b.report;
     EXPECT_EQ(r.method, s.method);
@@ -155,6 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         Spoil{"NewerVersion", [](Json& j) { j["format_version"] = 2; },
               "fit.json, format_version: this program reads version 1, the file is version 2"},
         Spoil{"MissingKey", [](Json& j) { j.erase("rms"); }, "fit.json, rms: missing"},
+        Spoil{"NumberAsNote", [](Json& j) { j["notes"][1] = 2; }, "notes[1]: expected a string, found an integer"},
         Spoil{"MissingNestedKey", [](Json& j) { j["site"].erase("elevation_m"); }, "site.elevation_m: missing"},
         Spoil{"TextForNumber", [](Json& j) { j["rms"] = "0.5"; }, "rms: expected a number, found a string"},
         Spoil{"NullForNumber", [](Json& j) { j["layers"][1]["resistivity_ohmm"] = nullptr; },

@@ -28,7 +28,7 @@ TEST(FitJson, HasEveryKeyOfAFitResultInOrder)
     const Json json = Written(LayeredRecord());
     EXPECT_EQ(Keys(json), (std::vector<std::string>{"format", "format_version", "site", "options", "method", "mode",
                                                    "status", "rms", "roughness", "iterations", "target_reached",
-                                                   "message", "values_fitted", "history", "layers", "correlation",
+                                                   "message", "values_fitted", "notes", "history", "layers", "correlation",
                                                    "response", "niblett_bostick", "depth_of_investigation_m"}));
     EXPECT_EQ(Keys(json["site"]),
               (std::vector<std::string>{"name", "file", "latitude_deg", "longitude_deg", "elevation_m"}));

@@ -52,6 +52,8 @@ TEST(FitText, LayeredFitsGiveEachStandardErrorAsAFactor)
     EXPECT_THAT(text, HasSubstr("undetermined"));
     EXPECT_THAT(text, HasSubstr("     3         6528   half-space                      1.55        x1.79\n"));
     EXPECT_THAT(text, Not(HasSubstr("iteration ")));
+    EXPECT_THAT(text, HasSubstr("\nnotes:\n  the file gives no variances for ZXX, ZYY\n  2 of 25 rows not usable for mode det\n"));
+    EXPECT_THAT(FitText(SmoothRecord()), Not(HasSubstr("notes:")));
 }
 
 TEST(FitText, NamesOnlyTheStronglyCorrelatedPairs)

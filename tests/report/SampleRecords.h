@@ -23,6 +23,7 @@ inline report::FitRecord LayeredRecord()
     r.settings.starts = 80;
     r.settings.seed = 18446744073709551615ull;  // the largest seed, beyond a double's integers
     r.valuesFitted = 46;
+    r.notes = {"the file gives no variances for ZXX, ZYY", "2 of 25 rows not usable for mode det"};
     auto& p = r.report;
     p.method = fitting::Method::kLayered;
     p.mode = sounding::Mode::kDet;
