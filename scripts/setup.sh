@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libqt6opengl6-dev qt6-charts-dev libxkbcommon-dev
+  qt6-base-dev libxkbcommon-dev
   libqcustomplot-dev qt6-svg-dev
   libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev libtbb-dev
   clang libclang-rt-14-dev locales

@@ -1,22 +1,18 @@
 #include "ChartPrinting.h"
 
+#include "FigureExport.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QWidget>
 
+#include <qcustomplot.h>
+
 #include <stdexcept>
 
 namespace mt1d::gui {
-
-namespace {
-
-// A picture of screen size stretched over A4 comes out at about 60 ppi; three times the
-// pixel density gives about 180 ppi at a few hundred kilobytes.
-constexpr qreal kPictureDensity = 3.0;
-
-}  // namespace
 
 bool ChoosePrinter(QPrinter& printer, QWidget* owner)
 {
@@ -24,13 +20,22 @@ bool ChoosePrinter(QPrinter& printer, QWidget* owner)
     return dialog.exec() == QDialog::Accepted;
 }
 
-void PrintStretched(QWidget& widget, QPrinter& printer)
+QPixmap SharpPicture(QWidget& widget)
 {
+    // A chart paints itself on screen from a buffer of screen density: rendering the widget
+    // would only enlarge that buffer.
+    if (auto* chart = qobject_cast<QCustomPlot*>(&widget)) {
+        return ChartPicture(*chart, kPictureDensity);
+    }
     QPixmap picture(widget.size() * kPictureDensity);
     picture.setDevicePixelRatio(kPictureDensity);
     picture.fill(Qt::white);
     widget.render(&picture);
+    return picture;
+}
 
+void PrintStretched(const QPixmap& picture, QPrinter& printer)
+{
     QPainter painter;
     if (!painter.begin(&printer)) {
         throw std::runtime_error("打印机无法开始打印。");
@@ -41,6 +46,11 @@ void PrintStretched(QWidget& widget, QPrinter& printer)
     if (!painter.end()) {
         throw std::runtime_error("打印未能完成。");
     }
+}
+
+void PrintStretched(QWidget& widget, QPrinter& printer)
+{
+    PrintStretched(SharpPicture(widget), printer);
 }
 
 }  // namespace mt1d::gui

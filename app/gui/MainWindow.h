@@ -3,25 +3,34 @@
 // the two response charts, and the commands. Handlers only move texts between the controls
 // and the store's commands; every one runs guarded, so a refusal or error reaches the user in
 // the error box and leaves the store as the command found it.
+//
+// The controls sit at fixed places on a design area of kDesignSize, inside a scroll area
+// below the menu bar and above the status bar (where the menu entries show their English
+// names). The window opens centred on its screen at the size that shows the whole design
+// area; on a smaller screen it opens smaller and the design area scrolls.
 
 #include "ChartPrinting.h"
+#include "FileMenuHooks.h"
 #include "ModelStore.h"
+#include "Commands.h"
+#include "ResultsExport.h"
+#include "SaveFileChooser.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
+class QAction;
+class QCPGraph;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QLineSeries;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 class TAbout;
-
-namespace mt1d {
-struct ResponseView;
-}
 
 namespace mt1d::gui {
 class ClickLabel;
@@ -32,21 +41,30 @@ class StringGrid;
 class UpDown;
 }  // namespace mt1d::gui
 
-class TForm1 : public QWidget {
+class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
     static constexpr int kMaxLayerCount = mt1d::kMaxStoreLayers;  // the spin button's maximum
+    static constexpr QSize kDesignSize{773, 476};  // the area the controls are placed on
 
-    // Builds the controls, runs FormCreate (default model and its response) and creates the
-    // About box hidden.
+    // Builds the controls and menus, runs FormCreate (default model and its response),
+    // creates the About box hidden, reads the remembered view and places the window on its
+    // screen.
     explicit TForm1(QWidget* parent = nullptr);
     ~TForm1() override;
 
     mt1d::ModelStore Store;
 
+    // What the File menu's sounding and project entries do; an empty one is disabled.
+    mt1d::gui::FileMenuHooks FileHooks;
     // Sets up the printer before printing; by default the print dialog.
     mt1d::gui::PrinterSetup PreparePrinter;
+    // Asks for the file an export writes; by default the file dialog.
+    mt1d::gui::SaveFileChooser ChooseSaveFile;
+
+    QScrollArea* ScrollArea;
+    QWidget* DesignArea;
 
     mt1d::gui::ClickLabel* StaticText3;
     QLabel* StaticText1;
@@ -58,9 +76,9 @@ public:
     mt1d::gui::RadioGroup* InvType;
     QPlainTextEdit* Memo1;
     mt1d::gui::ResponseChart* Chart1;
-    QLineSeries* Series1;
+    QCPGraph* Series1;
     mt1d::gui::ResponseChart* Chart2;
-    QLineSeries* Series2;
+    QCPGraph* Series2;
     QPushButton* Button1;
     QPushButton* Button2;
     QPushButton* BitBtn1;
@@ -69,6 +87,25 @@ public:
     QLabel* Label1;
     QFrame* Bevel2;
     TAbout* About;
+
+    QMenu* FileMenu;
+    QAction* OpenSoundingAction;
+    QAction* OpenProjectAction;
+    QAction* SaveProjectAction;
+    QAction* SaveProjectAsAction;
+    QAction* ExportFigureAction;
+    QAction* ExportResultsAction;
+    QAction* QuitAction;
+    QMenu* ViewMenu;
+    QAction* ConventionalPhaseAction;
+    QMenu* HelpMenu;
+    QAction* AboutAction;
+
+    // The size that shows the whole design area with the menu and status bars.
+    QSize NaturalSize() const;
+    // Sizes and centres the window within `available`, a screen's area without task bars
+    // (WindowPlacement.h).
+    void PlaceOnScreen(const QRect& available);
 
 public slots:
     void FormCreate();
@@ -80,12 +117,32 @@ public slots:
     void InvTypeClick();
     void StaticText3Click();
 
+    // Enables each sounding and project entry whose hook is set.
+    void RefreshFileActions();
+    void ExportFigureClick();
+    void ExportResultsClick();
+    // Shows the conventional impedance phase (true) or the classic phase in the phase chart
+    // and remembers the choice.
+    void ConventionalPhaseClick(bool shown);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void CreateControls();
+    void CreateMenus();
     void ConnectHandlers();
     void ShowResponse(const mt1d::ResponseView& view);
+    void ShowFitted(const std::optional<mt1d::ResponseView>& view);
+    // Both charts from response_ and fitted_; the phase chart alone.
+    void ShowCharts();
+    void ShowPhaseChart();
     // The controls whose commands read or write the store.
     QList<QWidget*> StoreCommands() const;
 
     std::unique_ptr<mt1d::gui::NoticeBox> notices_;
+    mt1d::ResponseView response_;                 // what the charts show
+    std::optional<mt1d::ResponseView> fitted_;    // the last inversion's fitted response
+    std::optional<mt1d::gui::InversionRecord> lastInversion_;
+    int runsSinceStart_ = 0;  // inversions since the last forward calculation or reset
 };

@@ -1,38 +1,50 @@
 #pragma once
-// One sounding curve against period: a chart view with a titled chart, a logarithmic
-// period axis at the bottom, a logarithmic or linear value axis at the left and one line
-// series without legend. The view owns the chart; the chart owns series and axes.
+// One sounding curve against period, drawn with QCustomPlot: a title above the plot, a
+// logarithmic period axis at the bottom, a logarithmic or linear value axis at the left, the
+// curve as a solid line and, after an inversion, the fitted response as a dashed line. The
+// legend appears only while the fitted response is shown. No zooming or dragging.
 
-#include <QChartView>
 #include <QList>
 #include <QPointF>
+#include <QString>
 
-class QLineSeries;
-class QAbstractAxis;
+#include <qcustomplot.h>
 
 namespace mt1d::gui {
 
-class ResponseChart : public QChartView {
+class ResponseChart : public QCustomPlot {
     Q_OBJECT
 
 public:
     enum class ValueScale { Logarithmic, Linear };
 
+    // Legend names of the two lines.
+    static inline const QString kCurveName = QStringLiteral("正演响应");
+    static inline const QString kFittedName = QStringLiteral("反演拟合");
+
     ResponseChart(const QString& title, const QString& periodTitle, const QString& valueTitle,
                   ValueScale valueScale, const QColor& lineColour, QWidget* parent = nullptr);
 
-    QLineSeries* Series() const { return series_; }
+    QCPGraph* Series() const { return series_; }
+    QCPGraph* FittedSeries() const { return fitted_; }
+    QCPTextElement* Title() const { return title_; }
 
-    // Replaces the curve and fits both axes to it.
-    void ShowCurve(const QList<QPointF>& points);
+    // Replaces the curve and the fitted response (none when empty), fits both axes to the
+    // two and redraws.
+    void ShowCurves(const QList<QPointF>& curve, const QList<QPointF>& fitted = {});
+    // Changes the chart's title and the value axis' title, shown from the next ShowCurves.
+    void SetTitles(const QString& title, const QString& valueTitle);
 
 private:
-    void FitAxes(const QList<QPointF>& points);
+    void FitAxes();
 
     ValueScale valueScale_;
-    QLineSeries* series_;
-    QAbstractAxis* periodAxis_;
-    QAbstractAxis* valueAxis_;
+    QCPTextElement* title_;
+    QCPGraph* series_;
+    QCPGraph* fitted_;
 };
+
+// The points of a graph in the plot's order (ascending period).
+QList<QPointF> GraphPoints(const QCPGraph& graph);
 
 }  // namespace mt1d::gui

@@ -6,10 +6,13 @@
 #include "MainWindow.h"
 #include "ModalDriver.h"
 #include "RadioGroup.h"
+#include "ResponseChart.h"
 #include "StringGrid.h"
 #include "UpDown.h"
+#include "ViewSettings.h"
 
 #include <QLocale>
+#include <QSettings>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -41,9 +44,11 @@ inline void PinLocale()
 
 class GuiFixture {
 protected:
-    // The driver comes first, so that a box shown during start-up is answered too.
+    // The driver comes first, so that a box shown during start-up is answered too. Every
+    // window starts from empty settings.
     void StartWindow()
     {
+        QSettings(gui::kSettingsOrganisation, gui::kSettingsApplication).clear();
         driver = std::make_unique<ModalDriver>();
         form = std::make_unique<TForm1>();
         form->show();

@@ -4,6 +4,7 @@
 #include "GuiTests.h"
 
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,12 +22,27 @@ int main(int argc, char** argv)
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
     }
     mt1d::gui::GuardedApplication app(argc, argv);
+    // Settings go to a folder of their own, never to the user's.
+    QTemporaryDir settingsDir;
+    if (!settingsDir.isValid()) {
+        qWarning("cannot create a temporary folder for the settings");
+        return 2;
+    }
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
+            QSettings::setPath(format, scope, settingsDir.path());
+        }
+    }
 
     const std::vector<std::pair<QString, std::function<std::unique_ptr<QObject>()>>> classes = {
         {QStringLiteral("MainWindowTest"), mt1d::test::NewMainWindowTest},
         {QStringLiteral("BoundsDialogTest"), mt1d::test::NewBoundsDialogTest},
         {QStringLiteral("PrintAboutTest"), mt1d::test::NewPrintAboutTest},
         {QStringLiteral("LaunchOptionsTest"), mt1d::test::NewLaunchOptionsTest},
+        {QStringLiteral("MenuExportTest"), mt1d::test::NewMenuExportTest},
+        {QStringLiteral("ChartViewTest"), mt1d::test::NewChartViewTest},
+        {QStringLiteral("PlacementTest"), mt1d::test::NewPlacementTest},
     };
     QStringList arguments = app.arguments();
     QString only;

@@ -11,5 +11,8 @@ std::unique_ptr<QObject> NewMainWindowTest();
 std::unique_ptr<QObject> NewBoundsDialogTest();
 std::unique_ptr<QObject> NewPrintAboutTest();
 std::unique_ptr<QObject> NewLaunchOptionsTest();
+std::unique_ptr<QObject> NewMenuExportTest();
+std::unique_ptr<QObject> NewChartViewTest();
+std::unique_ptr<QObject> NewPlacementTest();
 
 }  // namespace mt1d::test

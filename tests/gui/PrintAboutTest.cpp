@@ -50,6 +50,9 @@ private slots:
         const QByteArray content = pdf.readAll();
         QVERIFY(content.startsWith("%PDF"));
         QVERIFY(content.contains("/Subtype /Image"));  // the chart's picture is on the page
+        // Drawn afresh at three times the chart's 425 × 169 pixels, not enlarged from them.
+        QVERIFY(content.contains("/Width 1275"));
+        QVERIFY(content.contains("/Height 507"));
         QCOMPARE(content.count("/Type /Page\n") + content.count("/Type /Page "), 1);
         QCOMPARE(orientation == QPageLayout::Landscape, page.width() > page.height());
     }
