@@ -1,7 +1,7 @@
 #include "Project.h"
 
 #include "AtomicFile.h"
-#include "Commands.h"
+#include "SessionCommands.h"
 #include "SessionJson.h"
 
 #include <nlohmann/json.hpp>

@@ -4,7 +4,7 @@
 // the fit settings, the last result of each fit method and the model the user edits by hand.
 //
 // Everything shown in the window follows from this value; the window's commands
-// (Commands.h) take one and give a new one, so that a refusal leaves the old value untouched
+// (SessionCommands.h) take one and give a new one, so that a refusal leaves the old value untouched
 // and a project (Project.h) is only a list of them.
 
 #include "ColumnReader.h"

@@ -1,7 +1,7 @@
 // The data and model-editing commands of a sounding window: refusals that change nothing,
 // the ranges values are held to, and the response and RMS of a hand-made model.
 
-#include "Commands.h"
+#include "SessionCommands.h"
 #include "SessionTestSupport.h"
 #include "SharedData.h"
 

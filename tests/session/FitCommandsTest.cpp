@@ -1,7 +1,7 @@
 // Running fits through the window's commands: both methods on data of a known model, the
 // outcome kept per method and put in the results table, cancellation and refused data.
 
-#include "Commands.h"
+#include "SessionCommands.h"
 #include "SessionTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // foreign or from a newer program are refused with a message that says where and what.
 
 #include "AtomicFile.h"
-#include "Commands.h"
+#include "SessionCommands.h"
 #include "Project.h"
 #include "SessionTestSupport.h"
 

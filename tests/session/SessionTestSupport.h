@@ -1,7 +1,7 @@
 #pragma once
 // Soundings made from a known model, and exact comparisons of window states.
 
-#include "Commands.h"
+#include "SessionCommands.h"
 #include "LayeredEarth.h"
 #include "Session.h"
 

@@ -1,4 +1,4 @@
-#include "Commands.h"
+#include "SessionCommands.h"
 
 #include "CurveDerivation.h"
 #include "LayeredFit.h"
