@@ -102,8 +102,11 @@ std::optional<session::Session> FieldWorkspace::ReadSounding(const QString& file
         try {
             return session::OpenSounding(file.toStdString(), settings);
         } catch (const sounding::ReadError& e) {
-            // A column file whose columns are unknown: the user may name them.
-            const bool columnsMissing = settings.columns.empty() && IsColumnFile(file);
+            // A column file whose columns are not named (no header, or words the reader does
+            // not know): the user may name them. Any other fault is only shown.
+            const bool columnsMissing = settings.columns.empty() && IsColumnFile(file)
+                                        && (e.Problem().find("naming the columns") != std::string::npos
+                                            || e.Problem().find("unknown column") != std::string::npos);
             if (!columnsMissing || !seams.askColumns) {
                 seams.message(parent, QStringLiteral("无法打开测点数据"), QString::fromStdString(e.what()));
                 return std::nullopt;
