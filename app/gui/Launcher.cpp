@@ -113,15 +113,13 @@ int RunApplication(int& argc, char** argv)
     };
     std::unique_ptr<FirstPaint> fieldPainted;
     FirstPaint painted(form, [&] {
-        if (options.measure && !options.files.isEmpty()) {
-            Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
-        }
         if (options.measure) {
             Print(QStringLiteral("first window painted: %1 ms after main()\n"
                                  "first paint epoch: %2 ms\n")
                       .arg(static_cast<double>(sinceStart.nsecsElapsed()) / 1e6, 0, 'f', 1)
                       .arg(QDateTime::currentMSecsSinceEpoch()));
             Print(MeasureCommands(form));
+            if (!options.files.isEmpty()) Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
             QCoreApplication::quit();
         }
         if (!options.screenshot.isEmpty()) {

@@ -59,7 +59,7 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     legend->setBrush(QColor(255, 255, 255, 220));
     legend->setRowSpacing(0);
     axisRect()->insetLayout()->setInsetAlignment(
-        0, quantity == Quantity::kRho ? (Qt::AlignTop | Qt::AlignRight) : (Qt::AlignBottom | Qt::AlignRight));
+        0, quantity == Quantity::kRho ? (Qt::AlignTop | Qt::AlignRight) : (Qt::AlignTop | Qt::AlignLeft));
     Rescale();
 }
 

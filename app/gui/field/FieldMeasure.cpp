@@ -99,13 +99,15 @@ QString MeasureSoundingWindow(FieldWorkspace& workspace, const QString& file, co
     for (int repeat = 0; repeat < 5; ++repeat) {
         PaintCounter painted({window->RhoPlot, window->PhasePlot, window->ModelPlot});
         bool finished = false;
-        const auto connection = QObject::connect(window, &SoundingWindow::fitFinished, [&] { finished = true; });
+        // Paints before the end (the controls greyed out while the fit runs) do not count.
+        const auto connection = QObject::connect(window, &SoundingWindow::fitFinished, [&] {
+            finished = true;
+            painted.Reset();
+        });
         QElapsedTimer timer;
         timer.start();
         window->RunButton->click();
-        Until([&] { return finished; });
-        painted.Reset();
-        Until([&] { return painted.AllPainted(); });
+        Until([&] { return finished && painted.AllPainted(); });
         fits.push_back(Ms(timer));
         QObject::disconnect(connection);
         if (window->State().smooth) fitOnly = window->State().smooth->elapsedMs;

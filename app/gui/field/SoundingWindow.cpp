@@ -181,7 +181,7 @@ QWidget* SoundingWindow::BuildDataPanel()
                                           QStringLiteral("± 相位")});
     DataTable->verticalHeader()->setVisible(false);
     DataTable->verticalHeader()->setDefaultSectionSize(20);
-    DataTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    DataTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     DataTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     DataTable->setStatusTip(QStringLiteral("Untick a row to leave that frequency out of fitting"));
     layout->addWidget(DataTable, 1);
@@ -248,7 +248,7 @@ QWidget* SoundingWindow::BuildFitPanel()
                                              QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)")});
     ResultsTable->verticalHeader()->setVisible(false);
     ResultsTable->verticalHeader()->setDefaultSectionSize(20);
-    ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ResultsTable->setStatusTip(
         QStringLiteral("The model: edit a thickness or a resistivity, or drag the model in the depth plot"));
     layout->addWidget(ResultsTable, 1);
@@ -423,6 +423,7 @@ void SoundingWindow::ShowDataTable()
         DataTable->setItem(r, kPhaseColumn, ReadOnlyItem(row.usable ? Number(row.phaseDeg) : QString()));
         DataTable->setItem(r, kPhaseErrColumn, ReadOnlyItem(row.usable ? Number(row.phaseErrDeg, 3) : QString()));
     }
+    DataTable->resizeColumnsToContents();
     filling_ = wasFilling;
 }
 
@@ -501,6 +502,25 @@ void SoundingWindow::ShowEdited()
     ShowResultsTable();
 }
 
+namespace {
+
+// Sets a cell's text, making the item the first time: a drag rewrites the table many times a
+// second, and new items each time would cost far more than the forward model.
+void SetCell(QTableWidget* table, int row, int column, const QString& text, bool editable = false)
+{
+    QTableWidgetItem* item = table->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, column, item);
+    }
+    const Qt::ItemFlags flags = editable ? (item->flags() | Qt::ItemIsEditable) : (item->flags() & ~Qt::ItemIsEditable);
+    if (item->flags() != flags) item->setFlags(flags);
+    if (item->text() != text) item->setText(text);
+}
+
+}  // namespace
+
 void SoundingWindow::ShowResultsTable()
 {
     const bool wasFilling = filling_;
@@ -514,27 +534,25 @@ void SoundingWindow::ShowResultsTable()
     const auto tops = session::LayerTops(model);
     const std::size_t layers = model.LayerCount();
     // The errors belong to the layered fit's model; once edited they no longer hold.
-    const std::vector<double>* sd = state_.layered && SameModel(model, state_.layered->model) ? &state_.layered->log10Sd : nullptr;
+    const std::vector<double>* sd =
+        state_.layered && SameModel(model, state_.layered->model) && state_.layered->log10Sd.size() == model.ParameterCount()
+            ? &state_.layered->log10Sd
+            : nullptr;
+    const bool resized = ResultsTable->rowCount() != static_cast<int>(layers);
     ResultsTable->setRowCount(static_cast<int>(layers));
     for (std::size_t j = 0; j < layers; ++j) {
         const int r = static_cast<int>(j);
         const bool halfSpace = j + 1 == layers;
         const double rho = model.resistivity[j];
-        ResultsTable->setItem(r, kLayerColumn, ReadOnlyItem(halfSpace ? QStringLiteral("%1 (半空间)").arg(j + 1) : QString::number(j + 1)));
-        ResultsTable->setItem(r, kTopColumn, ReadOnlyItem(Number(tops[j])));
-        auto* thickness = new QTableWidgetItem(halfSpace ? QString() : Number(model.thickness[j]));
-        thickness->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        if (halfSpace) thickness->setFlags(thickness->flags() & ~Qt::ItemIsEditable);
-        ResultsTable->setItem(r, kThicknessColumn, thickness);
-        auto* resistivity = new QTableWidgetItem(Number(rho));
-        resistivity->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        ResultsTable->setItem(r, kResistivityColumn, resistivity);
-        ResultsTable->setItem(r, kFactorColumn,
-                              ReadOnlyItem(sd && sd->size() == model.ParameterCount() ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, (*sd)[j]), 3))
-                                                                                      : QString()));
-        ResultsTable->setItem(r, kConductanceColumn, ReadOnlyItem(halfSpace ? QString() : Number(model.thickness[j] / rho)));
-        ResultsTable->setItem(r, kTransverseColumn, ReadOnlyItem(halfSpace ? QString() : Number(model.thickness[j] * rho)));
+        SetCell(ResultsTable, r, kLayerColumn, halfSpace ? QStringLiteral("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
+        SetCell(ResultsTable, r, kTopColumn, Number(tops[j]));
+        SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace);
+        SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true);
+        SetCell(ResultsTable, r, kFactorColumn, sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, (*sd)[j]), 3)) : QString());
+        SetCell(ResultsTable, r, kConductanceColumn, halfSpace ? QString() : Number(model.thickness[j] / rho));
+        SetCell(ResultsTable, r, kTransverseColumn, halfSpace ? QString() : Number(model.thickness[j] * rho));
     }
+    if (resized) ResultsTable->resizeColumnsToContents();
     filling_ = wasFilling;
 }
 
