@@ -55,11 +55,11 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
         graph->removeFromLegend();
         lines_[static_cast<std::size_t>(line)] = graph;
     }
-    legend->setVisible(true);
+    // One legend, in the ρa plot: the phase plot draws the same things in the same colours.
+    legend->setVisible(quantity == Quantity::kRho);
     legend->setBrush(QColor(255, 255, 255, 220));
     legend->setRowSpacing(0);
-    axisRect()->insetLayout()->setInsetAlignment(
-        0, quantity == Quantity::kRho ? (Qt::AlignTop | Qt::AlignRight) : (Qt::AlignTop | Qt::AlignLeft));
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
     Rescale();
 }
 
