@@ -15,16 +15,23 @@ namespace {
 
 using nlohmann::json;
 
+json Nullable(const std::optional<double>& value) { return value ? NumberJson(*value) : json(nullptr); }
+
 json LayersJson(const std::vector<fitting::ReportLayer>& layers)
 {
     json list = json::array();
-    for (std::size_t j = 0; j < layers.size(); ++j) {
-        const auto& l = layers[j];
-        json layer = {{"layer", j + 1}, {"top_m", NumberJson(l.topM)}, {"resistivity_ohm_m", NumberJson(l.resistivityOhmM)}};
-        if (l.thicknessM) layer["thickness_m"] = NumberJson(*l.thicknessM);
-        if (l.log10RhoSd) layer["log10_rho_sd"] = NumberJson(*l.log10RhoSd);
-        if (l.log10ThicknessSd) layer["log10_thickness_sd"] = NumberJson(*l.log10ThicknessSd);
-        list.push_back(layer);
+    for (const auto& l : layers) {
+        const std::optional<double> conductance =
+            l.thicknessM ? std::optional(*l.thicknessM / l.resistivityOhmM) : std::nullopt;
+        const std::optional<double> transverse =
+            l.thicknessM ? std::optional(*l.thicknessM * l.resistivityOhmM) : std::nullopt;
+        list.push_back({{"top_m", NumberJson(l.topM)},
+                        {"thickness_m", Nullable(l.thicknessM)},
+                        {"resistivity_ohmm", NumberJson(l.resistivityOhmM)},
+                        {"log10_rho_sd", Nullable(l.log10RhoSd)},
+                        {"log10_thickness_sd", Nullable(l.log10ThicknessSd)},
+                        {"conductance_s", Nullable(conductance)},
+                        {"transverse_resistance_ohmm2", Nullable(transverse)}});
     }
     return list;
 }
@@ -35,7 +42,7 @@ json ResponseJson(const std::vector<fitting::ResponsePoint>& points)
     for (const auto& p : points) {
         list.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
                         {"period_s", NumberJson(1.0 / p.frequencyHz)},
-                        {"rho_ohm_m", NumberJson(p.rhoOhmM)},
+                        {"rho_ohmm", NumberJson(p.rhoOhmM)},
                         {"phase_deg", NumberJson(p.phaseDeg)}});
     }
     return list;
@@ -54,12 +61,12 @@ json ReportJson(const FitOutcome& o)
                 {"layers", LayersJson(r.layers)},
                 {"response", ResponseJson(r.response)},
                 {"depth_of_investigation_m", NumberJson(r.depthOfInvestigationM)}};
-    if (r.roughness) out["roughness"] = NumberJson(*r.roughness);
+    out["roughness"] = Nullable(r.roughness);
     json nb = json::array();
     for (const auto& p : r.niblettBostick) {
         nb.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
                       {"depth_m", NumberJson(p.depthM)},
-                      {"resistivity_ohm_m", NumberJson(p.resistivityOhmM)}});
+                      {"resistivity_ohmm", NumberJson(p.resistivityOhmM)}});
     }
     out["niblett_bostick"] = nb;
     return out;
@@ -77,19 +84,16 @@ void CsvRows(std::string& out, const char* name, const earth::LayeredModel& mode
 {
     const auto tops = LayerTops(model);
     const std::size_t layers = model.LayerCount();
+    const bool errors = log10Sd.size() == model.ParameterCount();
     for (std::size_t j = 0; j < layers; ++j) {
         const bool halfSpace = j + 1 == layers;
         const double rho = model.resistivity[j];
-        out += name;
-        out += "," + std::to_string(j + 1) + "," + Number(tops[j]) + ",";
-        if (!halfSpace) out += Number(model.thickness[j]);
-        out += "," + Number(rho) + ",";
-        if (log10Sd.size() == model.ParameterCount()) out += Number(std::pow(10.0, log10Sd[j]));
-        out += ",";
-        if (!halfSpace) out += Number(model.thickness[j] / rho);
-        out += ",";
-        if (!halfSpace) out += Number(model.thickness[j] * rho);
-        out += "\n";
+        const double h = halfSpace ? 0.0 : model.thickness[j];
+        out += std::string(name) + "," + std::to_string(j + 1) + "," + Number(tops[j]) + ",";
+        out += (halfSpace ? "" : Number(h)) + "," + Number(rho) + ",";
+        out += (errors ? Number(log10Sd[j]) : "") + ",";
+        out += (errors && !halfSpace ? Number(log10Sd[layers + j]) : "") + ",";
+        out += (halfSpace ? "" : Number(h / rho)) + "," + (halfSpace ? "" : Number(h * rho)) + "\n";
     }
 }
 
@@ -121,7 +125,8 @@ std::string ResultsJson(const Session& session)
 std::string ResultsCsv(const Session& session)
 {
     std::string out =
-        "model,layer,top_m,thickness_m,resistivity_ohm_m,rho_sd_factor,conductance_s,transverse_resistance_ohm_m2\n";
+        "model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd,conductance_s,"
+        "transverse_resistance_ohmm2\n";
     if (session.layered) CsvRows(out, "layered", session.layered->model, session.layered->log10Sd);
     if (session.smooth) CsvRows(out, "smooth", session.smooth->model, {});
     if (session.edited) CsvRows(out, "edited", *session.edited, {});

@@ -2,7 +2,7 @@
 
 #include "AtomicFile.h"
 #include "FieldWorkspace.h"
-#include "FigureExport.h"
+#include "FieldFigure.h"
 #include "Modes.h"
 #include "ResultExport.h"
 

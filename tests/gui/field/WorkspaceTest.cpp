@@ -5,7 +5,7 @@
 #include "SoundingWindowTest.h"
 
 #include "FieldFixture.h"
-#include "FigureExport.h"
+#include "FieldFigure.h"
 #include "Project.h"
 
 #include <QFile>
@@ -195,7 +195,7 @@ private slots:
 
         QCOMPARE(window->ExportResults(dir_.filePath(QStringLiteral("results.csv"))), QString());
         const QList<QByteArray> lines = Bytes(dir_.filePath(QStringLiteral("results.csv"))).split('\n');
-        QVERIFY(lines.first().startsWith("model,layer,top_m,thickness_m,resistivity_ohm_m"));
+        QVERIFY(lines.first().startsWith("model,layer,top_m,thickness_m,resistivity_ohmm"));
         // Layered (3), smooth (its mesh) and edited (3) layers, and the final newline.
         const auto smoothLayers = window->State().smooth->model.LayerCount();
         QCOMPARE(static_cast<std::size_t>(lines.size()), 1 + 3 + smoothLayers + 3 + 1);

@@ -1,4 +1,4 @@
-#include "FigureExport.h"
+#include "FieldFigure.h"
 
 #include <qcustomplot.h>
 
