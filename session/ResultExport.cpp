@@ -21,17 +21,16 @@ json LayersJson(const std::vector<fitting::ReportLayer>& layers)
 {
     json list = json::array();
     for (const auto& l : layers) {
-        const std::optional<double> conductance =
-            l.thicknessM ? std::optional(*l.thicknessM / l.resistivityOhmM) : std::nullopt;
-        const std::optional<double> transverse =
-            l.thicknessM ? std::optional(*l.thicknessM * l.resistivityOhmM) : std::nullopt;
+        // The half-space has neither a conductance nor a transverse resistance.
+        const json conductance = l.thicknessM ? NumberJson(*l.thicknessM / l.resistivityOhmM) : json(nullptr);
+        const json transverse = l.thicknessM ? NumberJson(*l.thicknessM * l.resistivityOhmM) : json(nullptr);
         list.push_back({{"top_m", NumberJson(l.topM)},
                         {"thickness_m", Nullable(l.thicknessM)},
                         {"resistivity_ohmm", NumberJson(l.resistivityOhmM)},
                         {"log10_rho_sd", Nullable(l.log10RhoSd)},
                         {"log10_thickness_sd", Nullable(l.log10ThicknessSd)},
-                        {"conductance_s", Nullable(conductance)},
-                        {"transverse_resistance_ohmm2", Nullable(transverse)}});
+                        {"conductance_s", conductance},
+                        {"transverse_resistance_ohmm2", transverse}});
     }
     return list;
 }
