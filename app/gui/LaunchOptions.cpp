@@ -17,8 +17,19 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
     const QCommandLineOption measure(
         QStringLiteral("measure"),
         QStringLiteral("Prints start-up and command timings, then quits."));
+    const QCommandLineOption columns(
+        QStringLiteral("columns"),
+        QStringLiteral("The columns of column files, e.g. period,log10rho,log10rho_err,phase,phase_err."),
+        QStringLiteral("list"));
     parser.addOption(screenshot);
     parser.addOption(measure);
+    const QCommandLineOption fit(
+        QStringLiteral("fit"),
+        QStringLiteral("Fits each sounding opened, smoothly and then with layers (with --screenshot: before the picture)."));
+    parser.addOption(columns);
+    parser.addOption(fit);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Sounding files to open, one window each."),
+                                 QStringLiteral("[files...]"));
 
     LaunchOptions options;
     const auto refuse = [&](const QString& what) {
@@ -27,10 +38,6 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
         return options;
     };
     if (!parser.parse(arguments)) return refuse(parser.errorText());
-    if (!parser.positionalArguments().isEmpty()) {
-        return refuse(QStringLiteral("mt1d-gui takes no file or other argument: '%1'")
-                          .arg(parser.positionalArguments().first()));
-    }
     if (parser.isSet(help)) {
         options.action = LaunchOptions::Action::kHelp;
         options.text = parser.helpText();
@@ -38,6 +45,12 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
     }
     options.screenshot = parser.value(screenshot);
     options.measure = parser.isSet(measure);
+    options.files = parser.positionalArguments();
+    options.columns = parser.value(columns);
+    options.fit = parser.isSet(fit);
+    if (parser.isSet(columns) && options.columns.isEmpty()) {
+        return refuse(QStringLiteral("--columns needs a list of columns"));
+    }
     if (parser.isSet(screenshot) && options.screenshot.isEmpty()) {
         return refuse(QStringLiteral("--screenshot needs a file name"));
     }

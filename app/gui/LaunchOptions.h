@@ -3,8 +3,15 @@
 // Qt takes for itself (-platform, -style, …) are removed by QApplication before these are read.
 //
 //   mt1d-gui                     the window
+//   mt1d-gui FILE...             the window, and a sounding window for each file
+//   mt1d-gui --columns LIST FILE...
+//                                column files read with these columns (e.g.
+//                                period,log10rho,log10rho_err,phase,phase_err)
+//   mt1d-gui --fit FILE...       fits each sounding smoothly, then with layers, on opening
 //   mt1d-gui --screenshot FILE   saves a PNG of the window once it has been painted, then quits
-//   mt1d-gui --measure           prints start-up and command timings, then quits
+//                                (with sounding files: of the first sounding window)
+//   mt1d-gui --measure           prints start-up and command timings, then quits (with sounding
+//                                files: also the sounding window's timings on the first file)
 //   mt1d-gui --help              prints the options
 
 #include <QString>
@@ -21,6 +28,9 @@ struct LaunchOptions {
     Action action = Action::kRun;
     QString screenshot;  // PNG to write, empty for none
     bool measure = false;
+    QStringList files;   // sounding files to open, as given
+    bool fit = false;    // fit each sounding on opening
+    QString columns;     // column list for column files, empty for the files' own headers
     QString text;        // the help text, or what is wrong with the arguments
 };
 

@@ -1,10 +1,14 @@
 #include "Launcher.h"
 
+#include "ColumnReader.h"
+#include "FieldMeasure.h"
+#include "FieldWorkspace.h"
 #include "GuardedApplication.h"
 #include "LaunchOptions.h"
 #include "MainWindow.h"
 #include "Measure.h"
 #include "MessageBoxes.h"
+#include "SoundingWindow.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -15,6 +19,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 namespace mt1d::gui {
 
@@ -42,6 +47,23 @@ private:
     std::function<void()> then_;
 };
 
+// Fits the window's sounding smoothly and then with layers, and calls `then`.
+void FitBoth(field::SoundingWindow* window, std::function<void()> then)
+{
+    auto* connection = new QMetaObject::Connection;
+    auto step = std::make_shared<int>(0);
+    *connection = QObject::connect(window, &field::SoundingWindow::fitFinished, window, [=] {
+        if (++*step == 1) {
+            window->RunFit(session::FitMethod::kLayered);
+            return;
+        }
+        QObject::disconnect(*connection);
+        delete connection;
+        then();
+    });
+    window->RunFit(session::FitMethod::kSmooth);
+}
+
 void Print(const QString& text)
 {
     QTextStream(stdout) << text;
@@ -66,8 +88,30 @@ int RunApplication(int& argc, char** argv)
         break;
     }
 
+    session::ReadSettings read;
+    if (!options.columns.isEmpty()) {
+        try {
+            read.columns = sounding::ParseColumnList(options.columns.toStdString());
+        } catch (const std::invalid_argument& e) {
+            std::fprintf(stderr, "--columns: %s\n", e.what());
+            return 2;
+        }
+    }
+    QCoreApplication::setOrganizationName(QStringLiteral("mt1d"));
+    QCoreApplication::setApplicationName(QStringLiteral("mt1d-gui"));
+
+    // The sounding windows live as long as the program; they close with it.
+    field::FieldWorkspace workspace;
     TForm1 form;
     int exitCode = 0;
+    const auto saveScreenshot = [&](QWidget& window) {
+        if (!window.grab().save(options.screenshot, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
+            exitCode = 1;
+        }
+        QCoreApplication::quit();
+    };
+    std::unique_ptr<FirstPaint> fieldPainted;
     FirstPaint painted(form, [&] {
         if (options.measure) {
             Print(QStringLiteral("first window painted: %1 ms after main()\n"
@@ -75,17 +119,37 @@ int RunApplication(int& argc, char** argv)
                       .arg(static_cast<double>(sinceStart.nsecsElapsed()) / 1e6, 0, 'f', 1)
                       .arg(QDateTime::currentMSecsSinceEpoch()));
             Print(MeasureCommands(form));
+            if (!options.files.isEmpty()) Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
             QCoreApplication::quit();
         }
         if (!options.screenshot.isEmpty()) {
-            if (!form.grab().save(options.screenshot, "PNG")) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
-                exitCode = 1;
+            const auto windows = workspace.Windows();
+            if (options.files.isEmpty()) {
+                saveScreenshot(form);
+            } else if (windows.isEmpty()) {
+                exitCode = 1;  // the files were refused, each with its message
+                QCoreApplication::quit();
+            } else {
+                field::SoundingWindow* first = windows.first();
+                const auto grabFirst = [&, first] {
+                    fieldPainted = std::make_unique<FirstPaint>(*first->ModelPlot, [&, first] { saveScreenshot(*first); });
+                    first->ModelPlot->update();
+                };
+                if (options.fit) {
+                    FitBoth(first, grabFirst);
+                } else {
+                    grabFirst();
+                }
             }
-            QCoreApplication::quit();
         }
     });
     form.show();
+    if (!options.measure) {
+        const auto opened = workspace.OpenSoundings(options.files, read, &form);
+        if (options.fit && options.screenshot.isEmpty()) {
+            for (field::SoundingWindow* window : opened) FitBoth(window, [] {});
+        }
+    }
     try {
         const int loopResult = app.exec();
         return exitCode != 0 ? exitCode : loopResult;

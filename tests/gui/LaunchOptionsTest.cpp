@@ -36,8 +36,8 @@ private slots:
         QTest::newRow("unknown option") << QStringList{"--fast"} << A::kRefuse << QString() << false << "fast";
         QTest::newRow("screenshot without file") << QStringList{"--screenshot"} << A::kRefuse << QString()
                                                  << false << "screenshot";
-        QTest::newRow("file argument") << QStringList{"model.txt"} << A::kRefuse << QString() << false
-                                       << "'model.txt'";
+        QTest::newRow("columns without list") << QStringList{"--columns"} << A::kRefuse << QString() << false
+                                              << "columns";
     }
 
     void argumentsChooseWhatTheProgramDoes()
@@ -52,6 +52,20 @@ private slots:
         QCOMPARE(options.screenshot, screenshot);
         QCOMPARE(options.measure, measure);
         QVERIFY2(options.text.contains(named), qPrintable(options.text));
+    }
+
+    // Sounding files are opened one window each, in the order given, with the column list for
+    // column files.
+    void fileArgumentsAreSoundingsToOpen()
+    {
+        const LaunchOptions options = ParseLaunchOptions(
+            {"mt1d-gui", "a.edi", "--columns", "period,rho,phase", "b c.dat", "--measure"});
+        QCOMPARE(options.action, LaunchOptions::Action::kRun);
+        QCOMPARE(options.files, (QStringList{"a.edi", "b c.dat"}));
+        QCOMPARE(options.columns, QStringLiteral("period,rho,phase"));
+        QVERIFY(options.measure);
+        QVERIFY(ParseLaunchOptions({"mt1d-gui"}).files.isEmpty());
+        QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--columns <list>")));
     }
 };
 

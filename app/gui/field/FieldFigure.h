@@ -1,0 +1,26 @@
+#pragma once
+// The sounding window's plots as one figure in a file: ρa and phase on the left, the model
+// against depth on the right. The format follows the file's suffix: .png (raster, twice the
+// logical size), .svg (vector, through QSvgGenerator), .pdf (vector, one page the size of the
+// figure). Each plot is drawn by QCustomPlot's own painter, so the file shows what the window
+// shows.
+
+#include <QSize>
+#include <QString>
+
+class QCustomPlot;
+
+namespace mt1d::gui::field {
+
+struct FigurePlots {
+    QCustomPlot* rho = nullptr;
+    QCustomPlot* phase = nullptr;
+    QCustomPlot* depth = nullptr;
+};
+
+inline constexpr QSize kFigureSize{1200, 800};  // logical pixels (PDF: points)
+
+// Writes the figure; returns an empty string, or what went wrong for the user.
+QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size = kFigureSize);
+
+}  // namespace mt1d::gui::field

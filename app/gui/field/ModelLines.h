@@ -1,0 +1,35 @@
+#pragma once
+// The models the sounding window draws, each in its own colour in every plot.
+
+#include <QColor>
+#include <QString>
+
+#include <array>
+
+namespace mt1d::gui::field {
+
+enum class ModelLine { kLayered = 0, kSmooth = 1, kEdited = 2 };
+
+inline constexpr std::array<ModelLine, 3> kModelLines = {ModelLine::kLayered, ModelLine::kSmooth, ModelLine::kEdited};
+
+inline QString ModelLineName(ModelLine line)
+{
+    switch (line) {
+    case ModelLine::kLayered: return QStringLiteral("层状反演");
+    case ModelLine::kSmooth: return QStringLiteral("光滑反演");
+    case ModelLine::kEdited: return QStringLiteral("手动模型");
+    }
+    return {};
+}
+
+inline QColor ModelLineColour(ModelLine line)
+{
+    switch (line) {
+    case ModelLine::kLayered: return QColor(20, 90, 200);
+    case ModelLine::kSmooth: return QColor(0, 140, 70);
+    case ModelLine::kEdited: return QColor(210, 60, 20);
+    }
+    return Qt::black;
+}
+
+}  // namespace mt1d::gui::field

@@ -1,0 +1,73 @@
+#pragma once
+// The state of one sounding window as a value: the sounding itself (its data, not only where
+// it came from), how it was read, the curve the user looks at, the rows left out of fitting,
+// the fit settings, the last result of each fit method and the model the user edits by hand.
+//
+// Everything shown in the window follows from this value; the window's commands
+// (SessionCommands.h) take one and give a new one, so that a refusal leaves the old value untouched
+// and a project (Project.h) is only a list of them.
+
+#include "ColumnReader.h"
+#include "Curve.h"
+#include "FitData.h"
+#include "FitReport.h"
+#include "LayeredEarth.h"
+#include "Sounding.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace mt1d::session {
+
+// How the file was read: what the user gave besides its name.
+struct ReadSettings {
+    std::vector<sounding::Column> columns;  // column files; empty: the file's header
+    std::optional<double> rotateToDeg;      // rotate the tensor into this frame; empty: keep it
+};
+
+enum class FitMethod { kSmooth, kLayered };
+
+// Ranges the window offers and the project reader accepts.
+inline constexpr std::size_t kMinLayers = 1;
+inline constexpr std::size_t kMaxLayers = 30;      // as fitting::kMaxLayers
+inline constexpr std::size_t kMaxStarts = 100000;  // a layered run of more starts is not a user's
+inline constexpr double kMinTargetRms = 0.01;
+inline constexpr double kMaxTargetRms = 1000.0;
+inline constexpr double kMaxFloorPercent = 100.0;
+
+struct FitSettings {
+    FitMethod method = FitMethod::kSmooth;
+    std::size_t layers = 3;  // layered fits, the half-space included
+    double targetRms = 1.0;
+    fitting::FitComponents components = fitting::FitComponents::kBoth;
+    std::size_t starts = 20;  // layered fits
+    std::uint64_t seed = 1;   // layered fits
+};
+
+// One finished fit as the window shows it and the project keeps it.
+struct FitOutcome {
+    FitMethod method = FitMethod::kSmooth;
+    fitting::FitReport report;     // layers carry their errors for layered fits
+    earth::LayeredModel model;
+    std::vector<double> log10Sd;   // layered: per parameter in the kernel's order; smooth: empty
+    double elapsedMs = 0.0;        // wall time of the run
+};
+
+struct Session {
+    sounding::Sounding sounding;
+    std::string originalPath;  // the file as it was opened, for reference only
+    ReadSettings read;
+    sounding::Mode mode = sounding::Mode::kDet;
+    double floorPercent = 5.0;
+    std::vector<std::size_t> excludedRows;  // indices into the curve's rows, ascending, distinct
+    FitSettings fit;
+    std::optional<FitOutcome> layered;
+    std::optional<FitOutcome> smooth;
+    // The model in the results table: the last fit's model, then whatever the user makes of it.
+    std::optional<earth::LayeredModel> edited;
+};
+
+}  // namespace mt1d::session

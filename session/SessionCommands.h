@@ -1,0 +1,104 @@
+#pragma once
+// The commands of a sounding window. Each takes the window's state and returns a new state
+// or a result; a command it cannot carry out throws Refusal, with a message for the user,
+// and the state the caller holds stays as it was. Slots in the window only read widgets,
+// call one of these and show what comes back.
+
+#include "Session.h"
+
+#include "RunControl.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace mt1d::session {
+
+// A command the state does not allow; what() says why in words for the user.
+class Refusal : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The ranges a hand-edited model is held to: those the layered fit searches by default
+// (fitting::kDefaultResistivityBounds, kDefaultThicknessBounds).
+inline constexpr double kMinEditResistivity = 1e-2;  // Ω·m
+inline constexpr double kMaxEditResistivity = 1e6;   // Ω·m
+inline constexpr double kMinEditThickness = 0.1;     // m
+inline constexpr double kMaxEditDepth = 1e7;         // m, deepest interface
+
+// --- Opening -------------------------------------------------------------------------------
+
+// Reads the file (throws sounding::ReadError naming file, line and problem) and starts a
+// session over it: the sounding's default mode, a 5 % floor, nothing excluded, no fits.
+Session OpenSounding(const std::filesystem::path& path, const ReadSettings& read = {});
+
+// A session over a sounding already read.
+Session NewSession(sounding::Sounding sounding, std::string originalPath, ReadSettings read);
+
+// What is wrong with a state (read back from a project, say), or nothing when it is one the
+// commands could have made.
+std::optional<std::string> SessionProblem(const Session& session);
+
+// --- What the window shows -----------------------------------------------------------------
+
+// The curve of the session's mode and floor: one row per row of the sounding.
+sounding::Curve CurveOf(const Session& session);
+// The rows and components a fit of this session uses.
+fitting::DataSelection SelectionOf(const Session& session);
+bool IsExcluded(const Session& session, std::size_t row);
+
+// The response of a model at every row of the curve that has a frequency, and its RMS
+// against the data a fit would use (empty, with the reason, when those data are refused).
+struct ModelEvaluation {
+    std::vector<fitting::ResponsePoint> response;
+    std::optional<double> rms;
+    std::string rmsProblem;
+};
+ModelEvaluation Evaluate(const Session& session, const earth::LayeredModel& model);
+
+// The tops of a model's layers (first 0), in metres.
+std::vector<double> LayerTops(const earth::LayeredModel& model);
+
+// --- Data ----------------------------------------------------------------------------------
+
+// Refused when the sounding has no data for the mode.
+Session WithMode(const Session& session, sounding::Mode mode);
+// Refused outside 0 to kMaxFloorPercent or not finite.
+Session WithFloor(const Session& session, double floorPercent);
+// Refused for a row past the end of the curve.
+Session WithRowExcluded(const Session& session, std::size_t row, bool excluded);
+
+// --- Fitting -------------------------------------------------------------------------------
+
+// Refused when a value lies outside the ranges of Session.h.
+Session WithFitSettings(const Session& session, const FitSettings& settings);
+
+// Runs the fit the settings ask for on the session's data. Runs on any thread (the session
+// is read only); `control` carries progress and cancellation. Refused data come back as an
+// outcome with status kInvalidInput and the reason in its message.
+FitOutcome RunFit(const Session& session, const fitting::RunControl& control = {});
+
+// Keeps the outcome as the last result of its method and puts its model in the results
+// table. Refused for an outcome without a model (refused input).
+Session WithFitOutcome(const Session& session, FitOutcome outcome);
+
+// --- Editing the model by hand -------------------------------------------------------------
+// Each refuses a session without an edited model, a layer or interface that does not exist
+// and a value that is not a finite number; values are clamped to the ranges above.
+
+// Sets one layer's resistivity.
+Session WithLayerResistivity(const Session& session, std::size_t layer, double resistivityOhmM);
+// Moves interface `index` (the bottom of layer `index`) to a depth between the interfaces
+// above and below it, each at least kMinEditThickness away; the layers above and below it
+// change thickness, every other interface stays where it is.
+Session WithInterfaceDepth(const Session& session, std::size_t index, double depthM);
+// Sets the thickness of a layer above the half-space; everything below moves with it.
+Session WithLayerThickness(const Session& session, std::size_t layer, double thicknessM);
+// Replaces the edited model (checked: resistivities and thicknesses positive and finite, one
+// thickness fewer than resistivities).
+Session WithEditedModel(const Session& session, earth::LayeredModel model);
+
+}  // namespace mt1d::session

@@ -1,0 +1,354 @@
+#include "SessionJson.h"
+
+#include "Limits.h"
+#include "Modes.h"
+#include "SmoothMesh.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace mt1d::session {
+
+namespace {
+
+using nlohmann::json;
+
+// Lists kept in a sounding's header or notes; far more than any file gives.
+constexpr std::size_t kMaxListEntries = sounding::kMaxTextLines * 10;
+constexpr std::size_t kMaxHistory = 100000;
+
+template <typename Enum, std::size_t N>
+std::vector<std::string> Names(const std::array<Enum, N>& values, std::string_view (*name)(Enum))
+{
+    std::vector<std::string> names;
+    for (Enum v : values) names.emplace_back(name(v));
+    return names;
+}
+
+template <typename Enum, std::size_t N>
+Enum ReadEnum(const JsonField& field, const std::array<Enum, N>& values, std::string_view (*name)(Enum))
+{
+    return values[field.OneOf(Names(values, name))];
+}
+
+// --- names of the enumerations, as the file spells them ---------------------------------------
+
+constexpr std::array kFormats = {sounding::SourceFormat::kEdiImpedance, sounding::SourceFormat::kEdiSpectra,
+                                 sounding::SourceFormat::kEdiRhoPhase, sounding::SourceFormat::kOccamData,
+                                 sounding::SourceFormat::kColumns};
+std::string_view FormatName(sounding::SourceFormat f)
+{
+    switch (f) {
+    case sounding::SourceFormat::kEdiImpedance: return "edi-impedance";
+    case sounding::SourceFormat::kEdiSpectra: return "edi-spectra";
+    case sounding::SourceFormat::kEdiRhoPhase: return "edi-rho-phase";
+    case sounding::SourceFormat::kOccamData: return "occam-data";
+    case sounding::SourceFormat::kColumns: return "columns";
+    }
+    return "unknown";
+}
+
+constexpr std::array kKinds = {sounding::DataKind::kImpedance, sounding::DataKind::kRhoPhase};
+std::string_view KindName(sounding::DataKind k)
+{
+    return k == sounding::DataKind::kImpedance ? "impedance" : "rho-phase";
+}
+
+constexpr std::array kColumns = {sounding::Column::kFrequency, sounding::Column::kPeriod,
+                                 sounding::Column::kRho,       sounding::Column::kLog10Rho,
+                                 sounding::Column::kRhoErr,    sounding::Column::kLog10RhoErr,
+                                 sounding::Column::kPhase,     sounding::Column::kPhaseErr,
+                                 sounding::Column::kSkip};
+
+constexpr std::array kMethods = {FitMethod::kSmooth, FitMethod::kLayered};
+std::string_view MethodName(FitMethod m) { return m == FitMethod::kSmooth ? "smooth" : "layered"; }
+
+constexpr std::array kComponents = {fitting::FitComponents::kRho, fitting::FitComponents::kPhase,
+                                    fitting::FitComponents::kBoth};
+constexpr std::array kFitMethods = {fitting::Method::kLayered, fitting::Method::kOccam};
+constexpr std::array kStatuses = {fitting::FitStatus::kConverged,        fitting::FitStatus::kMaxIterations,
+                                  fitting::FitStatus::kTargetReached,    fitting::FitStatus::kTargetNotReached,
+                                  fitting::FitStatus::kCancelled,        fitting::FitStatus::kInvalidInput};
+
+std::string_view ComponentsName(fitting::FitComponents c) { return fitting::ToString(c); }
+std::string_view FitMethodName(fitting::Method m) { return fitting::ToString(m); }
+std::string_view StatusName(fitting::FitStatus s) { return fitting::ToString(s); }
+
+void PutOptional(json& object, const char* key, const std::optional<double>& value)
+{
+    if (value) object[key] = NumberJson(*value);
+}
+
+json NumbersJson(const std::vector<double>& values)
+{
+    json list = json::array();
+    for (double v : values) list.push_back(NumberJson(v));
+    return list;
+}
+
+// --- the sounding ----------------------------------------------------------------------------
+
+json SoundingToJson(const sounding::Sounding& s)
+{
+    json site = {{"name", s.site.name}};
+    PutOptional(site, "latitude_deg", s.site.location.latitudeDeg);
+    PutOptional(site, "longitude_deg", s.site.location.longitudeDeg);
+    PutOptional(site, "elevation_m", s.site.location.elevationM);
+    json header = json::array();
+    for (const auto& [key, value] : s.site.header) header.push_back(json::array({key, value}));
+    site["header"] = header;
+    site["info"] = s.site.info;
+
+    json tensor = json::array();
+    for (const auto& row : s.tensor) {
+        json elements = json::array();
+        for (const auto& e : row.z) {
+            json element = json::object();
+            if (e.value) {
+                element["re"] = NumberJson(e.value->real());
+                element["im"] = NumberJson(e.value->imag());
+            }
+            PutOptional(element, "variance", e.variance);
+            elements.push_back(element);
+        }
+        tensor.push_back({{"frequency_hz", NumberJson(row.frequencyHz)},
+                          {"rotation_deg", NumberJson(row.rotationDeg)},
+                          {"z", elements}});
+    }
+    json rhoPhase = json::array();
+    for (const auto& row : s.rhoPhase) {
+        json modes = json::array();
+        for (const auto& v : row.byMode) {
+            json value = json::object();
+            PutOptional(value, "rho_ohm_m", v.rhoOhmM);
+            PutOptional(value, "rho_err_ohm_m", v.rhoErrOhmM);
+            PutOptional(value, "phase_deg", v.phaseDeg);
+            PutOptional(value, "phase_err_deg", v.phaseErrDeg);
+            modes.push_back(value);
+        }
+        rhoPhase.push_back({{"frequency_hz", NumberJson(row.frequencyHz)},
+                            {"rotation_deg", NumberJson(row.rotationDeg)},
+                            {"modes", modes}});
+    }
+    return {{"source_name", s.sourceName},
+            {"format", FormatName(s.format)},
+            {"kind", KindName(s.kind)},
+            {"site", site},
+            {"tensor", tensor},
+            {"rho_phase", rhoPhase},
+            {"conjugated", s.conjugated},
+            {"yx_phase_stored_first_quadrant", s.yxPhaseStoredFirstQuadrant},
+            {"notes", s.notes}};
+}
+
+std::vector<std::string> Strings(const JsonField& field)
+{
+    std::vector<std::string> strings;
+    for (const auto& item : field.Array(kMaxListEntries)) strings.push_back(item.String());
+    return strings;
+}
+
+sounding::Sounding SoundingFromJson(const JsonField& f)
+{
+    sounding::Sounding s;
+    s.sourceName = f["source_name"].String();
+    s.format = ReadEnum(f["format"], kFormats, FormatName);
+    s.kind = ReadEnum(f["kind"], kKinds, KindName);
+    const JsonField site = f["site"];
+    s.site.name = site["name"].String();
+    s.site.location.latitudeDeg = site.OptionalNumber("latitude_deg");
+    s.site.location.longitudeDeg = site.OptionalNumber("longitude_deg");
+    s.site.location.elevationM = site.OptionalNumber("elevation_m");
+    for (const auto& pair : site["header"].Array(kMaxListEntries)) {
+        const auto items = pair.Array(2);
+        if (items.size() != 2) pair.Refuse("expected a name and a value");
+        s.site.header.emplace_back(items[0].String(), items[1].String());
+    }
+    s.site.info = Strings(site["info"]);
+
+    for (const auto& row : f["tensor"].Array(sounding::kMaxFrequencies)) {
+        sounding::TensorRow r;
+        r.frequencyHz = row["frequency_hz"].Number();
+        r.rotationDeg = row["rotation_deg"].Number();
+        const auto elements = row["z"].Array(4);
+        if (elements.size() != 4) row["z"].Refuse("expected the four elements xx, xy, yx, yy");
+        for (std::size_t k = 0; k < 4; ++k) {
+            const JsonField& e = elements[k];
+            if (e.Has("re") || e.Has("im")) r.z[k].value = std::complex<double>(e["re"].Number(), e["im"].Number());
+            r.z[k].variance = e.OptionalNumber("variance");
+        }
+        s.tensor.push_back(r);
+    }
+    for (const auto& row : f["rho_phase"].Array(sounding::kMaxFrequencies)) {
+        sounding::RhoPhaseRow r;
+        r.frequencyHz = row["frequency_hz"].Number();
+        r.rotationDeg = row["rotation_deg"].Number();
+        const auto modes = row["modes"].Array(4);
+        if (modes.size() != 4) row["modes"].Refuse("expected the four modes xy, yx, det, berd");
+        for (std::size_t k = 0; k < 4; ++k) {
+            r.byMode[k].rhoOhmM = modes[k].OptionalNumber("rho_ohm_m");
+            r.byMode[k].rhoErrOhmM = modes[k].OptionalNumber("rho_err_ohm_m");
+            r.byMode[k].phaseDeg = modes[k].OptionalNumber("phase_deg");
+            r.byMode[k].phaseErrDeg = modes[k].OptionalNumber("phase_err_deg");
+        }
+        s.rhoPhase.push_back(r);
+    }
+    s.conjugated = f["conjugated"].Bool();
+    s.yxPhaseStoredFirstQuadrant = f["yx_phase_stored_first_quadrant"].Bool();
+    s.notes = Strings(f["notes"]);
+    return s;
+}
+
+// --- fits ------------------------------------------------------------------------------------
+
+json ModelToJson(const earth::LayeredModel& m)
+{
+    return {{"resistivity_ohm_m", NumbersJson(m.resistivity)}, {"thickness_m", NumbersJson(m.thickness)}};
+}
+
+earth::LayeredModel ModelFromJson(const JsonField& f)
+{
+    earth::LayeredModel m;
+    m.resistivity = f["resistivity_ohm_m"].Numbers(fitting::kMaxSmoothLayers);
+    m.thickness = f["thickness_m"].Numbers(fitting::kMaxSmoothLayers);
+    return m;
+}
+
+json OutcomeToJson(const FitOutcome& o)
+{
+    const auto& r = o.report;
+    json history = json::array();
+    for (const auto& h : r.history) {
+        json entry = {{"iteration", h.iteration}, {"rms", NumberJson(h.rms)}, {"multiplier", NumberJson(h.multiplier)}};
+        PutOptional(entry, "roughness", h.roughness);
+        history.push_back(entry);
+    }
+    json report = {{"method", fitting::ToString(r.method)},
+                   {"mode", sounding::ModeName(r.mode)},
+                   {"status", fitting::ToString(r.status)},
+                   {"rms", NumberJson(r.rms)},
+                   {"iterations", r.iterations},
+                   {"target_reached", r.targetReached},
+                   {"message", r.message},
+                   {"history", history},
+                   {"depth_of_investigation_m", NumberJson(r.depthOfInvestigationM)}};
+    PutOptional(report, "roughness", r.roughness);
+    json nb = json::array();
+    for (const auto& p : r.niblettBostick) {
+        nb.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
+                      {"depth_m", NumberJson(p.depthM)},
+                      {"resistivity_ohm_m", NumberJson(p.resistivityOhmM)}});
+    }
+    report["niblett_bostick"] = nb;
+    json response = json::array();
+    for (const auto& p : r.response) {
+        response.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
+                            {"rho_ohm_m", NumberJson(p.rhoOhmM)},
+                            {"phase_deg", NumberJson(p.phaseDeg)}});
+    }
+    report["response"] = response;
+    return {{"method", MethodName(o.method)},
+            {"report", report},
+            {"model", ModelToJson(o.model)},
+            {"log10_sd", NumbersJson(o.log10Sd)},
+            {"elapsed_ms", NumberJson(o.elapsedMs)}};
+}
+
+FitOutcome OutcomeFromJson(const JsonField& f)
+{
+    FitOutcome o;
+    o.method = ReadEnum(f["method"], kMethods, MethodName);
+    o.model = ModelFromJson(f["model"]);
+    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxSmoothLayers);
+    o.elapsedMs = f["elapsed_ms"].Number();
+    const JsonField r = f["report"];
+    auto& report = o.report;
+    report.method = ReadEnum(r["method"], kFitMethods, FitMethodName);
+    report.mode = ReadEnum(r["mode"], sounding::kAllModes, sounding::ModeName);
+    report.status = ReadEnum(r["status"], kStatuses, StatusName);
+    report.rms = r["rms"].Number();
+    report.roughness = r.OptionalNumber("roughness");
+    report.iterations = r["iterations"].Size(kMaxHistory);
+    report.targetReached = r["target_reached"].Bool();
+    report.message = r["message"].String();
+    report.depthOfInvestigationM = r["depth_of_investigation_m"].Number();
+    for (const auto& h : r["history"].Array(kMaxHistory)) {
+        report.history.push_back({h["iteration"].Size(kMaxHistory), h["rms"].Number(), h.OptionalNumber("roughness"),
+                                  h["multiplier"].Number()});
+    }
+    for (const auto& p : r["niblett_bostick"].Array(sounding::kMaxFrequencies)) {
+        report.niblettBostick.push_back(
+            {p["frequency_hz"].Number(), p["depth_m"].Number(), p["resistivity_ohm_m"].Number()});
+    }
+    for (const auto& p : r["response"].Array(sounding::kMaxFrequencies)) {
+        report.response.push_back({p["frequency_hz"].Number(), p["rho_ohm_m"].Number(), p["phase_deg"].Number()});
+    }
+    // The layers follow from the model and its errors; they are not written twice.
+    report.layers = fitting::ReportLayers(o.model);
+    if (o.log10Sd.size() == o.model.ParameterCount()) {
+        const std::size_t layers = o.model.LayerCount();
+        for (std::size_t j = 0; j < layers; ++j) {
+            report.layers[j].log10RhoSd = o.log10Sd[j];
+            if (j + 1 < layers) report.layers[j].log10ThicknessSd = o.log10Sd[layers + j];
+        }
+    }
+    return o;
+}
+
+}  // namespace
+
+json SessionToJson(const Session& s)
+{
+    json columns = json::array();
+    for (auto c : s.read.columns) columns.push_back(sounding::ColumnName(c));
+    json read = {{"columns", columns}};
+    PutOptional(read, "rotate_to_deg", s.read.rotateToDeg);
+    json fit = {{"method", MethodName(s.fit.method)},
+                {"layers", s.fit.layers},
+                {"target_rms", NumberJson(s.fit.targetRms)},
+                {"components", fitting::ToString(s.fit.components)},
+                {"starts", s.fit.starts},
+                {"seed", s.fit.seed}};
+    json out = {{"sounding", SoundingToJson(s.sounding)},
+                {"original_path", s.originalPath},
+                {"read", read},
+                {"mode", sounding::ModeName(s.mode)},
+                {"floor_percent", NumberJson(s.floorPercent)},
+                {"excluded_rows", s.excludedRows},
+                {"fit", fit}};
+    if (s.layered) out["layered_result"] = OutcomeToJson(*s.layered);
+    if (s.smooth) out["smooth_result"] = OutcomeToJson(*s.smooth);
+    if (s.edited) out["edited_model"] = ModelToJson(*s.edited);
+    return out;
+}
+
+Session SessionFromJson(const JsonField& f)
+{
+    Session s;
+    s.sounding = SoundingFromJson(f["sounding"]);
+    s.originalPath = f["original_path"].String();
+    const JsonField read = f["read"];
+    for (const auto& c : read["columns"].Array(64)) {
+        s.read.columns.push_back(ReadEnum(c, kColumns, sounding::ColumnName));
+    }
+    s.read.rotateToDeg = read.OptionalNumber("rotate_to_deg");
+    s.mode = ReadEnum(f["mode"], sounding::kAllModes, sounding::ModeName);
+    s.floorPercent = f["floor_percent"].Number();
+    for (const auto& row : f["excluded_rows"].Array(sounding::kMaxFrequencies)) {
+        s.excludedRows.push_back(row.Size(sounding::kMaxFrequencies));
+    }
+    const JsonField fit = f["fit"];
+    s.fit.method = ReadEnum(fit["method"], kMethods, MethodName);
+    s.fit.layers = fit["layers"].Size(kMaxLayers);
+    s.fit.targetRms = fit["target_rms"].Number();
+    s.fit.components = ReadEnum(fit["components"], kComponents, ComponentsName);
+    s.fit.starts = fit["starts"].Size(kMaxStarts);
+    s.fit.seed = fit["seed"].Unsigned();
+    if (const auto r = f.Optional("layered_result")) s.layered = OutcomeFromJson(*r);
+    if (const auto r = f.Optional("smooth_result")) s.smooth = OutcomeFromJson(*r);
+    if (const auto m = f.Optional("edited_model")) s.edited = ModelFromJson(*m);
+    return s;
+}
+
+}  // namespace mt1d::session

@@ -1,0 +1,13 @@
+#pragma once
+// The sounding window's test classes, run one after the other.
+
+#include <QObject>
+
+#include <memory>
+
+namespace mt1d::test {
+
+std::unique_ptr<QObject> NewSoundingWindowTest();
+std::unique_ptr<QObject> NewWorkspaceTest();
+
+}  // namespace mt1d::test

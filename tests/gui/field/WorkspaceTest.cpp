@@ -1,0 +1,265 @@
+// The workspace of sounding windows: projects saved and opened again with identical numbers,
+// damaged projects refused with nothing changed, exported figures and results that open,
+// unreadable soundings named with their line, column lists asked for, files dropped.
+
+#include "SoundingWindowTest.h"
+
+#include "FieldFixture.h"
+#include "FieldFigure.h"
+#include "Project.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+
+namespace mt1d::test {
+
+using gui::field::SoundingWindow;
+
+namespace {
+
+QByteArray Bytes(const QString& file)
+{
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    return in.readAll();
+}
+
+void Write(const QString& file, const QByteArray& bytes)
+{
+    QFile out(file);
+    QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    out.write(bytes);
+}
+
+std::string Snapshot(const gui::field::FieldWorkspace& workspace)
+{
+    return session::ProjectToJson(workspace.CurrentProject());
+}
+
+}  // namespace
+
+class WorkspaceTest : public QObject, public FieldFixture {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        StartWorkspace();
+        QVERIFY(dir_.isValid());
+    }
+    void cleanup() { FinishWorkspace(); }
+
+    void projectComesBackWithIdenticalNumbers()
+    {
+        const QString cull = SharedFile("cull1985-occam1987/aushield.dat");
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        SoundingWindow* first = Open(cull, CullColumns());
+        QVERIFY(first);
+        QVERIFY(RunAndWait(first, session::FitMethod::kSmooth));
+        QVERIFY(RunAndWait(first, session::FitMethod::kLayered));
+        first->ResultsTable->item(1, SoundingWindow::kResistivityColumn)->setText(QStringLiteral("77.7"));
+        first->DataTable->item(2, SoundingWindow::kUseColumn)->setCheckState(Qt::Unchecked);
+        first->setGeometry(30, 40, 1100, 700);
+        SoundingWindow* second = Open(edi);
+        QVERIFY(second);
+        second->FloorBox->setValue(7.5);
+        second->setGeometry(60, 80, 1000, 650);
+
+        const QString file = dir_.filePath(QStringLiteral("two.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(file));
+        const std::string before = Snapshot(*workspace);
+        const int plotted = first->RhoPlot->Fitted()->dataCount();
+        for (SoundingWindow* w : workspace->Windows()) w->close();
+        QTRY_VERIFY(workspace->Windows().isEmpty());
+
+        QVERIFY(workspace->OpenProject(file));
+        QCOMPARE(workspace->Windows().size(), 2);
+        QCOMPARE(workspace->ProjectFile(), file);
+        QCOMPARE(Snapshot(*workspace), before);  // every number, setting and geometry
+        SoundingWindow* back = workspace->Windows().first();
+        QCOMPARE(back->RhoPlot->Fitted()->dataCount(), plotted);
+        QCOMPARE(back->State().edited->resistivity[1], 77.7);
+        QVERIFY(back->RhoPlot->Line(gui::field::ModelLine::kEdited)->visible());
+        QVERIFY(messages.isEmpty());
+    }
+
+    void damagedProjectsAreRefusedAndNothingChanges_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("not JSON") << QByteArray("{\"format\": \"mt1d-project\", \"version\": 1, \"win") << "not JSON";
+        QTest::newRow("another program's JSON") << QByteArray("{\"type\": \"FeatureCollection\"}") << "format";
+        QTest::newRow("newer version") << QByteArray(R"({"format": "mt1d-project", "version": 9, "windows": []})")
+                                       << "version 9";
+        QTest::newRow("window without a session")
+            << QByteArray(R"({"format": "mt1d-project", "version": 1, "windows": [{"geometry": {"x": 0, "y": 0, "width": 1, "height": 1, "maximized": false}}]})")
+            << "windows[0]";
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not JSON";
+    }
+
+    void damagedProjectsAreRefusedAndNothingChanges()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, named);
+        const QString cull = SharedFile("cull1985-occam1987/aushield.dat");
+        if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(cull, CullColumns()));
+        const QString good = dir_.filePath(QStringLiteral("good.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(good));
+        const std::string before = Snapshot(*workspace);
+
+        const QString bad = dir_.filePath(QStringLiteral("damaged.mt1dproj"));
+        Write(bad, content);
+        QVERIFY(!workspace->OpenProject(bad));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("damaged.mt1dproj")), qPrintable(messages.first()));
+        QVERIFY2(messages.first().contains(named), qPrintable(messages.first()));
+        QCOMPARE(workspace->Windows().size(), 1);
+        QCOMPARE(Snapshot(*workspace), before);
+        QCOMPARE(workspace->ProjectFile(), good);
+        QCOMPARE(Bytes(bad), content);
+    }
+
+    void failedSaveIsShownAndKeepsTheProjectFile()
+    {
+        const QString cull = SharedFile("cull1985-occam1987/aushield.dat");
+        if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(cull, CullColumns()));
+        QVERIFY(!workspace->SaveProjectTo(dir_.filePath(QStringLiteral("no such folder/p.mt1dproj"))));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY(messages.first().contains(QStringLiteral("p.mt1dproj")));
+        QVERIFY(workspace->ProjectFile().isEmpty());
+        // Save without a file asks for one; declining writes nothing.
+        chosenFile.clear();
+        QVERIFY(!workspace->SaveProject());
+        chosenFile = dir_.filePath(QStringLiteral("named"));
+        QVERIFY(workspace->SaveProject());
+        QCOMPARE(workspace->ProjectFile(), dir_.filePath(QStringLiteral("named.mt1dproj")));
+        QVERIFY(QFile::exists(workspace->ProjectFile()));
+    }
+
+    void exportedFiguresAndResultsOpen()
+    {
+        const QString cull = SharedFile("cull1985-occam1987/aushield.dat");
+        if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        SoundingWindow* window = Open(cull, CullColumns());
+        QVERIFY(window);
+        QVERIFY(RunAndWait(window, session::FitMethod::kSmooth));
+        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+
+        // Through the menu, as the user does it.
+        chosenFile = dir_.filePath(QStringLiteral("figure.png"));
+        window->ExportFigureAction->trigger();
+        const QByteArray png = Bytes(chosenFile);
+        QVERIFY(png.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
+        QImage image;
+        QVERIFY(image.loadFromData(png, "PNG"));
+        QCOMPARE(image.size(), gui::field::kFigureSize * 2);
+
+        QCOMPARE(window->ExportFigure(dir_.filePath(QStringLiteral("figure.svg"))), QString());
+        QXmlStreamReader svg(Bytes(dir_.filePath(QStringLiteral("figure.svg"))));
+        int elements = 0;
+        QString root;
+        while (!svg.atEnd()) {
+            if (svg.readNext() == QXmlStreamReader::StartElement) {
+                if (elements++ == 0) root = svg.name().toString();
+            }
+        }
+        QVERIFY2(!svg.hasError(), qPrintable(svg.errorString()));
+        QCOMPARE(root, QStringLiteral("svg"));
+        QVERIFY(elements > 100);  // three plots' worth of paths and text
+
+        QCOMPARE(window->ExportFigure(dir_.filePath(QStringLiteral("figure.pdf"))), QString());
+        const QByteArray pdf = Bytes(dir_.filePath(QStringLiteral("figure.pdf")));
+        QVERIFY(pdf.startsWith("%PDF-"));
+        QCOMPARE(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page/") + pdf.count("/Type /Page "),
+                 qsizetype(1));
+
+        QVERIFY(!window->ExportFigure(dir_.filePath(QStringLiteral("figure.bmp"))).isEmpty());
+        QVERIFY(messages.isEmpty());
+
+        QCOMPARE(window->ExportResults(dir_.filePath(QStringLiteral("results.json"))), QString());
+        QJsonParseError error;
+        const QJsonDocument json = QJsonDocument::fromJson(Bytes(dir_.filePath(QStringLiteral("results.json"))), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject layered = json.object().value(QStringLiteral("layered")).toObject();
+        QCOMPARE(layered.value(QStringLiteral("method")).toString(), QStringLiteral("layered"));
+        QCOMPARE(layered.value(QStringLiteral("rms")).toDouble(), window->State().layered->report.rms);
+        QCOMPARE(json.object().value(QStringLiteral("smooth")).toObject().value(QStringLiteral("method")).toString(),
+                 QStringLiteral("occam"));
+
+        QCOMPARE(window->ExportResults(dir_.filePath(QStringLiteral("results.csv"))), QString());
+        const QList<QByteArray> lines = Bytes(dir_.filePath(QStringLiteral("results.csv"))).split('\n');
+        QVERIFY(lines.first().startsWith("model,layer,top_m,thickness_m,resistivity_ohmm"));
+        // Layered (3), smooth (its mesh) and edited (3) layers, and the final newline.
+        const auto smoothLayers = window->State().smooth->model.LayerCount();
+        QCOMPARE(static_cast<std::size_t>(lines.size()), 1 + 3 + smoothLayers + 3 + 1);
+        QVERIFY(lines[1].startsWith("layered,1,0,"));
+    }
+
+    void unreadableSoundingIsNamedWithItsLine()
+    {
+        const QString file = dir_.filePath(QStringLiteral("broken.dat"));
+        Write(file, "period rho phase\n1 10 45\n2 abc 45\n");
+        QVERIFY(workspace->OpenSoundings({file}).isEmpty());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("broken.dat")), qPrintable(messages.first()));
+        QVERIFY2(messages.first().contains(QStringLiteral("line 3")), qPrintable(messages.first()));
+        QCOMPARE(columnQuestions, 0);  // the columns were named; only the row is wrong
+        QVERIFY(workspace->Windows().isEmpty());
+    }
+
+    void columnFileWithoutItsColumnsAsksForThem()
+    {
+        const QString cull = SharedFile("cull1985-occam1987/aushield.dat");
+        if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        columnAnswer.reset();  // declined: nothing opens, nothing more is said
+        QVERIFY(workspace->OpenSoundings({cull}).isEmpty());
+        QCOMPARE(columnQuestions, 1);
+        QVERIFY(messages.isEmpty());
+        columnAnswer = QString::fromLatin1(kCullColumns);
+        const auto opened = workspace->OpenSoundings({cull});
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.first()->State().read.columns.size(), std::size_t{5});
+        columnAnswer = QStringLiteral("period,depth");
+        QVERIFY(workspace->OpenSoundings({cull}).isEmpty());
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("depth")), qPrintable(messages.first()));
+    }
+
+    void droppedFilesOpenSoundingsAndProjects()
+    {
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (edi.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        SoundingWindow* window = Open(edi);
+        QVERIFY(window);
+        const QString project = dir_.filePath(QStringLiteral("one.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(project));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(edi), QUrl::fromLocalFile(project)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(window, &drop);
+        QCOMPARE(workspace->Windows().size(), 3);  // the first, the dropped sounding, the project's
+        QVERIFY(messages.isEmpty());
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+std::unique_ptr<QObject> NewWorkspaceTest()
+{
+    return std::make_unique<WorkspaceTest>();
+}
+
+}  // namespace mt1d::test
+
+#include "WorkspaceTest.moc"

@@ -1,0 +1,228 @@
+// The data and model-editing commands of a sounding window: refusals that change nothing,
+// the ranges values are held to, and the response and RMS of a hand-made model.
+
+#include "SessionCommands.h"
+#include "SessionTestSupport.h"
+#include "SharedData.h"
+
+#include "ReadError.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace mt1d::session {
+namespace {
+
+using test::SessionOfModel;
+using test::ThreeLayers;
+
+Session EditableSession()
+{
+    Session s = SessionOfModel(ThreeLayers());
+    s.edited = ThreeLayers();
+    return s;
+}
+
+TEST(SessionCommands, ModeWithoutDataIsRefusedAndTheStateKeepsItsMode)
+{
+    const Session s = SessionOfModel(ThreeLayers());  // xy values only
+    ASSERT_EQ(s.mode, sounding::Mode::kXy);
+    EXPECT_THROW(WithMode(s, sounding::Mode::kYx), Refusal);
+    EXPECT_EQ(s.mode, sounding::Mode::kXy);
+    EXPECT_EQ(WithMode(s, sounding::Mode::kXy).mode, sounding::Mode::kXy);
+}
+
+struct FloorCase {
+    double percent;
+    bool accepted;
+};
+
+class FloorRange : public ::testing::TestWithParam<FloorCase> {};
+
+TEST_P(FloorRange, AcceptsPercentagesFromZeroToHundredOnly)
+{
+    const Session s = SessionOfModel(ThreeLayers());
+    if (GetParam().accepted) {
+        EXPECT_EQ(WithFloor(s, GetParam().percent).floorPercent, GetParam().percent);
+    } else {
+        EXPECT_THROW(WithFloor(s, GetParam().percent), Refusal);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, FloorRange,
+                         ::testing::Values(FloorCase{0.0, true}, FloorCase{100.0, true}, FloorCase{2.5, true},
+                                           FloorCase{-1e-9, false}, FloorCase{100.000001, false},
+                                           FloorCase{std::numeric_limits<double>::quiet_NaN(), false},
+                                           FloorCase{std::numeric_limits<double>::infinity(), false}));
+
+TEST(SessionCommands, ExcludedRowsStayAscendingAndDistinct)
+{
+    Session s = SessionOfModel(ThreeLayers());
+    s = WithRowExcluded(s, 7, true);
+    s = WithRowExcluded(s, 2, true);
+    s = WithRowExcluded(s, 7, true);  // twice: still once
+    s = WithRowExcluded(s, 12, true);
+    EXPECT_EQ(s.excludedRows, (std::vector<std::size_t>{2, 7, 12}));
+    EXPECT_TRUE(IsExcluded(s, 7));
+    s = WithRowExcluded(s, 7, false);
+    s = WithRowExcluded(s, 3, false);  // never excluded: nothing happens
+    EXPECT_EQ(s.excludedRows, (std::vector<std::size_t>{2, 12}));
+    EXPECT_FALSE(SessionProblem(s).has_value());
+}
+
+TEST(SessionCommands, ExcludingARowPastTheEndIsRefused)
+{
+    const Session s = SessionOfModel(ThreeLayers());
+    const std::size_t rows = s.sounding.RowCount();
+    EXPECT_NO_THROW(WithRowExcluded(s, rows - 1, true));
+    EXPECT_THROW(WithRowExcluded(s, rows, true), Refusal);
+}
+
+TEST(SessionCommands, ExcludedRowsLeaveTheFitData)
+{
+    Session s = SessionOfModel(ThreeLayers());
+    s = WithRowExcluded(s, 0, true);
+    s = WithRowExcluded(s, 4, true);
+    const auto selected = fitting::SelectData(CurveOf(s), SelectionOf(s));
+    ASSERT_TRUE(selected.Ok()) << selected.error;
+    EXPECT_EQ(selected.data.FrequencyCount(), s.sounding.RowCount() - 2);
+    EXPECT_EQ(selected.data.curveRows.front(), 1u);
+}
+
+TEST(SessionCommands, EditingWithoutAModelIsRefused)
+{
+    const Session s = SessionOfModel(ThreeLayers());
+    EXPECT_THROW(WithLayerResistivity(s, 0, 10.0), Refusal);
+    EXPECT_THROW(WithInterfaceDepth(s, 0, 10.0), Refusal);
+}
+
+TEST(SessionCommands, LayerResistivityIsSetAndHeldToTheEditRange)
+{
+    const Session s = EditableSession();
+    EXPECT_EQ(WithLayerResistivity(s, 1, 33.0).edited->resistivity[1], 33.0);
+    EXPECT_EQ(WithLayerResistivity(s, 2, 1e9).edited->resistivity[2], kMaxEditResistivity);
+    EXPECT_EQ(WithLayerResistivity(s, 0, 1e-5).edited->resistivity[0], kMinEditResistivity);
+    EXPECT_THROW(WithLayerResistivity(s, 3, 10.0), Refusal);
+    EXPECT_THROW(WithLayerResistivity(s, 0, std::numeric_limits<double>::quiet_NaN()), Refusal);
+    EXPECT_EQ(s.edited->resistivity, ThreeLayers().resistivity);  // the original is untouched
+}
+
+struct InterfaceCase {
+    const char* name;
+    std::size_t index;
+    double depth;
+    std::vector<double> thickness;  // expected, of the model {100, 10, 1000}, {500, 2000}
+};
+
+class InterfaceMoves : public ::testing::TestWithParam<InterfaceCase> {};
+
+// Interfaces at 500 m and 2500 m.
+TEST_P(InterfaceMoves, MovesOneInterfaceBetweenItsNeighbours)
+{
+    const Session s = WithInterfaceDepth(EditableSession(), GetParam().index, GetParam().depth);
+    ASSERT_EQ(s.edited->thickness.size(), GetParam().thickness.size());
+    for (std::size_t j = 0; j < GetParam().thickness.size(); ++j) {
+        // Depths of a few thousand metres, one subtraction each: 1e-9 m is thousands of ulps
+        // and a millionth of the smallest thickness.
+        EXPECT_NEAR(s.edited->thickness[j], GetParam().thickness[j], 1e-9) << "layer " << j;
+    }
+    EXPECT_EQ(s.edited->resistivity, ThreeLayers().resistivity);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, InterfaceMoves,
+    ::testing::Values(InterfaceCase{"FirstDown", 0, 800.0, {800.0, 1700.0}},
+                      InterfaceCase{"FirstUp", 0, 100.0, {100.0, 2400.0}},
+                      InterfaceCase{"FirstAboveTheSurface", 0, -50.0, {kMinEditThickness, 2500.0 - kMinEditThickness}},
+                      InterfaceCase{"FirstBelowTheSecond", 0, 9000.0, {2500.0 - kMinEditThickness, kMinEditThickness}},
+                      InterfaceCase{"LastDown", 1, 4000.0, {500.0, 3500.0}},
+                      InterfaceCase{"LastAboveTheFirst", 1, 10.0, {500.0, kMinEditThickness}},
+                      InterfaceCase{"LastPastTheDeepest", 1, 1e9, {500.0, kMaxEditDepth - 500.0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SessionCommands, InterfaceThatDoesNotExistIsRefused)
+{
+    EXPECT_THROW(WithInterfaceDepth(EditableSession(), 2, 100.0), Refusal);
+}
+
+TEST(SessionCommands, LayerThicknessMovesEverythingBelow)
+{
+    const Session s = WithLayerThickness(EditableSession(), 0, 300.0);
+    EXPECT_EQ(s.edited->thickness, (std::vector<double>{300.0, 2000.0}));
+    EXPECT_EQ(LayerTops(*s.edited), (std::vector<double>{0.0, 300.0, 2300.0}));
+    EXPECT_THROW(WithLayerThickness(s, 2, 10.0), Refusal);  // the half-space has none
+}
+
+TEST(SessionCommands, EditedModelIsChecked)
+{
+    const Session s = EditableSession();
+    EXPECT_THROW(WithEditedModel(s, {{10.0, 20.0}, {}}), Refusal);
+    EXPECT_THROW(WithEditedModel(s, {{10.0, -20.0}, {5.0}}), Refusal);
+    EXPECT_THROW(WithEditedModel(s, {{}, {}}), Refusal);
+    EXPECT_EQ(WithEditedModel(s, {{10.0, 20.0}, {5.0}}).edited->thickness, std::vector<double>{5.0});
+}
+
+// A uniform earth of ρ has ρa = ρ and φ = 45° at every frequency. Data of 100 Ω·m with a
+// 10 % error (σ(log10 ρa) = 0.1/ln 10) against a half-space of 100·10^0.1 Ω·m: every ρa
+// residual is 0.1/σ = ln 10, every phase residual 0, so over F rows of both components
+// RMS = sqrt(F·ln²10 / 2F) = ln 10 / √2.
+TEST(SessionCommands, EvaluationOfAHalfSpaceAgainstKnownData)
+{
+    Session s = SessionOfModel({{100.0}, {}});
+    // The floor is off (SessionOfModel): the rows' own errors weigh the values.
+    for (auto& row : s.sounding.rhoPhase) row[sounding::Mode::kXy].rhoErrOhmM = 10.0;
+    const ModelEvaluation e = Evaluate(s, {{100.0 * std::pow(10.0, 0.1)}, {}});
+    ASSERT_TRUE(e.rms.has_value()) << e.rmsProblem;
+    // The kernel's half-space phase is 45° to rounding (a few ulps); the residual is ln 10
+    // computed through log10 and a division: 1e-12 is many ulps and far below any mistake.
+    EXPECT_NEAR(*e.rms, std::log(10.0) / std::sqrt(2.0), 1e-12);
+    ASSERT_EQ(e.response.size(), s.sounding.RowCount());
+    EXPECT_NEAR(e.response[3].rhoOhmM, 100.0 * std::pow(10.0, 0.1), 1e-9);
+    EXPECT_NEAR(e.response[3].phaseDeg, 45.0, 1e-9);
+}
+
+TEST(SessionCommands, EvaluationOfTheTrueModelFitsExactly)
+{
+    const Session s = SessionOfModel(ThreeLayers());
+    const ModelEvaluation e = Evaluate(s, ThreeLayers());
+    ASSERT_TRUE(e.rms.has_value());
+    EXPECT_LT(*e.rms, 1e-9);  // the data are this model's response
+}
+
+TEST(SessionCommands, EvaluationWithEveryRowExcludedSaysWhyThereIsNoRms)
+{
+    Session s = SessionOfModel({{100.0}, {}});
+    for (std::size_t row = 0; row < s.sounding.RowCount(); ++row) s = WithRowExcluded(s, row, true);
+    const ModelEvaluation e = Evaluate(s, {{100.0}, {}});
+    EXPECT_FALSE(e.rms.has_value());
+    EXPECT_FALSE(e.rmsProblem.empty());
+    EXPECT_EQ(e.response.size(), s.sounding.RowCount());  // the curve is still drawn
+}
+
+TEST(SessionCommands, OpeningAMissingFileNamesIt)
+{
+    try {
+        OpenSounding("/nonexistent/site9.edi");
+        FAIL() << "no refusal";
+    } catch (const sounding::ReadError& e) {
+        EXPECT_NE(std::string(e.what()).find("site9.edi"), std::string::npos) << e.what();
+    }
+}
+
+TEST(SessionCommands, OpensTheCullSoundingWithItsColumns)
+{
+    const auto data = testing_support::SharedDataDir();
+    if (!data) GTEST_SKIP() << testing_support::kNoSharedData;
+    ReadSettings read;
+    read.columns = sounding::ParseColumnList("period,log10rho,log10rho_err,phase,phase_err");
+    const Session s = OpenSounding(*data / "cull1985-occam1987" / "aushield.dat", read);
+    EXPECT_EQ(s.sounding.RowCount(), 23u);  // SOURCE.md: 23 rows
+    EXPECT_EQ(s.mode, sounding::Mode::kXy);
+    EXPECT_EQ(s.read.columns.size(), 5u);
+    EXPECT_FALSE(SessionProblem(s).has_value());
+}
+
+}  // namespace
+}  // namespace mt1d::session

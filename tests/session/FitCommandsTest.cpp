@@ -1,0 +1,126 @@
+// Running fits through the window's commands: both methods on data of a known model, the
+// outcome kept per method and put in the results table, cancellation and refused data.
+
+#include "SessionCommands.h"
+#include "SessionTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace mt1d::session {
+namespace {
+
+using test::SessionOfModel;
+using test::ThreeLayers;
+
+Session WithMethod(const Session& s, FitMethod method, std::size_t starts = 5)
+{
+    FitSettings settings = s.fit;
+    settings.method = method;
+    settings.layers = 3;
+    settings.starts = starts;
+    return WithFitSettings(s, settings);
+}
+
+TEST(FitCommands, LayeredFitOfNoiseFreeDataFindsTheModel)
+{
+    const Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kLayered);
+    const FitOutcome outcome = RunFit(s);
+    ASSERT_NE(outcome.report.status, fitting::FitStatus::kInvalidInput) << outcome.report.message;
+    EXPECT_EQ(outcome.method, FitMethod::kLayered);
+    // Noise-free data of a three-layer model: the fit reaches it to the solver's tolerance,
+    // far below one standard error.
+    EXPECT_LT(outcome.report.rms, 1e-3);
+    ASSERT_EQ(outcome.model.LayerCount(), 3u);
+    // The conductive layer's conductance h/ρ = 2000/10 S is what the data see best; 1 %.
+    EXPECT_NEAR(outcome.model.thickness[1] / outcome.model.resistivity[1], 200.0, 2.0);
+    EXPECT_EQ(outcome.log10Sd.size(), outcome.model.ParameterCount());
+    EXPECT_GE(outcome.elapsedMs, 0.0);
+
+    const Session fitted = WithFitOutcome(s, outcome);
+    ASSERT_TRUE(fitted.layered.has_value());
+    EXPECT_FALSE(fitted.smooth.has_value());
+    EXPECT_EQ(fitted.edited->resistivity, outcome.model.resistivity);
+}
+
+TEST(FitCommands, SmoothFitReachesTheTargetAndKeepsItsOwnSlot)
+{
+    Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kSmooth);
+    const FitOutcome outcome = RunFit(s);
+    EXPECT_EQ(outcome.method, FitMethod::kSmooth);
+    EXPECT_EQ(outcome.report.status, fitting::FitStatus::kTargetReached) << outcome.report.message;
+    EXPECT_LE(outcome.report.rms, s.fit.targetRms * (1 + 1e-6));
+    EXPECT_TRUE(outcome.log10Sd.empty());
+    s = WithFitOutcome(s, outcome);
+    // A layered fit afterwards keeps the smooth result beside it.
+    s = WithMethod(s, FitMethod::kLayered, 2);
+    s = WithFitOutcome(s, RunFit(s));
+    ASSERT_TRUE(s.smooth.has_value());
+    ASSERT_TRUE(s.layered.has_value());
+    EXPECT_EQ(s.smooth->model.resistivity, outcome.model.resistivity);
+    EXPECT_EQ(s.edited->resistivity, s.layered->model.resistivity);
+}
+
+TEST(FitCommands, CancelledRunSaysSo)
+{
+    const Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kLayered, 50);
+    std::atomic<bool> cancel{true};
+    fitting::RunControl control;
+    control.cancel = &cancel;
+    EXPECT_EQ(RunFit(s, control).report.status, fitting::FitStatus::kCancelled);
+}
+
+TEST(FitCommands, FitOfNoRowsIsRefusedWithoutChangingTheResults)
+{
+    Session s = SessionOfModel(ThreeLayers());
+    s.edited = earth::LayeredModel{{5.0}, {}};
+    for (std::size_t row = 0; row < s.sounding.RowCount(); ++row) s = WithRowExcluded(s, row, true);
+    const FitOutcome outcome = RunFit(s);
+    EXPECT_EQ(outcome.report.status, fitting::FitStatus::kInvalidInput);
+    EXPECT_THROW(WithFitOutcome(s, outcome), Refusal);
+    EXPECT_EQ(s.edited->resistivity, std::vector<double>{5.0});
+}
+
+struct SettingsCase {
+    const char* name;
+    FitSettings settings;
+    bool accepted;
+};
+
+FitSettings Settings(std::size_t layers, double target, std::size_t starts)
+{
+    FitSettings s;
+    s.layers = layers;
+    s.targetRms = target;
+    s.starts = starts;
+    return s;
+}
+
+class FitSettingsRange : public ::testing::TestWithParam<SettingsCase> {};
+
+TEST_P(FitSettingsRange, RefusesValuesOutsideTheOfferedRanges)
+{
+    const Session s = SessionOfModel(ThreeLayers());
+    if (GetParam().accepted) {
+        EXPECT_EQ(WithFitSettings(s, GetParam().settings).fit.layers, GetParam().settings.layers);
+    } else {
+        EXPECT_THROW(WithFitSettings(s, GetParam().settings), Refusal);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edges, FitSettingsRange,
+    ::testing::Values(SettingsCase{"OneLayer", Settings(1, 1.0, 1), true},
+                      SettingsCase{"MostLayers", Settings(kMaxLayers, 1.0, 1), true},
+                      SettingsCase{"NoLayer", Settings(0, 1.0, 1), false},
+                      SettingsCase{"TooManyLayers", Settings(kMaxLayers + 1, 1.0, 1), false},
+                      SettingsCase{"SmallestTarget", Settings(3, kMinTargetRms, 1), true},
+                      SettingsCase{"TargetTooSmall", Settings(3, kMinTargetRms * 0.99, 1), false},
+                      SettingsCase{"TargetTooLarge", Settings(3, kMaxTargetRms * 1.01, 1), false},
+                      SettingsCase{"NoStart", Settings(3, 1.0, 0), false},
+                      SettingsCase{"MostStarts", Settings(3, 1.0, kMaxStarts), true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace mt1d::session
