@@ -1,0 +1,300 @@
+#include "Batch.h"
+
+#include "BatchError.h"
+#include "FitJson.h"
+#include "FitJsonReader.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace mt1d::batch {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// More workers than this is a mistake of the caller, not a machine.
+constexpr std::size_t kMaxWorkers = 1024;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+std::string Lower(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Why the plan cannot be run, or empty.
+std::string PlanProblem(const BatchPlan& plan)
+{
+    if (plan.sites.empty()) return "the plan has no sites";
+    if (plan.outputDir.empty()) return "no output folder was given";
+    if (plan.shard.index < 1 || plan.shard.index > plan.shard.count || plan.shard.count > kMaxShards) {
+        return "shard " + std::to_string(plan.shard.index) + "/" + std::to_string(plan.shard.count) +
+               " is not one of 1/N .. N/N";
+    }
+    if (plan.workers > kMaxWorkers) return "at most " + std::to_string(kMaxWorkers) + " workers";
+    std::set<std::string> names;
+    for (const SiteInput& site : plan.sites) {
+        if (site.name.empty() || site.name != SafeStem(site.name + ".json")) {
+            return "the site name '" + site.name + "' is not a safe file name (NameSites makes one)";
+        }
+        if (!names.insert(Lower(site.name)).second) return "two sites are named '" + site.name + "'";
+    }
+    return {};
+}
+
+// Whether a result file read back was made from this site's file as the plan fits it.
+bool SameFit(const report::FitRecord& record, const SiteInput& site, const BatchPlan& plan)
+{
+    const FitSetup& fit = plan.fit;
+    const double target = fit.method == fitting::Method::kLayered ? fit.layered.targetRms : fit.smooth.targetRms;
+    return record.site.sourceFile == site.file && record.settings.method == fit.method &&
+           record.settings.components == fit.data.components && record.curve.floorPercent == plan.curve.floorPercent &&
+           (!plan.curve.mode || *plan.curve.mode == record.curve.mode) && record.settings.targetRms == target;
+}
+
+// The shared state of one run's workers.
+class Run {
+public:
+    Run(const BatchPlan& plan, const BatchCallbacks& callbacks, SiteRange range)
+        : plan_(plan), callbacks_(callbacks), range_(range), rows_(range.Size())
+    {
+        control_.cancel = &cancel_;
+    }
+
+    void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
+    bool Cancelled() const { return cancel_.load(std::memory_order_relaxed); }
+
+    void Work()
+    {
+        while (!Cancelled()) {
+            const std::size_t i = next_.fetch_add(1);
+            if (i >= rows_.size()) return;
+            bool resumed = false;
+            std::optional<SummaryRow> row = Process(plan_.sites[range_.begin + i], resumed);
+            if (row) Record(i, std::move(*row), resumed);
+        }
+    }
+
+    // The rows in input order, "cancelled" where a site was not finished.
+    std::vector<SummaryRow> Rows() const
+    {
+        std::vector<SummaryRow> rows;
+        rows.reserve(rows_.size());
+        for (std::size_t i = 0; i < rows_.size(); ++i) {
+            const SiteInput& site = plan_.sites[range_.begin + i];
+            rows.push_back(rows_[i] ? *rows_[i] : FailedRow(site.name, site.file, kStatusCancelled));
+        }
+        return rows;
+    }
+
+    std::size_t Resumed() const { return resumed_; }
+
+private:
+    // The site's row, or nothing when its fit was cancelled.
+    std::optional<SummaryRow> Process(const SiteInput& site, bool& resumed)
+    {
+        const fs::path result = plan_.outputDir / (site.name + ".json");
+        if (plan_.resume) {
+            std::error_code error;
+            if (fs::exists(result, error)) {
+                try {
+                    const report::FitRecord record = report::ReadFitJsonFile(result);
+                    if (SameFit(record, site, plan_)) {
+                        resumed = true;
+                        return FitRow(site.name, site.file, record);
+                    }
+                } catch (const report::FitFileError&) {
+                    // Truncated or foreign: fitted again below and replaced.
+                }
+            }
+        }
+        const SiteFit fit = FitSiteFile(site.file, site.name, plan_.curve, plan_.fit, control_);
+        if (fit.cancelled) return std::nullopt;
+        if (!fit.record) {
+            // An earlier run's result would contradict this row (and a resumed run would take it).
+            std::error_code ignored;
+            fs::remove(result, ignored);
+            return FailedRow(site.name, site.file, fit.failure);
+        }
+        try {
+            session::WriteFileAtomically(result, report::FitJsonText(*fit.record), plan_.fileCalls);
+        } catch (const session::WriteError& e) {
+            return FailedRow(site.name, site.file, e.what());
+        }
+        return FitRow(site.name, site.file, *fit.record);
+    }
+
+    void Record(std::size_t i, SummaryRow row, bool resumed)
+    {
+        const std::lock_guard lock(mutex_);
+        if (!row.Ok()) ++failed_;
+        if (resumed) ++resumed_;
+        ++done_;
+        rows_[i] = std::move(row);
+        BatchProgress progress;
+        progress.done = done_;
+        progress.total = rows_.size();
+        progress.failed = failed_;
+        progress.resumed = resumed_;
+        progress.elapsedSeconds = Seconds(start_);
+        const std::size_t fitted = done_ - resumed_;
+        if (fitted > 0 && progress.elapsedSeconds > 0.0) {
+            progress.sitesPerSecond = static_cast<double>(fitted) / progress.elapsedSeconds;
+            progress.secondsLeft = static_cast<double>(progress.total - done_) / progress.sitesPerSecond;
+        }
+        try {
+            if (callbacks_.siteDone) callbacks_.siteDone(*rows_[i]);
+            if (callbacks_.progress) callbacks_.progress(progress);
+        } catch (...) {
+            // A hook that throws cannot be told about further sites: the run stops as if cancelled.
+            Cancel();
+        }
+    }
+
+    const BatchPlan& plan_;
+    const BatchCallbacks& callbacks_;
+    const SiteRange range_;
+    const Clock::time_point start_ = Clock::now();
+    std::atomic<bool> cancel_{false};
+    fitting::RunControl control_;
+    std::atomic<std::size_t> next_{0};
+    std::mutex mutex_;
+    std::vector<std::optional<SummaryRow>> rows_;  // each slot written once, under the mutex
+    std::size_t done_ = 0;
+    std::size_t failed_ = 0;
+    std::size_t resumed_ = 0;
+};
+
+std::string CsvRecord(std::initializer_list<std::string_view> fields)
+{
+    std::string line;
+    for (const std::string_view f : fields) line += (line.empty() ? "" : ",") + report::CsvField(f);
+    return line;
+}
+
+}  // namespace
+
+std::size_t DefaultWorkers() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+std::string SitesCsv(const std::vector<SiteInput>& sites)
+{
+    std::string text = std::string(kSitesHeader) + "\n";
+    for (const SiteInput& site : sites) text += CsvRecord({site.name, site.file}) + "\n";
+    return text;
+}
+
+BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, std::stop_token stop)
+{
+    const Clock::time_point start = Clock::now();
+    BatchSummary summary;
+    summary.message = PlanProblem(plan);
+    if (!summary.message.empty()) return summary;
+
+    const SiteRange range = ShardRange(plan.sites.size(), plan.shard);
+    std::error_code error;
+    fs::create_directories(plan.outputDir, error);
+    if (error || !fs::is_directory(plan.outputDir)) {
+        summary.status = BatchStatus::kCannotWrite;
+        summary.message = "cannot make the output folder " + plan.outputDir.string() +
+                          (error ? ": " + error.message() : ": a file of that name is in the way");
+        return summary;
+    }
+    try {
+        session::WriteFileAtomically(plan.outputDir / kSitesFileName, SitesCsv(plan.sites), plan.fileCalls);
+    } catch (const session::WriteError& e) {
+        summary.status = BatchStatus::kCannotWrite;
+        summary.message = e.what();
+        return summary;
+    }
+
+    Run run(plan, callbacks, range);
+    {
+        const std::stop_callback onStop(stop, [&run] { run.Cancel(); });
+        const std::size_t asked = plan.workers == 0 ? DefaultWorkers() : plan.workers;
+        const std::size_t workers = std::max<std::size_t>(1, std::min(asked, range.Size()));
+        std::vector<std::jthread> pool;
+        pool.reserve(workers);
+        for (std::size_t w = 0; w < workers; ++w) pool.emplace_back([&run] { run.Work(); });
+    }  // the workers are joined here, before the stop callback goes
+
+    summary.rows = run.Rows();
+    summary.resumed = run.Resumed();
+    for (const SummaryRow& row : summary.rows) {
+        if (row.Ok()) {
+            ++summary.ok;
+        } else if (row.status == kStatusCancelled) {
+            ++summary.cancelled;
+        } else {
+            ++summary.failed;
+        }
+    }
+    summary.status = summary.cancelled > 0 ? BatchStatus::kCancelled : BatchStatus::kFinished;
+    try {
+        session::WriteFileAtomically(plan.outputDir / kSummaryFileName, SummaryCsv(summary.rows), plan.fileCalls);
+    } catch (const session::WriteError& e) {
+        summary.status = BatchStatus::kCannotWrite;
+        summary.message = e.what();
+    }
+    summary.elapsedSeconds = Seconds(start);
+    return summary;
+}
+
+std::vector<SiteInput> ParseSitesCsv(std::string_view text, const std::string& file)
+{
+    // The same quoting as summary.csv; two fields a line.
+    std::vector<SiteInput> sites;
+    std::size_t line = 0;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        ++line;
+        std::vector<std::string> fields(1);
+        bool quoted = false;
+        bool closed = false;
+        for (; pos < text.size(); ++pos) {
+            const char c = text[pos];
+            if (quoted) {
+                if (c != '"') {
+                    fields.back() += c;
+                } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
+                    fields.back() += '"';
+                    ++pos;
+                } else {
+                    quoted = false;
+                }
+            } else if (c == '"') {
+                quoted = true;
+            } else if (c == ',') {
+                fields.emplace_back();
+            } else if (c == '\n') {
+                closed = true;
+                ++pos;
+                break;
+            } else {
+                fields.back() += c;
+            }
+        }
+        const std::string where = file + ", line " + std::to_string(line);
+        if (quoted || !closed) throw BatchError(where + ": the line is not complete");
+        if (line == 1) {
+            if (fields.size() != 2 || fields[0] + "," + fields[1] != kSitesHeader) {
+                throw BatchError(where + ": not a batch's list of sites (expected the header " +
+                                 std::string(kSitesHeader) + ")");
+            }
+            continue;
+        }
+        if (fields.size() != 2) throw BatchError(where + ": a site and its file were expected");
+        sites.push_back({fields[0], fields[1]});
+    }
+    if (line == 0) throw BatchError(file + ": empty; a batch's list of sites starts with its header");
+    return sites;
+}
+
+}  // namespace mt1d::batch

@@ -1,0 +1,106 @@
+#include "Merge.h"
+
+#include "AtomicFile.h"
+#include "Batch.h"
+#include "BatchError.h"
+#include "FitJsonReader.h"
+
+#include <fstream>
+#include <iterator>
+#include <map>
+
+namespace mt1d::batch {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadWhole(const fs::path& path, const std::string& what)
+{
+    std::error_code error;
+    if (!fs::is_regular_file(path, error)) throw BatchError(path.string() + " is missing: not " + what);
+    if (fs::file_size(path, error) > report::kMaxFitFileBytes) throw BatchError(path.string() + " is too large");
+    std::ifstream in(path, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) throw BatchError("cannot read " + path.string());
+    return text;
+}
+
+bool SameFolder(const fs::path& a, const fs::path& b)
+{
+    std::error_code error;
+    return fs::exists(a, error) && fs::exists(b, error) && fs::equivalent(a, b, error);
+}
+
+struct Found {
+    SummaryRow row;
+    fs::path shard;
+};
+
+}  // namespace
+
+MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& outputDir)
+{
+    if (shardDirs.empty()) throw BatchError("--merge needs the output folders of the shards");
+    const std::string what = "a batch output folder";
+
+    // Everything is read and checked before anything is written.
+    std::string sitesText;
+    std::vector<SiteInput> sites;
+    std::map<std::string, Found> found;
+    for (const fs::path& dir : shardDirs) {
+        if (SameFolder(dir, outputDir)) {
+            throw BatchError("the output folder " + outputDir.string() + " is one of the shard folders");
+        }
+        const fs::path sitesFile = dir / kSitesFileName;
+        const std::string text = ReadWhole(sitesFile, what);
+        if (sites.empty()) {
+            sites = ParseSitesCsv(text, sitesFile.string());
+            sitesText = text;
+        } else if (text != sitesText) {
+            throw BatchError(sitesFile.string() + " differs from " + (shardDirs.front() / kSitesFileName).string() +
+                             ": the folders are shards of different batches");
+        }
+        const fs::path summaryFile = dir / kSummaryFileName;
+        for (SummaryRow& row : ParseSummaryCsv(ReadWhole(summaryFile, what), summaryFile.string())) {
+            const auto [it, added] = found.try_emplace(row.site, Found{row, dir});
+            if (!added && !(it->second.row == row)) {
+                throw BatchError("the site " + row.site + " has different rows in " + it->second.shard.string() +
+                                 " and " + dir.string());
+            }
+        }
+    }
+    std::map<std::string, const SiteInput*> byName;
+    for (const SiteInput& site : sites) byName.emplace(site.name, &site);
+    for (const auto& [name, f] : found) {
+        if (byName.count(name) == 0) {
+            throw BatchError("the site " + name + " of " + (f.shard / kSummaryFileName).string() +
+                             " is not in the batch's list of sites");
+        }
+    }
+
+    std::error_code error;
+    fs::create_directories(outputDir, error);
+    if (error || !fs::is_directory(outputDir)) {
+        throw session::WriteError("cannot make the output folder " + outputDir.string());
+    }
+    MergeResult result;
+    for (const SiteInput& site : sites) {
+        const auto it = found.find(site.name);
+        if (it == found.end()) {
+            result.missing.push_back(site.name);
+            continue;
+        }
+        const fs::path json = it->second.shard / (site.name + ".json");
+        if (fs::exists(json, error)) {
+            session::WriteFileAtomically(outputDir / (site.name + ".json"), ReadWhole(json, "a result file"));
+        }
+        if (!it->second.row.Ok()) ++result.failed;
+        result.rows.push_back(it->second.row);
+    }
+    session::WriteFileAtomically(outputDir / kSitesFileName, sitesText);
+    session::WriteFileAtomically(outputDir / kSummaryFileName, SummaryCsv(result.rows));
+    return result;
+}
+
+}  // namespace mt1d::batch

@@ -1,0 +1,84 @@
+#pragma once
+// Folders the batch tests write into (removed when the test ends), small synthetic surveys,
+// and reading a folder back.
+
+#include "Batch.h"
+#include "SyntheticSurvey.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <unistd.h>
+
+namespace batch_testing {
+
+namespace fs = std::filesystem;
+
+class TempDir {
+public:
+    TempDir()
+        : path_(fs::temp_directory_path() /
+                ("mt1d-batch-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++)))
+    {
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempDir() { fs::remove_all(path_); }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const fs::path& Path() const { return path_; }
+    fs::path operator/(const std::string& name) const { return path_ / name; }
+
+    std::string Write(const std::string& name, const std::string& content) const
+    {
+        const fs::path file = path_ / name;
+        fs::create_directories(file.parent_path());
+        std::ofstream(file, std::ios::binary) << content;
+        return file.string();
+    }
+
+private:
+    static inline int counter_ = 0;
+    fs::path path_;
+};
+
+inline std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Every file of a folder (not its subfolders) by name with its bytes.
+inline std::map<std::string, std::string> FolderFiles(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.is_regular_file()) files[entry.path().filename().string()] = ReadText(entry.path());
+    }
+    return files;
+}
+
+// A small survey: 13 frequencies (two a decade), 5 % noise, sites 1 km apart.
+inline mt1d::batch::SurveyOptions SmallSurvey(std::size_t sites)
+{
+    mt1d::batch::SurveyOptions options;
+    options.sites = sites;
+    options.frequenciesPerDecade = 2;
+    return options;
+}
+
+// A plan of every sounding file in `folder`, written to `out`.
+inline mt1d::batch::BatchPlan PlanFor(const fs::path& folder, const fs::path& out, std::size_t workers)
+{
+    mt1d::batch::BatchPlan plan;
+    const std::vector<std::string> inputs = {folder.string()};
+    plan.sites = mt1d::batch::NameSites(mt1d::batch::ExpandInputs(inputs));
+    plan.outputDir = out;
+    plan.workers = workers;
+    return plan;
+}
+
+}  // namespace batch_testing

@@ -1,0 +1,263 @@
+// RunBatch on small synthetic surveys: files independent of the worker count, failures
+// recorded while the others go on, resuming, stopping and write failures that leave no
+// partial file.
+
+#include "Batch.h"
+#include "BatchTestSupport.h"
+#include "FitJsonReader.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <set>
+#include <thread>
+
+namespace {
+
+using namespace mt1d::batch;
+namespace fs = std::filesystem;
+using batch_testing::FolderFiles;
+using batch_testing::PlanFor;
+using batch_testing::ReadText;
+using batch_testing::TempDir;
+
+class RunBatchTest : public testing::Test {
+protected:
+    void SetUp() override { WriteSurvey(dir_ / "survey", batch_testing::SmallSurvey(6)); }
+
+    // No hidden temporary file of the atomic writes is left, and every result file reads back.
+    static void ExpectOnlyWholeFiles(const fs::path& out)
+    {
+        for (const auto& [name, bytes] : FolderFiles(out)) {
+            EXPECT_NE(name.front(), '.') << "left behind: " << name;
+            if (name.ends_with(".json")) {
+                EXPECT_NO_THROW(mt1d::report::ReadFitJsonFile(out / name)) << name;
+            }
+        }
+    }
+
+    TempDir dir_;
+    fs::path survey_ = dir_ / "survey";
+};
+
+TEST_F(RunBatchTest, OneAndTwoWorkersWriteByteIdenticalFolders)
+{
+    for (const auto method : {mt1d::fitting::Method::kOccam, mt1d::fitting::Method::kLayered}) {
+        std::map<std::string, std::string> folders[2];
+        for (const std::size_t workers : {1u, 2u}) {
+            const fs::path out = dir_ / ("out" + std::to_string(workers));
+            BatchPlan plan = PlanFor(survey_, out, workers);
+            plan.fit.method = method;
+            plan.fit.layered.layers = 2;
+            plan.fit.layered.starts = 3;
+            const BatchSummary summary = RunBatch(plan, {}, {});
+            ASSERT_EQ(summary.status, BatchStatus::kFinished) << summary.message;
+            folders[workers - 1] = FolderFiles(out);
+            fs::remove_all(out);
+        }
+        EXPECT_EQ(folders[0].size(), 6u + 2u);  // a result per site, sites.csv, summary.csv
+        EXPECT_EQ(folders[0], folders[1]);
+    }
+}
+
+TEST_F(RunBatchTest, LayeredSitesGetSeedsFromTheirNamesAndTheBatchSeed)
+{
+    BatchPlan plan = PlanFor(survey_, dir_ / "out", 2);
+    plan.fit.method = mt1d::fitting::Method::kLayered;
+    plan.fit.layered.layers = 2;
+    plan.fit.layered.starts = 2;
+    plan.fit.layered.seed = 7;
+    ASSERT_EQ(RunBatch(plan, {}, {}).status, BatchStatus::kFinished);
+    std::set<std::uint64_t> seeds;
+    for (const SiteInput& site : plan.sites) {
+        const auto record = mt1d::report::ReadFitJsonFile(dir_ / "out" / (site.name + ".json"));
+        EXPECT_EQ(record.settings.seed, SiteSeed(7, site.name));
+        seeds.insert(*record.settings.seed);
+    }
+    EXPECT_EQ(seeds.size(), plan.sites.size());
+    EXPECT_NE(SiteSeed(7, "S0001"), SiteSeed(8, "S0001"));
+}
+
+TEST_F(RunBatchTest, AFailingSoundingIsRecordedInItsPlaceAndTheOthersGoOn)
+{
+    dir_.Write("survey/S0003a.txt", "this is not a sounding\n");                   // unreadable
+    dir_.Write("survey/S0004a.csv", "frequency,rho,phase\n10,-5,200\n1,-5,200\n");  // read, but no usable row
+    const fs::path out = dir_ / "out";
+    BatchPlan plan = PlanFor(survey_, out, 2);
+    std::vector<std::string> reported;
+    std::mutex mutex;
+    BatchCallbacks callbacks;
+    callbacks.siteDone = [&](const SummaryRow& row) {
+        const std::lock_guard lock(mutex);
+        reported.push_back(row.site);
+    };
+    const BatchSummary summary = RunBatch(plan, callbacks, {});
+    ASSERT_EQ(summary.status, BatchStatus::kFinished);
+    EXPECT_EQ(summary.ok, 6u);
+    EXPECT_EQ(summary.failed, 2u);
+    EXPECT_FALSE(summary.AllOk());
+    EXPECT_EQ(reported.size(), 8u);
+
+    // Input order whatever the completion order: the failures sit between their neighbours.
+    const auto rows = ParseSummaryCsv(ReadText(out / kSummaryFileName), "summary.csv");
+    EXPECT_EQ(rows, summary.rows);
+    std::vector<std::string> sites;
+    for (const SummaryRow& row : rows) sites.push_back(row.site);
+    EXPECT_EQ(sites, (std::vector<std::string>{"S0001", "S0002", "S0003", "S0003a", "S0004", "S0004a", "S0005", "S0006"}));
+    EXPECT_TRUE(rows[3].status.starts_with("cannot read: ")) << rows[3].status;
+    EXPECT_TRUE(rows[5].status.starts_with("cannot fit: ")) << rows[5].status;
+    EXPECT_EQ(rows[3].rms, "");
+    EXPECT_FALSE(fs::exists(out / "S0003a.json"));
+    EXPECT_FALSE(fs::exists(out / "S0004a.json"));
+    EXPECT_TRUE(rows[4].Ok());
+    EXPECT_EQ(rows[4].file, (survey_ / "S0004.edi").string());
+    ExpectOnlyWholeFiles(out);
+}
+
+TEST_F(RunBatchTest, ResumeSkipsResultsThatReadBackAndRedoesTruncatedAndMissingOnes)
+{
+    const fs::path out = dir_ / "out";
+    BatchPlan plan = PlanFor(survey_, out, 2);
+    ASSERT_EQ(RunBatch(plan, {}, {}).status, BatchStatus::kFinished);
+    const auto first = FolderFiles(out);
+
+    const std::string truncated = first.at("S0002.json").substr(0, 300);
+    std::ofstream(out / "S0002.json", std::ios::binary) << truncated;
+    fs::remove(out / "S0005.json");
+    fs::remove(out / kSummaryFileName);
+    // A result that reads back but was made from another file is not this site's.
+    fs::copy_file(out / "S0001.json", out / "S0006.json", fs::copy_options::overwrite_existing);
+
+    plan.resume = true;
+    std::vector<std::size_t> resumedSeen;
+    BatchCallbacks callbacks;
+    callbacks.progress = [&](const BatchProgress& p) { resumedSeen.push_back(p.resumed); };
+    const BatchSummary summary = RunBatch(plan, callbacks, {});
+    ASSERT_EQ(summary.status, BatchStatus::kFinished);
+    EXPECT_EQ(summary.resumed, 3u);  // S0001, S0003, S0004
+    EXPECT_EQ(resumedSeen.back(), 3u);
+    EXPECT_EQ(FolderFiles(out), first);  // redone alike, and the summary lists the resumed sites too
+    ExpectOnlyWholeFiles(out);
+}
+
+TEST_F(RunBatchTest, StoppingLosesOnlyUnfinishedSitesAndLeavesNoPartialFile)
+{
+    const fs::path out = dir_ / "out";
+    BatchPlan plan = PlanFor(survey_, out, 1);
+    std::stop_source stop;
+    BatchCallbacks callbacks;
+    callbacks.progress = [&](const BatchProgress& p) {
+        if (p.done == 2) stop.request_stop();
+    };
+    const BatchSummary summary = RunBatch(plan, callbacks, stop.get_token());
+    EXPECT_EQ(summary.status, BatchStatus::kCancelled);
+    EXPECT_EQ(summary.ok, 2u);
+    EXPECT_EQ(summary.cancelled, 4u);
+    const auto rows = ParseSummaryCsv(ReadText(out / kSummaryFileName), "summary.csv");
+    ASSERT_EQ(rows.size(), 6u);
+    EXPECT_TRUE(rows[1].Ok());
+    EXPECT_EQ(rows[2].status, kStatusCancelled);
+    EXPECT_EQ(rows[5].status, kStatusCancelled);
+    EXPECT_EQ(FolderFiles(out).size(), 2u + 2u);
+    ExpectOnlyWholeFiles(out);
+
+    // Stopped before it starts: nothing fitted, every site listed.
+    std::stop_source early;
+    early.request_stop();
+    plan.outputDir = dir_ / "out2";
+    const BatchSummary none = RunBatch(plan, {}, early.get_token());
+    EXPECT_EQ(none.cancelled, 6u);
+    EXPECT_EQ(FolderFiles(dir_ / "out2").size(), 2u);
+}
+
+TEST_F(RunBatchTest, AFitInFlightIsCancelledWithoutAFile)
+{
+    // A layered fit of many starts is under way when the stop comes: its result is dropped.
+    BatchPlan plan = PlanFor(survey_, dir_ / "out", 1);
+    plan.fit.method = mt1d::fitting::Method::kLayered;
+    plan.fit.layered.layers = 4;
+    plan.fit.layered.starts = 1000;
+    std::stop_source stop;
+    std::jthread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop.request_stop();
+    });
+    const BatchSummary summary = RunBatch(plan, {}, stop.get_token());
+    EXPECT_EQ(summary.status, BatchStatus::kCancelled);
+    EXPECT_EQ(summary.cancelled, 6u);
+    EXPECT_EQ(FolderFiles(dir_ / "out").size(), 2u);
+}
+
+TEST_F(RunBatchTest, AResultThatCannotBeWrittenFailsItsSiteOnlyAndLeavesNoTemporaryFile)
+{
+    BatchPlan plan = PlanFor(survey_, dir_ / "out", 2);
+    const auto system = mt1d::session::FileCalls::System();
+    plan.fileCalls.rename = [system](const char* from, const char* to) {
+        if (std::string(to).ends_with("S0004.json")) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return system.rename(from, to);
+    };
+    const BatchSummary summary = RunBatch(plan, {}, {});
+    ASSERT_EQ(summary.status, BatchStatus::kFinished);
+    EXPECT_EQ(summary.failed, 1u);
+    EXPECT_NE(summary.rows[3].status.find("S0004.json"), std::string::npos) << summary.rows[3].status;
+    EXPECT_NE(summary.rows[3].status.find(std::strerror(ENOSPC)), std::string::npos) << summary.rows[3].status;
+    EXPECT_FALSE(fs::exists(dir_ / "out" / "S0004.json"));
+    ExpectOnlyWholeFiles(dir_ / "out");
+
+    // When the summary itself cannot be written the run says so.
+    plan.fileCalls.rename = [system](const char* from, const char* to) {
+        if (std::string(to).ends_with(kSummaryFileName)) return -1;
+        return system.rename(from, to);
+    };
+    EXPECT_EQ(RunBatch(plan, {}, {}).status, BatchStatus::kCannotWrite);
+}
+
+TEST_F(RunBatchTest, RefusesPlansItCannotRunWithoutWritingAnything)
+{
+    const fs::path out = dir_ / "out";
+    const BatchPlan good = PlanFor(survey_, out, 1);
+    std::vector<BatchPlan> bad(5, good);
+    bad[0].sites.clear();
+    bad[1].sites[1].name = bad[1].sites[0].name;  // two sites of one name
+    bad[2].sites[0].name = "../escape";
+    bad[3].shard = {4, 3};
+    bad[4].outputDir.clear();
+    for (const BatchPlan& plan : bad) {
+        const BatchSummary summary = RunBatch(plan, {}, {});
+        EXPECT_EQ(summary.status, BatchStatus::kInvalidPlan);
+        EXPECT_FALSE(summary.message.empty());
+        EXPECT_FALSE(fs::exists(out));
+    }
+    // An output folder that is a file.
+    BatchPlan blocked = good;
+    blocked.outputDir = dir_.Write("file", "x");
+    EXPECT_EQ(RunBatch(blocked, {}, {}).status, BatchStatus::kCannotWrite);
+}
+
+TEST_F(RunBatchTest, ProgressCountsEverySiteOnceWithARateAndTimeLeft)
+{
+    BatchPlan plan = PlanFor(survey_, dir_ / "out", 2);
+    plan.shard = {2, 2};  // sites 4 to 6
+    std::vector<BatchProgress> seen;
+    BatchCallbacks callbacks;
+    callbacks.progress = [&](const BatchProgress& p) { seen.push_back(p); };  // never two at once
+    const BatchSummary summary = RunBatch(plan, callbacks, {});
+    ASSERT_EQ(seen.size(), 3u);
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        EXPECT_EQ(seen[i].done, i + 1);
+        EXPECT_EQ(seen[i].total, 3u);
+        EXPECT_GT(seen[i].sitesPerSecond, 0.0);
+        ASSERT_TRUE(seen[i].secondsLeft.has_value());
+    }
+    EXPECT_EQ(*seen.back().secondsLeft, 0.0);
+    ASSERT_EQ(summary.rows.size(), 3u);
+    EXPECT_EQ(summary.rows.front().site, "S0004");
+    // Every shard lists the whole plan.
+    EXPECT_EQ(ParseSitesCsv(ReadText(dir_ / "out" / kSitesFileName), "sites.csv"), plan.sites);
+}
+
+}  // namespace
