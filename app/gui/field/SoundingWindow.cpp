@@ -32,6 +32,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace mt1d::gui::field {
@@ -568,6 +569,16 @@ void SoundingWindow::FitResultsColumns()
     const int frame = 2 * ResultsTable->frameWidth();
     const int scroll = ResultsTable->verticalScrollBar()->sizeHint().width();
     ResultsTable->setMinimumWidth(ResultsTable->horizontalHeader()->length() + frame + scroll);
+    // The panels' divider moves at once, not at the next layout pass.
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"));
+    if (!splitter || splitter->count() < 2) return;
+    QList<int> sizes = splitter->sizes();
+    const int needed = splitter->widget(0)->minimumSizeHint().width();
+    if (sizes[0] < needed) {
+        sizes[1] = std::max(0, sizes[1] - (needed - sizes[0]));
+        sizes[0] = needed;
+        splitter->setSizes(sizes);
+    }
 }
 
 void SoundingWindow::ShowFitStatus()
