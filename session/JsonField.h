@@ -27,6 +27,8 @@ public:
     JsonField(const nlohmann::json& value, std::string path) : value_(&value), path_(std::move(path)) {}
 
     const std::string& Path() const { return path_; }
+    // The value itself, for a reader of its own (a fit record inside a project).
+    const nlohmann::json& Value() const { return *value_; }
 
     // A member that must be there.
     JsonField operator[](const char* key) const;

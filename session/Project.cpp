@@ -68,7 +68,7 @@ Project ProjectFromJson(std::string_view text, const std::string& file)
             const JsonField g = w["geometry"];
             window.geometry = {g["x"].Int(), g["y"].Int(), g["width"].Int(), g["height"].Int(), g["maximized"].Bool()};
             if (window.geometry.width < 0 || window.geometry.height < 0) g.Refuse("the size is negative");
-            window.session = SessionFromJson(w["session"]);
+            window.session = SessionFromJson(w["session"], version);
             if (const auto problem = SessionProblem(window.session)) w["session"].Refuse(*problem);
             project.windows.push_back(std::move(window));
         }

@@ -4,7 +4,7 @@
 //
 //     {
 //       "format": "mt1d-project",
-//       "version": 1,
+//       "version": 2,
 //       "windows": [ { "geometry": {"x": …, "y": …, "width": …, "height": …, "maximized": false},
 //                      "session": { "sounding": {…}, "original_path": …, "mode": "det", … } } ]
 //     }
@@ -27,7 +27,9 @@
 namespace mt1d::session {
 
 inline constexpr std::string_view kProjectFormat = "mt1d-project";
-inline constexpr int kProjectVersion = 1;
+// Version 2 keeps each fit as the record `mt1d fit` writes (SessionJson.h); version 1 files
+// are still read.
+inline constexpr int kProjectVersion = 2;
 // A project larger than this is not one of ours (a sounding is at most 64 MB of text, and a
 // user opens a handful).
 inline constexpr std::size_t kMaxProjectBytes = 512u * 1024u * 1024u;

@@ -1,18 +1,20 @@
 #pragma once
-// The results of a sounding window for other programs: the fits and the hand-edited model.
+// The results of a sounding window for other programs: the fits and the hand-edited model,
+// written by the command line's writers (report/) so that every key is one of `mt1d fit`'s.
 //
-// JSON: the site and the data choices, then one object per fit ("layered", "smooth") with the
-// keys of the command line's fit report (method, mode, status, rms, roughness, iterations,
-// target_reached, message, layers[] with top_m, thickness_m, resistivity_ohmm, log10_rho_sd,
-// log10_thickness_sd, conductance_s, transverse_resistance_ohmm2, response[] with frequency_hz,
-// rho_ohmm, phase_deg, niblett_bostick[], depth_of_investigation_m), null where a value does not
-// apply, and "edited" with the model in the results table, its response and RMS.
+// JSON: the site and the data choices, then one object per fit ("layered", "smooth") that is
+// exactly what `mt1d fit --format json` writes for that fit (report/FitJson.h), and "edited"
+// with the model in the results table: its "layers" and "response" with the keys of a fit's,
+// and its "rms" (null when the data the fit would use are refused).
 //
-// CSV: one row per layer of each model, the model named in the first column:
-//     model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd,conductance_s,transverse_resistance_ohmm2
-// Empty cells where a value does not exist (the half-space's thickness, errors of a smooth or
-// edited model). Standard errors in log10 units (a factor 10^sd either way). Numbers are
-// written to round-trip, with a decimal point whatever the locale.
+//     {"site": {…}, "mode": "det", "floor_percent": 5, "excluded_rows": [3],
+//      "layered": {mt1d fit}, "smooth": {mt1d fit}, "edited": {"rms", "layers", "response"}}
+//
+// CSV: the rows of `mt1d fit --format csv` (report/FitCsv.h) for each model, the model named
+// in a first column:
+//     model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd
+// with "layered", "smooth" and "edited" in the order they are written. Numbers round-trip and
+// have a decimal point whatever the locale.
 
 #include "Session.h"
 

@@ -10,6 +10,7 @@
 #include "ColumnReader.h"
 #include "Curve.h"
 #include "FitData.h"
+#include "FitRecord.h"
 #include "FitReport.h"
 #include "LayeredEarth.h"
 #include "Sounding.h"
@@ -47,6 +48,17 @@ struct FitSettings {
     std::uint64_t seed = 1;   // layered fits
 };
 
+// What `mt1d fit` records of a fit beside its report (report/FitRecord.h), taken when the fit
+// ran: the data choices and settings may change afterwards, the record of the fit does not.
+struct FitContext {
+    report::CurveSettings curve;
+    report::FitSettings settings;
+    std::size_t valuesFitted = 0;
+    std::vector<std::string> notes;                // the curve's notes
+    std::vector<fitting::LayerProducts> products;  // layered fits
+    std::vector<double> correlation;               // layered fits, P × P row-major
+};
+
 // One finished fit as the window shows it and the project keeps it.
 struct FitOutcome {
     FitMethod method = FitMethod::kSmooth;
@@ -54,6 +66,7 @@ struct FitOutcome {
     earth::LayeredModel model;
     std::vector<double> log10Sd;   // layered: per parameter in the kernel's order; smooth: empty
     double elapsedMs = 0.0;        // wall time of the run
+    FitContext context;            // FitRecords.h makes the record of the fit from it
 };
 
 struct Session {

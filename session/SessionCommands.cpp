@@ -232,6 +232,17 @@ FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
     const sounding::Curve curve = CurveOf(session);
     FitOutcome outcome;
     outcome.method = session.fit.method;
+    // The context as `mt1d fit` records it for the same file and options (cli/FitOptions.h).
+    FitContext& context = outcome.context;
+    context.curve.mode = session.mode;
+    context.curve.floorPercent = session.floorPercent;
+    if (session.sounding.format == sounding::SourceFormat::kColumns) context.curve.columns = session.read.columns;
+    context.curve.rotateDeg = session.read.rotateToDeg;
+    context.settings.components = session.fit.components;
+    context.settings.targetRms = session.fit.targetRms;
+    context.notes = curve.notes;
+    const fitting::SelectedData selected = fitting::SelectData(curve, SelectionOf(session));
+    if (selected.Ok()) context.valuesFitted = selected.data.Count();
     if (session.fit.method == FitMethod::kLayered) {
         fitting::LayeredOptions options;
         options.layers = session.fit.layers;
@@ -240,6 +251,13 @@ FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
         options.seed = session.fit.seed;
         options.targetRms = session.fit.targetRms;
         fitting::LayeredFitResult fit = fitting::FitLayered(curve, options, control);
+        context.settings.method = fitting::Method::kLayered;
+        context.settings.maxIterations = options.maxIterations;
+        context.settings.layers = options.layers;
+        context.settings.starts = session.fit.starts;
+        context.settings.seed = session.fit.seed;
+        context.products = std::move(fit.products);
+        if (fit.report.status != fitting::FitStatus::kInvalidInput) context.correlation = fit.uncertainty.correlation;
         outcome.report = std::move(fit.report);
         outcome.model = std::move(fit.model);
         outcome.log10Sd = std::move(fit.uncertainty.log10Sd);
@@ -248,6 +266,9 @@ FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
         options.data = SelectionOf(session);
         options.targetRms = session.fit.targetRms;
         fitting::SmoothFitResult fit = fitting::FitSmooth(curve, options, control);
+        context.settings.method = fitting::Method::kOccam;
+        context.settings.maxIterations = options.maxIterations;
+        context.settings.layers = options.mesh.layers;
         outcome.report = std::move(fit.report);
         outcome.model = std::move(fit.model);
     }

@@ -1,5 +1,8 @@
 #include "SessionJson.h"
 
+#include "FitJson.h"
+#include "FitJsonReader.h"
+#include "FitRecords.h"
 #include "Limits.h"
 #include "Modes.h"
 #include "SmoothMesh.h"
@@ -215,47 +218,35 @@ earth::LayeredModel ModelFromJson(const JsonField& f)
     return m;
 }
 
-json OutcomeToJson(const FitOutcome& o)
+json OutcomeToJson(const Session& s, const FitOutcome& o)
 {
-    const auto& r = o.report;
-    json history = json::array();
-    for (const auto& h : r.history) {
-        json entry = {{"iteration", h.iteration}, {"rms", NumberJson(h.rms)}, {"multiplier", NumberJson(h.multiplier)}};
-        PutOptional(entry, "roughness", h.roughness);
-        history.push_back(entry);
-    }
-    json report = {{"method", fitting::ToString(r.method)},
-                   {"mode", sounding::ModeName(r.mode)},
-                   {"status", fitting::ToString(r.status)},
-                   {"rms", NumberJson(r.rms)},
-                   {"iterations", r.iterations},
-                   {"target_reached", r.targetReached},
-                   {"message", r.message},
-                   {"history", history},
-                   {"depth_of_investigation_m", NumberJson(r.depthOfInvestigationM)}};
-    PutOptional(report, "roughness", r.roughness);
-    json nb = json::array();
-    for (const auto& p : r.niblettBostick) {
-        nb.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
-                      {"depth_m", NumberJson(p.depthM)},
-                      {"resistivity_ohm_m", NumberJson(p.resistivityOhmM)}});
-    }
-    report["niblett_bostick"] = nb;
-    json response = json::array();
-    for (const auto& p : r.response) {
-        response.push_back({{"frequency_hz", NumberJson(p.frequencyHz)},
-                            {"rho_ohm_m", NumberJson(p.rhoOhmM)},
-                            {"phase_deg", NumberJson(p.phaseDeg)}});
-    }
-    report["response"] = response;
     return {{"method", MethodName(o.method)},
-            {"report", report},
+            {"record", json::parse(report::FitJson(RecordOf(s, o)).dump())},
             {"model", ModelToJson(o.model)},
             {"log10_sd", NumbersJson(o.log10Sd)},
             {"elapsed_ms", NumberJson(o.elapsedMs)}};
 }
 
+// A fit as format version 2 keeps it: the record of `mt1d fit`, the model and its errors.
 FitOutcome OutcomeFromJson(const JsonField& f)
+{
+    const JsonField field = f["record"];
+    report::FitRecord record;
+    try {
+        record = report::ParseFitJson(field.Value().dump(), field.Path());
+    } catch (const report::FitFileError& e) {
+        field.Refuse((e.Where().empty() ? std::string() : e.Where() + ": ") + e.Problem());
+    }
+    FitOutcome o = OutcomeOfRecord(record);
+    o.method = ReadEnum(f["method"], kMethods, MethodName);
+    o.model = ModelFromJson(f["model"]);
+    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxSmoothLayers);
+    o.elapsedMs = f["elapsed_ms"].Number();
+    return o;
+}
+
+// A fit as format version 1 kept it: a report of its own, no record.
+FitOutcome OutcomeFromJsonV1(const JsonField& f)
 {
     FitOutcome o;
     o.method = ReadEnum(f["method"], kMethods, MethodName);
@@ -293,6 +284,9 @@ FitOutcome OutcomeFromJson(const JsonField& f)
             if (j + 1 < layers) report.layers[j].log10ThicknessSd = o.log10Sd[layers + j];
         }
     }
+    // What version 1 did not keep: the method and mode are the report's, the rest stays unknown.
+    o.context.settings.method = report.method;
+    o.context.curve.mode = report.mode;
     return o;
 }
 
@@ -317,14 +311,15 @@ json SessionToJson(const Session& s)
                 {"floor_percent", NumberJson(s.floorPercent)},
                 {"excluded_rows", s.excludedRows},
                 {"fit", fit}};
-    if (s.layered) out["layered_result"] = OutcomeToJson(*s.layered);
-    if (s.smooth) out["smooth_result"] = OutcomeToJson(*s.smooth);
+    if (s.layered) out["layered_result"] = OutcomeToJson(s, *s.layered);
+    if (s.smooth) out["smooth_result"] = OutcomeToJson(s, *s.smooth);
     if (s.edited) out["edited_model"] = ModelToJson(*s.edited);
     return out;
 }
 
-Session SessionFromJson(const JsonField& f)
+Session SessionFromJson(const JsonField& f, int projectVersion)
 {
+    const auto outcome = projectVersion >= 2 ? OutcomeFromJson : OutcomeFromJsonV1;
     Session s;
     s.sounding = SoundingFromJson(f["sounding"]);
     s.originalPath = f["original_path"].String();
@@ -345,8 +340,8 @@ Session SessionFromJson(const JsonField& f)
     s.fit.components = ReadEnum(fit["components"], kComponents, ComponentsName);
     s.fit.starts = fit["starts"].Size(kMaxStarts);
     s.fit.seed = fit["seed"].Unsigned();
-    if (const auto r = f.Optional("layered_result")) s.layered = OutcomeFromJson(*r);
-    if (const auto r = f.Optional("smooth_result")) s.smooth = OutcomeFromJson(*r);
+    if (const auto r = f.Optional("layered_result")) s.layered = outcome(*r);
+    if (const auto r = f.Optional("smooth_result")) s.smooth = outcome(*r);
     if (const auto m = f.Optional("edited_model")) s.edited = ModelFromJson(*m);
     return s;
 }

@@ -1,6 +1,12 @@
 #pragma once
 // One sounding window's state as JSON and back (the "session" object of a project file).
 // Every value of the state is written; reading gives the same state, doubles bit for bit.
+//
+// A fit result is kept as {"method", "record", "model", "log10_sd", "elapsed_ms"}, where
+// "record" is what `mt1d fit --format json` writes for it (report/FitJson.h) and is read back
+// by the same reader (report/FitJsonReader.h). Projects of format version 1 kept a report of
+// their own instead of "record"; they are still read, their fits without the context the
+// record adds (options, products, correlations), which they never had.
 
 #include "JsonField.h"
 #include "Session.h"
@@ -13,6 +19,6 @@ nlohmann::json SessionToJson(const Session& session);
 
 // Throws JsonRefusal naming the place of a missing or mistyped value. The result is not yet
 // checked as a whole (SessionProblem does that).
-Session SessionFromJson(const JsonField& field);
+Session SessionFromJson(const JsonField& field, int projectVersion);
 
 }  // namespace mt1d::session

@@ -1,6 +1,7 @@
 #include "Launcher.h"
 
 #include "ColumnReader.h"
+#include "FieldHooks.h"
 #include "FieldMeasure.h"
 #include "FieldWorkspace.h"
 #include "GuardedApplication.h"
@@ -8,6 +9,7 @@
 #include "MainWindow.h"
 #include "Measure.h"
 #include "MessageBoxes.h"
+#include "SettingsNames.h"
 #include "SoundingWindow.h"
 
 #include <QDateTime>
@@ -97,12 +99,13 @@ int RunApplication(int& argc, char** argv)
             return 2;
         }
     }
-    QCoreApplication::setOrganizationName(QStringLiteral("mt1d"));
-    QCoreApplication::setApplicationName(QStringLiteral("mt1d-gui"));
+    QCoreApplication::setOrganizationName(kSettingsOrganisation);
+    QCoreApplication::setApplicationName(kSettingsApplication);
 
     // The sounding windows live as long as the program; they close with it.
     field::FieldWorkspace workspace;
     TForm1 form;
+    InstallFieldHooks(form, workspace);
     int exitCode = 0;
     const auto saveScreenshot = [&](QWidget& window) {
         if (!window.grab().save(options.screenshot, "PNG")) {

@@ -18,6 +18,9 @@
 #include "WindowPlacement.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -124,6 +127,7 @@ TForm1::TForm1(QWidget* parent)
     ConnectHandlers();
     FormCreate();
     About = new TAbout(this);
+    setAcceptDrops(true);  // taken only once FileHooks.openFiles is set
 
     // Larger than the design area would only add empty space.
     setMinimumSize(kMinimumWindowSize);
@@ -439,6 +443,36 @@ void TForm1::showEvent(QShowEvent* event)
 {
     RefreshFileActions();  // hooks are installed between construction and showing
     QMainWindow::showEvent(event);
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList files;
+    if (data == nullptr) return files;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) files << url.toLocalFile();
+    }
+    return files;
+}
+
+}  // namespace
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (FileHooks.openFiles && !LocalFiles(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    const QStringList files = LocalFiles(event->mimeData());
+    if (!FileHooks.openFiles || files.isEmpty()) return;
+    event->acceptProposedAction();
+    Guarded(this, [this, files] {
+        const auto open = FileHooks.openFiles;  // copied: it may replace the hooks
+        open(files);
+    });
 }
 
 QSize TForm1::NaturalSize() const

@@ -127,6 +127,9 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Local files dropped on the window go to FileHooks.openFiles, when it is set.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();

@@ -3,12 +3,11 @@
 // ~/.config/mt1d/mt1d-gui.conf, shared with the sounding windows). Tests point QSettings at
 // a temporary folder.
 
+#include "SettingsNames.h"
+
 #include <QString>
 
 namespace mt1d::gui {
-
-inline const QString kSettingsOrganisation = QStringLiteral("mt1d");
-inline const QString kSettingsApplication = QStringLiteral("mt1d-gui");
 
 // Whether the phase chart shows the conventional impedance phase; false when never set.
 bool LoadConventionalPhase();

@@ -43,6 +43,7 @@ int main(int argc, char** argv)
         {QStringLiteral("MenuExportTest"), mt1d::test::NewMenuExportTest},
         {QStringLiteral("ChartViewTest"), mt1d::test::NewChartViewTest},
         {QStringLiteral("PlacementTest"), mt1d::test::NewPlacementTest},
+        {QStringLiteral("FieldHooksTest"), mt1d::test::NewFieldHooksTest},
     };
     QStringList arguments = app.arguments();
     QString only;

@@ -14,5 +14,6 @@ std::unique_ptr<QObject> NewLaunchOptionsTest();
 std::unique_ptr<QObject> NewMenuExportTest();
 std::unique_ptr<QObject> NewChartViewTest();
 std::unique_ptr<QObject> NewPlacementTest();
+std::unique_ptr<QObject> NewFieldHooksTest();
 
 }  // namespace mt1d::test

@@ -92,7 +92,26 @@ void ExpectSameModel(const earth::LayeredModel& a, const earth::LayeredModel& b)
     ExpectSameNumbers(a.thickness, b.thickness, "thickness");
 }
 
-void ExpectSameOutcome(const std::optional<FitOutcome>& a, const std::optional<FitOutcome>& b)
+// What a fit record adds to the report: how the curve was made and fitted, and the layers'
+// products and correlations of a layered fit.
+void ExpectSameContext(const FitContext& a, const FitContext& b)
+{
+    EXPECT_TRUE(a.curve == b.curve);
+    EXPECT_TRUE(a.settings == b.settings);
+    EXPECT_EQ(a.valuesFitted, b.valuesFitted);
+    EXPECT_EQ(a.notes, b.notes);
+    ASSERT_EQ(a.products.size(), b.products.size());
+    for (std::size_t j = 0; j < a.products.size(); ++j) {
+        EXPECT_TRUE(SameBits(a.products[j].conductanceS, b.products[j].conductanceS));
+        EXPECT_TRUE(SameBits(a.products[j].log10ConductanceSd, b.products[j].log10ConductanceSd));
+        EXPECT_TRUE(SameBits(a.products[j].transverseResistanceOhmM2, b.products[j].transverseResistanceOhmM2));
+        EXPECT_TRUE(SameBits(a.products[j].log10TransverseResistanceSd, b.products[j].log10TransverseResistanceSd));
+    }
+    ExpectSameNumbers(a.correlation, b.correlation, "correlation");
+}
+
+void ExpectSameOutcome(const std::optional<FitOutcome>& a, const std::optional<FitOutcome>& b,
+                       bool withContext = true)
 {
     ASSERT_EQ(a.has_value(), b.has_value());
     if (!a) return;
@@ -100,6 +119,7 @@ void ExpectSameOutcome(const std::optional<FitOutcome>& a, const std::optional<F
     ExpectSameModel(a->model, b->model);
     ExpectSameNumbers(a->log10Sd, b->log10Sd, "log10Sd");
     EXPECT_TRUE(SameBits(a->elapsedMs, b->elapsedMs));
+    if (withContext) ExpectSameContext(a->context, b->context);
     const auto &ra = a->report, &rb = b->report;
     EXPECT_EQ(ra.method, rb.method);
     EXPECT_EQ(ra.mode, rb.mode);
@@ -233,6 +253,63 @@ TEST_F(ProjectFiles, EmptyProjectRoundTrips)
     EXPECT_TRUE(LoadProject(file).windows.empty());
 }
 
+// A fit as format version 1 wrote it: a report of the project's own, made here from the
+// record that version 2 writes in its place.
+nlohmann::json VersionOneFit(const nlohmann::json& fit)
+{
+    const nlohmann::json& r = fit["record"];
+    nlohmann::json report = {{"method", r["method"]},       {"mode", r["mode"]},
+                             {"status", r["status"]},       {"rms", r["rms"]},
+                             {"iterations", r["iterations"]}, {"target_reached", r["target_reached"]},
+                             {"message", r["message"]},     {"depth_of_investigation_m", r["depth_of_investigation_m"]},
+                             {"history", nlohmann::json::array()}, {"niblett_bostick", nlohmann::json::array()},
+                             {"response", nlohmann::json::array()}};
+    if (!r["roughness"].is_null()) report["roughness"] = r["roughness"];
+    for (const auto& h : r["history"]) {
+        nlohmann::json entry = {{"iteration", h["iteration"]}, {"rms", h["rms"]}, {"multiplier", h["multiplier"]}};
+        if (!h["roughness"].is_null()) entry["roughness"] = h["roughness"];
+        report["history"].push_back(entry);
+    }
+    for (const auto& p : r["niblett_bostick"]) {
+        report["niblett_bostick"].push_back(
+            {{"frequency_hz", p["frequency_hz"]}, {"depth_m", p["depth_m"]}, {"resistivity_ohm_m", p["resistivity_ohmm"]}});
+    }
+    for (const auto& p : r["response"]) {
+        report["response"].push_back(
+            {{"frequency_hz", p["frequency_hz"]}, {"rho_ohm_m", p["rho_ohmm"]}, {"phase_deg", p["phase_deg"]}});
+    }
+    nlohmann::json old = fit;
+    old.erase("record");
+    old["report"] = report;
+    return old;
+}
+
+TEST_F(ProjectFiles, VersionOneProjectsAreReadWithTheirFits)
+{
+    const Project project = RichProject();
+    nlohmann::json document = nlohmann::json::parse(ProjectToJson(project));
+    document["version"] = 1;
+    for (auto& window : document["windows"]) {
+        for (const char* key : {"layered_result", "smooth_result"}) {
+            auto& session = window["session"];
+            if (session.contains(key)) session[key] = VersionOneFit(session[key]);
+        }
+    }
+    const Project back = ProjectFromJson(document.dump(), "old.mt1dproj");
+    ASSERT_EQ(back.windows.size(), 2u);
+    const Session& a = project.windows[0].session;
+    const Session& b = back.windows[0].session;
+    // Every number of the fits comes back; of the record's context only the method and mode,
+    // which version 1 kept in its report.
+    ExpectSameOutcome(a.layered, b.layered, false);
+    ExpectSameOutcome(a.smooth, b.smooth, false);
+    EXPECT_EQ(b.layered->context.settings.method, fitting::Method::kLayered);
+    EXPECT_EQ(b.smooth->context.settings.method, fitting::Method::kOccam);
+    EXPECT_EQ(b.layered->context.curve.mode, a.mode);
+    // Saved again, it is a version 2 project.
+    EXPECT_EQ(nlohmann::json::parse(ProjectToJson(back))["version"], 2);
+}
+
 TEST_F(ProjectFiles, MissingFileIsRefusedByName)
 {
     try {
@@ -287,8 +364,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"OtherFormat",
                    [](const std::string& g) { return Edit(g, [](json& d) { d["format"] = "qgis-project"; }); },
                    "qgis-project"},
-        DamageCase{"NewerVersion", [](const std::string& g) { return Edit(g, [](json& d) { d["version"] = 2; }); },
-                   "version 2"},
+        DamageCase{"NewerVersion", [](const std::string& g) { return Edit(g, [](json& d) { d["version"] = 3; }); },
+                   "version 3"},
         DamageCase{"VersionAsText",
                    [](const std::string& g) { return Edit(g, [](json& d) { d["version"] = "1"; }); },
                    "version: expected a whole number"},
@@ -345,6 +422,23 @@ INSTANTIATE_TEST_SUITE_P(
                        });
                    },
                    "a fit result: the model has 3 resistivities but 1 thicknesses"},
+        DamageCase{"FitRecordWithANegativeResistivity",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) {
+                           d["windows"][0]["session"]["layered_result"]["record"]["layers"][0]["resistivity_ohmm"] = -1.0;
+                       });
+                   },
+                   "windows[0].session.layered_result.record: layers[0].resistivity_ohmm"},
+        DamageCase{"FitRecordOfAnotherFormat",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][0]["session"]["smooth_result"]["record"]["format"] = "x"; });
+                   },
+                   "windows[0].session.smooth_result.record: not a fit result of mt1d"},
+        DamageCase{"FitWithoutItsRecord",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][0]["session"]["layered_result"].erase("record"); });
+                   },
+                   "layered_result: the value \"record\" is missing"},
         DamageCase{"FloorAbove100",
                    [](const std::string& g) {
                        return Edit(g, [](json& d) { d["windows"][0]["session"]["floor_percent"] = 250; });

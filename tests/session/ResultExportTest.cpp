@@ -27,43 +27,60 @@ Session FittedSession()
     Session s = test::SessionOfModel(test::ThreeLayers());
     FitOutcome layered;
     layered.method = FitMethod::kLayered;
+    layered.report.method = fitting::Method::kLayered;
     layered.report.status = fitting::FitStatus::kConverged;
     layered.report.rms = 0.75;
     layered.model = {{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
     layered.log10Sd = {0.5, 1.0, 0.0, 0.25, 0.125};
     layered.report.layers = fitting::ReportLayers(layered.model);
+    // The layered fit's report carries the errors in its layers, as FitLayered fills them.
+    for (std::size_t j = 0; j < 3; ++j) layered.report.layers[j].log10RhoSd = layered.log10Sd[j];
+    for (std::size_t j = 0; j < 2; ++j) layered.report.layers[j].log10ThicknessSd = layered.log10Sd[3 + j];
+    layered.context.settings.method = fitting::Method::kLayered;
+    layered.context.settings.layers = 3;
+    layered.context.settings.starts = 20;
+    layered.context.settings.seed = 7;
+    layered.context.curve.mode = sounding::Mode::kXy;
+    layered.context.products = {{5.0, 50000.0, 0.1, 0.2}, {200.0, 20000.0, 0.3, 0.4}};
     s = WithFitOutcome(s, layered);
     return WithLayerResistivity(s, 1, 20.0);
 }
 
-TEST(ResultExport, CsvHasOneRowPerLayerOfEachModelWithItsProducts)
+TEST(ResultExport, CsvHasTheRowsOfMt1dFitForEachModel)
 {
     const auto lines = Lines(ResultsCsv(FittedSession()));
     ASSERT_EQ(lines.size(), 1u + 3u + 3u);
-    EXPECT_EQ(lines[0],
-              "model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd,conductance_s,"
-              "transverse_resistance_ohmm2");
-    // Conductance 500/100 = 5 S, transverse resistance 500·100 = 50000 Ω·m²; the thickness
-    // errors follow the three resistivity errors in the kernel's order.
-    EXPECT_EQ(lines[1], "layered,1,0,500,100,0.5,0.25,5,50000");
-    EXPECT_EQ(lines[2], "layered,2,500,2000,10,1,0.125,200,20000");
-    EXPECT_EQ(lines[3], "layered,3,2500,,1000,0,,,");  // the half-space has no thickness
+    // mt1d fit --format csv's columns after the model's name.
+    EXPECT_EQ(lines[0], "model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd");
+    EXPECT_EQ(lines[1], "layered,1,0,500,100,0.5,0.25");
+    EXPECT_EQ(lines[2], "layered,2,500,2000,10,1,0.125");
+    EXPECT_EQ(lines[3], "layered,3,2500,,1000,0,");  // the half-space has no thickness
     // The edited model: layer 2 at 20 Ω·m, no errors.
-    EXPECT_EQ(lines[5], "edited,2,500,2000,20,,,100,40000");
+    EXPECT_EQ(lines[4], "edited,1,0,500,100,,");
+    EXPECT_EQ(lines[5], "edited,2,500,2000,20,,");
 }
 
-TEST(ResultExport, JsonCarriesTheFitAndTheEditedModel)
+TEST(ResultExport, JsonFitsAreMt1dFitRecordsAndTheEditedModelIsBesideThem)
 {
     const Session s = FittedSession();
     const auto json = nlohmann::json::parse(ResultsJson(s));
     EXPECT_EQ(json["mode"], "xy");
-    EXPECT_EQ(json["layered"]["method"], "layered");
-    EXPECT_EQ(json["layered"]["rms"], 0.75);
-    EXPECT_EQ(json["layered"]["layers"][1]["top_m"], 500.0);
-    EXPECT_EQ(json["layered"]["layers"][1]["conductance_s"], 200.0);
-    EXPECT_TRUE(json["layered"]["layers"][2]["thickness_m"].is_null());
+    const auto& layered = json["layered"];
+    EXPECT_EQ(layered["format"], "mt1d fit");
+    EXPECT_EQ(layered["method"], "layered");
+    EXPECT_EQ(layered["rms"], 0.75);
+    EXPECT_EQ(layered["options"]["starts"], 20);
+    EXPECT_EQ(layered["options"]["seed"], 7);
+    EXPECT_EQ(layered["site"]["file"], "synthetic.dat");
+    EXPECT_EQ(layered["layers"][1]["top_m"], 500.0);
+    // The products are the fit's own, with their errors.
+    EXPECT_EQ(layered["layers"][1]["conductance_s"], 200.0);
+    EXPECT_EQ(layered["layers"][0]["log10_transverse_resistance_sd"], 0.2);
+    EXPECT_TRUE(layered["layers"][2]["thickness_m"].is_null());
+    EXPECT_TRUE(layered["layers"][2]["conductance_s"].is_null());
     EXPECT_FALSE(json.contains("smooth"));
     EXPECT_EQ(json["edited"]["layers"][1]["resistivity_ohmm"], 20.0);
+    EXPECT_TRUE(json["edited"]["layers"][1]["log10_rho_sd"].is_null());
     // The edited model's RMS is the one the window shows.
     EXPECT_EQ(json["edited"]["rms"], *Evaluate(s, *s.edited).rms);
     EXPECT_EQ(json["edited"]["response"].size(), s.sounding.RowCount());

@@ -96,8 +96,19 @@ void DepthPlot::Draw(ModelLine line)
     curve->setData(x, y);
     const bool visible = !x.isEmpty();
     curve->setVisible(visible);
-    if (visible && !legend->hasItemWithPlottable(curve)) curve->addToLegend();
-    if (!visible) curve->removeFromLegend();
+    const bool drawn = visible && (line != ModelLine::kEdited || editedShown_);
+    QPen pen = curve->pen();
+    pen.setColor(drawn ? ModelLineColour(line) : QColor(Qt::transparent));
+    curve->setPen(pen);
+    if (drawn && !legend->hasItemWithPlottable(curve)) curve->addToLegend();
+    if (!drawn) curve->removeFromLegend();
+}
+
+void DepthPlot::SetEditedShown(bool shown)
+{
+    if (shown == editedShown_) return;
+    editedShown_ = shown;
+    Draw(ModelLine::kEdited);
 }
 
 void DepthPlot::SetNiblettBostick(const std::vector<fitting::DepthPoint>& points, double depthOfInvestigationM)

@@ -30,6 +30,11 @@ public:
 
     // An empty model hides its line. Keeps the axis ranges (call Rescale after a new fit).
     void SetModel(ModelLine line, const earth::LayeredModel& model);
+    // Whether the hand-edited model is drawn and named in the legend: not while it is a fit's
+    // model unchanged, whose own staircase then stands for it. Undrawn, it can still be
+    // grabbed, and it shows from the first step of a drag.
+    void SetEditedShown(bool shown);
+    bool EditedShown() const { return editedShown_; }
     void SetNiblettBostick(const std::vector<fitting::DepthPoint>& points, double depthOfInvestigationM);
     // Ranges that take in every model, point and the depth of investigation.
     void Rescale();
@@ -76,6 +81,7 @@ private:
     double topM_ = 1.0;
     double bottomM_ = 1e5;
     std::optional<Grab> grab_;
+    bool editedShown_ = true;
 };
 
 }  // namespace mt1d::gui::field

@@ -5,6 +5,7 @@
 #include "FieldFigure.h"
 #include "Modes.h"
 #include "ResultExport.h"
+#include "SettingsNames.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScrollBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
@@ -30,6 +32,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 namespace mt1d::gui::field {
@@ -136,7 +139,7 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
 
     BuildMenus();
     resize(1280, 760);
-    QSettings settings;
+    QSettings settings(kSettingsOrganisation, kSettingsApplication);
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
     splitter->restoreState(settings.value(kSplitterKey).toByteArray());
 
@@ -397,6 +400,7 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     ShowObserved();
     ShowModels(rescale);
     ShowFitStatus();
+    FitResultsColumns();
     RhoPlot->replot(QCustomPlot::rpQueuedReplot);
     PhasePlot->replot(QCustomPlot::rpQueuedReplot);
     ModelPlot->replot(QCustomPlot::rpQueuedReplot);
@@ -497,7 +501,8 @@ void SoundingWindow::ShowEdited()
     if (sameAsFit) periods.clear(), rho.clear(), phase.clear();
     RhoPlot->SetLine(ModelLine::kEdited, periods, rho);
     PhasePlot->SetLine(ModelLine::kEdited, periods, phase);
-    // The depth plot always draws the edited model: it is the one the user drags.
+    // The depth plot keeps the edited model to be dragged, drawn once it differs from the fits.
+    ModelPlot->SetEditedShown(!sameAsFit);
     ModelPlot->SetModel(ModelLine::kEdited, state_.edited ? *state_.edited : earth::LayeredModel{});
     ShowResultsTable();
 }
@@ -552,8 +557,28 @@ void SoundingWindow::ShowResultsTable()
         SetCell(ResultsTable, r, kConductanceColumn, halfSpace ? QString() : Number(model.thickness[j] / rho));
         SetCell(ResultsTable, r, kTransverseColumn, halfSpace ? QString() : Number(model.thickness[j] * rho));
     }
-    if (resized) ResultsTable->resizeColumnsToContents();
+    if (resized) FitResultsColumns();
     filling_ = wasFilling;
+}
+
+void SoundingWindow::FitResultsColumns()
+{
+    // Every column as wide as its widest text, and the panel at least as wide as the table,
+    // so that no column is cut off (a drag step skips this: it costs more than the forward model).
+    ResultsTable->resizeColumnsToContents();
+    const int frame = 2 * ResultsTable->frameWidth();
+    const int scroll = ResultsTable->verticalScrollBar()->sizeHint().width();
+    ResultsTable->setMinimumWidth(ResultsTable->horizontalHeader()->length() + frame + scroll);
+    // The panels' divider moves at once, not at the next layout pass.
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"));
+    if (!splitter || splitter->count() < 2) return;
+    QList<int> sizes = splitter->sizes();
+    const int needed = splitter->widget(0)->minimumSizeHint().width();
+    if (sizes[0] < needed) {
+        sizes[1] = std::max(0, sizes[1] - (needed - sizes[0]));
+        sizes[0] = needed;
+        splitter->setSizes(sizes);
+    }
 }
 
 void SoundingWindow::ShowFitStatus()
@@ -752,7 +777,7 @@ QString SoundingWindow::ExportResults(const QString& file)
 void SoundingWindow::closeEvent(QCloseEvent* event)
 {
     Runner->Cancel();
-    QSettings settings;
+    QSettings settings(kSettingsOrganisation, kSettingsApplication);
     settings.setValue(kGeometryKey, saveGeometry());
     if (auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"))) {
         settings.setValue(kSplitterKey, splitter->saveState());

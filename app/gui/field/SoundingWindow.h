@@ -123,6 +123,7 @@ private:
     void ShowModels(bool rescale);
     void ShowEdited();
     void ShowResultsTable();
+    void FitResultsColumns();
     void ShowFitStatus();
     void SetBusy(bool busy);
     // Runs a command of the state; a refusal is shown in the status bar.

@@ -19,7 +19,13 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir settingsDir;
     QSettings::setDefaultFormat(QSettings::IniFormat);
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+    // Every format and scope: the windows name their settings file themselves (SettingsNames.h),
+    // which takes the native format, and nothing may reach the user's own.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat}) {
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope}) {
+            QSettings::setPath(format, scope, settingsDir.path());
+        }
+    }
     QCoreApplication::setOrganizationName(QStringLiteral("mt1d-tests"));
     QCoreApplication::setApplicationName(QStringLiteral("field-window-tests"));
     QLocale::setDefault(QLocale::c());

@@ -5,20 +5,25 @@
 #include "SoundingWindowTest.h"
 
 #include "FieldFixture.h"
+#include "SettingsNames.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QThreadPool>
 
 namespace mt1d::test {
 
+using gui::field::DepthPlot;
 using gui::field::ModelLine;
 using gui::field::SoundingWindow;
 
@@ -355,6 +360,75 @@ private slots:
         QCOMPARE(next->size(), QSize(1010, 690));
         next->resize(1280, 760);
         next->close();
+    }
+
+    void editedModelIsDrawnOnlyOnceItDiffersFromTheFits()
+    {
+        const QString file = SharedFile("cull1985-occam1987/aushield.dat");
+        if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        SoundingWindow* window = Open(file, CullColumns());
+        QVERIFY(window);
+        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        DepthPlot* plot = window->ModelPlot;
+        const QCPCurve* edited = plot->Staircase(ModelLine::kEdited);
+        const auto drawnAndNamed = [&] {
+            return plot->EditedShown() && edited->pen().color().alpha() > 0 && plot->legend->hasItemWithPlottable(edited);
+        };
+        // The table holds the layered model: its own staircase stands for it, in the legend;
+        // the edited one is not drawn over it, yet can be grabbed.
+        QVERIFY(!plot->EditedShown());
+        QCOMPARE(edited->pen().color().alpha(), 0);
+        QVERIFY(!plot->legend->hasItemWithPlottable(edited));
+        QVERIFY(plot->legend->hasItemWithPlottable(plot->Staircase(ModelLine::kLayered)));
+        QVERIFY(edited->visible());
+        // An edit in the table: the edited model is drawn and named.
+        window->ResultsTable->item(0, SoundingWindow::kResistivityColumn)->setText(QStringLiteral("50"));
+        QVERIFY(drawnAndNamed());
+        // The fit's model back in the table: not drawn again.
+        QTest::mouseClick(window->LayeredModelButton, Qt::LeftButton);
+        QVERIFY(!plot->EditedShown());
+        QVERIFY(!plot->legend->hasItemWithPlottable(edited));
+    }
+
+    void resultsTableShowsEveryColumnWhole()
+    {
+        const QString file = SharedFile("cull1985-occam1987/aushield.dat");
+        if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        SoundingWindow* window = Open(file, CullColumns());
+        QVERIFY(window);
+        QVERIFY(RunAndWait(window, session::FitMethod::kSmooth));
+        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QTableWidget* table = window->ResultsTable;
+        // The layered model's products are wide numbers (3.139e+05): each column holds its
+        // widest text and the table holds every column, with no sideways scrolling.
+        for (int c = 0; c < table->columnCount(); ++c) {
+            QVERIFY2(table->columnWidth(c) >= table->horizontalHeader()->sectionSizeHint(c), qPrintable(QString::number(c)));
+            for (int r = 0; r < table->rowCount(); ++r) {
+                const QTableWidgetItem* item = table->item(r, c);
+                if (item == nullptr) continue;
+                QVERIFY2(table->columnWidth(c) > table->fontMetrics().horizontalAdvance(item->text()),
+                         qPrintable(item->text()));
+            }
+        }
+        QTRY_COMPARE(table->horizontalScrollBar()->maximum(), 0);
+        QVERIFY(table->viewport()->width() >= table->horizontalHeader()->length());
+    }
+
+    void geometryIsKeptWhereTheMainWindowKeepsItsView()
+    {
+        const QString file = SharedFile("cull1985-occam1987/aushield.dat");
+        if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        const QString key = QStringLiteral("SoundingWindow/geometry");
+        QSettings(gui::kSettingsOrganisation, gui::kSettingsApplication).remove(key);
+        SoundingWindow* window = Open(file, CullColumns());
+        QVERIFY(window);
+        window->close();
+        QTRY_VERIFY(workspace->Windows().isEmpty());
+        // The application object here carries other names than the program's: the window
+        // must not follow them.
+        QVERIFY(QCoreApplication::organizationName() != gui::kSettingsOrganisation);
+        QVERIFY(!QSettings(gui::kSettingsOrganisation, gui::kSettingsApplication).value(key).toByteArray().isEmpty());
+        QVERIFY(!QSettings().contains(key));
     }
 
     void chineseTextsHaveAFont()
