@@ -110,6 +110,8 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
 
     Tabs = new QTabWidget;
     Tabs->addTab(BuildPlots(), QStringLiteral("曲线与模型"));
+    Uncertainty = new UncertaintyView;
+    Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
@@ -397,6 +399,7 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     ShowObserved();
     ShowModels(rescale);
     ShowFitStatus();
+    Uncertainty->SetSession(state_);
     RhoPlot->replot(QCustomPlot::rpQueuedReplot);
     PhasePlot->replot(QCustomPlot::rpQueuedReplot);
     ModelPlot->replot(QCustomPlot::rpQueuedReplot);
@@ -727,6 +730,7 @@ void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
 
 QString SoundingWindow::ExportFigure(const QString& file)
 {
+    if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file);
     return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot});
 }
 
@@ -752,6 +756,7 @@ QString SoundingWindow::ExportResults(const QString& file)
 void SoundingWindow::closeEvent(QCloseEvent* event)
 {
     Runner->Cancel();
+    Uncertainty->Cancel();
     QSettings settings;
     settings.setValue(kGeometryKey, saveGeometry());
     if (auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"))) {
