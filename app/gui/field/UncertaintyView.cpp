@@ -5,7 +5,6 @@
 #include "SessionCommands.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -98,20 +97,20 @@ UncertaintyView::UncertaintyView(QWidget* parent) : QWidget(parent)
     RhatLabel->setWordWrap(true);
     RhatLabel->setStatusTip(QStringLiteral("Split R-hat across chains of the misfit and of the layer count: below 1.1 the chains agree"));
 
-    auto* controls = new QHBoxLayout;
-    const auto add = [&](const QString& label, QWidget* w) {
-        controls->addWidget(new QLabel(label));
-        controls->addWidget(w);
-        controls->addSpacing(8);
+    // Two rows, so that the tab stays as narrow as the window's other tab allows.
+    auto* controls = new QGridLayout;
+    const auto add = [&](int row, int column, const QString& label, QWidget* w) {
+        controls->addWidget(new QLabel(label), row, column);
+        controls->addWidget(w, row, column + 1);
     };
-    add(QStringLiteral("样本数"), SamplesBox);
-    add(QStringLiteral("链数"), ChainsBox);
-    add(QStringLiteral("最多层数"), MaxLayersBox);
-    add(QStringLiteral("随机种子"), SeedBox);
-    controls->addWidget(RunButton);
-    controls->addWidget(CancelButton);
-    controls->addWidget(ProgressBar);
-    controls->addStretch(1);
+    add(0, 0, QStringLiteral("样本数"), SamplesBox);
+    add(0, 2, QStringLiteral("链数"), ChainsBox);
+    add(1, 0, QStringLiteral("最多层数"), MaxLayersBox);
+    add(1, 2, QStringLiteral("随机种子"), SeedBox);
+    controls->addWidget(RunButton, 0, 4);
+    controls->addWidget(CancelButton, 0, 5);
+    controls->addWidget(ProgressBar, 1, 4, 1, 2);
+    controls->setColumnStretch(6, 1);
 
     Posterior = new PosteriorPlot;
     LayerCounts = new LayerCountPlot;
