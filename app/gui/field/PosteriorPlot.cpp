@@ -132,7 +132,6 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
 
     interfaces_ = new QCPCurve(interfaceRect_->axis(QCPAxis::atBottom), depth);
     interfaces_->setPen(QPen(QColor(120, 40, 140), 1.4));
-    interfaces_->setBrush(QColor(120, 40, 140, 60));
     interfaces_->removeFromLegend();
     interfaces_->setVisible(false);
 

@@ -15,7 +15,7 @@ namespace mt1d::gui::field {
 QString WritePosteriorFigures(const QStringList& files, const QString& dir, bool screenshot);
 
 // Opens `file` in a sounding window and clicks the tab's run button several times with the
-// default settings: the time from the click to the first progress shown and to the painted
+// default settings: the time from the click to the first progress shown and to the redrawn
 // result (medians), and the sampling's own time.
 QString MeasureUncertaintyTab(const QString& file);
 
