@@ -33,3 +33,9 @@ if [ -d "$data" ]; then
   echo "sounding window, IAJ34.edi:"
   run "$gui" --measure "$data/edi/IAJ34.edi" 2>/dev/null | sed -n "/^open sounding/,\$p" | sed "s/^/  /"
 fi
+poster=build/app/mt1d-posterior
+if [ -d "$data" ] && [ -x "$poster" ]; then
+  # The uncertainty tab: click to first progress, and a default run (10^6 samples) to the
+  # painted result, on a Geoscience Australia sounding.
+  run "$poster" measure "$data/ga-amt-rjmcmcmt/07E1_AMT.edi" 2>/dev/null | sed "s/^/  /"
+fi

@@ -11,21 +11,15 @@ namespace mt1d::gui::field {
 
 namespace {
 
-void Paint(QCPPainter& painter, const FigurePlots& plots, QSize size)
+void Paint(QCPPainter& painter, std::span<const FigurePart> parts, QSize size)
 {
-    const int left = size.width() * 11 / 20;
-    const int half = size.height() / 2;
-    const struct {
-        QCustomPlot* plot;
-        QRect rect;
-    } parts[] = {{plots.rho, QRect(0, 0, left, half)},
-                 {plots.phase, QRect(0, half, left, size.height() - half)},
-                 {plots.depth, QRect(left, 0, size.width() - left, size.height())}};
     for (const auto& part : parts) {
         if (!part.plot) continue;
+        const QRect rect(qRound(part.share.x() * size.width()), qRound(part.share.y() * size.height()),
+                         qRound(part.share.width() * size.width()), qRound(part.share.height() * size.height()));
         painter.save();
-        painter.translate(part.rect.topLeft());
-        part.plot->toPainter(&painter, part.rect.width(), part.rect.height());
+        painter.translate(rect.topLeft());
+        part.plot->toPainter(&painter, rect.width(), rect.height());
         painter.restore();
     }
 }
@@ -33,6 +27,17 @@ void Paint(QCPPainter& painter, const FigurePlots& plots, QSize size)
 }  // namespace
 
 QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size)
+{
+    // ρa and phase on the left, one above the other, the depth plot on the right.
+    const double left = (size.width() * 11 / 20) / static_cast<double>(size.width());
+    const double half = (size.height() / 2) / static_cast<double>(size.height());
+    const FigurePart parts[] = {{plots.rho, QRectF(0.0, 0.0, left, half)},
+                                {plots.phase, QRectF(0.0, half, left, 1.0 - half)},
+                                {plots.depth, QRectF(left, 0.0, 1.0 - left, 1.0)}};
+    return SaveFigure(file, std::span<const FigurePart>(parts), size);
+}
+
+QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize size)
 {
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix == QLatin1String("png")) {

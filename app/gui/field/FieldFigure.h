@@ -5,8 +5,11 @@
 // figure). Each plot is drawn by QCustomPlot's own painter, so the file shows what the window
 // shows.
 
+#include <QRectF>
 #include <QSize>
 #include <QString>
+
+#include <span>
 
 class QCustomPlot;
 
@@ -22,5 +25,13 @@ inline constexpr QSize kFigureSize{1200, 800};  // logical pixels (PDF: points)
 
 // Writes the figure; returns an empty string, or what went wrong for the user.
 QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size = kFigureSize);
+
+// Any arrangement of plots: each part takes `share` of the figure (fractions of its width and
+// height, from the top left).
+struct FigurePart {
+    QCustomPlot* plot = nullptr;
+    QRectF share;
+};
+QString SaveFigure(const QString& file, std::span<const FigurePart> parts, QSize size = kFigureSize);
 
 }  // namespace mt1d::gui::field

@@ -113,6 +113,8 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
 
     Tabs = new QTabWidget;
     Tabs->addTab(BuildPlots(), QStringLiteral("曲线与模型"));
+    Uncertainty = new UncertaintyView;
+    Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
@@ -401,6 +403,7 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     ShowModels(rescale);
     ShowFitStatus();
     FitResultsColumns();
+    Uncertainty->SetSession(state_);
     RhoPlot->replot(QCustomPlot::rpQueuedReplot);
     PhasePlot->replot(QCustomPlot::rpQueuedReplot);
     ModelPlot->replot(QCustomPlot::rpQueuedReplot);
@@ -752,6 +755,7 @@ void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
 
 QString SoundingWindow::ExportFigure(const QString& file)
 {
+    if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file);
     return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot});
 }
 
@@ -777,6 +781,7 @@ QString SoundingWindow::ExportResults(const QString& file)
 void SoundingWindow::closeEvent(QCloseEvent* event)
 {
     Runner->Cancel();
+    Uncertainty->Cancel();
     QSettings settings(kSettingsOrganisation, kSettingsApplication);
     settings.setValue(kGeometryKey, saveGeometry());
     if (auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"))) {

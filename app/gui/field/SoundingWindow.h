@@ -14,6 +14,7 @@
 #include "FitRunner.h"
 #include "Project.h"
 #include "Session.h"
+#include "UncertaintyView.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -90,6 +91,7 @@ public:
     CurvePlot* PhasePlot;
     DepthPlot* ModelPlot;
     FitRunner* Runner;
+    UncertaintyView* Uncertainty;  // the uncertainty tab
     QAction* OpenSoundingAction;
     QAction* OpenProjectAction;
     QAction* SaveProjectAction;

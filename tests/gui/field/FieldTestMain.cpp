@@ -36,6 +36,7 @@ int main(int argc, char** argv)
     const std::pair<QString, std::unique_ptr<QObject> (*)()> classes[] = {
         {QStringLiteral("SoundingWindowTest"), mt1d::test::NewSoundingWindowTest},
         {QStringLiteral("WorkspaceTest"), mt1d::test::NewWorkspaceTest},
+        {QStringLiteral("UncertaintyTest"), mt1d::test::NewUncertaintyTest},
     };
     bool ran = false;
     for (const auto& [name, make] : classes) {

@@ -9,5 +9,6 @@ namespace mt1d::test {
 
 std::unique_ptr<QObject> NewSoundingWindowTest();
 std::unique_ptr<QObject> NewWorkspaceTest();
+std::unique_ptr<QObject> NewUncertaintyTest();
 
 }  // namespace mt1d::test
