@@ -21,7 +21,7 @@ void RhatWarning(const char* what, double rhat, std::vector<std::string>& warnin
                                   "same one; the chains have not mixed");
     } else if (rhat >= kRhatLimit) {
         warnings.push_back(name + " is " + Rounded(rhat, 3) + ", not below " + Significant(kRhatLimit, 3) +
-                           ": the chains disagree; sample longer or with tempering");
+                           ": the chains have not settled on one distribution; sample longer or with tempering");
     }
 }
 
