@@ -21,8 +21,8 @@ TEST(CliInputErrors, ExitTwoWithAMessageAndNoOutput)
         std::vector<std::string> args;
         std::string named;
     } cases[] = {
-        {{}, "a command is missing: forward, invert, data or fit"},
-        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are forward, invert, data or fit"},
+        {{}, "a command is missing: forward, invert, data, fit or sample"},
+        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are forward, invert, data, fit or sample"},
         {{"forward", "invert"}, "forward does not take 'invert'"},
         {{"forward", "--model", "abc"}, "'abc' is not a valid number"},
         {{"forward", "--model", "100:10,0"}, "resistivity of layer 2"},
