@@ -43,7 +43,8 @@ constexpr const char* kFooter =
     "why, and \"succeeded\" is false in csv and json), when a fit ends without reaching its\n"
     "goal (its status says which), or when the output cannot be written; 2 for input that\n"
     "cannot be used (the message goes to standard error and nothing is printed on standard\n"
-    "output).";
+    "output); 130 when a sampling run is stopped with Ctrl-C (nothing is printed on standard\n"
+    "output). A sample whose chains disagree (R-hat 1.1 or more) exits 0 with a warning.";
 
 // The program's App with every subcommand registered.
 struct Program {

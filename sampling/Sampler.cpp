@@ -146,7 +146,10 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
     std::atomic<std::size_t> nextChain{0};
     std::mutex mutex;
     std::condition_variable allDone;
-    std::size_t running = ResolvedThreads(options);
+    // The workers to start, counted apart from `running`: a worker may finish and count itself
+    // off before the last one is started.
+    const std::size_t threads = ResolvedThreads(options);
+    std::size_t running = threads;
     std::exception_ptr failure;
     const auto stopRequested = [&] { return stop.load(std::memory_order_relaxed) || (control.cancel && control.cancel->load(std::memory_order_relaxed)); };
 
@@ -172,7 +175,7 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
 
     {
         std::vector<std::jthread> workers;
-        for (std::size_t t = 0; t < running; ++t) {
+        for (std::size_t t = 0; t < threads; ++t) {
             workers.emplace_back([&] {
                 try {
                     for (std::size_t c = nextChain++; c < chains && !stopRequested(); c = nextChain++) {

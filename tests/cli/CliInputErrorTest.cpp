@@ -21,8 +21,8 @@ TEST(CliInputErrors, ExitTwoWithAMessageAndNoOutput)
         std::vector<std::string> args;
         std::string named;
     } cases[] = {
-        {{}, "a command is missing: forward, invert, data, fit or batch"},
-        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are forward, invert, data, fit or batch"},
+        {{}, "a command is missing: forward, invert, data, fit, sample or batch"},
+        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are forward, invert, data, fit, sample or batch"},
         {{"forward", "invert"}, "forward does not take 'invert'"},
         {{"forward", "--model", "abc"}, "'abc' is not a valid number"},
         {{"forward", "--model", "100:10,0"}, "resistivity of layer 2"},

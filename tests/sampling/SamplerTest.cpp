@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <memory>
 #include <cmath>
 #include <limits>
 #include <numeric>
@@ -356,6 +358,36 @@ TEST(Sampler, CancelledBeforeItStartsKeepsNothing)
     EXPECT_TRUE(r.p50.empty());
     EXPECT_THAT(r.message, HasSubstr("no samples were kept"));
     EXPECT_EQ(r.depthM.size(), Small().depthCells);  // the grid is still described
+}
+
+}  // namespace
+
+namespace {
+
+// Runs so short that a worker may finish every chain and count itself off before the last
+// worker is started: each still returns. Run on a thread of its own, so that a run that
+// never returns fails the test instead of stopping the suite.
+TEST(Sampler, ReturnsWhenAWorkerFinishesBeforeTheLastIsStarted)
+{
+    constexpr int kRuns = 300;
+    const auto done = std::make_shared<std::atomic<int>>(0);
+    const auto data = std::make_shared<mt1d::fitting::FitData>(NoisyData(5, 1));
+    std::thread([done, data] {
+        SamplingOptions o;
+        o.samples = 8;
+        o.burnIn = 0;
+        o.chains = 8;
+        o.threads = 8;
+        o.tracePoints = 1;
+        for (int i = 0; i < kRuns; ++i) {
+            if (Sample(*data, o).status == SamplingStatus::kCompleted) ++*done;
+        }
+    }).detach();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (done->load() < kRuns && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_EQ(done->load(), kRuns) << "a run did not return";
 }
 
 }  // namespace

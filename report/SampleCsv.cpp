@@ -1,0 +1,35 @@
+#include "SampleCsv.h"
+
+#include "Formatting.h"
+
+namespace mt1d::report {
+
+std::string SampleProfileCsv(const SampleRecord& record)
+{
+    const sampling::SamplingResult& r = record.result;
+    std::string out = "depth_m,p10,p50,p90,mean,interface_probability\n";
+    const std::size_t rows = r.p50.empty() ? 0 : r.depthM.size();
+    for (std::size_t i = 0; i < rows; ++i) {
+        out += ShortestText(r.depthM[i]) + "," + ShortestText(r.p10[i]) + "," + ShortestText(r.p50[i]) + "," +
+               ShortestText(r.p90[i]) + "," + ShortestText(r.mean[i]) + "," +
+               ShortestText(r.interfaceProbability[i]) + "\n";
+    }
+    return out;
+}
+
+std::string SampleDensityCsv(const SampleRecord& record)
+{
+    const sampling::SamplingResult& r = record.result;
+    std::string out = "depth_m,log10_rho,probability\n";
+    if (r.density.empty()) return out;
+    for (std::size_t i = 0; i < r.depthM.size(); ++i) {
+        const std::string depth = ShortestText(r.depthM[i]) + ",";
+        const auto row = r.DensityRow(i);
+        for (std::size_t b = 0; b < row.size(); ++b) {
+            out += depth + ShortestText(r.log10RhoGrid[b]) + "," + ShortestText(row[b]) + "\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace mt1d::report

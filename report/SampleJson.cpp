@@ -1,0 +1,103 @@
+#include "SampleJson.h"
+
+#include "Modes.h"
+
+#include <span>
+
+namespace mt1d::report {
+
+namespace {
+
+Json Numbers(std::span<const double> values)
+{
+    Json out = Json::array();
+    for (const double v : values) out.push_back(JsonNumber(v));
+    return out;
+}
+
+Json OptionsJson(const SampleRecord& record)
+{
+    const CurveSettings& c = record.curve;
+    const SampleSettings& s = record.settings;
+    Json columns = nullptr;
+    if (!c.columns.empty()) {
+        columns = Json::array();
+        for (const auto column : c.columns) columns.push_back(std::string(sounding::ColumnName(column)));
+    }
+    return {{"mode", std::string(sounding::ModeName(c.mode))},
+            {"floor_percent", JsonNumber(c.floorPercent)},
+            {"columns", std::move(columns)},
+            {"rotate_deg", JsonNumber(c.rotateDeg)},
+            {"samples", s.samples},
+            {"burn_in", s.burnIn},
+            {"chains", s.chains},
+            {"temperatures", s.temperatures},
+            {"max_layers", s.maxLayers},
+            {"min_depth_m", JsonNumber(s.minDepthM)},
+            {"max_depth_m", JsonNumber(s.maxDepthM)},
+            {"min_rho_ohmm", JsonNumber(s.minRhoOhmM)},
+            {"max_rho_ohmm", JsonNumber(s.maxRhoOhmM)},
+            {"seed", s.seed}};
+}
+
+Json DensityJson(const sampling::SamplingResult& r)
+{
+    Json rows = Json::array();
+    if (r.density.empty() || r.log10RhoGrid.empty()) return rows;
+    for (std::size_t cell = 0; cell < r.depthM.size(); ++cell) rows.push_back(Numbers(r.DensityRow(cell)));
+    return rows;
+}
+
+Json BestModelJson(const earth::LayeredModel& model)
+{
+    Json layers = Json::array();
+    double top = 0.0;
+    for (std::size_t j = 0; j < model.resistivity.size(); ++j) {
+        const bool halfSpace = j >= model.thickness.size();
+        layers.push_back({{"top_m", JsonNumber(top)},
+                          {"thickness_m", halfSpace ? Json(nullptr) : JsonNumber(model.thickness[j])},
+                          {"resistivity_ohmm", JsonNumber(model.resistivity[j])}});
+        if (!halfSpace) top += model.thickness[j];
+    }
+    return layers;
+}
+
+}  // namespace
+
+Json SampleJson(const SampleRecord& record)
+{
+    const sampling::SamplingResult& r = record.result;
+    Json layerCount = Json::array();
+    for (const auto& c : r.layerCount) layerCount.push_back({{"layers", c.layers}, {"probability", JsonNumber(c.probability)}});
+    Json acceptance = Json::object();
+    for (const auto& a : r.acceptance) acceptance[std::string(sampling::ToString(a.move))] = JsonNumber(a.rate);
+    return {{"format", kSampleFormatName},
+            {"format_version", kSampleFormatVersion},
+            {"site", SiteJson(record.site)},
+            {"options", OptionsJson(record)},
+            {"status", std::string(sampling::ToString(r.status))},
+            {"message", r.message},
+            {"values_fitted", record.valuesFitted},
+            {"notes", record.notes},
+            {"warnings", SampleWarnings(r)},
+            {"depth_m", Numbers(r.depthM)},
+            {"log10_rho_grid", Numbers(r.log10RhoGrid)},
+            {"density", DensityJson(r)},
+            {"p10", Numbers(r.p10)},
+            {"p50", Numbers(r.p50)},
+            {"p90", Numbers(r.p90)},
+            {"mean", Numbers(r.mean)},
+            {"interface_probability", Numbers(r.interfaceProbability)},
+            {"layer_count", std::move(layerCount)},
+            {"acceptance", std::move(acceptance)},
+            {"rhat", {{"misfit", JsonNumber(r.rhat.misfit)}, {"layer_count", JsonNumber(r.rhat.layerCount)}}},
+            {"samples", r.samples},
+            {"seed", r.seed},
+            {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)},
+            {"best_rms", r.bestModel.resistivity.empty() ? Json(nullptr) : JsonNumber(r.bestRms)},
+            {"best_model", BestModelJson(r.bestModel)}};
+}
+
+std::string SampleJsonText(const SampleRecord& record) { return JsonLayout(SampleJson(record)) + "\n"; }
+
+}  // namespace mt1d::report
