@@ -170,6 +170,11 @@ TEST(ColourRangeTest, RoundsOutwardsToHalfDecadesAndIsNeverEmpty)
     EXPECT_EQ(range.Fraction(-1.0), 0.0);
     EXPECT_EQ(range.Fraction(9.0), 1.0);
 
+    SectionSite mid;
+    mid.log10Rho = {std::log10(5.0), std::log10(20.0)};  // 0.699 and 1.301
+    EXPECT_EQ(ColourRangeOf({mid}).log10Min, 0.5);
+    EXPECT_EQ(ColourRangeOf({mid}).log10Max, 1.5);
+
     SectionSite flat;
     flat.log10Rho = {2.0, 2.0};
     const ColourRange one = ColourRangeOf({flat});
