@@ -84,10 +84,6 @@ Survey ReadSurvey(const fs::path& folder)
             survey.notes.push_back(where + ": no site name; left out");
             continue;
         }
-        if (status != "ok") {
-            survey.notes.push_back(site + ": not fitted (" + (status.empty() ? "no status" : status) + "); left out");
-            continue;
-        }
         // A name that is not a plain file name is only looked up among the folder's results,
         // never used as a path.
         const bool plainName = site.find_first_of("/\\") == std::string::npos && site != "." && site != "..";
@@ -95,7 +91,8 @@ Survey ReadSurvey(const fs::path& folder)
         if (!plainName || !fs::is_regular_file(file, ec)) {
             const auto found = index.Find(site);
             if (!found) {
-                survey.notes.push_back(site + ": no result file " + file.filename().string() + "; left out");
+                survey.notes.push_back(status != "ok" ? site + ": not fitted (" + (status.empty() ? "no status" : status) + "); left out"
+                                                      : site + ": no result file " + site + ".json; left out");
                 continue;
             }
             file = *found;
@@ -111,6 +108,7 @@ Survey ReadSurvey(const fs::path& folder)
             survey.notes.push_back(site + ": " + file.filename().string() + " holds no model; left out");
             continue;
         }
+        if (status != "ok") survey.notes.push_back(site + ": " + (status.empty() ? "no status" : status) + "; shown all the same");
         SiteModel model;
         model.site = record.site;
         if (model.site.name.empty()) model.site.name = site;

@@ -4,8 +4,10 @@
 // site's model is in <site>.json (the JSON of `mt1d fit --format json`). When <site>.json is
 // missing, the folder's other .json files are searched for the result whose site has that name.
 //
-// Sites that failed, whose result file is missing or unreadable, or whose model is empty are
-// left out with a note each; the others keep the summary's order. A folder that is not one
+// A site whose status is not "ok" but whose result file holds a model (a fit that ran but
+// missed its target) is shown, with a note giving the status. Sites without a result file
+// (failed, cancelled), with an unreadable one or with an empty model are left out with a note
+// each. The others keep the summary's order. A folder that is not one
 // (no summary.csv, a summary without the columns "site" and "status", or not one usable site)
 // is refused with SurveyError naming the folder and what is wrong.
 

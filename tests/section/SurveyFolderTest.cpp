@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -59,6 +61,25 @@ TEST(ReadSurveyTest, SitesThatCannotBeShownAreLeftOutWithTheirReason)
     EXPECT_TRUE(AnyNoteHas(survey.notes, "failed", "no usable rows for mode det"));
     EXPECT_TRUE(AnyNoteHas(survey.notes, "lost", "no result file"));
     EXPECT_TRUE(AnyNoteHas(survey.notes, "broken", "broken.json"));
+}
+
+TEST(ReadSurveyTest, AFitThatMissedItsTargetIsShownWithItsStatus)
+{
+    TempFolder folder;
+    WriteSurvey(folder.Path(), {{"near", 0.0, 0.0, kTwoLayers}, {"far", 0.0, 0.1, kTwoLayers}});
+    // The batch writes the result and records why it is not "ok".
+    std::string summary;
+    {
+        std::ifstream in(folder.Path() / "summary.csv");
+        summary.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    summary.replace(summary.rfind(",ok\n"), 4, ",target-not-reached: RMS 1.38\n");
+    WriteText(folder.Path() / "summary.csv", summary);
+    const auto survey = ReadSurvey(folder.Path());
+    ASSERT_EQ(survey.sites.size(), 2u);
+    EXPECT_EQ(survey.sites[1].site.name, "far");
+    ASSERT_EQ(survey.notes.size(), 1u);
+    EXPECT_EQ(survey.notes[0], "far: target-not-reached: RMS 1.38; shown all the same");
 }
 
 TEST(ReadSurveyTest, AResultUnderAnotherFileNameIsFoundByItsSiteName)

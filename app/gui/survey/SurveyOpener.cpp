@@ -1,8 +1,8 @@
 #include "SurveyOpener.h"
 
+#include "Batch.h"
 #include "Section.h"
 #include "SectionWindow.h"
-#include "SurveyFit.h"
 #include "SurveyFolder.h"
 
 #include <QFileDialog>
@@ -18,8 +18,8 @@ namespace mt1d::gui::survey {
 namespace fs = std::filesystem;
 
 struct SurveyOpener::Run {
-    std::atomic<bool> cancel{false};
-    QFuture<SurveyFitResult> future;
+    std::stop_source stop;
+    QFuture<batch::BatchSummary> future;
     QPointer<QProgressDialog> progress;
     QPointer<QWidget> parent;
     QString output;
@@ -38,7 +38,7 @@ SurveyOpener::SurveyOpener(field::FieldWorkspace* workspace, QObject* parent) : 
 SurveyOpener::~SurveyOpener()
 {
     if (running_) {
-        running_->cancel = true;
+        running_->stop.request_stop();
         running_->future.waitForFinished();
         delete running_->progress.data();
     }
@@ -52,7 +52,7 @@ void SurveyOpener::ChooseAndOpen(QWidget* parent)
 
 void SurveyOpener::Cancel()
 {
-    if (running_) running_->cancel = true;
+    if (running_) running_->stop.request_stop();
 }
 
 void SurveyOpener::Open(const QString& folder, QWidget* parent)
@@ -68,19 +68,27 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
         ShowSection(folder, parent);
         return;
     }
-    const auto files = SoundingFilesIn(path);
-    if (files.empty()) {
+    batch::BatchPlan plan;
+    try {
+        plan.sites = batch::NameSites(batch::ExpandInputs(std::vector<std::string>{path.string()}));
+    } catch (const std::exception& e) {
+        seams.message(parent, title, QString::fromStdString(e.what()));
+        return;
+    }
+    if (plan.sites.empty()) {
         seams.message(parent, title,
                       QStringLiteral("%1: 既无测深文件也无 summary.csv (no soundings — files ending in .edi, .dat, .csv "
                                      "or .txt — and no summary.csv)")
                           .arg(folder));
         return;
     }
+    plan.outputDir = path / kSurveyOutputFolder;
+    plan.resume = true;
     auto run = std::make_shared<Run>();
     run->parent = parent;
-    run->output = QString::fromStdString((path / kSurveyOutputFolder).string());
+    run->output = QString::fromStdString(plan.outputDir.string());
     run->progress = new QProgressDialog(QStringLiteral("拟合测区 %1 …").arg(folder), QStringLiteral("取消"), 0,
-                                        static_cast<int>(files.size()), parent);
+                                        static_cast<int>(plan.sites.size()), parent);
     run->progress->setObjectName(QStringLiteral("SurveyProgress"));
     run->progress->setWindowModality(Qt::WindowModal);
     run->progress->setMinimumDuration(0);
@@ -90,32 +98,43 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     connect(run->progress, &QProgressDialog::canceled, this, &SurveyOpener::Cancel);
     running_ = run;
 
+    // The workers report on their own threads; the dialog is updated from the event loop.
     QPointer<QProgressDialog> dialog = run->progress;
-    const auto progress = [this, dialog](std::size_t done, std::size_t) {
-        QMetaObject::invokeMethod(this, [dialog, done] {
-            if (dialog) dialog->setValue(static_cast<int>(done));
+    batch::BatchCallbacks callbacks;
+    callbacks.progress = [this, dialog](const batch::BatchProgress& p) {
+        const int done = static_cast<int>(p.done);
+        const int failed = static_cast<int>(p.failed);
+        QMetaObject::invokeMethod(this, [dialog, done, failed] {
+            if (!dialog) return;
+            dialog->setValue(done);
+            if (failed > 0) dialog->setLabelText(dialog->labelText().section(QLatin1Char('\n'), 0, 0) +
+                                                 QStringLiteral("\n%1 个测点未拟合 (failed)").arg(failed));
         }, Qt::QueuedConnection);
     };
-    const fs::path output = run->output.toStdString();
-    Run* raw = run.get();
-    run->future = QtConcurrent::run([path, output, progress, raw] { return FitSurvey(path, output, progress, &raw->cancel); });
-    auto* watcher = new QFutureWatcher<SurveyFitResult>(this);
-    connect(watcher, &QFutureWatcher<SurveyFitResult>::finished, this, [this, watcher, run] {
+    const std::stop_token token = run->stop.get_token();
+    run->future = QtConcurrent::run([plan = std::move(plan), callbacks, token] { return batch::RunBatch(plan, callbacks, token); });
+    auto* watcher = new QFutureWatcher<batch::BatchSummary>(this);
+    connect(watcher, &QFutureWatcher<batch::BatchSummary>::finished, this, [this, watcher, run] {
         watcher->deleteLater();
         running_.reset();
         delete run->progress.data();
-        const SurveyFitResult result = run->future.result();
+        const batch::BatchSummary result = run->future.result();
         const QString title = QStringLiteral("打开测区");
-        if (!result.error.empty()) {
-            seams.message(run->parent, title, QString::fromStdString(result.error));
-        } else if (result.cancelled) {
+        switch (result.status) {
+        case batch::BatchStatus::kInvalidPlan:
+        case batch::BatchStatus::kCannotWrite:
+            seams.message(run->parent, title, QString::fromStdString(result.message));
+            break;
+        case batch::BatchStatus::kCancelled:
             seams.message(run->parent, title,
-                          QStringLiteral("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled)")
-                              .arg(result.fitted + result.failed)
-                              .arg(result.total)
+                          QStringLiteral("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled; 再次打开测区继续)")
+                              .arg(result.ok + result.failed)
+                              .arg(result.rows.size())
                               .arg(run->output));
-        } else {
+            break;
+        case batch::BatchStatus::kFinished:
             ShowSection(run->output, run->parent);
+            break;
         }
         emit runFinished();
     });

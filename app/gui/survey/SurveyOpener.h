@@ -1,8 +1,10 @@
 #pragma once
 // 文件 → 打开测区… (Open survey folder…): the user chooses a folder. The output folder of a
 // batch (it holds summary.csv) is shown as its section at once. A folder of soundings is
-// fitted first, in the background, into <folder>/mt1d-batch (SurveyFit.h), with a progress
-// dialog whose Cancel stops the run; then that folder is shown. A folder that is neither, a
+// fitted first by batch::RunBatch on a thread of its own, smoothly with the defaults of
+// `mt1d fit`, on every core, into <folder>/mt1d-batch (resuming: sites fitted by an earlier
+// run are not fitted again), with a progress dialog whose Cancel stops the run; then that
+// folder is shown. A folder that is neither, a
 // cancelled run and a folder with no site to show each end in a message, and no window.
 //
 // Every dialog and message goes through `seams`, so that tests replace them.

@@ -179,7 +179,7 @@ private slots:
         QVERIFY(!opener->Busy());
         QCOMPARE(shown.size(), 0);
         QCOMPARE(messages.size(), 1);
-        QVERIFY2(messages.first().contains(QStringLiteral("no soundings")), qPrintable(messages.first()));
+        QVERIFY2(messages.first().contains(QStringLiteral("no sounding file")), qPrintable(messages.first()));
     }
 };
 
