@@ -34,6 +34,6 @@ QColor ColourAtFraction(double fraction)
     return QColor(mix(a.r, b.r), mix(a.g, b.g), mix(a.b, b.b));
 }
 
-QColor BelowInvestigationVeil() { return QColor(230, 230, 230, 170); }
+QColor BelowInvestigationVeil() { return QColor(210, 210, 210, 190); }
 
 }  // namespace mt1d::section
