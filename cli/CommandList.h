@@ -14,3 +14,6 @@ MT1D_CLI_COMMAND(AddDataCommand)
 MT1D_CLI_COMMAND(AddFitCommand)
 MT1D_CLI_COMMAND(AddSampleCommand)
 MT1D_CLI_COMMAND(AddBatchCommand)
+#ifdef MT1D_CLI_SECTION  // drawn with Qt Gui: absent from builds without Qt (MT1D_NO_GUI)
+MT1D_CLI_COMMAND(AddSectionCommand)
+#endif

@@ -14,6 +14,7 @@ struct FileMenuHooks {
     std::function<void()> openSounding, openProject, saveProject, saveProjectAs;
     // Files dropped on the main window (soundings, and projects by their suffix).
     std::function<void(const QStringList& files)> openFiles;
+    std::function<void()> openSurvey;  // 打开测区…: a survey folder and its section
 };
 
 }  // namespace mt1d::gui

@@ -11,6 +11,7 @@
 #include "MessageBoxes.h"
 #include "SettingsNames.h"
 #include "SoundingWindow.h"
+#include "SurveyOpener.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -106,6 +107,8 @@ int RunApplication(int& argc, char** argv)
     field::FieldWorkspace workspace;
     TForm1 form;
     InstallFieldHooks(form, workspace);
+    survey::SurveyOpener surveys(&workspace);
+    form.FileHooks.openSurvey = [&surveys, &form] { surveys.ChooseAndOpen(&form); };
     int exitCode = 0;
     const auto saveScreenshot = [&](QWidget& window) {
         if (!window.grab().save(options.screenshot, "PNG")) {

@@ -218,6 +218,8 @@ void TForm1::CreateMenus()
     OpenSoundingAction->setShortcut(QKeySequence::Open);
     OpenProjectAction = AddAction(FileMenu, QStringLiteral("打开工程…"),
                                   QStringLiteral("Open project…"), "OpenProjectAction");
+    OpenSurveyAction = AddAction(FileMenu, QStringLiteral("打开测区…"),
+                                 QStringLiteral("Open survey folder…"), "OpenSurveyAction");
     SaveProjectAction = AddAction(FileMenu, QStringLiteral("保存工程"),
                                   QStringLiteral("Save project"), "SaveProjectAction");
     SaveProjectAction->setShortcut(QKeySequence::Save);
@@ -273,6 +275,7 @@ void TForm1::ConnectHandlers()
     using Hooks = mt1d::gui::FileMenuHooks;
     connect(OpenSoundingAction, &QAction::triggered, this, callHook(&Hooks::openSounding));
     connect(OpenProjectAction, &QAction::triggered, this, callHook(&Hooks::openProject));
+    connect(OpenSurveyAction, &QAction::triggered, this, callHook(&Hooks::openSurvey));
     connect(SaveProjectAction, &QAction::triggered, this, callHook(&Hooks::saveProject));
     connect(SaveProjectAsAction, &QAction::triggered, this, callHook(&Hooks::saveProjectAs));
     connect(ExportFigureAction, &QAction::triggered, this, &TForm1::ExportFigureClick);
@@ -402,6 +405,7 @@ void TForm1::RefreshFileActions()
 {
     OpenSoundingAction->setEnabled(static_cast<bool>(FileHooks.openSounding));
     OpenProjectAction->setEnabled(static_cast<bool>(FileHooks.openProject));
+    OpenSurveyAction->setEnabled(static_cast<bool>(FileHooks.openSurvey));
     SaveProjectAction->setEnabled(static_cast<bool>(FileHooks.saveProject));
     SaveProjectAsAction->setEnabled(static_cast<bool>(FileHooks.saveProjectAs));
 }

@@ -91,6 +91,7 @@ public:
     QMenu* FileMenu;
     QAction* OpenSoundingAction;
     QAction* OpenProjectAction;
+    QAction* OpenSurveyAction;
     QAction* SaveProjectAction;
     QAction* SaveProjectAsAction;
     QAction* ExportFigureAction;

@@ -13,6 +13,13 @@ std::string Layers(int count)
     return model;
 }
 
+// The commands as the messages list them; section is there only where Qt is built.
+#ifdef MT1D_CLI_SECTION
+const std::string kCommands = "forward, invert, data, fit, sample, batch or section";
+#else
+const std::string kCommands = "forward, invert, data, fit, sample or batch";
+#endif
+
 // Input that cannot be used: a message on standard error that names the problem, exit
 // status 2, nothing on standard output.
 TEST(CliInputErrors, ExitTwoWithAMessageAndNoOutput)
@@ -21,8 +28,8 @@ TEST(CliInputErrors, ExitTwoWithAMessageAndNoOutput)
         std::vector<std::string> args;
         std::string named;
     } cases[] = {
-        {{}, "a command is missing: forward, invert, data, fit, sample or batch"},
-        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are forward, invert, data, fit, sample or batch"},
+        {{}, "a command is missing: " + kCommands},
+        {{"frobnicate"}, "unknown command 'frobnicate'; the commands are " + kCommands},
         {{"forward", "invert"}, "forward does not take 'invert'"},
         {{"forward", "--model", "abc"}, "'abc' is not a valid number"},
         {{"forward", "--model", "100:10,0"}, "resistivity of layer 2"},

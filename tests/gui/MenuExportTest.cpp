@@ -89,6 +89,7 @@ private slots:
         QTest::addColumn<QString>("tip");
         QTest::newRow("open sounding") << "OpenSoundingAction" << "文件" << "打开测点数据…" << "Open sounding…";
         QTest::newRow("open project") << "OpenProjectAction" << "文件" << "打开工程…" << "Open project…";
+        QTest::newRow("open survey") << "OpenSurveyAction" << "文件" << "打开测区…" << "Open survey folder…";
         QTest::newRow("save project") << "SaveProjectAction" << "文件" << "保存工程" << "Save project";
         QTest::newRow("save project as") << "SaveProjectAsAction" << "文件" << "另存工程…" << "Save project as…";
         QTest::newRow("export figure") << "ExportFigureAction" << "文件" << "导出图件…" << "Export figure…";
@@ -135,16 +136,19 @@ private slots:
         QTest::newRow("open project") << 1;
         QTest::newRow("save project") << 2;
         QTest::newRow("save project as") << 3;
+        QTest::newRow("open survey") << 4;
     }
 
     void fileEntriesFollowTheirHooks()
     {
         QFETCH(int, hook);
         const QList<QAction*> actions = {form->OpenSoundingAction, form->OpenProjectAction,
-                                         form->SaveProjectAction, form->SaveProjectAsAction};
+                                         form->SaveProjectAction, form->SaveProjectAsAction,
+                                         form->OpenSurveyAction};
         std::function<void()> gui::FileMenuHooks::*const hooks[] = {
             &gui::FileMenuHooks::openSounding, &gui::FileMenuHooks::openProject,
-            &gui::FileMenuHooks::saveProject, &gui::FileMenuHooks::saveProjectAs};
+            &gui::FileMenuHooks::saveProject, &gui::FileMenuHooks::saveProjectAs,
+            &gui::FileMenuHooks::openSurvey};
         OpenAndClose(form->FileMenu);
         for (const QAction* action : actions) {
             QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));

@@ -1,0 +1,39 @@
+#pragma once
+// The summary.csv of a batch output folder: one header line naming the columns, then one row
+// per sounding. Fields are separated by commas and quoted with " when they hold a comma, a
+// quote (doubled) or a line break, as report/Formatting.h writes them.
+
+#include <cstddef>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mt1d::section {
+
+class SurveyError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// One row of the summary, by column name.
+struct SummaryRow {
+    std::size_t line = 0;  // 1-based line of the file where the row starts
+    std::map<std::string, std::string, std::less<>> fields;
+
+    // The field of `column`; empty when the row has no such column.
+    std::string_view Field(std::string_view column) const;
+};
+
+// Splits CSV text into records of fields. A quoted field may span lines. Throws SurveyError
+// naming `file` and the line for an unterminated quote or text after a closing quote.
+std::vector<std::vector<std::string>> SplitCsv(std::string_view text, const std::string& file,
+                                               std::vector<std::size_t>* recordLines = nullptr);
+
+// The rows of a summary. The header must name at least the columns "site" and "status";
+// every row must have as many fields as the header. Blank lines are skipped. Anything else is
+// refused with SurveyError naming the file and the line.
+std::vector<SummaryRow> ParseSummary(std::string_view text, const std::string& file);
+
+}  // namespace mt1d::section
