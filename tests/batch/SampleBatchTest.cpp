@@ -73,7 +73,9 @@ TEST_F(SampleBatchTest, OneAndTwoWorkersWriteByteIdenticalFoldersSeededPerSite)
         EXPECT_EQ(row.method, "sample");
         EXPECT_EQ(row.iterations, "3000");
         EXPECT_EQ(row.rms, mt1d::report::ShortestText(doc.at("best_rms").get<double>()));
-        EXPECT_EQ(row.latitude, "-30");  // the synthetic line starts at 30° S 135° E
+        const json& where = doc.at("site");
+        EXPECT_EQ(row.latitude, mt1d::report::ShortestText(where.at("latitude_deg").get<double>()));
+        EXPECT_EQ(row.longitude, mt1d::report::ShortestText(where.at("longitude_deg").get<double>()));
     }
     EXPECT_EQ(seeds.size(), 4u);
 }
