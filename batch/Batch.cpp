@@ -3,11 +3,15 @@
 #include "BatchError.h"
 #include "FitJson.h"
 #include "FitJsonReader.h"
+#include "SampleJson.h"
+#include "SiteSample.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -66,7 +70,6 @@ public:
     Run(const BatchPlan& plan, const BatchCallbacks& callbacks, SiteRange range)
         : plan_(plan), callbacks_(callbacks), range_(range), rows_(range.Size())
     {
-        control_.cancel = &cancel_;
     }
 
     void Cancel() { cancel_.store(true, std::memory_order_relaxed); }
@@ -103,33 +106,75 @@ private:
     {
         const fs::path result = plan_.outputDir / (site.name + ".json");
         if (plan_.resume) {
-            std::error_code error;
-            if (fs::exists(result, error)) {
-                try {
-                    const report::FitRecord record = report::ReadFitJsonFile(result);
-                    if (SameFit(record, site, plan_)) {
-                        resumed = true;
-                        return FitRow(site.name, site.file, record);
-                    }
-                } catch (const report::FitFileError&) {
-                    // Truncated or foreign: fitted again below and replaced.
-                }
+            std::optional<SummaryRow> earlier = Earlier(site, result);
+            if (earlier) {
+                resumed = true;
+                return earlier;
             }
         }
-        const SiteFit fit = FitSiteFile(site.file, site.name, plan_.curve, plan_.fit, control_);
-        if (fit.cancelled) return std::nullopt;
-        if (!fit.record) {
-            // An earlier run's result would contradict this row (and a resumed run would take it).
-            std::error_code ignored;
-            fs::remove(result, ignored);
-            return FailedRow(site.name, site.file, fit.failure);
+        std::string text;
+        std::optional<SummaryRow> row;
+        if (plan_.fit.sample) {
+            sampling::SamplingControl control;
+            control.cancel = &cancel_;
+            if (callbacks_.running) control.progress = [&](const sampling::SamplingProgress&) { callbacks_.running(site.name); };
+            sampling::SamplingOptions options = *plan_.fit.sample;
+            // The pool keeps every core busy with a site each; the chains' results do not
+            // depend on the threads (SamplingOptions.h).
+            options.threads = 1;
+            const SiteSample sample = SampleSiteFile(site.file, site.name, plan_.curve, options, control);
+            if (sample.cancelled) return std::nullopt;
+            if (!sample.record) return Failed(site, result, sample.failure);
+            text = report::SampleJsonText(*sample.record);
+            try {
+                row = SampleRow(site.name, site.file, text);
+            } catch (const BatchError& e) {
+                return Failed(site, result, std::string("unexpected error: ") + e.what());
+            }
+        } else {
+            fitting::RunControl control;
+            control.cancel = &cancel_;
+            if (callbacks_.running) control.progress = [&](const fitting::Progress&) { callbacks_.running(site.name); };
+            const SiteFit fit = FitSiteFile(site.file, site.name, plan_.curve, plan_.fit, control);
+            if (fit.cancelled) return std::nullopt;
+            if (!fit.record) return Failed(site, result, fit.failure);
+            text = report::FitJsonText(*fit.record);
+            row = FitRow(site.name, site.file, *fit.record);
         }
         try {
-            session::WriteFileAtomically(result, report::FitJsonText(*fit.record), plan_.fileCalls);
+            session::WriteFileAtomically(result, text, plan_.fileCalls);
         } catch (const session::WriteError& e) {
             return FailedRow(site.name, site.file, e.what());
         }
-        return FitRow(site.name, site.file, *fit.record);
+        return row;
+    }
+
+    // The row of an earlier run's result for the site when it was made as this plan makes it.
+    std::optional<SummaryRow> Earlier(const SiteInput& site, const fs::path& result) const
+    {
+        std::error_code error;
+        if (!fs::exists(result, error)) return std::nullopt;
+        if (plan_.fit.sample) {
+            std::ifstream in(result, std::ios::binary);
+            const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            if (!in.good() && !in.eof()) return std::nullopt;
+            return ResumedSampleRow(site.name, site.file, text, plan_.curve, *plan_.fit.sample);
+        }
+        try {
+            const report::FitRecord record = report::ReadFitJsonFile(result);
+            if (SameFit(record, site, plan_)) return FitRow(site.name, site.file, record);
+        } catch (const report::FitFileError&) {
+            // Truncated or foreign (a sampling result among them): fitted again and replaced.
+        }
+        return std::nullopt;
+    }
+
+    static SummaryRow Failed(const SiteInput& site, const fs::path& result, const std::string& why)
+    {
+        // An earlier run's result would contradict this row (and a resumed run would take it).
+        std::error_code ignored;
+        fs::remove(result, ignored);
+        return FailedRow(site.name, site.file, why);
     }
 
     void Record(std::size_t i, SummaryRow row, bool resumed)
@@ -164,7 +209,6 @@ private:
     const SiteRange range_;
     const Clock::time_point start_ = Clock::now();
     std::atomic<bool> cancel_{false};
-    fitting::RunControl control_;
     std::atomic<std::size_t> next_{0};
     std::mutex mutex_;
     std::vector<std::optional<SummaryRow>> rows_;  // each slot written once, under the mutex

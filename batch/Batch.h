@@ -12,7 +12,9 @@
 //
 // What a run writes into the output folder (created when missing):
 //   - <site>.json per site fitted: exactly what `mt1d fit --format json` prints for the file
-//     with the same options (FitJson.h), the layered seed being the site's (SiteSeed);
+//     with the same options (FitJson.h), the layered seed being the site's (SiteSeed); with
+//     plan.fit.sample, what `mt1d sample --format json` prints (SampleJson.h, SiteSample.h),
+//     the chains' seed being the site's;
 //   - summary.csv (Summary.h): a row per site of the run's shard, in input order, whatever the
 //     order the fits finished in; resumed sites included;
 //   - sites.csv: every site of the whole plan, "site,file" in input order, the same for every
@@ -23,7 +25,8 @@
 //
 // Workers: plan.workers std::jthreads (0: one per core) each take the next site in input order,
 // fit it and write its file. The files do not depend on the number of workers or on the
-// order of completion: -j 1 and -j 2 give byte-identical folders.
+// order of completion: -j 1 and -j 2 give byte-identical folders. A site sampled runs its
+// chains on its worker's thread alone: the pool already keeps every core busy.
 //
 // Stopping: when the stop token is triggered, no further site is started and the fits in
 // flight are cancelled; their sites get no file and the status "cancelled", as do the sites
@@ -32,7 +35,9 @@
 //
 // Resuming: with plan.resume a site whose <site>.json exists, reads back (FitJsonReader.h) and
 // was made from the same file by the same method is not fitted again; its row is made from the
-// file. Anything else (missing, truncated, foreign) is fitted again and replaced.
+// file. A sampling run's file counts when it was sampled with the same options and the site's
+// seed (SiteSample.h ResumedSampleRow); a fit's file never counts for a sampling run nor the
+// other way round. Anything else (missing, truncated, foreign) is run again and replaced.
 
 #include "SiteFit.h"
 #include "SiteInputs.h"
@@ -82,6 +87,11 @@ struct BatchCallbacks {
     std::function<void(const BatchProgress&)> progress;
     // After every site with its summary row (resumed sites included), under the same lock.
     std::function<void(const SummaryRow&)> siteDone;
+    // While a site is fitted or sampled, each time its run reports progress (a fit after every
+    // iteration, a sampler at least every 100 ms), with the site's name. Called on the worker,
+    // by several at once, without a lock; must not throw. May be empty. A window shows
+    // activity with it; a stop requested from it reaches the run that called it.
+    std::function<void(const std::string& site)> running;
 };
 
 enum class BatchStatus {

@@ -15,13 +15,6 @@ namespace {
 // Characters of a reader's or fit's message kept in a failure: it names the file and the line.
 constexpr std::size_t kMessageLength = 400;
 
-std::string OneLine(std::string text)
-{
-    std::replace_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    if (text.size() > kMessageLength) text = text.substr(0, kMessageLength) + "…";
-    return text;
-}
-
 std::string ModeList(const std::vector<sounding::Mode>& modes)
 {
     std::string list;
@@ -32,7 +25,7 @@ std::string ModeList(const std::vector<sounding::Mode>& modes)
 SiteFit Failure(std::string why)
 {
     SiteFit result;
-    result.failure = OneLine(std::move(why));
+    result.failure = FailureLine(std::move(why));
     return result;
 }
 
@@ -54,6 +47,40 @@ SiteFit Finish(const report::SiteSummary& site, const report::CurveSettings& cur
 
 }  // namespace
 
+std::string FailureLine(std::string why)
+{
+    std::replace_if(why.begin(), why.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
+    if (why.size() > kMessageLength) why = why.substr(0, kMessageLength) + "…";
+    return why;
+}
+
+std::optional<SiteCurve> LoadSiteCurve(const std::string& file, const CurveSetup& curve, std::string& failure)
+{
+    sounding::Sounding read;
+    try {
+        read = sounding::ReadSoundingFile(file, curve.read);
+    } catch (const sounding::ReadError& e) {
+        failure = FailureLine(std::string("cannot read: ") + e.what());
+        return std::nullopt;
+    }
+    const std::vector<sounding::Mode> modes = sounding::SupportedModes(read);
+    const sounding::Mode mode = curve.mode.value_or(sounding::DefaultMode(read));
+    if (curve.mode && std::find(modes.begin(), modes.end(), mode) == modes.end()) {
+        failure = FailureLine("no data for mode " + std::string(sounding::ModeName(mode)) + " (the file's modes: " +
+                              ModeList(modes) + ")");
+        return std::nullopt;
+    }
+    SiteCurve loaded;
+    loaded.curve = sounding::DeriveCurve(read, {mode, curve.floorPercent});
+    loaded.site = report::SummarizeSite(read);
+    loaded.settings.mode = mode;
+    loaded.settings.floorPercent = curve.floorPercent;
+    // Only a column file reads the list; others ignore it.
+    if (read.format == sounding::SourceFormat::kColumns) loaded.settings.columns = curve.read.columns;
+    loaded.settings.rotateDeg = curve.read.rotateToDeg;
+    return loaded;
+}
+
 std::uint64_t SiteSeed(std::uint64_t batchSeed, std::string_view siteName)
 {
     // FNV-1a over the name's bytes, then SplitMix64's finaliser over the name's hash plus the
@@ -73,26 +100,12 @@ SiteFit FitSiteFile(const std::string& file, const std::string& siteName, const 
                     const fitting::RunControl& control)
 {
     try {
-        sounding::Sounding read;
-        try {
-            read = sounding::ReadSoundingFile(file, curve.read);
-        } catch (const sounding::ReadError& e) {
-            return Failure(std::string("cannot read: ") + e.what());
-        }
-        const std::vector<sounding::Mode> modes = sounding::SupportedModes(read);
-        const sounding::Mode mode = curve.mode.value_or(sounding::DefaultMode(read));
-        if (curve.mode && std::find(modes.begin(), modes.end(), mode) == modes.end()) {
-            return Failure("no data for mode " + std::string(sounding::ModeName(mode)) + " (the file's modes: " +
-                           ModeList(modes) + ")");
-        }
-        const sounding::Curve derived = sounding::DeriveCurve(read, {mode, curve.floorPercent});
-        const report::SiteSummary site = report::SummarizeSite(read);
-        report::CurveSettings curveSettings;
-        curveSettings.mode = mode;
-        curveSettings.floorPercent = curve.floorPercent;
-        // Only a column file reads the list; others ignore it.
-        if (read.format == sounding::SourceFormat::kColumns) curveSettings.columns = curve.read.columns;
-        curveSettings.rotateDeg = curve.read.rotateToDeg;
+        std::string failure;
+        const std::optional<SiteCurve> loaded = LoadSiteCurve(file, curve, failure);
+        if (!loaded) return Failure(failure);
+        const sounding::Curve& derived = loaded->curve;
+        const report::SiteSummary& site = loaded->site;
+        const report::CurveSettings& curveSettings = loaded->settings;
 
         const fitting::SelectedData selected = fitting::SelectData(derived, fit.data);
         if (!selected.Ok()) return Failure("cannot fit: " + selected.error);

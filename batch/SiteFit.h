@@ -9,6 +9,8 @@
 #include "FitRecord.h"
 #include "LayeredFit.h"
 #include "RunControl.h"
+#include "SamplingOptions.h"
+#include "SiteSummary.h"
 #include "SmoothFit.h"
 #include "SoundingFile.h"
 
@@ -32,12 +34,30 @@ struct FitSetup {
     fitting::DataSelection data;      // the components to fit
     fitting::SmoothOptions smooth;    // occam
     fitting::LayeredOptions layered;  // layered; its seed is the batch seed that SiteSeed mixes
+    // When set, every site is sampled (SiteSample.h) instead of fitted, and the members above
+    // are unused. Its seed is the batch seed that SiteSeed mixes, as for layered fits.
+    std::optional<sampling::SamplingOptions> sample;
 };
 
 // The seed of a site's layered fit: the batch seed and the site's output name mixed through
 // FNV-1a and SplitMix64, the same on every machine. The result file records it, so that
 // `mt1d fit FILE --method layered --seed S` repeats the fit alone.
 std::uint64_t SiteSeed(std::uint64_t batchSeed, std::string_view siteName);
+
+// A file's curve as `mt1d data` derives it, with what a result file records about both.
+struct SiteCurve {
+    sounding::Curve curve;
+    report::SiteSummary site;
+    report::CurveSettings settings;  // as used: the mode resolved
+};
+
+// Reads `file` and derives its curve as `curve` asks. Empty, with `failure` set ("cannot
+// read: …", "no data for mode …"), for a file it cannot use; throws only what the readers
+// and the derivation throw besides their own errors.
+std::optional<SiteCurve> LoadSiteCurve(const std::string& file, const CurveSetup& curve, std::string& failure);
+
+// `why` as one line of a summary: line breaks made spaces, long messages cut.
+std::string FailureLine(std::string why);
 
 struct SiteFit {
     // The finished fit, whether or not it reached its goal; empty when the site failed.

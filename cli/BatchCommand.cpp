@@ -7,7 +7,9 @@
 #include "DataOptions.h"
 #include "FitOptions.h"
 #include "Merge.h"
+#include "SiteSample.h"
 #include "OptionValues.h"
+#include "SampleOptions.h"
 #include "Subcommand.h"
 
 #include <signal.h>
@@ -34,6 +36,7 @@ struct BatchCommandValues {
     std::string out;
     DataOptionValues data;
     FitOptionValues fit;
+    SampleOptionValues sample;
     std::string jobs;
     std::string shard;
     bool resume = false;
@@ -122,6 +125,30 @@ void CheckNoneGivenBut(const BatchCommandValues& values, const std::vector<const
     }
 }
 
+// The options of mt1d fit that steer a fit, which a sampling run has no use for.
+const std::vector<std::string> kFitOnlyOptionNames = {"--layers",     "--layer-tops",     "--top-depth", "--bottom-depth",
+                                                      "--target-rms", "--fit",            "--max-iterations",
+                                                      "--starts"};
+
+// Refuses every option of `names` that was given, saying which method it belongs to.
+void RefuseGivenOf(const BatchCommandValues& values, const std::vector<std::string>& names, const std::string& zh,
+                   const std::string& en)
+{
+    for (const std::string& name : names) {
+        const CLI::Option* option = values.command->get_option_no_throw(name);
+        if (Given(option)) RefuseUsage(name + zh, name + en);
+    }
+}
+
+// What --method sample runs: the options of mt1d sample, --seed shared with layered fits.
+sampling::SamplingOptions ParseBatchSampleOptions(BatchCommandValues& values)
+{
+    RefuseGivenOf(values, kFitOnlyOptionNames, " 不能与 --method sample 同时使用",
+                  " does not go with --method sample (it steers a fit)");
+    if (Given(values.fit.seedOption)) values.sample.seed = values.fit.seed;
+    return ParseSampleOptions(values.sample);
+}
+
 int RunMerge(const BatchCommandValues& values, std::ostream& out, std::ostream& err)
 {
     CheckNoneGivenBut(values, {values.mergeOption, values.outOption});
@@ -150,14 +177,19 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     if (Given(values.mergeOption)) return RunMerge(values, out, err);
     if (values.inputs.empty()) RefuseUsage("缺少数据文件或文件夹：mt1d batch INPUT... --out DIR",
                                            "soundings are needed: mt1d batch INPUT... --out DIR");
-    if (values.fit.method == "sample") {
-        RefuseUsage("--method sample 尚不可用于 batch", "--method sample is not available in batch yet");
-    }
+    const bool sample = ParseChoice("--method", values.fit.method, {"occam", "layered", batch::kSampleMethodName}) == 2;
 
     // Every option is checked before anything is read or written.
     values.data.file = values.inputs.front();
     const DataRequest data = ParseDataOptions(values.data);
-    const FitRequest fit = ParseFitOptions(values.fit);
+    FitRequest fit;
+    std::optional<sampling::SamplingOptions> sampling;
+    if (sample) {
+        sampling = ParseBatchSampleOptions(values);
+    } else {
+        RefuseGivenOf(values, SampleOnlyOptionNames(), " 仅用于 --method sample", " applies to --method sample only");
+        fit = ParseFitOptions(values.fit);
+    }
     batch::BatchPlan plan;
     plan.workers = Given(values.jobsOption) ? ParseCountOption("-j", values.jobs, 1, kMaxJobs) : 0;
     try {
@@ -185,6 +217,7 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     plan.fit.data = fit.data;
     plan.fit.smooth = fit.smooth;
     plan.fit.layered = fit.layered;
+    plan.fit.sample = sampling;
     plan.resume = values.resume;
 
     const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
@@ -232,7 +265,8 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
     CLI::App* command = mt1d.add_subcommand(
         "batch",
         "Fits every sounding of a survey, one per worker on every core, into an output folder:\n"
-        "DIR/<site>.json per sounding (what mt1d fit --format json prints for it), and\n"
+        "DIR/<site>.json per sounding (what mt1d fit --format json prints for it, or with\n"
+        "--method sample what mt1d sample --format json prints), and\n"
         "DIR/summary.csv with one row per sounding in input order: site, file, latitude,\n"
         "longitude, elevation, mode, method, rms, iterations, target_reached,\n"
         "depth_of_investigation_m, status (ok, or why not). Files are written whole or not at\n"
@@ -250,6 +284,12 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
                             ->type_name("DIR");
     AddDataOptions(*command, values->data);
     AddFitOptions(*command, values->fit);
+    CLI::Option* method = command->get_option("--method");
+    method->description(method->get_description() +
+                        "\nsample: the posterior of layered models with the number of layers unknown,\n"
+                        "as mt1d sample prints it (takes --samples ... --max-rho and --seed; not the\n"
+                        "options that steer a fit).");
+    AddSampleOptions(*command, values->sample, SampleSeedOption::kShared);
     values->jobsOption =
         command
             ->add_option("-j,--jobs", values->jobs,
@@ -275,7 +315,10 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
     command->footer(
         "Layered fits are seeded per site from --seed and the site's name, so that the results\n"
         "do not depend on -j, on the shards or on the order the fits finish in; each file\n"
-        "records its site's seed.\n"
+        "records its site's seed. So are the chains of --method sample.\n"
+        "For --method sample the summary's rms is the best RMS of any model sampled, iterations\n"
+        "the samples kept, target_reached whether both R-hats are below 1.1, and status ok, or\n"
+        "not-converged and the run's warnings. Each site's chains run on its worker's thread.\n"
         "Standard error shows the progress when it is a terminal (sites done, rate, time\n"
         "left), otherwise one line per failed sounding. Ctrl-C or SIGTERM stops the run: fits\n"
         "in flight are dropped, no file is left half-written, the summary lists them as\n"
@@ -285,6 +328,7 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
         "\n"
         "Examples:\n"
         "  mt1d batch survey/ --out fits --floor 5 -j 2\n"
+        "  mt1d batch survey/ --out posteriors --method sample --samples 200000 --seed 7\n"
         "  mt1d batch survey/ --out part1 --shard 1/3      # and 2/3, 3/3 elsewhere\n"
         "  mt1d batch --merge part1 part2 part3 --out fits");
     return {command, [values](std::ostream& out, std::ostream& err) { return RunBatchCommand(*values, out, err); }};

@@ -4,10 +4,12 @@
 #include "FitData.h"
 #include "OptionValues.h"
 #include "Prior.h"
+#include "SampleRun.h"
 #include "Sampler.h"
 
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace mt1d::cli {
 
@@ -19,7 +21,15 @@ std::string Text(double value) { return report::ShortestText(value); }
 
 }  // namespace
 
-void AddSampleOptions(CLI::App& command, SampleOptionValues& values)
+const std::vector<std::string>& SampleOnlyOptionNames()
+{
+    static const std::vector<std::string> names = {"--samples",  "--burn-in",   "--chains",
+                                                   "--temperatures", "--max-layers", "--min-depth",
+                                                   "--max-depth", "--min-rho",  "--max-rho"};
+    return names;
+}
+
+void AddSampleOptions(CLI::App& command, SampleOptionValues& values, SampleSeedOption seedOption)
 {
     const sampling::SamplingOptions defaults;
     values.samples = std::to_string(defaults.samples);
@@ -59,11 +69,13 @@ void AddSampleOptions(CLI::App& command, SampleOptionValues& values)
                         "before the data are seen. Default: " + values.maxLayers)
         ->type_name("L");
     values.seed = std::to_string(defaults.seed);
-    command
-        .add_option("--seed", values.seed,
-                    "Seed of the chains' generators, 0 to 2^64 − 1; the same seed and chains give the\n"
-                    "same output. Default: " + values.seed)
-        ->type_name("S");
+    if (seedOption == SampleSeedOption::kRegister) {
+        command
+            .add_option("--seed", values.seed,
+                        "Seed of the chains' generators, 0 to 2^64 − 1; the same seed and chains give the\n"
+                        "same output. Default: " + values.seed)
+            ->type_name("S");
+    }
     values.minDepthOption =
         command
             .add_option("--min-depth", values.minDepth,
@@ -110,14 +122,9 @@ sampling::SamplingOptions ParseSampleOptions(const SampleOptionValues& values)
 report::SampleRecord RunSample(const LoadedCurve& loaded, const sampling::SamplingOptions& options,
                                const sampling::SamplingControl& control)
 {
-    const fitting::SelectedData selected = fitting::SelectData(loaded.curve, {});
-    if (!selected.Ok()) throw InputError("无法采样 (the sounding cannot be sampled: " + selected.error + ")");
-    sampling::SamplingResult result = sampling::Sample(selected.data, options, control);
-    if (result.status == sampling::SamplingStatus::kInvalidInput) {
-        throw InputError("无法采样 (the sounding cannot be sampled: " + result.message + ")");
-    }
-    return report::MakeSampleRecord(loaded.site, loaded.settings, options.samples, selected.data.Count(),
-                                    loaded.curve.notes, std::move(result));
+    report::SampleRun run = report::SampleCurve(loaded.site, loaded.settings, loaded.curve, options, control);
+    if (!run.record) throw InputError("无法采样 (the sounding cannot be sampled: " + run.refusal + ")");
+    return std::move(*run.record);
 }
 
 }  // namespace mt1d::cli

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace mt1d::cli {
 
@@ -44,7 +45,17 @@ struct SampleOptionValues {
     CLI::Option* maxDepthOption = nullptr;
 };
 
-void AddSampleOptions(CLI::App& command, SampleOptionValues& values);
+// Whether AddSampleOptions registers --seed. A command that has a --seed of its own already
+// (batch, from the fit options) shares it: it puts the value given there into
+// SampleOptionValues::seed before ParseSampleOptions.
+enum class SampleSeedOption { kRegister, kShared };
+
+void AddSampleOptions(CLI::App& command, SampleOptionValues& values,
+                      SampleSeedOption seedOption = SampleSeedOption::kRegister);
+
+// The names of the options AddSampleOptions registers (--seed excepted), for a command that
+// takes them only with some of its methods.
+const std::vector<std::string>& SampleOnlyOptionNames();
 
 // Converts the values; throws UsageError (naming the option and quoting the value) for a
 // value that is not a number of the option's range. Whether the bounds make a prior (the

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -173,20 +174,43 @@ TEST_F(RunBatchTest, StoppingLosesOnlyUnfinishedSitesAndLeavesNoPartialFile)
 
 TEST_F(RunBatchTest, AFitInFlightIsCancelledWithoutAFile)
 {
-    // A layered fit of many starts is under way when the stop comes: its result is dropped.
-    BatchPlan plan = PlanFor(survey_, dir_ / "out", 1);
-    plan.fit.method = mt1d::fitting::Method::kLayered;
-    plan.fit.layered.layers = 4;
-    plan.fit.layered.starts = 1000;
-    std::stop_source stop;
-    std::jthread stopper([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        stop.request_stop();
-    });
-    const BatchSummary summary = RunBatch(plan, {}, stop.get_token());
-    EXPECT_EQ(summary.status, BatchStatus::kCancelled);
-    EXPECT_EQ(summary.cancelled, 6u);
-    EXPECT_EQ(FolderFiles(dir_ / "out").size(), 2u);
+    // The stop comes from inside the first site's run, when it first reports progress: that run
+    // is under way whatever the load of the machine. Each run is far too long to end on its own
+    // before its next check of the stop (1000 starts; 10^8 samples), so a run that ignored the
+    // stop would write its file and count as ok.
+    const auto layered = [](BatchPlan& plan) {
+        plan.fit.method = mt1d::fitting::Method::kLayered;
+        plan.fit.layered.layers = 4;
+        plan.fit.layered.starts = 1000;
+    };
+    const auto sample = [](BatchPlan& plan) {
+        mt1d::sampling::SamplingOptions options;
+        options.samples = 100'000'000;
+        options.chains = 2;
+        plan.fit.sample = options;
+    };
+    for (const auto& setUp : {std::function<void(BatchPlan&)>(layered), std::function<void(BatchPlan&)>(sample)}) {
+        const fs::path out = dir_ / "out";
+        BatchPlan plan = PlanFor(survey_, out, 1);
+        setUp(plan);
+        std::stop_source stop;
+        std::mutex mutex;
+        std::set<std::string> running;
+        BatchCallbacks callbacks;
+        callbacks.running = [&](const std::string& site) {
+            {
+                const std::lock_guard lock(mutex);
+                running.insert(site);
+            }
+            stop.request_stop();
+        };
+        const BatchSummary summary = RunBatch(plan, callbacks, stop.get_token());
+        EXPECT_EQ(summary.status, BatchStatus::kCancelled);
+        EXPECT_EQ(running, std::set<std::string>{"S0001"});  // no site started after the stop
+        EXPECT_EQ(summary.cancelled, 6u);
+        EXPECT_EQ(FolderFiles(out).size(), 2u);  // sites.csv and summary.csv
+        fs::remove_all(out);
+    }
 }
 
 TEST_F(RunBatchTest, AResultThatCannotBeWrittenFailsItsSiteOnlyAndLeavesNoTemporaryFile)

@@ -69,6 +69,36 @@ TEST_F(CliBatchTest, EachSiteFileIsWhatMt1dFitPrintsForIt)
     EXPECT_EQ(ReadText(fs::path(layered) / "S0003.json"), fit.out);
 }
 
+TEST_F(CliBatchTest, EachSampledSiteFileIsWhatMt1dSamplePrintsForItWhateverTheWorkers)
+{
+    const std::vector<std::string> options = {"--samples", "3000", "--burn-in", "300", "--chains", "2",
+                                              "--max-layers", "6", "--max-rho", "5000", "--floor", "4"};
+    std::map<std::string, std::string> folders[2];
+    for (const std::string jobs : {"1", "2"}) {
+        const std::string out = dir_.Path("sample" + jobs);
+        std::vector<std::string> args = {"batch", survey_, "--out", out, "--method", "sample", "--seed", "5", "-j", jobs};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto run = RunMt1d(args);
+        // A run this short may not converge: exit 1 with its sites listed, never 2.
+        ASSERT_NE(run.status, 2) << run.err;
+        EXPECT_EQ(run.out.rfind(out + "/summary.csv: 4 sites, ", 0), 0u) << run.out;
+        folders[jobs == "1" ? 0 : 1] = FolderFiles(out);
+    }
+    EXPECT_EQ(folders[0], folders[1]);
+    ASSERT_EQ(folders[0].size(), 4u + 2u);
+    for (const std::string site : {"S0001", "S0004"}) {
+        std::vector<std::string> args = {"sample", survey_ + "/" + site + ".edi", "--format", "json", "--seed",
+                                         std::to_string(mt1d::batch::SiteSeed(5, site))};
+        args.insert(args.end(), options.begin(), options.end());
+        const auto sample = RunMt1d(args);
+        ASSERT_EQ(sample.status, 0) << sample.err;
+        EXPECT_EQ(folders[0].at(site + ".json"), sample.out) << site;
+    }
+    const std::vector<std::string> summary = Lines(folders[0].at("summary.csv"));
+    ASSERT_EQ(summary.size(), 5u);
+    EXPECT_NE(summary[1].find(",det,sample,"), std::string::npos) << summary[1];  // mode and method
+}
+
 TEST_F(CliBatchTest, SomeFailedExitsOneWithALinePerFailureAndTheRestWritten)
 {
     const std::string bad = dir_.Write("bad.txt", "not a sounding\n");
@@ -115,7 +145,14 @@ TEST_F(CliBatchTest, UnusableArgumentsExitTwoAndWriteNothing)
         {"batch", survey_, "--out", out_, "-j", "two"},
         {"batch", survey_, "--out", out_, "--floor", "101"},
         {"batch", survey_, "--out", out_, "--method", "simplex"},
-        {"batch", survey_, "--out", out_, "--method", "sample"},
+        {"batch", survey_, "--out", out_, "--method", "Sample"},
+        {"batch", survey_, "--out", out_, "--method", "sample", "--starts", "5"},      // fit options
+        {"batch", survey_, "--out", out_, "--method", "sample", "--target-rms", "2"},
+        {"batch", survey_, "--out", out_, "--method", "sample", "--layers", "3"},
+        {"batch", survey_, "--out", out_, "--method", "sample", "--chains", "0"},
+        {"batch", survey_, "--out", out_, "--method", "sample", "--seed", "-1"},
+        {"batch", survey_, "--out", out_, "--samples", "100"},                         // sample only
+        {"batch", survey_, "--out", out_, "--method", "layered", "--max-rho", "100"},
         {"batch", survey_, "--out", out_, "--starts", "5"},          // layered only
         {"batch", survey_, "--out", file},                           // --out is a file
         {"batch", survey_, "--out", survey_},                        // --out is an input folder
