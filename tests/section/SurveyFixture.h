@@ -55,13 +55,13 @@ struct SiteSpec {
     std::string status = "ok";
 };
 
-inline report::FitRecord SiteRecord(const SiteSpec& spec)
+inline report::FitRecord SiteRecord(const SiteSpec& given)
 {
     report::FitRecord r;
-    r.site = {spec.name, spec.name + ".edi", spec.latitudeDeg, spec.longitudeDeg, std::nullopt};
+    r.site = {given.name, given.name + ".edi", given.latitudeDeg, given.longitudeDeg, std::nullopt};
     r.settings.method = fitting::Method::kOccam;
     r.settings.maxIterations = 20;
-    r.settings.layers = spec.layers.size();
+    r.settings.layers = given.layers.size();
     r.valuesFitted = 40;
     auto& p = r.report;
     p.method = fitting::Method::kOccam;
@@ -73,13 +73,13 @@ inline report::FitRecord SiteRecord(const SiteSpec& spec)
     p.message = "target reached";
     p.history = {{0, 3.0, 0.0, 0.0}, {3, 0.9, 1.0, 10.0}};
     double top = 0.0;
-    for (const Layer& layer : spec.layers) {
+    for (const Layer& layer : given.layers) {
         p.layers.push_back({top, layer.thicknessM, layer.rho, std::nullopt, std::nullopt});
         if (layer.thicknessM) top += *layer.thicknessM;
     }
     p.response = {{1.0, 100.0, 45.0}};
     p.niblettBostick = {{1.0, 1000.0, 100.0}};
-    p.depthOfInvestigationM = spec.doiM;
+    p.depthOfInvestigationM = given.doiM;
     return r;
 }
 
