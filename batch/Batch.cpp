@@ -1,10 +1,10 @@
-#include "Batch.h"
+#include "batch/Batch.h"
 
-#include "BatchError.h"
-#include "FitJson.h"
-#include "FitJsonReader.h"
-#include "SampleJson.h"
-#include "SiteSample.h"
+#include "batch/BatchError.h"
+#include "report/FitJson.h"
+#include "report/FitJsonReader.h"
+#include "report/SampleJson.h"
+#include "batch/SiteSample.h"
 
 #include <algorithm>
 #include <atomic>
@@ -142,8 +142,8 @@ private:
             row = FitRow(site.name, site.file, *fit.record);
         }
         try {
-            session::WriteFileAtomically(result, text, plan_.fileCalls);
-        } catch (const session::WriteError& e) {
+            io::WriteFileAtomically(result, text, plan_.fileCalls);
+        } catch (const io::WriteError& e) {
             return FailedRow(site.name, site.file, e.what());
         }
         return row;
@@ -252,8 +252,8 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
         return summary;
     }
     try {
-        session::WriteFileAtomically(plan.outputDir / kSitesFileName, SitesCsv(plan.sites), plan.fileCalls);
-    } catch (const session::WriteError& e) {
+        io::WriteFileAtomically(plan.outputDir / kSitesFileName, SitesCsv(plan.sites), plan.fileCalls);
+    } catch (const io::WriteError& e) {
         summary.status = BatchStatus::kCannotWrite;
         summary.message = e.what();
         return summary;
@@ -282,8 +282,8 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
     }
     summary.status = summary.cancelled > 0 ? BatchStatus::kCancelled : BatchStatus::kFinished;
     try {
-        session::WriteFileAtomically(plan.outputDir / kSummaryFileName, SummaryCsv(summary.rows), plan.fileCalls);
-    } catch (const session::WriteError& e) {
+        io::WriteFileAtomically(plan.outputDir / kSummaryFileName, SummaryCsv(summary.rows), plan.fileCalls);
+    } catch (const io::WriteError& e) {
         summary.status = BatchStatus::kCannotWrite;
         summary.message = e.what();
     }

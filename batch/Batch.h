@@ -39,12 +39,12 @@
 // seed (SiteSample.h ResumedSampleRow); a fit's file never counts for a sampling run nor the
 // other way round. Anything else (missing, truncated, foreign) is run again and replaced.
 
-#include "SiteFit.h"
-#include "SiteInputs.h"
-#include "Shard.h"
-#include "Summary.h"
+#include "batch/SiteFit.h"
+#include "batch/SiteInputs.h"
+#include "batch/Shard.h"
+#include "batch/Summary.h"
 
-#include "AtomicFile.h"
+#include "io/AtomicFile.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -68,7 +68,7 @@ struct BatchPlan {
     Shard shard;              // 1/1: every site
     bool resume = false;
     // The system calls of the atomic writes; tests replace them to fail as a full disk would.
-    session::FileCalls fileCalls = session::FileCalls::System();
+    io::FileCalls fileCalls = io::FileCalls::System();
 };
 
 struct BatchProgress {

@@ -1,7 +1,7 @@
 // mt1d_make_survey FOLDER [SITES [SPACING_KM [SEED [NOISE]]]]: writes a synthetic survey
 // (SyntheticSurvey.h) for trying and measuring batches. scripts/synthetic-survey.sh calls it.
 
-#include "SyntheticSurvey.h"
+#include "batch/SyntheticSurvey.h"
 
 #include <cstdlib>
 #include <exception>

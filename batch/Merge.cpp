@@ -1,9 +1,9 @@
-#include "Merge.h"
+#include "batch/Merge.h"
 
-#include "AtomicFile.h"
-#include "Batch.h"
-#include "BatchError.h"
-#include "FitJsonReader.h"
+#include "io/AtomicFile.h"
+#include "batch/Batch.h"
+#include "batch/BatchError.h"
+#include "report/FitJsonReader.h"
 
 #include <fstream>
 #include <iterator>
@@ -82,7 +82,7 @@ MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& 
     std::error_code error;
     fs::create_directories(outputDir, error);
     if (error || !fs::is_directory(outputDir)) {
-        throw session::WriteError("cannot make the output folder " + outputDir.string());
+        throw io::WriteError("cannot make the output folder " + outputDir.string());
     }
     MergeResult result;
     for (const SiteInput& site : sites) {
@@ -93,13 +93,13 @@ MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& 
         }
         const fs::path json = it->second.shard / (site.name + ".json");
         if (fs::exists(json, error)) {
-            session::WriteFileAtomically(outputDir / (site.name + ".json"), ReadWhole(json, "a result file"));
+            io::WriteFileAtomically(outputDir / (site.name + ".json"), ReadWhole(json, "a result file"));
         }
         if (!it->second.row.Ok()) ++result.failed;
         result.rows.push_back(it->second.row);
     }
-    session::WriteFileAtomically(outputDir / kSitesFileName, sitesText);
-    session::WriteFileAtomically(outputDir / kSummaryFileName, SummaryCsv(result.rows));
+    io::WriteFileAtomically(outputDir / kSitesFileName, sitesText);
+    io::WriteFileAtomically(outputDir / kSummaryFileName, SummaryCsv(result.rows));
     return result;
 }
 

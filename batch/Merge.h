@@ -10,7 +10,7 @@
 // that no shard has a row for is missing: the joined summary has no row for it, and the
 // result lists it.
 
-#include "Summary.h"
+#include "batch/Summary.h"
 
 #include <filesystem>
 #include <string>
@@ -24,7 +24,7 @@ struct MergeResult {
     std::size_t failed = 0;              // rows whose status is not "ok"
 };
 
-// Throws BatchError for the refusals above and session::WriteError when a file cannot be
+// Throws BatchError for the refusals above and io::WriteError when a file cannot be
 // written.
 MergeResult MergeShards(const std::vector<std::filesystem::path>& shardDirs, const std::filesystem::path& outputDir);
 

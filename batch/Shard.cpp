@@ -1,6 +1,6 @@
-#include "Shard.h"
+#include "batch/Shard.h"
 
-#include "BatchError.h"
+#include "batch/BatchError.h"
 
 #include <charconv>
 

@@ -1,9 +1,9 @@
-#include "SiteFit.h"
+#include "batch/SiteFit.h"
 
-#include "CurveDerivation.h"
-#include "Modes.h"
-#include "ReadError.h"
-#include "SiteSummary.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/Modes.h"
+#include "sounding/ReadError.h"
+#include "report/SiteSummary.h"
 
 #include <algorithm>
 #include <exception>

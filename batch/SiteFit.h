@@ -4,15 +4,15 @@
 // A layered fit is seeded per site (SiteSeed), so that its result does not depend on which
 // worker fits it or when.
 
-#include "CurveDerivation.h"
-#include "FitData.h"
-#include "FitRecord.h"
-#include "LayeredFit.h"
-#include "RunControl.h"
-#include "SamplingOptions.h"
-#include "SiteSummary.h"
-#include "SmoothFit.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "fitting/FitData.h"
+#include "report/FitRecord.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/RunControl.h"
+#include "sampling/SamplingOptions.h"
+#include "report/SiteSummary.h"
+#include "fitting/SmoothFit.h"
+#include "sounding/SoundingFile.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "SiteInputs.h"
+#include "batch/SiteInputs.h"
 
-#include "BatchError.h"
+#include "batch/BatchError.h"
 
 #include <algorithm>
 #include <cctype>

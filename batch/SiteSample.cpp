@@ -1,10 +1,10 @@
-#include "SiteSample.h"
+#include "batch/SiteSample.h"
 
-#include "BatchError.h"
-#include "Formatting.h"
-#include "Modes.h"
-#include "SampleJson.h"
-#include "SampleRun.h"
+#include "batch/BatchError.h"
+#include "report/Formatting.h"
+#include "sounding/Modes.h"
+#include "report/SampleJson.h"
+#include "report/SampleRun.h"
 
 #include <nlohmann/json.hpp>
 

@@ -13,10 +13,10 @@
 // The row is made from the result file's text, so that a row read back by --resume is the
 // row the run itself wrote.
 
-#include "SampleRecord.h"
-#include "SamplingOptions.h"
-#include "SiteFit.h"
-#include "Summary.h"
+#include "report/SampleRecord.h"
+#include "sampling/SamplingOptions.h"
+#include "batch/SiteFit.h"
+#include "batch/Summary.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,9 +1,9 @@
-#include "Summary.h"
+#include "batch/Summary.h"
 
-#include "BatchError.h"
-#include "Formatting.h"
-#include "Modes.h"
-#include "SiteFit.h"
+#include "batch/BatchError.h"
+#include "report/Formatting.h"
+#include "sounding/Modes.h"
+#include "batch/SiteFit.h"
 
 #include <algorithm>
 

@@ -12,7 +12,7 @@
 // run stopped before it fitted. Fields holding a comma, a quote or a line break are quoted
 // (RFC 4180); line breaks never occur in a status. Lines end with "\n".
 
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "SyntheticSurvey.h"
+#include "batch/SyntheticSurvey.h"
 
-#include "AtomicFile.h"
-#include "SeededRandom.h"
+#include "io/AtomicFile.h"
+#include "fitting/SeededRandom.h"
 
 #include <nlohmann/json.hpp>
 
@@ -178,14 +178,14 @@ void WriteSurvey(const std::filesystem::path& folder, const SurveyOptions& optio
     if (error) throw std::runtime_error("cannot make the folder " + folder.string() + ": " + error.message());
     nlohmann::ordered_json truth = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < sites.size(); ++i) {
-        session::WriteFileAtomically(folder / (sites[i].name + ".edi"), SurveyEdi(sites[i], i, options));
+        io::WriteFileAtomically(folder / (sites[i].name + ".edi"), SurveyEdi(sites[i], i, options));
         truth.push_back({{"site", sites[i].name},
                          {"latitude_deg", sites[i].latitudeDeg},
                          {"longitude_deg", sites[i].longitudeDeg},
                          {"resistivity_ohmm", sites[i].model.resistivity},
                          {"thickness_m", sites[i].model.thickness}});
     }
-    session::WriteFileAtomically(folder / "true-models.json", truth.dump(2) + "\n");
+    io::WriteFileAtomically(folder / "true-models.json", truth.dump(2) + "\n");
 }
 
 }  // namespace mt1d::batch

@@ -21,7 +21,7 @@
 // The true models go to true-models.json (an extension a batch does not read), an array of
 // {"site", "latitude_deg", "longitude_deg", "resistivity_ohmm": [...], "thickness_m": [...]}.
 
-#include "LayeredEarth.h"
+#include "numerics/LayeredEarth.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -7,11 +7,11 @@
 // layered fit and at 60 for the smooth one; and the Cull (1985) sounding when the shared data
 // are present.
 
-#include "LayeredEarth.h"
-#include "LayeredFit.h"
-#include "SmoothFit.h"
-#include "RealSoundings.h"
-#include "SyntheticSounding.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/SmoothFit.h"
+#include "tests/fitting/RealSoundings.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <benchmark/benchmark.h>
 

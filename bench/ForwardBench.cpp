@@ -1,7 +1,7 @@
 // Forward response and sensitivities of the layered-earth model.
 
-#include "Defaults.h"
-#include "MTSounding.h"
+#include "classic/Defaults.h"
+#include "numerics/MTSounding.h"
 
 #include <benchmark/benchmark.h>
 

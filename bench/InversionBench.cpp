@@ -2,8 +2,8 @@
 // forward calculation of the default model, engines built by MakeEngine (the program's one
 // engine set-up).
 
-#include "Commands.h"
-#include "EngineSetup.h"
+#include "classic/Commands.h"
+#include "classic/EngineSetup.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // and sampling code use. Layers alternate 1000 and 10 Ω·m, 500 m each, as in ForwardBench;
 // frequencies are spread evenly in log from 1e-4 to 1e4 Hz.
 
-#include "LayeredEarth.h"
+#include "numerics/LayeredEarth.h"
 
 #include <benchmark/benchmark.h>
 

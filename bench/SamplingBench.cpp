@@ -7,13 +7,13 @@
 // Australia's AMT site 07E1 (54 frequencies, det curve, 5 % floor) when the shared data are
 // present: a typical audio-magnetotelluric sounding.
 
-#include "Chain.h"
-#include "CurveDerivation.h"
-#include "ModelMisfit.h"
-#include "Sampler.h"
-#include "SharedData.h"
-#include "SoundingFile.h"
-#include "SyntheticSounding.h"
+#include "sampling/Chain.h"
+#include "sounding/CurveDerivation.h"
+#include "sampling/ModelMisfit.h"
+#include "sampling/Sampler.h"
+#include "tests/support/SharedData.h"
+#include "sounding/SoundingFile.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <benchmark/benchmark.h>
 

@@ -24,14 +24,14 @@
 // Chains are fixed at 4 by default (not one per core) so that the figures are the same on
 // any machine.
 
-#include "CurveDerivation.h"
-#include "Equivalence.h"
-#include "LayeredFit.h"
-#include "Sampler.h"
-#include "SharedData.h"
-#include "SmoothFit.h"
-#include "SoundingFile.h"
-#include "SyntheticSounding.h"
+#include "sounding/CurveDerivation.h"
+#include "sampling/Equivalence.h"
+#include "fitting/LayeredFit.h"
+#include "sampling/Sampler.h"
+#include "tests/support/SharedData.h"
+#include "fitting/SmoothFit.h"
+#include "sounding/SoundingFile.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <algorithm>
 #include <chrono>

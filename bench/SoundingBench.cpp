@@ -4,9 +4,9 @@
 // (../shared/data beside the source tree, or MT1D_SHARED_DATA); otherwise skipped with a
 // line on standard error.
 
-#include "CurveDerivation.h"
-#include "SharedData.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "tests/support/SharedData.h"
+#include "sounding/SoundingFile.h"
 
 #include <benchmark/benchmark.h>
 

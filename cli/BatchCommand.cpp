@@ -1,16 +1,16 @@
 // mt1d batch: every sounding of a survey fitted on every core into one output folder, shards
 // of it for a cluster, and the joining of shard folders (batch/Batch.h does the work).
 
-#include "Batch.h"
-#include "BatchError.h"
-#include "CommonOptions.h"
-#include "DataOptions.h"
-#include "FitOptions.h"
-#include "Merge.h"
-#include "SiteSample.h"
-#include "OptionValues.h"
-#include "SampleOptions.h"
-#include "Subcommand.h"
+#include "batch/Batch.h"
+#include "batch/BatchError.h"
+#include "cli/CommonOptions.h"
+#include "cli/DataOptions.h"
+#include "cli/FitOptions.h"
+#include "batch/Merge.h"
+#include "batch/SiteSample.h"
+#include "cli/OptionValues.h"
+#include "cli/SampleOptions.h"
+#include "cli/Subcommand.h"
 
 #include <signal.h>
 #include <unistd.h>
@@ -158,7 +158,7 @@ int RunMerge(const BatchCommandValues& values, std::ostream& out, std::ostream& 
         merged = batch::MergeShards(shards, values.out);
     } catch (const batch::BatchError& e) {
         throw InputError(std::string("无法合并 (cannot merge: ") + e.what() + ")");
-    } catch (const session::WriteError& e) {
+    } catch (const io::WriteError& e) {
         err << "mt1d: 无法写出结果 (" << e.what() << ")\n";
         return kRunFailed;
     }

@@ -1,7 +1,7 @@
-#include "Cli.h"
+#include "cli/Cli.h"
 
-#include "HelpText.h"
-#include "Subcommand.h"
+#include "cli/HelpText.h"
+#include "cli/Subcommand.h"
 
 #include <algorithm>
 #include <exception>
@@ -12,14 +12,14 @@ namespace mt1d::cli {
 // The subcommands, registered in CommandList.h, one line each; how to add one is explained
 // there and in Subcommand.h.
 #define MT1D_CLI_COMMAND(add) Subcommand add(CLI::App& mt1d);
-#include "CommandList.h"
+#include "cli/CommandList.h"
 #undef MT1D_CLI_COMMAND
 
 namespace {
 
 constexpr AddSubcommand kCommands[] = {
 #define MT1D_CLI_COMMAND(add) add,
-#include "CommandList.h"
+#include "cli/CommandList.h"
 #undef MT1D_CLI_COMMAND
 };
 

@@ -3,7 +3,7 @@
 // chosen subcommand on the given streams and returns the exit status. cli/main.cpp only hands
 // it the program's arguments and standard streams; the tests call it in-process.
 
-#include "NumberText.h"
+#include "classic/NumberText.h"
 
 #include <ostream>
 #include <string>

@@ -1,7 +1,7 @@
-#include "CommonOptions.h"
+#include "cli/CommonOptions.h"
 
-#include "Cli.h"
-#include "InputChecks.h"
+#include "cli/Cli.h"
+#include "classic/InputChecks.h"
 
 #include <string_view>
 

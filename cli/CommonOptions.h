@@ -1,7 +1,7 @@
 #pragma once
 // Options and refusals shared by the subcommands: --model, --format and choices among words.
 
-#include "Commands.h"
+#include "classic/Commands.h"
 
 #include <CLI/CLI.hpp>
 

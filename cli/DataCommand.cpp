@@ -1,9 +1,9 @@
 // mt1d data: the site and the apparent-resistivity and phase curve of a sounding file.
 
-#include "CommonOptions.h"
-#include "CurveWriters.h"
-#include "DataOptions.h"
-#include "Subcommand.h"
+#include "cli/CommonOptions.h"
+#include "report/CurveWriters.h"
+#include "cli/DataOptions.h"
+#include "cli/Subcommand.h"
 
 #include <memory>
 

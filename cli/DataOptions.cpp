@@ -1,11 +1,11 @@
-#include "DataOptions.h"
+#include "cli/DataOptions.h"
 
-#include "Cli.h"
-#include "ColumnReader.h"
-#include "CurveDerivation.h"
-#include "Modes.h"
-#include "OptionValues.h"
-#include "ReadError.h"
+#include "cli/Cli.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/Modes.h"
+#include "cli/OptionValues.h"
+#include "sounding/ReadError.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -9,10 +9,10 @@
 //     const DataRequest request = ParseDataOptions(*values);   // refuses bad values
 //     const LoadedCurve loaded = LoadCurve(*values, request);  // refuses bad files
 
-#include "CurveDerivation.h"
-#include "FitRecord.h"
-#include "SiteSummary.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "report/FitRecord.h"
+#include "report/SiteSummary.h"
+#include "sounding/SoundingFile.h"
 
 #include <CLI/CLI.hpp>
 

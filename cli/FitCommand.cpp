@@ -1,12 +1,12 @@
 // mt1d fit: a smooth (Occam) or layered model of a measured sounding.
 
-#include "CommonOptions.h"
-#include "DataOptions.h"
-#include "FitCsv.h"
-#include "FitJson.h"
-#include "FitOptions.h"
-#include "FitText.h"
-#include "Subcommand.h"
+#include "cli/CommonOptions.h"
+#include "cli/DataOptions.h"
+#include "report/FitCsv.h"
+#include "report/FitJson.h"
+#include "cli/FitOptions.h"
+#include "report/FitText.h"
+#include "cli/Subcommand.h"
 
 #include <memory>
 

@@ -1,9 +1,9 @@
-#include "FitOptions.h"
+#include "cli/FitOptions.h"
 
-#include "Cli.h"
-#include "CommonOptions.h"
-#include "FitData.h"
-#include "OptionValues.h"
+#include "cli/Cli.h"
+#include "cli/CommonOptions.h"
+#include "fitting/FitData.h"
+#include "cli/OptionValues.h"
 
 #include <initializer_list>
 #include <utility>

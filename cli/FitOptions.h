@@ -8,11 +8,11 @@
 //     const FitRequest request = ParseFitOptions(*fitValues);
 //     const report::FitRecord record = RunFit(loaded, request);
 
-#include "DataOptions.h"
-#include "FitRecord.h"
-#include "LayeredFit.h"
-#include "RunControl.h"
-#include "SmoothFit.h"
+#include "cli/DataOptions.h"
+#include "report/FitRecord.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/RunControl.h"
+#include "fitting/SmoothFit.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,12 +1,22 @@
 // mt1d forward: the response of a layered model, as the window's forward button computes it.
 
-#include "CommonOptions.h"
-#include "ResponseOutput.h"
-#include "Subcommand.h"
+#include "cli/CommonOptions.h"
+#include "report/ResponseOutput.h"
+#include "cli/Subcommand.h"
 
 #include <memory>
 
 namespace mt1d::cli {
+
+using io::CsvField;
+using io::Json;
+using io::JsonNumber;
+using io::JsonText;
+using io::NumberText;
+using report::ModelJson;
+using report::ResponseCsv;
+using report::ResponseJson;
+using report::ResponseListing;
 
 namespace {
 

@@ -1,15 +1,25 @@
 // mt1d invert: the window's inversion button pressed on the response of a model, as often as
 // --repeat says, each run written out as soon as it has finished.
 
-#include "CommonOptions.h"
-#include "InputChecks.h"
-#include "ResponseOutput.h"
-#include "Subcommand.h"
+#include "cli/CommonOptions.h"
+#include "classic/InputChecks.h"
+#include "report/ResponseOutput.h"
+#include "cli/Subcommand.h"
 
 #include <algorithm>
 #include <memory>
 
 namespace mt1d::cli {
+
+using io::CsvField;
+using io::Json;
+using io::JsonNumber;
+using io::JsonText;
+using io::NumberText;
+using report::ModelJson;
+using report::ResponseCsv;
+using report::ResponseJson;
+using report::ResponseListing;
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "OptionValues.h"
+#include "cli/OptionValues.h"
 
-#include "Cli.h"
+#include "cli/Cli.h"
 
 #include <charconv>
 #include <cmath>

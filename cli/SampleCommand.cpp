@@ -1,14 +1,14 @@
 // mt1d sample: the posterior of layered models given a measured sounding, by
 // trans-dimensional Markov chain Monte Carlo (sampling/Sampler.h).
 
-#include "CommonOptions.h"
-#include "DataOptions.h"
-#include "Formatting.h"
-#include "SampleCsv.h"
-#include "SampleJson.h"
-#include "SampleOptions.h"
-#include "Sampler.h"
-#include "Subcommand.h"
+#include "cli/CommonOptions.h"
+#include "cli/DataOptions.h"
+#include "report/Formatting.h"
+#include "report/SampleCsv.h"
+#include "report/SampleJson.h"
+#include "cli/SampleOptions.h"
+#include "sampling/Sampler.h"
+#include "cli/Subcommand.h"
 
 #include <atomic>
 #include <chrono>

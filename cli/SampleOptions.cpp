@@ -1,11 +1,11 @@
-#include "SampleOptions.h"
+#include "cli/SampleOptions.h"
 
-#include "Cli.h"
-#include "FitData.h"
-#include "OptionValues.h"
-#include "Prior.h"
-#include "SampleRun.h"
-#include "Sampler.h"
+#include "cli/Cli.h"
+#include "fitting/FitData.h"
+#include "cli/OptionValues.h"
+#include "sampling/Prior.h"
+#include "report/SampleRun.h"
+#include "sampling/Sampler.h"
 
 #include <limits>
 #include <string>

@@ -9,9 +9,9 @@
 //     const sampling::SamplingOptions options = ParseSampleOptions(*sampleValues);
 //     const report::SampleRecord record = RunSample(loaded, options, control);
 
-#include "DataOptions.h"
-#include "SampleRecord.h"
-#include "SamplingOptions.h"
+#include "cli/DataOptions.h"
+#include "report/SampleRecord.h"
+#include "sampling/SamplingOptions.h"
 
 #include <CLI/CLI.hpp>
 

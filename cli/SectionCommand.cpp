@@ -1,10 +1,10 @@
 // mt1d section: the resistivity section of a batch output folder as a PNG, SVG or PDF figure.
 
-#include "SectionFigure.h"
-#include "Subcommand.h"
+#include "render/SectionFigure.h"
+#include "cli/Subcommand.h"
 
-#include "Section.h"
-#include "SurveyFolder.h"
+#include "section/Section.h"
+#include "section/SurveyFolder.h"
 
 #include <cmath>
 #include <memory>

@@ -30,7 +30,7 @@
 // Options bound to variables must outlive the parse: keep them in a shared_ptr the run
 // function holds, as above.
 
-#include "Cli.h"
+#include "cli/Cli.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,6 +1,6 @@
 // mt1d: the forward calculation and the inversion from the command line (see Cli.h).
 
-#include "Cli.h"
+#include "cli/Cli.h"
 
 #include <iostream>
 #include <string>

@@ -1,4 +1,4 @@
-#include "BoundTransform.h"
+#include "fitting/BoundTransform.h"
 
 #include <algorithm>
 #include <cmath>

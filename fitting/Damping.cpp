@@ -1,4 +1,4 @@
-#include "Damping.h"
+#include "fitting/Damping.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 // them separately). Each value is weighted by its standard error: σ(φ) = δφ in degrees, and
 // for log10 ρa, by first-order propagation, σ(log10 ρa) = δρa / (ρa · ln 10).
 
-#include "Curve.h"
+#include "sounding/Curve.h"
 
 #include <cstddef>
 #include <span>

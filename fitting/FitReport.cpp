@@ -1,4 +1,4 @@
-#include "FitReport.h"
+#include "fitting/FitReport.h"
 
 namespace mt1d::fitting {
 

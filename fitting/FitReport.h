@@ -3,10 +3,10 @@
 // its JSON output (rms → "rms", layers[].topM → "top_m", …), so that writers and the window
 // read one structure whichever method made the fit.
 
-#include "Curve.h"
-#include "FitStatus.h"
-#include "LayeredEarth.h"
-#include "NiblettBostick.h"
+#include "sounding/Curve.h"
+#include "fitting/FitStatus.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/NiblettBostick.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "FitStatus.h"
+#include "fitting/FitStatus.h"
 
 namespace mt1d::fitting {
 

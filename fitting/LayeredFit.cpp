@@ -1,10 +1,10 @@
-#include "LayeredFit.h"
+#include "fitting/LayeredFit.h"
 
-#include "BoundTransform.h"
-#include "Damping.h"
-#include "Misfit.h"
-#include "NiblettBostick.h"
-#include "StartModels.h"
+#include "fitting/BoundTransform.h"
+#include "fitting/Damping.h"
+#include "fitting/Misfit.h"
+#include "fitting/NiblettBostick.h"
+#include "fitting/StartModels.h"
 
 #include <Eigen/Dense>
 

@@ -21,12 +21,12 @@
 //     const LayeredFitResult fit = FitLayered(curve, options);
 //     if (fit.report.status == FitStatus::kInvalidInput) show(fit.report.message);
 
-#include "Curve.h"
-#include "FitData.h"
-#include "FitReport.h"
-#include "LayeredEarth.h"
-#include "RunControl.h"
-#include "Uncertainty.h"
+#include "sounding/Curve.h"
+#include "fitting/FitData.h"
+#include "fitting/FitReport.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/RunControl.h"
+#include "fitting/Uncertainty.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "Misfit.h"
+#include "fitting/Misfit.h"
 
 #include <cmath>
 #include <limits>

@@ -12,8 +12,8 @@
 // A model whose response is not finite (parameters far outside any earth) scores χ² = +∞, so
 // a solver never takes a step to it.
 
-#include "FitData.h"
-#include "LayeredEarth.h"
+#include "fitting/FitData.h"
+#include "numerics/LayeredEarth.h"
 
 #include <Eigen/Dense>
 

@@ -1,4 +1,4 @@
-#include "MultiplierSearch.h"
+#include "fitting/MultiplierSearch.h"
 
 #include <algorithm>
 #include <cmath>

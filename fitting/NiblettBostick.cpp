@@ -1,4 +1,4 @@
-#include "NiblettBostick.h"
+#include "fitting/NiblettBostick.h"
 
 #include <algorithm>
 #include <cmath>

@@ -8,8 +8,8 @@
 // Phases outside the first quadrant, which no layered earth produces but noisy data may, are
 // held to 1°..89° so that ρNB stays finite and positive.
 
-#include "Curve.h"
-#include "FitData.h"
+#include "sounding/Curve.h"
+#include "fitting/FitData.h"
 
 #include <span>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "Roughness.h"
+#include "fitting/Roughness.h"
 
 namespace mt1d::fitting {
 

@@ -4,7 +4,7 @@
 // hook on the calling thread and reads the cancellation flag between iterations and between
 // starts. A cancelled run returns the best model it has so far, with the status kCancelled.
 
-#include "FitStatus.h"
+#include "fitting/FitStatus.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,8 +1,8 @@
-#include "SmoothFit.h"
+#include "fitting/SmoothFit.h"
 
-#include "Misfit.h"
-#include "MultiplierSearch.h"
-#include "NiblettBostick.h"
+#include "fitting/Misfit.h"
+#include "fitting/MultiplierSearch.h"
+#include "fitting/NiblettBostick.h"
 
 #include <Eigen/Dense>
 

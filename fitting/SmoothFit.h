@@ -20,13 +20,13 @@
 // phase 2. It ends at the target with the smoothest model found, or says that the target was
 // not reached and gives the smoothest model that fits as well as the layers allow.
 
-#include "Curve.h"
-#include "FitData.h"
-#include "FitReport.h"
-#include "LayeredEarth.h"
-#include "Roughness.h"
-#include "RunControl.h"
-#include "SmoothMesh.h"
+#include "sounding/Curve.h"
+#include "fitting/FitData.h"
+#include "fitting/FitReport.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/Roughness.h"
+#include "fitting/RunControl.h"
+#include "fitting/SmoothMesh.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "SmoothMesh.h"
+#include "fitting/SmoothMesh.h"
 
-#include "NiblettBostick.h"
+#include "fitting/NiblettBostick.h"
 
 #include <algorithm>
 #include <cmath>

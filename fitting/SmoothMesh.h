@@ -9,7 +9,7 @@
 // the shallowest layer is thinner than anything the data resolve and the half-space lies
 // below anything they see. The user may instead give every layer's top.
 
-#include "FitData.h"
+#include "fitting/FitData.h"
 
 #include <cstddef>
 #include <optional>

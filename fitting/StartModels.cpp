@@ -1,6 +1,6 @@
-#include "StartModels.h"
+#include "fitting/StartModels.h"
 
-#include "SeededRandom.h"
+#include "fitting/SeededRandom.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,7 +10,7 @@
 //
 // A start is the 2L − 1 parameters in log10 (Ω·m and m) in the kernel's order.
 
-#include "NiblettBostick.h"
+#include "fitting/NiblettBostick.h"
 
 #include <cstddef>
 #include <cstdint>

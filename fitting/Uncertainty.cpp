@@ -1,4 +1,4 @@
-#include "Uncertainty.h"
+#include "fitting/Uncertainty.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
 // libFuzzer target: the column reader, on any bytes, with the file's header or, when the
 // first byte is odd, with a given column list; and format recognition on the same bytes.
 
-#include "ColumnReader.h"
-#include "FuzzChecks.h"
-#include "ReadError.h"
-#include "SoundingFile.h"
+#include "sounding/ColumnReader.h"
+#include "fuzz/FuzzChecks.h"
+#include "sounding/ReadError.h"
+#include "sounding/SoundingFile.h"
 
 #include <cstddef>
 #include <cstdint>

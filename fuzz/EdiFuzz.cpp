@@ -1,8 +1,8 @@
 // libFuzzer target: the EDI reader, on any bytes.
 
-#include "EdiReader.h"
-#include "FuzzChecks.h"
-#include "ReadError.h"
+#include "sounding/EdiReader.h"
+#include "fuzz/FuzzChecks.h"
+#include "sounding/ReadError.h"
 
 #include <cstddef>
 #include <cstdint>

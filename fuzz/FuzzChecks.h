@@ -3,10 +3,10 @@
 // the promises of Sounding.h and CurveDerivation.h. A broken promise aborts, which libFuzzer
 // reports as a finding.
 
-#include "CurveDerivation.h"
-#include "Modes.h"
-#include "Rotation.h"
-#include "Sounding.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/Modes.h"
+#include "sounding/Rotation.h"
+#include "sounding/Sounding.h"
 
 #include <cmath>
 #include <cstdlib>

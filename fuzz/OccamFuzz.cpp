@@ -1,8 +1,8 @@
 // libFuzzer target: the Occam data reader, on any bytes.
 
-#include "FuzzChecks.h"
-#include "OccamReader.h"
-#include "ReadError.h"
+#include "fuzz/FuzzChecks.h"
+#include "sounding/OccamReader.h"
+#include "sounding/ReadError.h"
 
 #include <cstddef>
 #include <cstdint>

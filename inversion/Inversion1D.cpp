@@ -1,4 +1,4 @@
-#include "Inversion1DImpl.h"
+#include "inversion/Inversion1DImpl.h"
 
 template class Inversion1D<TMTRes>;
 template class Inversion1D<TMTPhase>;

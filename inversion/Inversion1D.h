@@ -26,9 +26,9 @@
 //     engine.GetResult(iterations, misfit);
 //     engine.GetModel(count, result);
 
-#include "MTSounding.h"
-#include "MathClass.h"
-#include "RunEnding.h"
+#include "numerics/MTSounding.h"
+#include "inversion/MathClass.h"
+#include "inversion/RunEnding.h"
 
 #include <functional>
 #include <memory>

@@ -2,8 +2,8 @@
 // Member definitions of Inversion1D. Included by Inversion1D.cpp, which instantiates the
 // engine for the three forward-model kinds, and by tests that drive it with a scripted model.
 
-#include "Inversion1D.h"
-#include "StepRules.h"
+#include "inversion/Inversion1D.h"
+#include "inversion/StepRules.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "RunEnding.h"
+#include "inversion/RunEnding.h"
 
 namespace mt {
 

@@ -1,6 +1,6 @@
-#include "LayeredEarth.h"
+#include "numerics/LayeredEarth.h"
 
-#include "LayeredEarthKernel.h"
+#include "numerics/LayeredEarthKernel.h"
 
 #include <algorithm>
 #include <cmath>

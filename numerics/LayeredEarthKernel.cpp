@@ -4,7 +4,7 @@
 // impedance W, η_j, θ_j and s are those of LayeredEarthKernel.h (time dependence e^{+iωt}).
 
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "LayeredEarthKernel.cpp"
+#define HWY_TARGET_INCLUDE "numerics/LayeredEarthKernel.cpp"
 // Scalable vectors (SVE, RVV) cannot be members of the small complex type below.
 #ifndef HWY_DISABLED_TARGETS
 #define HWY_DISABLED_TARGETS (HWY_SVE | HWY_SVE2 | HWY_SVE_256 | HWY_SVE2_128 | HWY_RVV)
@@ -13,7 +13,7 @@
 #include <hwy/highway.h>
 #include <hwy/contrib/math/math-inl.h>
 
-#include "LayeredEarthKernel.h"
+#include "numerics/LayeredEarthKernel.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace mt1d::earth::kernel {

@@ -1,4 +1,4 @@
-#include "MTMath.h"
+#include "numerics/MTMath.h"
 
 #include <cmath>
 

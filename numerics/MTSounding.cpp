@@ -1,7 +1,7 @@
-#include "MTSounding.h"
+#include "numerics/MTSounding.h"
 
-#include "MTMath.h"
-#include "Notice.h"
+#include "numerics/MTMath.h"
+#include "numerics/Notice.h"
 
 #include <algorithm>
 #include <cmath>

@@ -18,7 +18,7 @@
 // outside its arrays throws std::length_error or std::invalid_argument before it changes
 // anything.
 
-#include "Capacity.h"
+#include "numerics/Capacity.h"
 
 class VantorelBase {
 public:

@@ -1,4 +1,4 @@
-#include "Notice.h"
+#include "numerics/Notice.h"
 
 #include <iostream>
 #include <utility>

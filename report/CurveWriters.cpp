@@ -1,6 +1,6 @@
-#include "CurveWriters.h"
+#include "report/CurveWriters.h"
 
-#include "Modes.h"
+#include "sounding/Modes.h"
 
 #include <array>
 

@@ -7,9 +7,9 @@
 // error that is not known (held as 0 by the curve) is written as absent: null in JSON, an
 // empty CSV field, "-" in text.
 
-#include "Curve.h"
-#include "Formatting.h"
-#include "SiteSummary.h"
+#include "sounding/Curve.h"
+#include "report/Formatting.h"
+#include "report/SiteSummary.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "FitCsv.h"
+#include "report/FitCsv.h"
 
-#include "Formatting.h"
+#include "report/Formatting.h"
 
 namespace mt1d::report {
 

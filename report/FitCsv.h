@@ -4,7 +4,7 @@
 // The half-space has an empty thickness; the standard errors (log10 units, layered fits) are
 // empty where they do not apply.
 
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "FitJson.h"
+#include "report/FitJson.h"
 
-#include "Modes.h"
+#include "sounding/Modes.h"
 
 namespace mt1d::report {
 

@@ -25,8 +25,8 @@
 // (a factor 10^sd either way). A value that does not apply or is not known is null; no NaN or
 // infinity is ever written. Numbers read back as the same doubles.
 
-#include "FitRecord.h"
-#include "Formatting.h"
+#include "report/FitRecord.h"
+#include "report/Formatting.h"
 
 #include <string>
 

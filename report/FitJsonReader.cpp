@@ -1,7 +1,7 @@
-#include "FitJsonReader.h"
+#include "report/FitJsonReader.h"
 
-#include "FitJson.h"
-#include "Modes.h"
+#include "report/FitJson.h"
+#include "sounding/Modes.h"
 
 #include <cmath>
 #include <fstream>

@@ -12,7 +12,7 @@
 // Anything else is refused with FitFileError, whose message names the file, the key (as a
 // path such as layers[2].resistivity_ohmm) and what was expected there.
 
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 namespace mt1d::report {
 

@@ -4,13 +4,13 @@
 // batch and the window's project read it back (FitJsonReader.h) without the sounding or the
 // command line that made it.
 
-#include "ColumnReader.h"
-#include "Curve.h"
-#include "FitData.h"
-#include "FitReport.h"
-#include "LayeredFit.h"
-#include "SiteSummary.h"
-#include "SmoothFit.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/Curve.h"
+#include "fitting/FitData.h"
+#include "fitting/FitReport.h"
+#include "fitting/LayeredFit.h"
+#include "report/SiteSummary.h"
+#include "fitting/SmoothFit.h"
 
 #include <cstddef>
 #include <cstdint>

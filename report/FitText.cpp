@@ -1,8 +1,8 @@
-#include "FitText.h"
+#include "report/FitText.h"
 
-#include "Formatting.h"
-#include "Modes.h"
-#include "Uncertainty.h"
+#include "report/Formatting.h"
+#include "sounding/Modes.h"
+#include "fitting/Uncertainty.h"
 
 #include <cmath>
 #include <string_view>

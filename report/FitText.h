@@ -5,7 +5,7 @@
 // standard error) with the conductance and transverse resistance of each layer, and name the
 // pairs of parameters whose correlation is strong.
 
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "Formatting.h"
+#include "report/Formatting.h"
 
 #include <algorithm>
 #include <array>

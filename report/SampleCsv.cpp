@@ -1,6 +1,6 @@
-#include "SampleCsv.h"
+#include "report/SampleCsv.h"
 
-#include "Formatting.h"
+#include "report/Formatting.h"
 
 namespace mt1d::report {
 

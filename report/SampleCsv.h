@@ -14,7 +14,7 @@
 // Both have only the header when no sample was kept. A value that is not finite is an empty
 // field.
 
-#include "SampleRecord.h"
+#include "report/SampleRecord.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "SampleJson.h"
+#include "report/SampleJson.h"
 
-#include "Modes.h"
+#include "sounding/Modes.h"
 
 #include <span>
 

@@ -25,8 +25,8 @@
 // A value that is not finite is null; no NaN or infinity is ever written. Numbers read back
 // as the same doubles.
 
-#include "Formatting.h"
-#include "SampleRecord.h"
+#include "report/Formatting.h"
+#include "report/SampleRecord.h"
 
 #include <string>
 

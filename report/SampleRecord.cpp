@@ -1,6 +1,6 @@
-#include "SampleRecord.h"
+#include "report/SampleRecord.h"
 
-#include "Formatting.h"
+#include "report/Formatting.h"
 
 #include <cmath>
 #include <utility>

@@ -3,9 +3,9 @@
 // was set up and what came out (the posterior of SamplingResult.h). `mt1d sample` writes it
 // (SampleJson.h, SampleCsv.h), and so does a batch run per site.
 
-#include "FitRecord.h"
-#include "SamplingResult.h"
-#include "SiteSummary.h"
+#include "report/FitRecord.h"
+#include "sampling/SamplingResult.h"
+#include "report/SiteSummary.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "SampleRun.h"
+#include "report/SampleRun.h"
 
-#include "FitData.h"
-#include "Sampler.h"
+#include "fitting/FitData.h"
+#include "sampling/Sampler.h"
 
 #include <utility>
 

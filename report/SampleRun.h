@@ -4,11 +4,11 @@
 // error, as the fits weight them), the sampler, and the record. Both `mt1d sample` and
 // `mt1d batch --method sample` call this, so that a batch's file is the command's output.
 
-#include "CurveDerivation.h"
-#include "FitRecord.h"
-#include "SampleRecord.h"
-#include "SamplingOptions.h"
-#include "SiteSummary.h"
+#include "sounding/CurveDerivation.h"
+#include "report/FitRecord.h"
+#include "report/SampleRecord.h"
+#include "sampling/SamplingOptions.h"
+#include "report/SiteSummary.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "SiteSummary.h"
+#include "report/SiteSummary.h"
 
 namespace mt1d::report {
 

@@ -2,8 +2,8 @@
 // What a result file says about the sounding it came from: enough for a table of many sites
 // (a batch summary, a map) without opening the sounding again.
 
-#include "Formatting.h"
-#include "Sounding.h"
+#include "report/Formatting.h"
+#include "sounding/Sounding.h"
 
 #include <optional>
 #include <string>

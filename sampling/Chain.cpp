@@ -1,4 +1,4 @@
-#include "Chain.h"
+#include "sampling/Chain.h"
 
 #include <algorithm>
 #include <cmath>

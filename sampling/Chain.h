@@ -11,12 +11,12 @@
 // Randomness comes only from the generator the chain is given, so a seed reproduces a chain
 // on any thread.
 
-#include "ModelMisfit.h"
-#include "ModelState.h"
-#include "Moves.h"
-#include "Prior.h"
-#include "ProposalWidths.h"
-#include "SeededRandom.h"
+#include "sampling/ModelMisfit.h"
+#include "sampling/ModelState.h"
+#include "sampling/Moves.h"
+#include "sampling/Prior.h"
+#include "sampling/ProposalWidths.h"
+#include "fitting/SeededRandom.h"
 
 #include <cstdint>
 

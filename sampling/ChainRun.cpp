@@ -1,8 +1,8 @@
-#include "ChainRun.h"
+#include "sampling/ChainRun.h"
 
-#include "Chain.h"
-#include "Misfit.h"
-#include "SeededRandom.h"
+#include "sampling/Chain.h"
+#include "fitting/Misfit.h"
+#include "fitting/SeededRandom.h"
 
 #include <cmath>
 #include <memory>

@@ -4,15 +4,15 @@
 // on whatever thread calls it; reports to the supervising thread through ChainLive, whose
 // members it stores every kPublishSteps steps, and stops early when asked.
 
-#include "ChainSeed.h"
-#include "Convergence.h"
-#include "ModelMisfit.h"
-#include "ModelState.h"
-#include "Moves.h"
-#include "PosteriorGrid.h"
-#include "Prior.h"
-#include "ProposalWidths.h"
-#include "SamplingResult.h"
+#include "sampling/ChainSeed.h"
+#include "sampling/Convergence.h"
+#include "sampling/ModelMisfit.h"
+#include "sampling/ModelState.h"
+#include "sampling/Moves.h"
+#include "sampling/PosteriorGrid.h"
+#include "sampling/Prior.h"
+#include "sampling/ProposalWidths.h"
+#include "sampling/SamplingResult.h"
 
 #include <array>
 #include <atomic>

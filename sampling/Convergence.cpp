@@ -1,4 +1,4 @@
-#include "Convergence.h"
+#include "sampling/Convergence.h"
 
 #include <cmath>
 #include <limits>

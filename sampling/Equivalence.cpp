@@ -1,6 +1,6 @@
-#include "Equivalence.h"
+#include "sampling/Equivalence.h"
 
-#include "Misfit.h"
+#include "fitting/Misfit.h"
 
 #include <algorithm>
 #include <cmath>

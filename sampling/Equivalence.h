@@ -16,10 +16,10 @@
 // gets wide ranges for h and ρ, in step with each other. Equal to ±√Δχ²·σ where the problem
 // is linear (Δχ² the χ² allowed above the best).
 
-#include "FitData.h"
-#include "LayeredEarth.h"
-#include "LayeredFit.h"
-#include "RunControl.h"
+#include "fitting/FitData.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/RunControl.h"
 
 #include <cstddef>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ModelMisfit.h"
+#include "sampling/ModelMisfit.h"
 
 #include <limits>
 

@@ -7,8 +7,8 @@
 // Each chain owns its own misfit object (the kernel keeps work space), made by a factory
 // that may be called from any worker thread.
 
-#include "FitData.h"
-#include "LayeredEarth.h"
+#include "fitting/FitData.h"
+#include "numerics/LayeredEarth.h"
 
 #include <functional>
 #include <memory>

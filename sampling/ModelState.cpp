@@ -1,4 +1,4 @@
-#include "ModelState.h"
+#include "sampling/ModelState.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // the same values in metres and Ω·m for the kernel, kept in step so that a proposal that
 // changes one value computes one power of ten, not all of them.
 
-#include "LayeredEarth.h"
+#include "numerics/LayeredEarth.h"
 
 #include <cstddef>
 #include <span>

@@ -1,4 +1,4 @@
-#include "Moves.h"
+#include "sampling/Moves.h"
 
 namespace mt1d::sampling {
 

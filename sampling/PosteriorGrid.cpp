@@ -1,4 +1,4 @@
-#include "PosteriorGrid.h"
+#include "sampling/PosteriorGrid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -14,8 +14,8 @@
 // samples the model stood for, so a chain adds a model once when it leaves it rather than at
 // every step it stays.
 
-#include "ModelState.h"
-#include "Prior.h"
+#include "sampling/ModelState.h"
+#include "sampling/Prior.h"
 
 #include <cstddef>
 #include <cstdint>

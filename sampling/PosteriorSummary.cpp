@@ -1,4 +1,4 @@
-#include "PosteriorSummary.h"
+#include "sampling/PosteriorSummary.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 // From the tallies of the chains to the figures of a SamplingResult.
 
-#include "PosteriorGrid.h"
-#include "SamplingResult.h"
+#include "sampling/PosteriorGrid.h"
+#include "sampling/SamplingResult.h"
 
 #include <span>
 

@@ -1,6 +1,6 @@
-#include "Prior.h"
+#include "sampling/Prior.h"
 
-#include "NiblettBostick.h"
+#include "fitting/NiblettBostick.h"
 
 #include <algorithm>
 #include <cmath>

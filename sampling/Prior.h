@@ -13,7 +13,7 @@
 // frequency over its apparent resistivity (the shallowest depth the data see), down to the
 // largest skin depth of any row (the deepest).
 
-#include "FitData.h"
+#include "fitting/FitData.h"
 
 #include <cstddef>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "ProposalWidths.h"
+#include "sampling/ProposalWidths.h"
 
 #include <algorithm>
 #include <cmath>

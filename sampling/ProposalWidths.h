@@ -10,8 +10,8 @@
 // that produces the samples is a fixed Markov chain with the posterior as its stationary
 // distribution.
 
-#include "Moves.h"
-#include "Prior.h"
+#include "sampling/Moves.h"
+#include "sampling/Prior.h"
 
 #include <cstddef>
 

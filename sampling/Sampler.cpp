@@ -1,9 +1,9 @@
-#include "Sampler.h"
+#include "sampling/Sampler.h"
 
-#include "ChainRun.h"
-#include "Misfit.h"
-#include "NiblettBostick.h"
-#include "PosteriorSummary.h"
+#include "sampling/ChainRun.h"
+#include "fitting/Misfit.h"
+#include "fitting/NiblettBostick.h"
+#include "sampling/PosteriorSummary.h"
 
 #include <algorithm>
 #include <cmath>

@@ -16,10 +16,10 @@
 //     if (r.status == SamplingStatus::kInvalidInput) show(r.message);
 //     draw(r.depthM, r.log10RhoGrid, r.density, r.p10, r.p50, r.p90);
 
-#include "FitData.h"
-#include "ModelMisfit.h"
-#include "SamplingOptions.h"
-#include "SamplingResult.h"
+#include "fitting/FitData.h"
+#include "sampling/ModelMisfit.h"
+#include "sampling/SamplingOptions.h"
+#include "sampling/SamplingResult.h"
 
 #include <chrono>
 #include <cstddef>

@@ -1,8 +1,8 @@
 #pragma once
 // How a sampling run is set up, and the hooks of whoever runs it.
 
-#include "PosteriorGrid.h"
-#include "Prior.h"
+#include "sampling/PosteriorGrid.h"
+#include "sampling/Prior.h"
 
 #include <atomic>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "SamplingResult.h"
+#include "sampling/SamplingResult.h"
 
 namespace mt1d::sampling {
 

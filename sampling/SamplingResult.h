@@ -7,10 +7,10 @@
 // and the window draws the density image, percentiles, interface probability, layer-count
 // histogram and misfit traces from the same members.
 
-#include "LayeredEarth.h"
-#include "Moves.h"
-#include "Prior.h"
-#include "ProposalWidths.h"
+#include "numerics/LayeredEarth.h"
+#include "sampling/Moves.h"
+#include "sampling/Prior.h"
+#include "sampling/ProposalWidths.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "DepthGrid.h"
+#include "section/DepthGrid.h"
 
 #include <algorithm>
 #include <cmath>

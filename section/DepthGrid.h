@@ -3,7 +3,7 @@
 // surface, positive downwards; the grid has equal cells from the surface to its bottom (the
 // section's depth axis is linear). Resistivity is sampled as log10 ρ (ρ in Ω·m).
 
-#include "FitReport.h"
+#include "fitting/FitReport.h"
 
 #include <cstddef>
 #include <span>

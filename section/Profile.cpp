@@ -1,4 +1,4 @@
-#include "Profile.h"
+#include "section/Profile.h"
 
 #include <algorithm>
 #include <array>

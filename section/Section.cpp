@@ -1,4 +1,4 @@
-#include "Section.h"
+#include "section/Section.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,9 +12,9 @@
 // far beyond their site as the half gap on their inner side (±0.5 km when there is one site).
 // Sites at the same distance share their column, side by side in summary order.
 
-#include "DepthGrid.h"
-#include "Profile.h"
-#include "SurveyFolder.h"
+#include "section/DepthGrid.h"
+#include "section/Profile.h"
+#include "section/SurveyFolder.h"
 
 #include <cstddef>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "SummaryCsv.h"
+#include "section/SummaryCsv.h"
 
 namespace mt1d::section {
 

@@ -1,6 +1,6 @@
-#include "SurveyFolder.h"
+#include "section/SurveyFolder.h"
 
-#include "FitJsonReader.h"
+#include "report/FitJsonReader.h"
 
 #include <fstream>
 #include <map>

@@ -11,9 +11,9 @@
 // (no summary.csv, a summary without the columns "site" and "status", or not one usable site)
 // is refused with SurveyError naming the folder and what is wrong.
 
-#include "FitReport.h"
-#include "SiteSummary.h"
-#include "SummaryCsv.h"
+#include "fitting/FitReport.h"
+#include "report/SiteSummary.h"
+#include "section/SummaryCsv.h"
 
 #include <filesystem>
 #include <string>

@@ -1,6 +1,6 @@
-#include "FitRecords.h"
+#include "session/FitRecords.h"
 
-#include "SessionCommands.h"
+#include "session/SessionCommands.h"
 
 namespace mt1d::session {
 

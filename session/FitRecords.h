@@ -2,8 +2,8 @@
 // A sounding window's fits as `mt1d fit` records them (report/FitRecord.h), so that the
 // window's result files and its projects carry exactly the keys of `mt1d fit --format json`.
 
-#include "FitRecord.h"
-#include "Session.h"
+#include "report/FitRecord.h"
+#include "session/Session.h"
 
 namespace mt1d::session {
 

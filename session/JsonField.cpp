@@ -1,4 +1,4 @@
-#include "JsonField.h"
+#include "session/JsonField.h"
 
 #include <cmath>
 #include <limits>

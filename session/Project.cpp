@@ -1,8 +1,8 @@
-#include "Project.h"
+#include "session/Project.h"
 
-#include "AtomicFile.h"
-#include "SessionCommands.h"
-#include "SessionJson.h"
+#include "io/AtomicFile.h"
+#include "session/SessionCommands.h"
+#include "session/SessionJson.h"
 
 #include <nlohmann/json.hpp>
 
@@ -80,7 +80,7 @@ Project ProjectFromJson(std::string_view text, const std::string& file)
 
 void SaveProject(const Project& project, const std::filesystem::path& path)
 {
-    WriteFileAtomically(path, ProjectToJson(project));
+    io::WriteFileAtomically(path, ProjectToJson(project));
 }
 
 Project LoadProject(const std::filesystem::path& path)

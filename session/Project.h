@@ -16,7 +16,7 @@
 // JSON file of another program, a newer format version, a missing or mistyped value, and a
 // window whose state no command could have made (SessionProblem).
 
-#include "Session.h"
+#include "session/Session.h"
 
 #include <filesystem>
 #include <stdexcept>

@@ -1,10 +1,10 @@
-#include "ResultExport.h"
+#include "session/ResultExport.h"
 
-#include "FitCsv.h"
-#include "FitJson.h"
-#include "FitRecords.h"
-#include "Modes.h"
-#include "SessionCommands.h"
+#include "report/FitCsv.h"
+#include "report/FitJson.h"
+#include "session/FitRecords.h"
+#include "sounding/Modes.h"
+#include "session/SessionCommands.h"
 
 #include <sstream>
 

@@ -16,7 +16,7 @@
 // with "layered", "smooth" and "edited" in the order they are written. Numbers round-trip and
 // have a decimal point whatever the locale.
 
-#include "Session.h"
+#include "session/Session.h"
 
 #include <string>
 

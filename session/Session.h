@@ -7,13 +7,13 @@
 // (SessionCommands.h) take one and give a new one, so that a refusal leaves the old value untouched
 // and a project (Project.h) is only a list of them.
 
-#include "ColumnReader.h"
-#include "Curve.h"
-#include "FitData.h"
-#include "FitRecord.h"
-#include "FitReport.h"
-#include "LayeredEarth.h"
-#include "Sounding.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/Curve.h"
+#include "fitting/FitData.h"
+#include "report/FitRecord.h"
+#include "fitting/FitReport.h"
+#include "numerics/LayeredEarth.h"
+#include "sounding/Sounding.h"
 
 #include <cstddef>
 #include <cstdint>

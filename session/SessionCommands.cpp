@@ -1,13 +1,13 @@
-#include "SessionCommands.h"
+#include "session/SessionCommands.h"
 
-#include "CurveDerivation.h"
-#include "LayeredFit.h"
-#include "Limits.h"
-#include "Misfit.h"
-#include "Modes.h"
-#include "SmoothFit.h"
-#include "SmoothMesh.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "fitting/LayeredFit.h"
+#include "sounding/Limits.h"
+#include "fitting/Misfit.h"
+#include "sounding/Modes.h"
+#include "fitting/SmoothFit.h"
+#include "fitting/SmoothMesh.h"
+#include "sounding/SoundingFile.h"
 
 #include <algorithm>
 #include <chrono>

@@ -4,9 +4,9 @@
 // and the state the caller holds stays as it was. Slots in the window only read widgets,
 // call one of these and show what comes back.
 
-#include "Session.h"
+#include "session/Session.h"
 
-#include "RunControl.h"
+#include "fitting/RunControl.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,11 +1,11 @@
-#include "SessionJson.h"
+#include "session/SessionJson.h"
 
-#include "FitJson.h"
-#include "FitJsonReader.h"
-#include "FitRecords.h"
-#include "Limits.h"
-#include "Modes.h"
-#include "SmoothMesh.h"
+#include "report/FitJson.h"
+#include "report/FitJsonReader.h"
+#include "session/FitRecords.h"
+#include "sounding/Limits.h"
+#include "sounding/Modes.h"
+#include "fitting/SmoothMesh.h"
 
 #include <array>
 #include <string>

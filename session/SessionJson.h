@@ -8,8 +8,8 @@
 // their own instead of "record"; they are still read, their fits without the context the
 // record adds (options, products, correlations), which they never had.
 
-#include "JsonField.h"
-#include "Session.h"
+#include "session/JsonField.h"
+#include "session/Session.h"
 
 #include <nlohmann/json.hpp>
 

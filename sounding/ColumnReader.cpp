@@ -1,9 +1,9 @@
-#include "ColumnReader.h"
+#include "sounding/ColumnReader.h"
 
-#include "Limits.h"
-#include "Normalize.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/Limits.h"
+#include "sounding/Normalize.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <array>

@@ -21,7 +21,7 @@
 // name, a set of columns that does not make a sounding, a row with another number of values,
 // text where a number belongs, no rows, more than 10,000 rows.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 #include <optional>
 #include <string>

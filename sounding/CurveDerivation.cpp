@@ -1,8 +1,8 @@
-#include "CurveDerivation.h"
+#include "sounding/CurveDerivation.h"
 
-#include "ImpedanceMath.h"
-#include "Modes.h"
-#include "TextScan.h"
+#include "sounding/ImpedanceMath.h"
+#include "sounding/Modes.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -18,8 +18,8 @@
 // not positive, or (floor 0) the file gives no error. Unusable rows keep the values that are
 // known and 0 for the rest, so that no curve ever holds a NaN.
 
-#include "Curve.h"
-#include "Sounding.h"
+#include "sounding/Curve.h"
+#include "sounding/Sounding.h"
 
 namespace mt1d::sounding {
 

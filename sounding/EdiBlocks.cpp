@@ -1,8 +1,8 @@
-#include "EdiBlocks.h"
+#include "sounding/EdiBlocks.h"
 
-#include "Limits.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/Limits.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 namespace mt1d::sounding {
 namespace {

@@ -1,9 +1,9 @@
-#include "EdiData.h"
+#include "sounding/EdiData.h"
 
-#include "EdiHeader.h"
-#include "Limits.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/EdiHeader.h"
+#include "sounding/Limits.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 #include <limits>
 

@@ -7,7 +7,7 @@
 // letter, other than nan/inf) means the file's structure is broken there, for instance a
 // marker that lost its '>', and is refused.
 
-#include "EdiBlocks.h"
+#include "sounding/EdiBlocks.h"
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
-#include "EdiHeader.h"
+#include "sounding/EdiHeader.h"
 
-#include "Limits.h"
-#include "TextScan.h"
+#include "sounding/Limits.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,8 +6,8 @@
 // D:M:S ("-19:25:58.74", seconds may read 60.00), decimal degrees, or either with a
 // hemisphere letter. 0, 0 means the writer did not know. Elevation: ELEV, else REFELEV.
 
-#include "EdiBlocks.h"
-#include "Sounding.h"
+#include "sounding/EdiBlocks.h"
+#include "sounding/Sounding.h"
 
 #include <optional>
 #include <string>

@@ -13,9 +13,9 @@
 //   present these blocks are ignored.
 // - Tipper and derived blocks (TX*, TY*, ZSTRIKE, COH, …) and any unknown block are skipped.
 
-#include "EdiBlocks.h"
-#include "EdiHeader.h"
-#include "Sounding.h"
+#include "sounding/EdiBlocks.h"
+#include "sounding/EdiHeader.h"
+#include "sounding/Sounding.h"
 
 #include <string>
 #include <vector>

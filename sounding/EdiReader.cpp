@@ -1,11 +1,11 @@
-#include "EdiReader.h"
+#include "sounding/EdiReader.h"
 
-#include "EdiBlocks.h"
-#include "EdiHeader.h"
-#include "EdiMtSection.h"
-#include "EdiSpectra.h"
-#include "Normalize.h"
-#include "ReadError.h"
+#include "sounding/EdiBlocks.h"
+#include "sounding/EdiHeader.h"
+#include "sounding/EdiMtSection.h"
+#include "sounding/EdiSpectra.h"
+#include "sounding/Normalize.h"
+#include "sounding/ReadError.h"
 
 namespace mt1d::sounding {
 

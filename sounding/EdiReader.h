@@ -15,7 +15,7 @@
 // fewer than its count announces, a word among numbers, a repeated block or frequency,
 // more than 10,000 frequencies.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 #include <string>
 #include <string_view>

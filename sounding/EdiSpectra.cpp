@@ -1,9 +1,9 @@
-#include "EdiSpectra.h"
+#include "sounding/EdiSpectra.h"
 
-#include "EdiData.h"
-#include "Limits.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/EdiData.h"
+#include "sounding/Limits.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 #include <cmath>
 #include <complex>

@@ -19,9 +19,9 @@
 // consistent covariance matrices (coherences above 1), so no error estimate can be drawn
 // from them; the error floor sets every error.
 
-#include "EdiBlocks.h"
-#include "EdiHeader.h"
-#include "EdiMtSection.h"
+#include "sounding/EdiBlocks.h"
+#include "sounding/EdiHeader.h"
+#include "sounding/EdiMtSection.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "ImpedanceMath.h"
+#include "sounding/ImpedanceMath.h"
 
 #include <cmath>
 

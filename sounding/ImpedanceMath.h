@@ -5,7 +5,7 @@
 // Units: Z in field units (mV/km)/nT (E in mV/km over B in nT), frequency in Hz, ρa in Ω·m,
 // phase in degrees. Time dependence e^{+iωt}.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 #include <complex>
 #include <numbers>

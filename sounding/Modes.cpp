@@ -1,7 +1,7 @@
-#include "Modes.h"
+#include "sounding/Modes.h"
 
-#include "Sounding.h"
-#include "TextScan.h"
+#include "sounding/Sounding.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // Modes by name, and which modes a sounding can give a curve for. What the command line and
 // the window offer the user.
 
-#include "Curve.h"
+#include "sounding/Curve.h"
 
 #include <array>
 #include <optional>

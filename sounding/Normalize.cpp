@@ -1,8 +1,8 @@
-#include "Normalize.h"
+#include "sounding/Normalize.h"
 
-#include "ImpedanceMath.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/ImpedanceMath.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -10,7 +10,7 @@
 // - ρa/φ files: yx phases stored near −135° (more than half below −90°) are shifted by 180°;
 //   phases stored in the first quadrant already stay as they are, and the sounding says so.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 namespace mt1d::sounding {
 

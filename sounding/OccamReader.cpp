@@ -1,10 +1,10 @@
-#include "OccamReader.h"
+#include "sounding/OccamReader.h"
 
-#include "ImpedanceMath.h"
-#include "Limits.h"
-#include "Normalize.h"
-#include "ReadError.h"
-#include "TextScan.h"
+#include "sounding/ImpedanceMath.h"
+#include "sounding/Limits.h"
+#include "sounding/Normalize.h"
+#include "sounding/ReadError.h"
+#include "sounding/TextScan.h"
 
 #include <array>
 #include <cctype>

@@ -22,7 +22,7 @@
 // a row without six fields, text where a number belongs, a frequency number out of range,
 // the same quantity twice for one frequency, more than one receiver, no MT data.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 #include <string>
 #include <string_view>

@@ -1,4 +1,4 @@
-#include "ReadError.h"
+#include "sounding/ReadError.h"
 
 namespace mt1d::sounding {
 namespace {

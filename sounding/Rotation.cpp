@@ -1,6 +1,6 @@
-#include "Rotation.h"
+#include "sounding/Rotation.h"
 
-#include "TextScan.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <cmath>

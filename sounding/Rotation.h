@@ -13,7 +13,7 @@
 // An element of the result is missing when an element it depends on (with a non-zero
 // weight) is missing, and has no variance when such an element has none.
 
-#include "Sounding.h"
+#include "sounding/Sounding.h"
 
 namespace mt1d::sounding {
 

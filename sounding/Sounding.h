@@ -15,7 +15,7 @@
 //   distinct, except rows whose frequency is unusable (not a positive finite number), which
 //   come last.
 
-#include "Curve.h"
+#include "sounding/Curve.h"
 
 #include <array>
 #include <complex>

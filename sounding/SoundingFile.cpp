@@ -1,11 +1,11 @@
-#include "SoundingFile.h"
+#include "sounding/SoundingFile.h"
 
-#include "EdiReader.h"
-#include "Limits.h"
-#include "OccamReader.h"
-#include "ReadError.h"
-#include "Rotation.h"
-#include "TextScan.h"
+#include "sounding/EdiReader.h"
+#include "sounding/Limits.h"
+#include "sounding/OccamReader.h"
+#include "sounding/ReadError.h"
+#include "sounding/Rotation.h"
+#include "sounding/TextScan.h"
 
 #include <fstream>
 #include <stdexcept>

@@ -11,8 +11,8 @@
 // file, more than 64 MB (kMaxFileBytes), an empty file, a binary file, Occam files that are
 // not data (model, response and iteration files), and whatever the reader refuses.
 
-#include "ColumnReader.h"
-#include "Sounding.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/Sounding.h"
 
 #include <filesystem>
 #include <optional>

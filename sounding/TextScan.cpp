@@ -1,4 +1,4 @@
-#include "TextScan.h"
+#include "sounding/TextScan.h"
 
 #include <algorithm>
 #include <array>

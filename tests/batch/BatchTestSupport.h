@@ -2,8 +2,8 @@
 // Folders the batch tests write into (removed when the test ends), small synthetic surveys,
 // and reading a folder back.
 
-#include "Batch.h"
-#include "SyntheticSurvey.h"
+#include "batch/Batch.h"
+#include "batch/SyntheticSurvey.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,10 +1,10 @@
 // Shards joined by MergeShards equal a single run, byte for byte, and folders that do not
 // belong together are refused before anything is written.
 
-#include "Batch.h"
-#include "BatchError.h"
-#include "BatchTestSupport.h"
-#include "Merge.h"
+#include "batch/Batch.h"
+#include "batch/BatchError.h"
+#include "tests/batch/BatchTestSupport.h"
+#include "batch/Merge.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // recorded while the others go on, resuming, stopping and write failures that leave no
 // partial file.
 
-#include "Batch.h"
-#include "BatchTestSupport.h"
-#include "FitJsonReader.h"
+#include "batch/Batch.h"
+#include "tests/batch/BatchTestSupport.h"
+#include "report/FitJsonReader.h"
 
 #include <gtest/gtest.h>
 
@@ -216,7 +216,7 @@ TEST_F(RunBatchTest, AFitInFlightIsCancelledWithoutAFile)
 TEST_F(RunBatchTest, AResultThatCannotBeWrittenFailsItsSiteOnlyAndLeavesNoTemporaryFile)
 {
     BatchPlan plan = PlanFor(survey_, dir_ / "out", 2);
-    const auto system = mt1d::session::FileCalls::System();
+    const auto system = mt1d::io::FileCalls::System();
     plan.fileCalls.rename = [system](const char* from, const char* to) {
         if (std::string(to).ends_with("S0004.json")) {
             errno = ENOSPC;

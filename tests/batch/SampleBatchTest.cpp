@@ -2,10 +2,10 @@
 // the summary row read off the result file, resuming only runs made alike, and sites that
 // cannot be sampled recorded while the others go on.
 
-#include "Batch.h"
-#include "BatchError.h"
-#include "BatchTestSupport.h"
-#include "SiteSample.h"
+#include "batch/Batch.h"
+#include "batch/BatchError.h"
+#include "tests/batch/BatchTestSupport.h"
+#include "batch/SiteSample.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

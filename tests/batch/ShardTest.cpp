@@ -1,7 +1,7 @@
 // Shards: N slices that together take every site once, and the I/N text.
 
-#include "BatchError.h"
-#include "Shard.h"
+#include "batch/BatchError.h"
+#include "batch/Shard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Which files a batch takes from its inputs, in which order, and the names their results get.
 
-#include "BatchError.h"
-#include "BatchTestSupport.h"
-#include "SiteInputs.h"
+#include "batch/BatchError.h"
+#include "tests/batch/BatchTestSupport.h"
+#include "batch/SiteInputs.h"
 
 #include <gtest/gtest.h>
 

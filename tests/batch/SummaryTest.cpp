@@ -1,7 +1,7 @@
 // summary.csv: its columns, quoting, the row of a fit and of a failure, and reading it back.
 
-#include "BatchError.h"
-#include "Summary.h"
+#include "batch/BatchError.h"
+#include "batch/Summary.h"
 
 #include <gtest/gtest.h>
 

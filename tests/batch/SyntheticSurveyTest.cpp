@@ -1,10 +1,10 @@
 // The synthetic survey: where its sites lie, which models they have, and that its files hold
 // the models' responses with the stated noise, read back by the program's own reader.
 
-#include "BatchTestSupport.h"
-#include "CurveDerivation.h"
-#include "SoundingFile.h"
-#include "SyntheticSurvey.h"
+#include "tests/batch/BatchTestSupport.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/SoundingFile.h"
+#include "batch/SyntheticSurvey.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

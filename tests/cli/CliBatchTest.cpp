@@ -1,10 +1,10 @@
 // mt1d batch: the per-site files equal what mt1d fit prints, exit statuses, failures on
 // standard error, shards joined with --merge, and every refusal writing nothing.
 
-#include "CliRun.h"
-#include "SiteFit.h"
-#include "SoundingFiles.h"
-#include "SyntheticSurvey.h"
+#include "tests/cli/CliRun.h"
+#include "batch/SiteFit.h"
+#include "tests/cli/SoundingFiles.h"
+#include "batch/SyntheticSurvey.h"
 
 #include <gtest/gtest.h>
 
@@ -188,8 +188,8 @@ TEST_F(CliBatchTest, ResumeListsEarlierSitesAndFitsOnlyTheMissingOnes)
 }  // namespace
 
 #ifdef MT1D_PROGRAM
-#include "FitJsonReader.h"
-#include "Summary.h"
+#include "report/FitJsonReader.h"
+#include "batch/Summary.h"
 
 #include <signal.h>
 #include <fcntl.h>

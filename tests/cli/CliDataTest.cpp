@@ -1,8 +1,8 @@
 // mt1d data: the curve of a sounding file in three formats, every option, every refusal.
 
-#include "CliRun.h"
-#include "CsvReader.h"
-#include "SoundingFiles.h"
+#include "tests/cli/CliRun.h"
+#include "tests/cli/CsvReader.h"
+#include "tests/cli/SoundingFiles.h"
 
 #include <gtest/gtest.h>
 

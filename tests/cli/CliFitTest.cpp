@@ -1,10 +1,10 @@
 // mt1d fit: smooth and layered fits of a sounding file, every option, the formats, the exit
 // statuses, and the two real soundings measured against published results.
 
-#include "CliRun.h"
-#include "CsvReader.h"
-#include "FitJsonReader.h"
-#include "SoundingFiles.h"
+#include "tests/cli/CliRun.h"
+#include "tests/cli/CsvReader.h"
+#include "report/FitJsonReader.h"
+#include "tests/cli/SoundingFiles.h"
 
 #include <gtest/gtest.h>
 

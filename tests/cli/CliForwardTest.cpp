@@ -1,6 +1,6 @@
-#include "CliRun.h"
-#include "Commands.h"
-#include "CsvReader.h"
+#include "tests/cli/CliRun.h"
+#include "classic/Commands.h"
+#include "tests/cli/CsvReader.h"
 
 #include <gtest/gtest.h>
 

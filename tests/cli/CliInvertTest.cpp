@@ -1,7 +1,7 @@
-#include "CliRun.h"
-#include "Commands.h"
-#include "CsvReader.h"
-#include "WholeRunExpectations.h"
+#include "tests/cli/CliRun.h"
+#include "classic/Commands.h"
+#include "tests/cli/CsvReader.h"
+#include "tests/classic/WholeRunExpectations.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Runs mt1d in-process (mt1d::cli::Main) with arguments and collects its exit status and
 // output, and reads its JSON with nlohmann-json.
 
-#include "Cli.h"
+#include "cli/Cli.h"
 
 #include <nlohmann/json.hpp>
 

@@ -2,9 +2,9 @@
 // every refusal, convergence warnings, Ctrl-C, and the four GA soundings. Runs are kept small
 // (a few thousand samples): the sampler's own tests and the study tool check its statistics.
 
-#include "CliRun.h"
-#include "CsvReader.h"
-#include "SoundingFiles.h"
+#include "tests/cli/CliRun.h"
+#include "tests/cli/CsvReader.h"
+#include "tests/cli/SoundingFiles.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // mt1d section: a figure for a batch output folder, notes for the sites left out, and every
 // refusal with exit status 2 and no file written.
 
-#include "CliRun.h"
-#include "SurveyFixture.h"
+#include "tests/cli/CliRun.h"
+#include "tests/section/SurveyFixture.h"
 
 #include <gtest/gtest.h>
 

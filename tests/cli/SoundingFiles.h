@@ -2,8 +2,8 @@
 // Sounding files written by the tests themselves, in a folder of their own that is removed
 // when the test ends, and the real files of the shared data folder.
 
-#include "LayeredEarth.h"
-#include "SharedData.h"
+#include "numerics/LayeredEarth.h"
+#include "tests/support/SharedData.h"
 
 #include <cmath>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "FitData.h"
+#include "fitting/FitData.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

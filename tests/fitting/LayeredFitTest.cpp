@@ -1,5 +1,5 @@
-#include "LayeredFit.h"
-#include "SyntheticSounding.h"
+#include "fitting/LayeredFit.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "Misfit.h"
-#include "Roughness.h"
-#include "RealSoundings.h"
+#include "fitting/Misfit.h"
+#include "fitting/Roughness.h"
+#include "tests/fitting/RealSoundings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "NiblettBostick.h"
+#include "fitting/NiblettBostick.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // (Constable, Parker & Constable 1987) and a long-period site inverted by OCCAM1DCSEM, whose
 // result after 10 iterations is on file. Both skip when the shared data are absent.
 
-#include "LayeredFit.h"
-#include "MultiplierSearch.h"
-#include "SmoothFit.h"
-#include "RealSoundings.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/MultiplierSearch.h"
+#include "fitting/SmoothFit.h"
+#include "tests/fitting/RealSoundings.h"
 
 #include <gtest/gtest.h>
 

@@ -11,11 +11,11 @@
 //   takes, parsed here: the layer tops of Model1D (the air layer left out) and the log10 ρ
 //   of an ITER_n.iter file.
 
-#include "ColumnReader.h"
-#include "Curve.h"
-#include "CurveDerivation.h"
-#include "SharedData.h"
-#include "SoundingFile.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/Curve.h"
+#include "sounding/CurveDerivation.h"
+#include "tests/support/SharedData.h"
+#include "sounding/SoundingFile.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
-#include "Misfit.h"
-#include "MultiplierSearch.h"
-#include "SmoothFit.h"
-#include "SyntheticSounding.h"
+#include "fitting/Misfit.h"
+#include "fitting/MultiplierSearch.h"
+#include "fitting/SmoothFit.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,14 +2,14 @@
 // the seeded random numbers, roughness, the multiplier searches, the layer mesh and the
 // posterior uncertainty.
 
-#include "BoundTransform.h"
-#include "Damping.h"
-#include "FitData.h"
-#include "MultiplierSearch.h"
-#include "Roughness.h"
-#include "SeededRandom.h"
-#include "SmoothMesh.h"
-#include "Uncertainty.h"
+#include "fitting/BoundTransform.h"
+#include "fitting/Damping.h"
+#include "fitting/FitData.h"
+#include "fitting/MultiplierSearch.h"
+#include "fitting/Roughness.h"
+#include "fitting/SeededRandom.h"
+#include "fitting/SmoothMesh.h"
+#include "fitting/Uncertainty.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

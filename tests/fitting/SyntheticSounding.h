@@ -6,9 +6,9 @@
 // and imaginary parts. To first order that makes δρa/ρa = 2·relNoise and δφ = relNoise
 // radians, which are the errors the rows carry (as a processing code would report them).
 
-#include "Curve.h"
-#include "LayeredEarth.h"
-#include "SeededRandom.h"
+#include "sounding/Curve.h"
+#include "numerics/LayeredEarth.h"
+#include "fitting/SeededRandom.h"
 
 #include <cmath>
 #include <complex>

@@ -1,10 +1,10 @@
 // A noise study on a three-layer earth: 100 seeded draws of 5 % Gaussian noise on the
 // impedance (SyntheticSounding.h), each fitted by both methods with their default options.
 
-#include "LayeredFit.h"
-#include "Misfit.h"
-#include "SmoothFit.h"
-#include "SyntheticSounding.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/Misfit.h"
+#include "fitting/SmoothFit.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gtest/gtest.h>
 

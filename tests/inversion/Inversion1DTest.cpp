@@ -1,6 +1,6 @@
-#include "Inversion1D.h"
-#include "TestEngines.h"
-#include "Inversion1DImpl.h"
+#include "inversion/Inversion1D.h"
+#include "tests/inversion/TestEngines.h"
+#include "inversion/Inversion1DImpl.h"
 
 #include <Eigen/Dense>
 #include <gtest/gtest.h>

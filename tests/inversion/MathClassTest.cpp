@@ -1,4 +1,4 @@
-#include "MathClass.h"
+#include "inversion/MathClass.h"
 
 #include <gtest/gtest.h>
 

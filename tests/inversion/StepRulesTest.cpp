@@ -1,4 +1,4 @@
-#include "StepRules.h"
+#include "inversion/StepRules.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // EngineSetup.h): synthetic data of a true model through the forward command, a chosen start
 // and the default bounds of the true model.
 
-#include "Commands.h"
-#include "EngineSetup.h"
+#include "classic/Commands.h"
+#include "classic/EngineSetup.h"
 
 #include <array>
 #include <charconv>

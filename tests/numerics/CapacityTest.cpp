@@ -1,5 +1,5 @@
-#include "MTSounding.h"
-#include "Soundings.h"
+#include "numerics/MTSounding.h"
+#include "tests/numerics/Soundings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // textbook recursion, against the scaling law of the layered earth, and at its edges (one
 // layer, a parameter that hardly matters, a layer millimetres thin).
 
-#include "LayeredEarth.h"
-#include "LayeredEarthSupport.h"
-#include "ScalarLayeredEarth.h"
+#include "numerics/LayeredEarth.h"
+#include "tests/numerics/LayeredEarthSupport.h"
+#include "tests/numerics/ScalarLayeredEarth.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // forward model, the scalar textbook recursion on random and extreme earths, and the sizes it
 // accepts. Every comparison runs on each instruction set the processor offers.
 
-#include "LayeredEarth.h"
-#include "LayeredEarthSupport.h"
-#include "MTSounding.h"
-#include "PhaseRelation.h"
-#include "ScalarLayeredEarth.h"
-#include "Soundings.h"
+#include "numerics/LayeredEarth.h"
+#include "tests/numerics/LayeredEarthSupport.h"
+#include "numerics/MTSounding.h"
+#include "numerics/PhaseRelation.h"
+#include "tests/numerics/ScalarLayeredEarth.h"
+#include "tests/numerics/Soundings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // Shared pieces of the field kernel's tests: random layered earths, the sounding frequencies
 // in double precision, and a loop over every instruction set the kernel can run on here.
 
-#include "LayeredEarthKernel.h"
+#include "numerics/LayeredEarthKernel.h"
 
 #include <hwy/targets.h>
 

@@ -1,6 +1,6 @@
-#include "MTSounding.h"
-#include "Soundings.h"
-#include "WaitRecursion.h"
+#include "numerics/MTSounding.h"
+#include "tests/numerics/Soundings.h"
+#include "tests/numerics/WaitRecursion.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // its own models of a real long-period site: 21 layers, 30 frequencies. The files are read
 // from the shared data folder at run time; the test skips when they are absent.
 
-#include "LayeredEarth.h"
-#include "LayeredEarthSupport.h"
-#include "SharedData.h"
+#include "numerics/LayeredEarth.h"
+#include "tests/numerics/LayeredEarthSupport.h"
+#include "tests/support/SharedData.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "MTSounding.h"
-#include "Notice.h"
-#include "Soundings.h"
+#include "numerics/MTSounding.h"
+#include "numerics/Notice.h"
+#include "tests/numerics/Soundings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "PhaseRelation.h"
+#include "numerics/PhaseRelation.h"
 
 #include <gtest/gtest.h>
 

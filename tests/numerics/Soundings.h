@@ -2,8 +2,8 @@
 // Shared set-up for the forward-model tests: the program's 41 sounding frequencies and default
 // model (Defaults.h) and a helper that gives a model its data and parameters.
 
-#include "Defaults.h"
-#include "MTSounding.h"
+#include "classic/Defaults.h"
+#include "numerics/MTSounding.h"
 
 #include <array>
 #include <type_traits>

@@ -1,4 +1,4 @@
-#include "CurveWriters.h"
+#include "report/CurveWriters.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "FitJsonReader.h"
+#include "report/FitJsonReader.h"
 
-#include "FitJson.h"
-#include "LayeredFit.h"
-#include "SampleRecords.h"
-#include "SmoothFit.h"
+#include "report/FitJson.h"
+#include "fitting/LayeredFit.h"
+#include "tests/report/SampleRecords.h"
+#include "fitting/SmoothFit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

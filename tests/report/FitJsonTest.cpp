@@ -1,6 +1,6 @@
-#include "FitJson.h"
+#include "report/FitJson.h"
 
-#include "SampleRecords.h"
+#include "tests/report/SampleRecords.h"
 
 #include <gtest/gtest.h>
 

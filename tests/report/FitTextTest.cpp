@@ -1,8 +1,8 @@
-#include "FitCsv.h"
-#include "FitText.h"
+#include "report/FitCsv.h"
+#include "report/FitText.h"
 
-#include "SampleRecords.h"
-#include "Uncertainty.h"
+#include "tests/report/SampleRecords.h"
+#include "fitting/Uncertainty.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

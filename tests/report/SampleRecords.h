@@ -2,7 +2,7 @@
 // Fit records made by hand for the writer and reader tests: values with every digit used
 // (1/3, 0.1, 1e-300) so that a round trip that loses a bit shows.
 
-#include "FitRecord.h"
+#include "report/FitRecord.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 // The sampling run as JSON and CSV, from a record made by hand: a 3-depth × 4-bin posterior
 // whose every value is known, so that a shifted row, a swapped key or a lost digit shows.
 
-#include "SampleCsv.h"
-#include "SampleJson.h"
+#include "report/SampleCsv.h"
+#include "report/SampleJson.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

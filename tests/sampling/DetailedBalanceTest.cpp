@@ -9,8 +9,8 @@
 // given beside each tolerance, which is five of them, so a correct sampler passes with any
 // seed and a wrong ratio, off by far more, fails.
 
-#include "KnownTargets.h"
-#include "Sampler.h"
+#include "tests/sampling/KnownTargets.h"
+#include "sampling/Sampler.h"
 
 #include <gtest/gtest.h>
 

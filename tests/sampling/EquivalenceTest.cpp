@@ -2,9 +2,9 @@
 // linearised errors where the misfit is nearly quadratic, the conductance of a thin
 // conductor, and fits made independently at the ends.
 
-#include "Equivalence.h"
-#include "Misfit.h"
-#include "SyntheticSounding.h"
+#include "sampling/Equivalence.h"
+#include "fitting/Misfit.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // from the distribution it should: the prior alone, a target on the number of interfaces,
 // and a target on the resistivity at one depth.
 
-#include "ModelMisfit.h"
+#include "sampling/ModelMisfit.h"
 
 #include <cmath>
 #include <memory>

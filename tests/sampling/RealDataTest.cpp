@@ -2,12 +2,12 @@
 // curve, 5 % error floor), short runs. The longer study with its comparison against the fits
 // is bench/SamplingStudy.cpp. Skipped when the shared data are absent.
 
-#include "CurveDerivation.h"
-#include "LayeredFit.h"
-#include "NiblettBostick.h"
-#include "Sampler.h"
-#include "SharedData.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/NiblettBostick.h"
+#include "sampling/Sampler.h"
+#include "tests/support/SharedData.h"
+#include "sounding/SoundingFile.h"
 
 #include <gtest/gtest.h>
 

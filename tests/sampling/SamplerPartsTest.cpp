@@ -2,16 +2,16 @@
 // layout, the prior's bounds, the grid and its tally, the quantiles, split R-hat, the seeds
 // and the width adaptation.
 
-#include "ChainSeed.h"
-#include "Convergence.h"
-#include "Misfit.h"
-#include "ModelMisfit.h"
-#include "ModelState.h"
-#include "PosteriorGrid.h"
-#include "PosteriorSummary.h"
-#include "Prior.h"
-#include "ProposalWidths.h"
-#include "SyntheticSounding.h"
+#include "sampling/ChainSeed.h"
+#include "sampling/Convergence.h"
+#include "fitting/Misfit.h"
+#include "sampling/ModelMisfit.h"
+#include "sampling/ModelState.h"
+#include "sampling/PosteriorGrid.h"
+#include "sampling/PosteriorSummary.h"
+#include "sampling/Prior.h"
+#include "sampling/ProposalWidths.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The sampler as its callers see it: reproducible results whatever the threads, refusals,
 // cancellation, progress, and the shape of what it returns.
 
-#include "KnownTargets.h"
-#include "Sampler.h"
-#include "SyntheticSounding.h"
+#include "tests/sampling/KnownTargets.h"
+#include "sampling/Sampler.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -16,9 +16,9 @@
 // chains of 10^6 samples give R-hat of the layer count up to 1.3 on some draws (the count
 // makes long excursions to many unresolved layers), which is why this test tempers.
 
-#include "LayeredFit.h"
-#include "Sampler.h"
-#include "SyntheticSounding.h"
+#include "fitting/LayeredFit.h"
+#include "sampling/Sampler.h"
+#include "tests/fitting/SyntheticSounding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A model sampled on the section's depth grid, and the grid's default bottom.
 
-#include "DepthGrid.h"
+#include "section/DepthGrid.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // triangle formulas (bearings and haversine distances, tan δat = tan δ13 · cos(θ13 − θ12)),
 // an independent route from the program's vector construction.
 
-#include "Profile.h"
+#include "section/Profile.h"
 
 #include <gtest/gtest.h>
 

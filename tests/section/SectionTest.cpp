@@ -1,7 +1,7 @@
 // The section made from a survey: order along the profile, each column's extent, the shared
 // depth grid and colour range, and the sites that cannot be placed.
 
-#include "Section.h"
+#include "section/Section.h"
 
 #include <gtest/gtest.h>
 

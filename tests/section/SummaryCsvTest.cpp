@@ -1,6 +1,6 @@
 // The batch summary read back: CSV quoting as the writers quote, and refusals naming the line.
 
-#include "SummaryCsv.h"
+#include "section/SummaryCsv.h"
 
 #include <gtest/gtest.h>
 

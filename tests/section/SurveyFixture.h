@@ -3,8 +3,8 @@
 // program's own writer (report/FitJson.h) and a summary.csv in the batch's columns, in a
 // temporary folder removed at the end of the test.
 
-#include "FitJson.h"
-#include "FitRecord.h"
+#include "report/FitJson.h"
+#include "report/FitRecord.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,8 +1,8 @@
 // Batch output folders read back: the sites in summary order, every site left out named with
 // its reason, and folders that are not one refused.
 
-#include "SurveyFixture.h"
-#include "SurveyFolder.h"
+#include "tests/section/SurveyFixture.h"
+#include "section/SurveyFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // fit of either method is written with the same keys and, the runs being deterministic (a
 // fixed seed, no timing in the record), the same numbers.
 
-#include "Cli.h"
-#include "Modes.h"
-#include "ResultExport.h"
-#include "SessionCommands.h"
-#include "SharedData.h"
+#include "cli/Cli.h"
+#include "sounding/Modes.h"
+#include "session/ResultExport.h"
+#include "session/SessionCommands.h"
+#include "tests/support/SharedData.h"
 
 #include <gtest/gtest.h>
 

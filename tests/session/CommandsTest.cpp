@@ -1,11 +1,11 @@
 // The data and model-editing commands of a sounding window: refusals that change nothing,
 // the ranges values are held to, and the response and RMS of a hand-made model.
 
-#include "SessionCommands.h"
-#include "SessionTestSupport.h"
-#include "SharedData.h"
+#include "session/SessionCommands.h"
+#include "tests/session/SessionTestSupport.h"
+#include "tests/support/SharedData.h"
 
-#include "ReadError.h"
+#include "sounding/ReadError.h"
 
 #include <gtest/gtest.h>
 

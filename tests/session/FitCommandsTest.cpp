@@ -1,8 +1,8 @@
 // Running fits through the window's commands: both methods on data of a known model, the
 // outcome kept per method and put in the results table, cancellation and refused data.
 
-#include "SessionCommands.h"
-#include "SessionTestSupport.h"
+#include "session/SessionCommands.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 

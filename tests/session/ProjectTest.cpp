@@ -1,10 +1,10 @@
 // Projects: every value of every window comes back bit for bit, and files that are damaged,
 // foreign or from a newer program are refused with a message that says where and what.
 
-#include "AtomicFile.h"
-#include "SessionCommands.h"
-#include "Project.h"
-#include "SessionTestSupport.h"
+#include "io/AtomicFile.h"
+#include "session/SessionCommands.h"
+#include "session/Project.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 

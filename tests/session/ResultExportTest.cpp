@@ -1,9 +1,9 @@
 // Exported results: the CSV rows of every model with the products and error factors worked
 // out by hand, and JSON that carries the fit reports.
 
-#include "ResultExport.h"
-#include "SessionCommands.h"
-#include "SessionTestSupport.h"
+#include "session/ResultExport.h"
+#include "session/SessionCommands.h"
+#include "tests/session/SessionTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #pragma once
 // Soundings made from a known model, and exact comparisons of window states.
 
-#include "SessionCommands.h"
-#include "LayeredEarth.h"
-#include "Session.h"
+#include "session/SessionCommands.h"
+#include "numerics/LayeredEarth.h"
+#include "session/Session.h"
 
 #include <gtest/gtest.h>
 

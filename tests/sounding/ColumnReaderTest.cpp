@@ -1,6 +1,6 @@
-#include "ColumnReader.h"
-#include "ReadError.h"
-#include "SoundingFile.h"
+#include "sounding/ColumnReader.h"
+#include "sounding/ReadError.h"
+#include "sounding/SoundingFile.h"
 
 #include <gtest/gtest.h>
 

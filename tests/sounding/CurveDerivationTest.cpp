@@ -1,5 +1,5 @@
-#include "CurveDerivation.h"
-#include "ImpedanceMath.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/ImpedanceMath.h"
 
 #include <gtest/gtest.h>
 

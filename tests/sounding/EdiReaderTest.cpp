@@ -1,7 +1,7 @@
-#include "CurveDerivation.h"
-#include "EdiReader.h"
-#include "ReadError.h"
-#include "SyntheticEdi.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/EdiReader.h"
+#include "sounding/ReadError.h"
+#include "tests/sounding/SyntheticEdi.h"
 
 #include <gtest/gtest.h>
 

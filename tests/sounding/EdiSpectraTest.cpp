@@ -1,4 +1,4 @@
-#include "EdiReader.h"
+#include "sounding/EdiReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Modes.h"
-#include "Sounding.h"
+#include "sounding/Modes.h"
+#include "sounding/Sounding.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Normalize.h"
-#include "ReadError.h"
+#include "sounding/Normalize.h"
+#include "sounding/ReadError.h"
 
 #include <gtest/gtest.h>
 

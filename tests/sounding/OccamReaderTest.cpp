@@ -1,6 +1,6 @@
-#include "CurveDerivation.h"
-#include "ReadError.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/ReadError.h"
+#include "sounding/SoundingFile.h"
 
 #include <gtest/gtest.h>
 

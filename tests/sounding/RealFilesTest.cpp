@@ -2,12 +2,12 @@
 // values come from the SOURCE.md beside each file (computed there by an independent
 // parser) and from the files themselves.
 
-#include "CurveDerivation.h"
-#include "Modes.h"
-#include "ReadError.h"
-#include "Rotation.h"
-#include "SharedData.h"
-#include "SoundingFile.h"
+#include "sounding/CurveDerivation.h"
+#include "sounding/Modes.h"
+#include "sounding/ReadError.h"
+#include "sounding/Rotation.h"
+#include "tests/support/SharedData.h"
+#include "sounding/SoundingFile.h"
 
 #include <gtest/gtest.h>
 

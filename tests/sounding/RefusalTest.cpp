@@ -1,9 +1,9 @@
 // Files that must be refused, each with its name, the line and what was expected.
 
-#include "Limits.h"
-#include "ReadError.h"
-#include "SoundingFile.h"
-#include "SyntheticEdi.h"
+#include "sounding/Limits.h"
+#include "sounding/ReadError.h"
+#include "sounding/SoundingFile.h"
+#include "tests/sounding/SyntheticEdi.h"
 
 #include <gtest/gtest.h>
 

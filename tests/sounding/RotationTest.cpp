@@ -1,4 +1,4 @@
-#include "Rotation.h"
+#include "sounding/Rotation.h"
 
 #include <gtest/gtest.h>
 

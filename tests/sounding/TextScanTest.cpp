@@ -1,5 +1,5 @@
-#include "EdiHeader.h"
-#include "TextScan.h"
+#include "sounding/EdiHeader.h"
+#include "sounding/TextScan.h"
 
 #include <gtest/gtest.h>
 

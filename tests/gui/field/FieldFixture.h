@@ -3,11 +3,11 @@
 // by the test, a watchdog that fails and closes any modal window that still appears, the real
 // sounding files, and an independent forward model and misfit to check the window against.
 
-#include "FieldWorkspace.h"
-#include "LayeredEarth.h"
-#include "SessionCommands.h"
-#include "SharedData.h"
-#include "SoundingWindow.h"
+#include "gui/field/FieldWorkspace.h"
+#include "numerics/LayeredEarth.h"
+#include "session/SessionCommands.h"
+#include "tests/support/SharedData.h"
+#include "gui/field/SoundingWindow.h"
 
 #include <QApplication>
 #include <QPointer>

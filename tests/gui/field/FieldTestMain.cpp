@@ -1,7 +1,7 @@
 // Runs the sounding window's tests without a display, with settings in a temporary folder so
 // that no test reads or writes the user's.
 
-#include "SoundingWindowTest.h"
+#include "tests/gui/field/SoundingWindowTest.h"
 
 #include <QApplication>
 #include <QDir>

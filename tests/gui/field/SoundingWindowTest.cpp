@@ -2,10 +2,10 @@
 // points and bars against the curve, excluded rows, both fits against the forward model,
 // dragging in the depth plot and editing the table, cancelling and closing during a fit.
 
-#include "SoundingWindowTest.h"
+#include "tests/gui/field/SoundingWindowTest.h"
 
-#include "FieldFixture.h"
-#include "SettingsNames.h"
+#include "tests/gui/field/FieldFixture.h"
+#include "gui/common/SettingsNames.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -3,11 +3,11 @@
 // (what is drawn against the result it shows, cancelling, closing during a run, stale data,
 // refused data and export).
 
-#include "SoundingWindowTest.h"
+#include "tests/gui/field/SoundingWindowTest.h"
 
-#include "FieldFixture.h"
-#include "PosteriorSeries.h"
-#include "UncertaintyView.h"
+#include "tests/gui/field/FieldFixture.h"
+#include "gui/field/PosteriorSeries.h"
+#include "gui/field/UncertaintyView.h"
 
 #include <QElapsedTimer>
 #include <QFile>

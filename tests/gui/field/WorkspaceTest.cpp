@@ -2,11 +2,11 @@
 // damaged projects refused with nothing changed, exported figures and results that open,
 // unreadable soundings named with their line, column lists asked for, files dropped.
 
-#include "SoundingWindowTest.h"
+#include "tests/gui/field/SoundingWindowTest.h"
 
-#include "FieldFixture.h"
-#include "FieldFigure.h"
-#include "Project.h"
+#include "tests/gui/field/FieldFixture.h"
+#include "gui/field/FieldFigure.h"
+#include "session/Project.h"
 
 #include <QFile>
 #include <QJsonDocument>

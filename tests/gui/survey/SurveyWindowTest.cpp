@@ -2,13 +2,13 @@
 // every site, a click on a column opening that site's sounding window, an output folder shown
 // at once, a cancelled run, and refusals, all without a display.
 
-#include "FieldWorkspace.h"
-#include "SectionView.h"
-#include "SectionWindow.h"
-#include "SharedData.h"
-#include "SoundingWindow.h"
-#include "SurveyFixture.h"
-#include "SurveyOpener.h"
+#include "gui/field/FieldWorkspace.h"
+#include "gui/survey/SectionView.h"
+#include "gui/survey/SectionWindow.h"
+#include "tests/support/SharedData.h"
+#include "gui/field/SoundingWindow.h"
+#include "tests/section/SurveyFixture.h"
+#include "gui/survey/SurveyOpener.h"
 
 #include <QApplication>
 #include <QSignalSpy>

@@ -1,0 +1,60 @@
+#include "gui/app/LaunchOptions.h"
+
+#include <QCommandLineParser>
+
+namespace mt1d::gui {
+
+LaunchOptions ParseLaunchOptions(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("One-dimensional magnetotelluric sounding: the window."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QStringLiteral("Saves a PNG of the window to <file> once it has been painted, then quits."),
+        QStringLiteral("file"));
+    const QCommandLineOption measure(
+        QStringLiteral("measure"),
+        QStringLiteral("Prints start-up and command timings, then quits."));
+    const QCommandLineOption columns(
+        QStringLiteral("columns"),
+        QStringLiteral("The columns of column files, e.g. period,log10rho,log10rho_err,phase,phase_err."),
+        QStringLiteral("list"));
+    parser.addOption(screenshot);
+    parser.addOption(measure);
+    const QCommandLineOption fit(
+        QStringLiteral("fit"),
+        QStringLiteral("Fits each sounding opened, smoothly and then with layers (with --screenshot: before the picture)."));
+    parser.addOption(columns);
+    parser.addOption(fit);
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Sounding files to open, one window each."),
+                                 QStringLiteral("[files...]"));
+
+    LaunchOptions options;
+    const auto refuse = [&](const QString& what) {
+        options.action = LaunchOptions::Action::kRefuse;
+        options.text = what + QStringLiteral("\n\n") + parser.helpText();
+        return options;
+    };
+    if (!parser.parse(arguments)) return refuse(parser.errorText());
+    if (parser.isSet(help)) {
+        options.action = LaunchOptions::Action::kHelp;
+        options.text = parser.helpText();
+        return options;
+    }
+    options.screenshot = parser.value(screenshot);
+    options.measure = parser.isSet(measure);
+    options.files = parser.positionalArguments();
+    options.columns = parser.value(columns);
+    options.fit = parser.isSet(fit);
+    if (parser.isSet(columns) && options.columns.isEmpty()) {
+        return refuse(QStringLiteral("--columns needs a list of columns"));
+    }
+    if (parser.isSet(screenshot) && options.screenshot.isEmpty()) {
+        return refuse(QStringLiteral("--screenshot needs a file name"));
+    }
+    return options;
+}
+
+}  // namespace mt1d::gui

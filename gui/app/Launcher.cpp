@@ -1,0 +1,168 @@
+#include "gui/app/Launcher.h"
+
+#include "sounding/ColumnReader.h"
+#include "gui/app/FieldHooks.h"
+#include "gui/field/FieldMeasure.h"
+#include "gui/field/FieldWorkspace.h"
+#include "gui/app/GuardedApplication.h"
+#include "gui/app/LaunchOptions.h"
+#include "gui/classic/MainWindow.h"
+#include "gui/classic/Measure.h"
+#include "gui/common/MessageBoxes.h"
+#include "gui/common/SettingsNames.h"
+#include "gui/field/SoundingWindow.h"
+#include "gui/survey/SurveyOpener.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QPixmap>
+#include <QTextStream>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+namespace mt1d::gui {
+
+namespace {
+
+// Calls `then` once, from the event loop, after the watched window's first paint.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QWidget& window, std::function<void()> then) : then_(std::move(then))
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && then_) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, std::exchange(then_, {}));
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> then_;
+};
+
+// Fits the window's sounding smoothly and then with layers, and calls `then`.
+void FitBoth(field::SoundingWindow* window, std::function<void()> then)
+{
+    auto* connection = new QMetaObject::Connection;
+    auto step = std::make_shared<int>(0);
+    *connection = QObject::connect(window, &field::SoundingWindow::fitFinished, window, [=] {
+        if (++*step == 1) {
+            window->RunFit(session::FitMethod::kLayered);
+            return;
+        }
+        QObject::disconnect(*connection);
+        delete connection;
+        then();
+    });
+    window->RunFit(session::FitMethod::kSmooth);
+}
+
+void Print(const QString& text)
+{
+    QTextStream(stdout) << text;
+}
+
+}  // namespace
+
+int RunApplication(int& argc, char** argv)
+{
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    GuardedApplication app(argc, argv);
+    const LaunchOptions options = ParseLaunchOptions(QCoreApplication::arguments());
+    switch (options.action) {
+    case LaunchOptions::Action::kHelp:
+        Print(options.text);
+        return 0;
+    case LaunchOptions::Action::kRefuse:
+        std::fprintf(stderr, "%s", qPrintable(options.text));
+        return 2;
+    case LaunchOptions::Action::kRun:
+        break;
+    }
+
+    session::ReadSettings read;
+    if (!options.columns.isEmpty()) {
+        try {
+            read.columns = sounding::ParseColumnList(options.columns.toStdString());
+        } catch (const std::invalid_argument& e) {
+            std::fprintf(stderr, "--columns: %s\n", e.what());
+            return 2;
+        }
+    }
+    QCoreApplication::setOrganizationName(kSettingsOrganisation);
+    QCoreApplication::setApplicationName(kSettingsApplication);
+
+    // The sounding windows live as long as the program; they close with it.
+    field::FieldWorkspace workspace;
+    TForm1 form;
+    InstallFieldHooks(form, workspace);
+    survey::SurveyOpener surveys(&workspace);
+    form.FileHooks.openSurvey = [&surveys, &form] { surveys.ChooseAndOpen(&form); };
+    int exitCode = 0;
+    const auto saveScreenshot = [&](QWidget& window) {
+        if (!window.grab().save(options.screenshot, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
+            exitCode = 1;
+        }
+        QCoreApplication::quit();
+    };
+    std::unique_ptr<FirstPaint> fieldPainted;
+    FirstPaint painted(form, [&] {
+        if (options.measure) {
+            Print(QStringLiteral("first window painted: %1 ms after main()\n"
+                                 "first paint epoch: %2 ms\n")
+                      .arg(static_cast<double>(sinceStart.nsecsElapsed()) / 1e6, 0, 'f', 1)
+                      .arg(QDateTime::currentMSecsSinceEpoch()));
+            Print(MeasureCommands(form));
+            if (!options.files.isEmpty()) Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
+            QCoreApplication::quit();
+        }
+        if (!options.screenshot.isEmpty()) {
+            const auto windows = workspace.Windows();
+            if (options.files.isEmpty()) {
+                saveScreenshot(form);
+            } else if (windows.isEmpty()) {
+                exitCode = 1;  // the files were refused, each with its message
+                QCoreApplication::quit();
+            } else {
+                field::SoundingWindow* first = windows.first();
+                const auto grabFirst = [&, first] {
+                    fieldPainted = std::make_unique<FirstPaint>(*first->ModelPlot, [&, first] { saveScreenshot(*first); });
+                    first->ModelPlot->update();
+                };
+                if (options.fit) {
+                    FitBoth(first, grabFirst);
+                } else {
+                    grabFirst();
+                }
+            }
+        }
+    });
+    form.show();
+    if (!options.measure) {
+        const auto opened = workspace.OpenSoundings(options.files, read, &form);
+        if (options.fit && options.screenshot.isEmpty()) {
+            for (field::SoundingWindow* window : opened) FitBoth(window, [] {});
+        }
+    }
+    try {
+        const int loopResult = app.exec();
+        return exitCode != 0 ? exitCode : loopResult;
+    } catch (...) {
+        ShowErrorBox(nullptr, CurrentExceptionMessage());
+        return 0;
+    }
+}
+
+}  // namespace mt1d::gui

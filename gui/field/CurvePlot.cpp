@@ -1,0 +1,126 @@
+#include "gui/field/CurvePlot.h"
+
+#include "gui/field/PlotAxes.h"
+
+namespace mt1d::gui::field {
+
+namespace {
+
+constexpr double kLogMargin = 0.08;     // decades beyond the outermost bar
+constexpr double kLinearMargin = 0.06;  // of the phase range
+
+QCPErrorBars* BarsOn(QCPGraph* graph, const QColor& colour)
+{
+    auto* bars = new QCPErrorBars(graph->keyAxis(), graph->valueAxis());
+    bars->setDataPlottable(graph);
+    bars->setErrorType(QCPErrorBars::etValueError);
+    bars->setPen(QPen(colour, 1.0));
+    bars->setWhiskerWidth(5);
+    bars->removeFromLegend();
+    return bars;
+}
+
+}  // namespace
+
+CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), quantity_(quantity)
+{
+    StylePlot(this);
+    MakeLogAxis(xAxis, QStringLiteral("周期 (s)"));
+    if (quantity == Quantity::kRho) {
+        MakeLogAxis(yAxis, QStringLiteral("视电阻率 ρa (Ω·m)"));
+    } else {
+        yAxis->setLabel(QStringLiteral("阻抗相位 φ (°)"));
+    }
+
+    fitted_ = addGraph();
+    fitted_->setName(QStringLiteral("观测"));
+    fitted_->setLineStyle(QCPGraph::lsNone);
+    fitted_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, Qt::black, Qt::black, 6));
+    fittedBars_ = BarsOn(fitted_, Qt::black);
+
+    excluded_ = addGraph();
+    excluded_->setName(QStringLiteral("未参与拟合"));
+    excluded_->setLineStyle(QCPGraph::lsNone);
+    const QColor grey(120, 120, 120);
+    excluded_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(grey, 1.2), Qt::NoBrush, 7));
+    excludedBars_ = BarsOn(excluded_, grey);
+
+    for (ModelLine line : kModelLines) {
+        QCPGraph* graph = addGraph();
+        graph->setName(ModelLineName(line));
+        QPen pen(ModelLineColour(line), line == ModelLine::kEdited ? 2.0 : 1.6);
+        if (line == ModelLine::kSmooth) pen.setStyle(Qt::DashLine);
+        graph->setPen(pen);
+        graph->setVisible(false);
+        graph->removeFromLegend();
+        lines_[static_cast<std::size_t>(line)] = graph;
+    }
+    // One legend, in the ρa plot: the phase plot draws the same things in the same colours.
+    legend->setVisible(quantity == Quantity::kRho);
+    legend->setBrush(QColor(255, 255, 255, 220));
+    legend->setRowSpacing(0);
+    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    Rescale();
+}
+
+void CurvePlot::SetObserved(const std::vector<ObservedPoint>& points)
+{
+    observed_ = points;
+    QVector<double> keys[2], values[2], minus[2], plus[2];
+    for (const auto& p : points) {
+        const int k = p.excluded ? 1 : 0;
+        keys[k] << p.periodS;
+        values[k] << p.value;
+        minus[k] << p.value - p.low;
+        plus[k] << p.high - p.value;
+    }
+    fitted_->setData(keys[0], values[0]);
+    excluded_->setData(keys[1], values[1]);
+    fittedBars_->setData(minus[0], plus[0]);
+    excludedBars_->setData(minus[1], plus[1]);
+    if (keys[1].isEmpty()) {
+        excluded_->removeFromLegend();
+    } else if (!legend->hasItemWithPlottable(excluded_)) {
+        excluded_->addToLegend();
+    }
+}
+
+void CurvePlot::SetLine(ModelLine line, const std::vector<double>& periods, const std::vector<double>& values)
+{
+    QCPGraph* graph = Line(line);
+    graph->setData(QVector<double>(periods.begin(), periods.end()), QVector<double>(values.begin(), values.end()));
+    const bool visible = !periods.empty();
+    graph->setVisible(visible);
+    if (visible && !legend->hasItemWithPlottable(graph)) graph->addToLegend();
+    if (!visible) graph->removeFromLegend();
+}
+
+void CurvePlot::Rescale()
+{
+    std::vector<double> periods, low, high;
+    for (const auto& p : observed_) {
+        periods.push_back(p.periodS);
+        low.push_back(p.low);
+        high.push_back(p.high);
+    }
+    for (ModelLine line : kModelLines) {
+        const QCPGraph* graph = Line(line);
+        if (!graph->visible()) continue;
+        for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
+            periods.push_back(it->key);
+            low.push_back(it->value);
+            high.push_back(it->value);
+        }
+    }
+    const AxisRange x = LogRangeOf(periods, periods, kLogMargin, {1e-3, 1e4});
+    xAxis->setRange(x.lower, x.upper);
+    if (quantity_ == Quantity::kRho) {
+        const AxisRange y = LogRangeOf(low, high, kLogMargin, {1.0, 1e4});
+        yAxis->setRange(y.lower, y.upper);
+    } else {
+        const AxisRange y = LinearRangeOf(low, high, kLinearMargin, {0.0, 90.0});
+        yAxis->setRange(y.lower, y.upper);
+    }
+}
+
+}  // namespace mt1d::gui::field

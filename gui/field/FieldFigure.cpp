@@ -1,0 +1,86 @@
+#include "gui/field/FieldFigure.h"
+
+#include <qcustomplot.h>
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+namespace mt1d::gui::field {
+
+namespace {
+
+void Paint(QCPPainter& painter, std::span<const FigurePart> parts, QSize size)
+{
+    for (const auto& part : parts) {
+        if (!part.plot) continue;
+        const QRect rect(qRound(part.share.x() * size.width()), qRound(part.share.y() * size.height()),
+                         qRound(part.share.width() * size.width()), qRound(part.share.height() * size.height()));
+        painter.save();
+        painter.translate(rect.topLeft());
+        part.plot->toPainter(&painter, rect.width(), rect.height());
+        painter.restore();
+    }
+}
+
+}  // namespace
+
+QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size)
+{
+    // ρa and phase on the left, one above the other, the depth plot on the right.
+    const double left = (size.width() * 11 / 20) / static_cast<double>(size.width());
+    const double half = (size.height() / 2) / static_cast<double>(size.height());
+    const FigurePart parts[] = {{plots.rho, QRectF(0.0, 0.0, left, half)},
+                                {plots.phase, QRectF(0.0, half, left, 1.0 - half)},
+                                {plots.depth, QRectF(left, 0.0, 1.0 - left, 1.0)}};
+    return SaveFigure(file, std::span<const FigurePart>(parts), size);
+}
+
+QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize size)
+{
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    if (suffix == QLatin1String("png")) {
+        constexpr qreal kScale = 2.0;  // sharp on print and on high-density screens
+        QImage image(size * kScale, QImage::Format_ARGB32);
+        image.setDevicePixelRatio(kScale);
+        image.fill(Qt::white);
+        {
+            QCPPainter painter(&image);
+            Paint(painter, plots, size);
+        }
+        if (!image.save(file, "PNG")) return QStringLiteral("无法写入 %1").arg(file);
+        return {};
+    }
+    if (suffix == QLatin1String("svg")) {
+        QSvgGenerator generator;
+        generator.setFileName(file);
+        generator.setSize(size);
+        generator.setViewBox(QRect(QPoint(0, 0), size));
+        generator.setTitle(QStringLiteral("mt1d"));
+        QCPPainter painter;
+        if (!painter.begin(&generator)) return QStringLiteral("无法写入 %1").arg(file);
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        Paint(painter, plots, size);
+        painter.end();
+        return QFileInfo(file).size() > 0 ? QString() : QStringLiteral("无法写入 %1").arg(file);
+    }
+    if (suffix == QLatin1String("pdf")) {
+        QPdfWriter writer(file);
+        writer.setCreator(QStringLiteral("mt1d"));
+        writer.setResolution(72);  // one logical pixel per point
+        writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QCPPainter painter;
+        if (!painter.begin(&writer)) return QStringLiteral("无法写入 %1").arg(file);
+        painter.setMode(QCPPainter::pmVectorized);
+        painter.setMode(QCPPainter::pmNoCaching);
+        Paint(painter, plots, size);
+        painter.end();
+        return {};
+    }
+    return QStringLiteral("不支持的图件格式 “%1”：请用 .png、.svg 或 .pdf").arg(suffix);
+}
+
+}  // namespace mt1d::gui::field

@@ -1,0 +1,808 @@
+#include "gui/field/SoundingWindow.h"
+
+#include "io/AtomicFile.h"
+#include "gui/field/FieldWorkspace.h"
+#include "gui/field/FieldFigure.h"
+#include "sounding/Modes.h"
+#include "session/ResultExport.h"
+#include "gui/common/SettingsNames.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+namespace mt1d::gui::field {
+
+namespace {
+
+const QString kGeometryKey = QStringLiteral("SoundingWindow/geometry");
+const QString kSplitterKey = QStringLiteral("SoundingWindow/splitter");
+
+QString Number(double x, int digits = 4) { return QString::number(x, 'g', digits); }
+
+QTableWidgetItem* ReadOnlyItem(const QString& text)
+{
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return item;
+}
+
+// Numbers the user types: the C locale's decimal point, or the user's own.
+std::optional<double> ParseNumber(const QString& text)
+{
+    bool ok = false;
+    double x = QLocale::c().toDouble(text.trimmed(), &ok);
+    if (!ok) x = QLocale().toDouble(text.trimmed(), &ok);
+    if (!ok || !std::isfinite(x)) return std::nullopt;
+    return x;
+}
+
+bool SameModel(const earth::LayeredModel& a, const earth::LayeredModel& b)
+{
+    return a.resistivity == b.resistivity && a.thickness == b.thickness;
+}
+
+QString ModeText(sounding::Mode mode)
+{
+    switch (mode) {
+    case sounding::Mode::kXy: return QStringLiteral("xy");
+    case sounding::Mode::kYx: return QStringLiteral("yx");
+    case sounding::Mode::kDet: return QStringLiteral("det（行列式）");
+    case sounding::Mode::kBerd: return QStringLiteral("berd（Berdichevsky 平均）");
+    }
+    return {};
+}
+
+QString StatusText(fitting::FitStatus status)
+{
+    switch (status) {
+    case fitting::FitStatus::kConverged: return QStringLiteral("已收敛");
+    case fitting::FitStatus::kMaxIterations: return QStringLiteral("达到迭代上限");
+    case fitting::FitStatus::kTargetReached: return QStringLiteral("达到目标 RMS");
+    case fitting::FitStatus::kTargetNotReached: return QStringLiteral("未达目标 RMS");
+    case fitting::FitStatus::kCancelled: return QStringLiteral("已取消");
+    case fitting::FitStatus::kInvalidInput: return QStringLiteral("数据不可用");
+    }
+    return {};
+}
+
+}  // namespace
+
+SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace, QWidget* parent)
+    : QMainWindow(parent), state_(std::move(state)), workspace_(workspace)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAcceptDrops(true);
+    const QString site = QString::fromStdString(state_.sounding.site.name);
+    setWindowTitle(QStringLiteral("%1 — 测点数据与拟合").arg(site.isEmpty() ? QStringLiteral("测点") : site));
+
+    Runner = new FitRunner(this);
+    connect(Runner, &FitRunner::finished, this, &SoundingWindow::FitDone);
+    connect(Runner, &FitRunner::progressed, this, &SoundingWindow::ShowProgress);
+
+    auto* left = new QWidget;
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(BuildDataPanel(), 3);
+    leftLayout->addWidget(BuildFitPanel(), 2);
+
+    Tabs = new QTabWidget;
+    Tabs->addTab(BuildPlots(), QStringLiteral("曲线与模型"));
+    Uncertainty = new UncertaintyView;
+    Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
+
+    auto* splitter = new QSplitter(Qt::Horizontal);
+    splitter->setObjectName(QStringLiteral("mainSplitter"));
+    splitter->addWidget(left);
+    splitter->addWidget(Tabs);
+    splitter->setStretchFactor(0, 0);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({470, 800});
+    setCentralWidget(splitter);
+
+    FitLabel = new QLabel;
+    EditedRmsLabel = new QLabel;
+    ProgressBar = new QProgressBar;
+    ProgressBar->setMaximumWidth(180);
+    ProgressBar->setVisible(false);
+    CancelButton = new QPushButton(QStringLiteral("取消"));
+    CancelButton->setStatusTip(QStringLiteral("Cancel the running fit"));
+    CancelButton->setVisible(false);
+    connect(CancelButton, &QPushButton::clicked, Runner, &FitRunner::Cancel);
+    statusBar()->addWidget(FitLabel, 1);
+    statusBar()->addPermanentWidget(EditedRmsLabel);
+    statusBar()->addPermanentWidget(ProgressBar);
+    statusBar()->addPermanentWidget(CancelButton);
+
+    BuildMenus();
+    resize(1280, 760);
+    QSettings settings(kSettingsOrganisation, kSettingsApplication);
+    restoreGeometry(settings.value(kGeometryKey).toByteArray());
+    splitter->restoreState(settings.value(kSplitterKey).toByteArray());
+
+    Show(state_);
+}
+
+SoundingWindow::~SoundingWindow() = default;
+
+QWidget* SoundingWindow::BuildDataPanel()
+{
+    auto* box = new QGroupBox(QStringLiteral("测点数据"));
+    auto* layout = new QVBoxLayout(box);
+    SiteLabel = new QLabel;
+    SiteLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    LocationLabel = new QLabel;
+    LocationLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(SiteLabel);
+    layout->addWidget(LocationLabel);
+
+    auto* form = new QHBoxLayout;
+    ModeBox = new QComboBox;
+    ModeBox->setStatusTip(QStringLiteral("Mode: the impedance the curve is derived from"));
+    for (sounding::Mode mode : sounding::SupportedModes(state_.sounding)) {
+        ModeBox->addItem(ModeText(mode), static_cast<int>(mode));
+    }
+    FloorBox = new QDoubleSpinBox;
+    FloorBox->setRange(0.0, session::kMaxFloorPercent);
+    FloorBox->setDecimals(1);
+    FloorBox->setSingleStep(0.5);
+    FloorBox->setSuffix(QStringLiteral(" %"));
+    FloorBox->setStatusTip(QStringLiteral("Error floor in percent of |Z|"));
+    form->addWidget(new QLabel(QStringLiteral("模式")));
+    form->addWidget(ModeBox, 1);
+    form->addSpacing(12);
+    form->addWidget(new QLabel(QStringLiteral("误差下限")));
+    form->addWidget(FloorBox);
+    layout->addLayout(form);
+
+    DataTable = new QTableWidget(0, 7);
+    DataTable->setHorizontalHeaderLabels({QStringLiteral("拟合"), QStringLiteral("频率 (Hz)"), QStringLiteral("周期 (s)"),
+                                          QStringLiteral("ρa (Ω·m)"), QStringLiteral("± ρa"), QStringLiteral("相位 (°)"),
+                                          QStringLiteral("± 相位")});
+    DataTable->verticalHeader()->setVisible(false);
+    DataTable->verticalHeader()->setDefaultSectionSize(20);
+    DataTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DataTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DataTable->setStatusTip(QStringLiteral("Untick a row to leave that frequency out of fitting"));
+    layout->addWidget(DataTable, 1);
+
+    connect(ModeBox, &QComboBox::activated, this, &SoundingWindow::ModeChosen);
+    connect(FloorBox, &QDoubleSpinBox::valueChanged, this, &SoundingWindow::FloorChanged);
+    connect(DataTable, &QTableWidget::cellChanged, this, &SoundingWindow::RowToggled);
+    return box;
+}
+
+QWidget* SoundingWindow::BuildFitPanel()
+{
+    auto* box = new QGroupBox(QStringLiteral("拟合"));
+    auto* layout = new QVBoxLayout(box);
+    auto* grid = new QGridLayout;
+    MethodBox = new QComboBox;
+    MethodBox->addItem(QStringLiteral("光滑反演 (Occam)"), static_cast<int>(session::FitMethod::kSmooth));
+    MethodBox->addItem(QStringLiteral("层状反演"), static_cast<int>(session::FitMethod::kLayered));
+    MethodBox->setStatusTip(QStringLiteral("Method: smooth (Occam) or few layers"));
+    LayersBox = new QSpinBox;
+    LayersBox->setRange(static_cast<int>(session::kMinLayers), static_cast<int>(session::kMaxLayers));
+    LayersBox->setStatusTip(QStringLiteral("Number of layers of a layered fit, the half-space included"));
+    TargetBox = new QDoubleSpinBox;
+    TargetBox->setRange(session::kMinTargetRms, session::kMaxTargetRms);
+    TargetBox->setDecimals(2);
+    TargetBox->setSingleStep(0.1);
+    TargetBox->setStatusTip(QStringLiteral("Target RMS"));
+    ComponentsBox = new QComboBox;
+    ComponentsBox->addItem(QStringLiteral("ρa 与相位"), static_cast<int>(fitting::FitComponents::kBoth));
+    ComponentsBox->addItem(QStringLiteral("仅 ρa"), static_cast<int>(fitting::FitComponents::kRho));
+    ComponentsBox->addItem(QStringLiteral("仅相位"), static_cast<int>(fitting::FitComponents::kPhase));
+    ComponentsBox->setStatusTip(QStringLiteral("What to fit: apparent resistivity, phase or both"));
+    StartsBox = new QSpinBox;
+    StartsBox->setRange(1, static_cast<int>(session::kMaxStarts));
+    StartsBox->setStatusTip(QStringLiteral("Starts of a layered fit: more find the best minimum more surely"));
+    RunButton = new QPushButton(QStringLiteral("开始拟合"));
+    RunButton->setStatusTip(QStringLiteral("Run the fit"));
+    grid->addWidget(new QLabel(QStringLiteral("方法")), 0, 0);
+    grid->addWidget(MethodBox, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("层数")), 0, 2);
+    grid->addWidget(LayersBox, 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("拟合")), 1, 0);
+    grid->addWidget(ComponentsBox, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("目标 RMS")), 1, 2);
+    grid->addWidget(TargetBox, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("起点数")), 2, 2);
+    grid->addWidget(StartsBox, 2, 3);
+    grid->addWidget(RunButton, 2, 0, 1, 2);
+    grid->setColumnStretch(1, 1);
+    layout->addLayout(grid);
+
+    auto* models = new QHBoxLayout;
+    LayeredModelButton = new QPushButton(QStringLiteral("表中换为层状结果"));
+    LayeredModelButton->setStatusTip(QStringLiteral("Put the layered fit's model back in the table"));
+    SmoothModelButton = new QPushButton(QStringLiteral("表中换为光滑结果"));
+    SmoothModelButton->setStatusTip(QStringLiteral("Put the smooth fit's model back in the table"));
+    models->addWidget(LayeredModelButton);
+    models->addWidget(SmoothModelButton);
+    layout->addLayout(models);
+
+    ResultsTable = new QTableWidget(0, 7);
+    ResultsTable->setHorizontalHeaderLabels({QStringLiteral("层"), QStringLiteral("顶深 (m)"), QStringLiteral("厚度 (m)"),
+                                             QStringLiteral("电阻率 (Ω·m)"), QStringLiteral("± 倍数"),
+                                             QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)")});
+    ResultsTable->verticalHeader()->setVisible(false);
+    ResultsTable->verticalHeader()->setDefaultSectionSize(20);
+    ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    ResultsTable->setStatusTip(
+        QStringLiteral("The model: edit a thickness or a resistivity, or drag the model in the depth plot"));
+    layout->addWidget(ResultsTable, 1);
+
+    connect(MethodBox, &QComboBox::activated, this, &SoundingWindow::FitSettingsChanged);
+    connect(ComponentsBox, &QComboBox::activated, this, &SoundingWindow::FitSettingsChanged);
+    connect(LayersBox, &QSpinBox::valueChanged, this, &SoundingWindow::FitSettingsChanged);
+    connect(StartsBox, &QSpinBox::valueChanged, this, &SoundingWindow::FitSettingsChanged);
+    connect(TargetBox, &QDoubleSpinBox::valueChanged, this, &SoundingWindow::FitSettingsChanged);
+    connect(RunButton, &QPushButton::clicked, this, &SoundingWindow::RunClicked);
+    connect(ResultsTable, &QTableWidget::cellChanged, this, &SoundingWindow::ResultEdited);
+    connect(LayeredModelButton, &QPushButton::clicked, this, [this] {
+        if (state_.layered) Apply([&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
+    });
+    connect(SmoothModelButton, &QPushButton::clicked, this, [this] {
+        if (state_.smooth) Apply([&] { return session::WithEditedModel(state_, state_.smooth->model); }, false);
+    });
+    return box;
+}
+
+QWidget* SoundingWindow::BuildPlots()
+{
+    RhoPlot = new CurvePlot(CurvePlot::Quantity::kRho);
+    PhasePlot = new CurvePlot(CurvePlot::Quantity::kPhase);
+    ModelPlot = new DepthPlot;
+    auto* curves = new QSplitter(Qt::Vertical);
+    curves->addWidget(RhoPlot);
+    curves->addWidget(PhasePlot);
+    curves->setStretchFactor(0, 3);
+    curves->setStretchFactor(1, 2);
+    auto* plots = new QSplitter(Qt::Horizontal);
+    plots->addWidget(curves);
+    plots->addWidget(ModelPlot);
+    plots->setStretchFactor(0, 3);
+    plots->setStretchFactor(1, 2);
+    connect(ModelPlot, &DepthPlot::resistivityDragged, this, &SoundingWindow::ResistivityDragged);
+    connect(ModelPlot, &DepthPlot::interfaceDragged, this, &SoundingWindow::InterfaceDragged);
+    connect(ModelPlot, &DepthPlot::dragFinished, this, [this] { Show(state_, true); });
+    return plots;
+}
+
+void SoundingWindow::BuildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    const auto add = [this](QMenu* menu, const QString& text, const QString& tip, QKeySequence keys = {}) {
+        QAction* action = menu->addAction(text);
+        action->setStatusTip(tip);
+        if (!keys.isEmpty()) action->setShortcut(keys);
+        return action;
+    };
+    OpenSoundingAction = add(file, QStringLiteral("打开测点数据…"), QStringLiteral("Open sounding…"), QKeySequence::Open);
+    OpenProjectAction = add(file, QStringLiteral("打开工程…"), QStringLiteral("Open project…"));
+    SaveProjectAction = add(file, QStringLiteral("保存工程"), QStringLiteral("Save project"), QKeySequence::Save);
+    SaveProjectAsAction = add(file, QStringLiteral("另存工程…"), QStringLiteral("Save project as…"), QKeySequence::SaveAs);
+    file->addSeparator();
+    ExportFigureAction = add(file, QStringLiteral("导出图件…"), QStringLiteral("Export figure… (PNG, SVG, PDF)"));
+    ExportResultsAction = add(file, QStringLiteral("导出结果…"), QStringLiteral("Export results… (CSV, JSON)"));
+    file->addSeparator();
+    CloseAction = add(file, QStringLiteral("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
+    QuitAction = add(file, QStringLiteral("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    AboutAction = add(help, QStringLiteral("关于"), QStringLiteral("About"));
+
+    connect(OpenSoundingAction, &QAction::triggered, this, [this] {
+        if (workspace_) workspace_->ChooseAndOpenSoundings(this);
+    });
+    connect(OpenProjectAction, &QAction::triggered, this, [this] {
+        if (workspace_) workspace_->ChooseAndOpenProject(this);
+    });
+    connect(SaveProjectAction, &QAction::triggered, this, [this] {
+        if (workspace_) workspace_->SaveProject(this);
+    });
+    connect(SaveProjectAsAction, &QAction::triggered, this, [this] {
+        if (workspace_) workspace_->SaveProjectAs(this);
+    });
+    connect(ExportFigureAction, &QAction::triggered, this, [this] {
+        if (!workspace_) return;
+        const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral(".png");
+        const QString file = workspace_->seams.chooseExportFile(
+            this, QStringLiteral("导出图件"), suggested,
+            QStringLiteral("PNG 图像 (*.png);;SVG 矢量图 (*.svg);;PDF 文档 (*.pdf)"));
+        if (file.isEmpty()) return;
+        if (const QString problem = ExportFigure(file); !problem.isEmpty()) {
+            workspace_->seams.message(this, QStringLiteral("导出图件"), problem);
+        }
+    });
+    connect(ExportResultsAction, &QAction::triggered, this, [this] {
+        if (!workspace_) return;
+        const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral(".json");
+        const QString file = workspace_->seams.chooseExportFile(this, QStringLiteral("导出结果"), suggested,
+                                                                QStringLiteral("JSON (*.json);;CSV (*.csv)"));
+        if (file.isEmpty()) return;
+        if (const QString problem = ExportResults(file); !problem.isEmpty()) {
+            workspace_->seams.message(this, QStringLiteral("导出结果"), problem);
+        }
+    });
+    connect(CloseAction, &QAction::triggered, this, &QWidget::close);
+    connect(QuitAction, &QAction::triggered, qApp, &QApplication::closeAllWindows);
+    connect(AboutAction, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, QStringLiteral("关于"),
+                           QStringLiteral("<b>mt1d</b> — 一维大地电磁测深<br>"
+                                          "测点数据的光滑反演与层状反演、手动正演与工程文件。"));
+    });
+}
+
+template <typename Command>
+void SoundingWindow::Apply(Command&& command, bool rescale)
+{
+    try {
+        Show(command(), rescale);
+    } catch (const session::Refusal& refusal) {
+        statusBar()->showMessage(QString::fromStdString(refusal.what()), 8000);
+        Show(state_, false);  // the widgets back to the state
+    }
+}
+
+void SoundingWindow::Show(session::Session next, bool rescale)
+{
+    state_ = std::move(next);
+    curve_ = session::CurveOf(state_);
+    filling_ = true;
+    const auto& site = state_.sounding.site;
+    SiteLabel->setText(QStringLiteral("测点：%1    文件：%2")
+                           .arg(QString::fromStdString(site.name),
+                                QFileInfo(QString::fromStdString(state_.originalPath)).fileName()));
+    SiteLabel->setToolTip(QString::fromStdString(state_.originalPath));
+    QStringList location;
+    if (site.location.latitudeDeg) location << QStringLiteral("纬度 %1°").arg(*site.location.latitudeDeg, 0, 'f', 5);
+    if (site.location.longitudeDeg) location << QStringLiteral("经度 %1°").arg(*site.location.longitudeDeg, 0, 'f', 5);
+    if (site.location.elevationM) location << QStringLiteral("高程 %1 m").arg(*site.location.elevationM, 0, 'f', 1);
+    LocationLabel->setText(location.isEmpty() ? QStringLiteral("位置：未知") : QStringLiteral("位置：") + location.join(QStringLiteral("，")));
+    ModeBox->setCurrentIndex(ModeBox->findData(static_cast<int>(state_.mode)));
+    FloorBox->setValue(state_.floorPercent);
+    MethodBox->setCurrentIndex(MethodBox->findData(static_cast<int>(state_.fit.method)));
+    LayersBox->setValue(static_cast<int>(state_.fit.layers));
+    TargetBox->setValue(state_.fit.targetRms);
+    ComponentsBox->setCurrentIndex(ComponentsBox->findData(static_cast<int>(state_.fit.components)));
+    StartsBox->setValue(static_cast<int>(state_.fit.starts));
+    const bool layered = state_.fit.method == session::FitMethod::kLayered;
+    LayersBox->setEnabled(layered && !Runner->Busy());
+    StartsBox->setEnabled(layered && !Runner->Busy());
+    LayeredModelButton->setEnabled(state_.layered.has_value() && !Runner->Busy());
+    SmoothModelButton->setEnabled(state_.smooth.has_value() && !Runner->Busy());
+    ShowDataTable();
+    filling_ = false;
+    ShowObserved();
+    ShowModels(rescale);
+    ShowFitStatus();
+    FitResultsColumns();
+    Uncertainty->SetSession(state_);
+    RhoPlot->replot(QCustomPlot::rpQueuedReplot);
+    PhasePlot->replot(QCustomPlot::rpQueuedReplot);
+    ModelPlot->replot(QCustomPlot::rpQueuedReplot);
+    emit redrawn();
+}
+
+void SoundingWindow::ShowDataTable()
+{
+    const bool wasFilling = filling_;
+    filling_ = true;
+    DataTable->setRowCount(static_cast<int>(curve_.rows.size()));
+    for (std::size_t i = 0; i < curve_.rows.size(); ++i) {
+        const auto& row = curve_.rows[i];
+        const int r = static_cast<int>(i);
+        auto* use = new QTableWidgetItem;
+        use->setFlags(row.usable ? (Qt::ItemIsUserCheckable | Qt::ItemIsEnabled) : Qt::ItemIsUserCheckable);
+        use->setCheckState(row.usable && !session::IsExcluded(state_, i) ? Qt::Checked : Qt::Unchecked);
+        if (!row.usable) use->setToolTip(QString::fromStdString(row.reason));
+        DataTable->setItem(r, kUseColumn, use);
+        DataTable->setItem(r, kFrequencyColumn, ReadOnlyItem(Number(row.frequencyHz, 5)));
+        DataTable->setItem(r, kPeriodColumn, ReadOnlyItem(Number(row.periodS, 5)));
+        DataTable->setItem(r, kRhoColumn, ReadOnlyItem(row.usable ? Number(row.rhoOhmM) : QString()));
+        DataTable->setItem(r, kRhoErrColumn, ReadOnlyItem(row.usable ? Number(row.rhoErrOhmM, 3) : QString()));
+        DataTable->setItem(r, kPhaseColumn, ReadOnlyItem(row.usable ? Number(row.phaseDeg) : QString()));
+        DataTable->setItem(r, kPhaseErrColumn, ReadOnlyItem(row.usable ? Number(row.phaseErrDeg, 3) : QString()));
+    }
+    DataTable->resizeColumnsToContents();
+    filling_ = wasFilling;
+}
+
+void SoundingWindow::ShowObserved()
+{
+    std::vector<ObservedPoint> rho, phase;
+    for (std::size_t i = 0; i < curve_.rows.size(); ++i) {
+        const auto& row = curve_.rows[i];
+        if (!row.usable) continue;
+        const bool excluded = session::IsExcluded(state_, i);
+        // σ(log10 ρa) = δρa / (ρa ln 10): the bar spans a factor 10^σ either way.
+        const double factor = std::pow(10.0, row.rhoErrOhmM / (row.rhoOhmM * std::log(10.0)));
+        rho.push_back({row.periodS, row.rhoOhmM, row.rhoOhmM / factor, row.rhoOhmM * factor, excluded});
+        phase.push_back({row.periodS, row.phaseDeg, row.phaseDeg - row.phaseErrDeg, row.phaseDeg + row.phaseErrDeg, excluded});
+    }
+    RhoPlot->SetObserved(rho);
+    PhasePlot->SetObserved(phase);
+}
+
+void SoundingWindow::ShowModels(bool rescale)
+{
+    const auto response = [&](ModelLine line, const std::optional<earth::LayeredModel>& model) {
+        std::vector<double> periods, rho, phase;
+        if (model) {
+            for (const auto& p : session::Evaluate(state_, *model).response) {
+                periods.push_back(1.0 / p.frequencyHz);
+                rho.push_back(p.rhoOhmM);
+                phase.push_back(p.phaseDeg);
+            }
+        }
+        RhoPlot->SetLine(line, periods, rho);
+        PhasePlot->SetLine(line, periods, phase);
+        ModelPlot->SetModel(line, model ? *model : earth::LayeredModel{});
+    };
+    response(ModelLine::kLayered, state_.layered ? std::optional(state_.layered->model) : std::nullopt);
+    response(ModelLine::kSmooth, state_.smooth ? std::optional(state_.smooth->model) : std::nullopt);
+
+    const fitting::SelectedData selected = fitting::SelectData(curve_, session::SelectionOf(state_));
+    std::vector<fitting::DepthPoint> points;
+    if (selected.Ok()) points = fitting::NiblettBostick(selected.data);
+    ModelPlot->SetNiblettBostick(points, fitting::DepthOfInvestigation(points));
+    ShowEdited();
+    if (rescale) {
+        RhoPlot->Rescale();
+        PhasePlot->Rescale();
+        ModelPlot->Rescale();
+    }
+}
+
+void SoundingWindow::ShowEdited()
+{
+    editedRms_.reset();
+    std::vector<double> periods, rho, phase;
+    if (state_.edited) {
+        const session::ModelEvaluation e = session::Evaluate(state_, *state_.edited);
+        editedRms_ = e.rms;
+        for (const auto& p : e.response) {
+            periods.push_back(1.0 / p.frequencyHz);
+            rho.push_back(p.rhoOhmM);
+            phase.push_back(p.phaseDeg);
+        }
+        EditedRmsLabel->setText(e.rms ? QStringLiteral("表中模型 RMS %1").arg(*e.rms, 0, 'f', 3)
+                                      : QStringLiteral("表中模型 RMS —"));
+        EditedRmsLabel->setToolTip(QString::fromStdString(e.rmsProblem));
+    } else {
+        EditedRmsLabel->clear();
+    }
+    // While the table holds a fit's model unchanged, that fit's own line stands for it.
+    const bool sameAsFit = state_.edited && ((state_.layered && SameModel(*state_.edited, state_.layered->model))
+                                             || (state_.smooth && SameModel(*state_.edited, state_.smooth->model)));
+    if (sameAsFit) periods.clear(), rho.clear(), phase.clear();
+    RhoPlot->SetLine(ModelLine::kEdited, periods, rho);
+    PhasePlot->SetLine(ModelLine::kEdited, periods, phase);
+    // The depth plot keeps the edited model to be dragged, drawn once it differs from the fits.
+    ModelPlot->SetEditedShown(!sameAsFit);
+    ModelPlot->SetModel(ModelLine::kEdited, state_.edited ? *state_.edited : earth::LayeredModel{});
+    ShowResultsTable();
+}
+
+namespace {
+
+// Sets a cell's text, making the item the first time: a drag rewrites the table many times a
+// second, and new items each time would cost far more than the forward model.
+void SetCell(QTableWidget* table, int row, int column, const QString& text, bool editable = false)
+{
+    QTableWidgetItem* item = table->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        table->setItem(row, column, item);
+    }
+    const Qt::ItemFlags flags = editable ? (item->flags() | Qt::ItemIsEditable) : (item->flags() & ~Qt::ItemIsEditable);
+    if (item->flags() != flags) item->setFlags(flags);
+    if (item->text() != text) item->setText(text);
+}
+
+}  // namespace
+
+void SoundingWindow::ShowResultsTable()
+{
+    const bool wasFilling = filling_;
+    filling_ = true;
+    if (!state_.edited) {
+        ResultsTable->setRowCount(0);
+        filling_ = wasFilling;
+        return;
+    }
+    const auto& model = *state_.edited;
+    const auto tops = session::LayerTops(model);
+    const std::size_t layers = model.LayerCount();
+    // The errors belong to the layered fit's model; once edited they no longer hold.
+    const std::vector<double>* sd =
+        state_.layered && SameModel(model, state_.layered->model) && state_.layered->log10Sd.size() == model.ParameterCount()
+            ? &state_.layered->log10Sd
+            : nullptr;
+    const bool resized = ResultsTable->rowCount() != static_cast<int>(layers);
+    ResultsTable->setRowCount(static_cast<int>(layers));
+    for (std::size_t j = 0; j < layers; ++j) {
+        const int r = static_cast<int>(j);
+        const bool halfSpace = j + 1 == layers;
+        const double rho = model.resistivity[j];
+        SetCell(ResultsTable, r, kLayerColumn, halfSpace ? QStringLiteral("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
+        SetCell(ResultsTable, r, kTopColumn, Number(tops[j]));
+        SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace);
+        SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true);
+        SetCell(ResultsTable, r, kFactorColumn, sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, (*sd)[j]), 3)) : QString());
+        SetCell(ResultsTable, r, kConductanceColumn, halfSpace ? QString() : Number(model.thickness[j] / rho));
+        SetCell(ResultsTable, r, kTransverseColumn, halfSpace ? QString() : Number(model.thickness[j] * rho));
+    }
+    if (resized) FitResultsColumns();
+    filling_ = wasFilling;
+}
+
+void SoundingWindow::FitResultsColumns()
+{
+    // Every column as wide as its widest text, and the panel at least as wide as the table,
+    // so that no column is cut off (a drag step skips this: it costs more than the forward model).
+    ResultsTable->resizeColumnsToContents();
+    const int frame = 2 * ResultsTable->frameWidth();
+    const int scroll = ResultsTable->verticalScrollBar()->sizeHint().width();
+    ResultsTable->setMinimumWidth(ResultsTable->horizontalHeader()->length() + frame + scroll);
+    // The panels' divider moves at once, not at the next layout pass.
+    auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"));
+    if (!splitter || splitter->count() < 2) return;
+    QList<int> sizes = splitter->sizes();
+    const int needed = splitter->widget(0)->minimumSizeHint().width();
+    if (sizes[0] < needed) {
+        sizes[1] = std::max(0, sizes[1] - (needed - sizes[0]));
+        sizes[0] = needed;
+        splitter->setSizes(sizes);
+    }
+}
+
+void SoundingWindow::ShowFitStatus()
+{
+    const session::FitOutcome* last = nullptr;
+    if (state_.fit.method == session::FitMethod::kLayered && state_.layered) last = &*state_.layered;
+    if (state_.fit.method == session::FitMethod::kSmooth && state_.smooth) last = &*state_.smooth;
+    if (!last) last = state_.layered ? &*state_.layered : state_.smooth ? &*state_.smooth : nullptr;
+    if (!last) {
+        FitLabel->setText(QStringLiteral("尚未拟合"));
+        return;
+    }
+    FitLabel->setText(QStringLiteral("%1：RMS %2，迭代 %3 次，用时 %4 ms，%5")
+                          .arg(last->method == session::FitMethod::kLayered ? QStringLiteral("层状反演") : QStringLiteral("光滑反演"))
+                          .arg(last->report.rms, 0, 'f', 3)
+                          .arg(last->report.iterations)
+                          .arg(last->elapsedMs, 0, 'f', 0)
+                          .arg(StatusText(last->report.status)));
+    FitLabel->setToolTip(QString::fromStdString(last->report.message));
+}
+
+void SoundingWindow::SetBusy(bool busy)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{ModeBox, FloorBox, DataTable, MethodBox, ComponentsBox, TargetBox,
+                                                       RunButton, ResultsTable, LayeredModelButton, SmoothModelButton}) {
+        w->setEnabled(!busy);
+    }
+    const bool layered = state_.fit.method == session::FitMethod::kLayered;
+    LayersBox->setEnabled(!busy && layered);
+    StartsBox->setEnabled(!busy && layered);
+    ModelPlot->setEnabled(!busy);
+    ProgressBar->setVisible(busy);
+    CancelButton->setVisible(busy);
+    CancelButton->setEnabled(busy);
+    if (busy) {
+        ProgressBar->setRange(0, 0);
+        FitLabel->setText(QStringLiteral("正在拟合…"));
+    }
+}
+
+void SoundingWindow::ModeChosen()
+{
+    const auto mode = static_cast<sounding::Mode>(ModeBox->currentData().toInt());
+    Apply([&] { return session::WithMode(state_, mode); });
+}
+
+void SoundingWindow::FloorChanged()
+{
+    if (filling_) return;
+    const double floor = FloorBox->value();
+    Apply([&] { return session::WithFloor(state_, floor); });
+}
+
+void SoundingWindow::RowToggled(int row, int column)
+{
+    if (filling_ || column != kUseColumn) return;
+    const bool excluded = DataTable->item(row, column)->checkState() != Qt::Checked;
+    Apply([&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
+}
+
+void SoundingWindow::FitSettingsChanged()
+{
+    if (filling_) return;
+    session::FitSettings settings = state_.fit;
+    settings.method = static_cast<session::FitMethod>(MethodBox->currentData().toInt());
+    settings.layers = static_cast<std::size_t>(LayersBox->value());
+    settings.targetRms = TargetBox->value();
+    settings.components = static_cast<fitting::FitComponents>(ComponentsBox->currentData().toInt());
+    settings.starts = static_cast<std::size_t>(StartsBox->value());
+    Apply([&] { return session::WithFitSettings(state_, settings); }, false);
+}
+
+void SoundingWindow::RunFit(session::FitMethod method)
+{
+    MethodBox->setCurrentIndex(MethodBox->findData(static_cast<int>(method)));
+    FitSettingsChanged();
+    RunClicked();
+}
+
+void SoundingWindow::RunClicked()
+{
+    if (!Runner->Start(state_)) return;
+    SetBusy(true);
+}
+
+void SoundingWindow::ShowProgress()
+{
+    const FitProgress p = Runner->Progress();
+    if (!p.started) return;
+    if (p.last.method == fitting::Method::kLayered && p.last.startCount > 0) {
+        ProgressBar->setRange(0, static_cast<int>(p.last.startCount));
+        ProgressBar->setValue(static_cast<int>(p.last.start));
+        FitLabel->setText(QStringLiteral("层状反演：第 %1/%2 个起点，最佳 RMS %3")
+                              .arg(p.last.start)
+                              .arg(p.last.startCount)
+                              .arg(p.last.bestRms, 0, 'f', 3));
+    } else {
+        FitLabel->setText(QStringLiteral("光滑反演：第 %1 次迭代，RMS %2").arg(p.last.iteration).arg(p.last.rms, 0, 'f', 3));
+    }
+}
+
+void SoundingWindow::FitDone(const session::FitOutcome& outcome)
+{
+    SetBusy(false);
+    try {
+        Show(session::WithFitOutcome(state_, outcome), true);
+    } catch (const session::Refusal& refusal) {
+        Show(state_, false);
+        FitLabel->setText(QStringLiteral("拟合未进行：%1").arg(QString::fromStdString(refusal.what())));
+    }
+    emit fitFinished();
+}
+
+void SoundingWindow::ResultEdited(int row, int column)
+{
+    if (filling_ || !state_.edited) return;
+    const auto value = ParseNumber(ResultsTable->item(row, column)->text());
+    const auto layer = static_cast<std::size_t>(row);
+    if (!value) {
+        statusBar()->showMessage(QStringLiteral("“%1”不是数").arg(ResultsTable->item(row, column)->text()), 8000);
+        ShowResultsTable();
+        return;
+    }
+    if (column == kResistivityColumn) {
+        Apply([&] { return session::WithLayerResistivity(state_, layer, *value); }, false);
+    } else if (column == kThicknessColumn) {
+        Apply([&] { return session::WithLayerThickness(state_, layer, *value); }, false);
+    }
+}
+
+void SoundingWindow::ResistivityDragged(std::size_t layer, double rho)
+{
+    try {
+        state_ = session::WithLayerResistivity(state_, layer, rho);
+    } catch (const session::Refusal&) {
+        return;
+    }
+    RedrawEditedNow();
+}
+
+void SoundingWindow::InterfaceDragged(std::size_t index, double depth)
+{
+    try {
+        state_ = session::WithInterfaceDepth(state_, index, depth);
+    } catch (const session::Refusal&) {
+        return;
+    }
+    RedrawEditedNow();
+}
+
+void SoundingWindow::RedrawEditedNow()
+{
+    ShowEdited();
+    RhoPlot->replot(QCustomPlot::rpImmediateRefresh);
+    PhasePlot->replot(QCustomPlot::rpImmediateRefresh);
+    ModelPlot->replot(QCustomPlot::rpImmediateRefresh);
+    emit redrawn();
+}
+
+session::WindowGeometry SoundingWindow::Geometry() const
+{
+    const QRect g = isMaximized() ? normalGeometry() : geometry();
+    return {g.x(), g.y(), g.width(), g.height(), isMaximized()};
+}
+
+void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
+{
+    if (g.width > 0 && g.height > 0) setGeometry(g.x, g.y, g.width, g.height);
+    if (g.maximized) setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+QString SoundingWindow::ExportFigure(const QString& file)
+{
+    if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file);
+    return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot});
+}
+
+QString SoundingWindow::ExportResults(const QString& file)
+{
+    const QString suffix = QFileInfo(file).suffix().toLower();
+    std::string text;
+    if (suffix == QLatin1String("json")) {
+        text = session::ResultsJson(state_);
+    } else if (suffix == QLatin1String("csv")) {
+        text = session::ResultsCsv(state_);
+    } else {
+        return QStringLiteral("不支持的结果格式 “%1”：请用 .csv 或 .json").arg(suffix);
+    }
+    try {
+        io::WriteFileAtomically(file.toStdString(), text);
+    } catch (const io::WriteError& e) {
+        return QString::fromStdString(e.what());
+    }
+    return {};
+}
+
+void SoundingWindow::closeEvent(QCloseEvent* event)
+{
+    Runner->Cancel();
+    Uncertainty->Cancel();
+    QSettings settings(kSettingsOrganisation, kSettingsApplication);
+    settings.setValue(kGeometryKey, saveGeometry());
+    if (auto* splitter = findChild<QSplitter*>(QStringLiteral("mainSplitter"))) {
+        settings.setValue(kSplitterKey, splitter->saveState());
+    }
+    QMainWindow::closeEvent(event);
+}
+
+void SoundingWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void SoundingWindow::dropEvent(QDropEvent* event)
+{
+    QStringList files;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) files << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    if (workspace_ && !files.isEmpty()) workspace_->OpenDropped(files, this);
+}
+
+}  // namespace mt1d::gui::field

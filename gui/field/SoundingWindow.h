@@ -1,0 +1,153 @@
+#pragma once
+// The window of one sounding: its data (site, mode, error floor, the rows with a check box
+// each to leave a frequency out of fitting), the fit settings and results, and three plots
+// (ρa and phase against period, the models against depth) in a tab of their own.
+//
+// The window holds a session::Session and nothing else of consequence: every slot reads the
+// widgets, calls one command of the session library and shows the new state; a refusal goes
+// to the status bar or a message and leaves the state as it was. Fits run on a FitRunner; the
+// controls that would change the data are disabled while one runs. The hand-edited model
+// follows drags in the depth plot and edits in the results table at once.
+
+#include "gui/field/CurvePlot.h"
+#include "gui/field/DepthPlot.h"
+#include "gui/field/FitRunner.h"
+#include "session/Project.h"
+#include "session/Session.h"
+#include "gui/field/UncertaintyView.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+
+namespace mt1d::gui::field {
+
+class FieldWorkspace;
+
+class SoundingWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // Columns of the data table and of the results table.
+    enum DataColumn { kUseColumn, kFrequencyColumn, kPeriodColumn, kRhoColumn, kRhoErrColumn, kPhaseColumn, kPhaseErrColumn };
+    enum ResultColumn { kLayerColumn, kTopColumn, kThicknessColumn, kResistivityColumn, kFactorColumn,
+                        kConductanceColumn, kTransverseColumn };
+
+    SoundingWindow(session::Session state, FieldWorkspace* workspace, QWidget* parent = nullptr);
+    ~SoundingWindow() override;
+
+    const session::Session& State() const { return state_; }
+    const sounding::Curve& ShownCurve() const { return curve_; }
+    // The RMS of the hand-edited model against the fitted data, when there is one.
+    std::optional<double> EditedRms() const { return editedRms_; }
+
+    session::WindowGeometry Geometry() const;
+    void ApplyGeometry(const session::WindowGeometry& geometry);
+
+    // Writes the figure or the results (by suffix: .png/.svg/.pdf; .csv/.json); returns an
+    // empty string, or what went wrong.
+    QString ExportFigure(const QString& file);
+    QString ExportResults(const QString& file);
+
+    // Chooses the method and starts a fit, as the user does with the method box and the run
+    // button.
+    void RunFit(session::FitMethod method);
+
+    // Redraws the edited model and its response now (the plots repaint at once), as one step
+    // of a drag does; for timing.
+    void RedrawEditedNow();
+
+    // Controls, for the tests that drive them.
+    QLabel* SiteLabel;
+    QLabel* LocationLabel;
+    QComboBox* ModeBox;
+    QDoubleSpinBox* FloorBox;
+    QTableWidget* DataTable;
+    QComboBox* MethodBox;
+    QSpinBox* LayersBox;
+    QDoubleSpinBox* TargetBox;
+    QComboBox* ComponentsBox;
+    QSpinBox* StartsBox;
+    QPushButton* RunButton;
+    QPushButton* CancelButton;
+    QProgressBar* ProgressBar;
+    QPushButton* LayeredModelButton;
+    QPushButton* SmoothModelButton;
+    QTableWidget* ResultsTable;
+    QLabel* FitLabel;
+    QLabel* EditedRmsLabel;
+    QTabWidget* Tabs;
+    CurvePlot* RhoPlot;
+    CurvePlot* PhasePlot;
+    DepthPlot* ModelPlot;
+    FitRunner* Runner;
+    UncertaintyView* Uncertainty;  // the uncertainty tab
+    QAction* OpenSoundingAction;
+    QAction* OpenProjectAction;
+    QAction* SaveProjectAction;
+    QAction* SaveProjectAsAction;
+    QAction* ExportFigureAction;
+    QAction* ExportResultsAction;
+    QAction* CloseAction;
+    QAction* QuitAction;
+    QAction* AboutAction;
+
+signals:
+    // The plots show a new state (after a command, a fit or one step of a drag).
+    void redrawn();
+    void fitFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QWidget* BuildDataPanel();
+    QWidget* BuildFitPanel();
+    QWidget* BuildPlots();
+    void BuildMenus();
+
+    // Puts a new state in place and shows it; `rescale` fits the plots' ranges to it.
+    void Show(session::Session next, bool rescale = true);
+    void ShowDataTable();
+    void ShowObserved();
+    void ShowModels(bool rescale);
+    void ShowEdited();
+    void ShowResultsTable();
+    void FitResultsColumns();
+    void ShowFitStatus();
+    void SetBusy(bool busy);
+    // Runs a command of the state; a refusal is shown in the status bar.
+    template <typename Command>
+    void Apply(Command&& command, bool rescale = true);
+
+    void ModeChosen();
+    void FloorChanged();
+    void RowToggled(int row, int column);
+    void FitSettingsChanged();
+    void RunClicked();
+    void FitDone(const session::FitOutcome& outcome);
+    void ShowProgress();
+    void ResultEdited(int row, int column);
+    void ResistivityDragged(std::size_t layer, double rho);
+    void InterfaceDragged(std::size_t index, double depth);
+
+    session::Session state_;
+    sounding::Curve curve_;
+    std::optional<double> editedRms_;
+    QPointer<FieldWorkspace> workspace_;
+    bool filling_ = false;  // the tables are being filled by the window itself
+};
+
+}  // namespace mt1d::gui::field

@@ -1,0 +1,91 @@
+#include "gui/survey/SectionWindow.h"
+
+#include "gui/field/FieldWorkspace.h"
+#include "render/SectionFigure.h"
+#include "gui/survey/SectionView.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace mt1d::gui::survey {
+
+namespace fs = std::filesystem;
+
+SectionWindow::SectionWindow(section::Section section, fs::path folder, field::FieldWorkspace* workspace, QWidget* parent)
+    : QWidget(parent, Qt::Window), folder_(std::move(folder)), workspace_(workspace)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("SectionWindow"));
+    setWindowTitle(QStringLiteral("电阻率剖面 — %1").arg(QString::fromStdString(folder_.filename().string())));
+    seams.chooseFigureFile = [](QWidget* parent, const QString& suggested) {
+        return QFileDialog::getSaveFileName(parent, QStringLiteral("保存剖面图"), suggested,
+                                            QStringLiteral("PNG (*.png);;SVG (*.svg);;PDF (*.pdf)"));
+    };
+    seams.message = [](QWidget* parent, const QString& title, const QString& text) {
+        QMessageBox::warning(parent, title, text);
+    };
+
+    QStringList notes;
+    for (const auto& note : section.notes) notes << QString::fromStdString(note);
+    const std::size_t count = section.sites.size();
+    view_ = new SectionView(std::move(section), this);
+    auto* summary = new QLabel(QStringLiteral("%1 个测点; 点击测点列打开其测深窗口").arg(count), this);
+    auto* save = new QPushButton(QStringLiteral("保存图件…"), this);
+    save->setObjectName(QStringLiteral("SaveFigureButton"));
+    auto* top = new QHBoxLayout;
+    top->addWidget(summary, 1);
+    top->addWidget(save);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(view_, 1);
+    if (!notes.isEmpty()) {
+        auto* noteLabel = new QLabel(notes.join(QLatin1Char('\n')), this);
+        noteLabel->setObjectName(QStringLiteral("NotesLabel"));
+        noteLabel->setWordWrap(true);
+        layout->addWidget(noteLabel);
+    }
+    resize(1100, 700);
+    connect(view_, &SectionView::siteClicked, this, &SectionWindow::OpenSite);
+    connect(save, &QPushButton::clicked, this, &SectionWindow::SaveFigure);
+}
+
+fs::path SectionWindow::SoundingFile(const section::SectionSite& site) const
+{
+    const fs::path given(site.sourceFile);
+    std::error_code ec;
+    if (given.empty()) return {};
+    if (fs::is_regular_file(given, ec)) return given;
+    if (given.is_relative()) {
+        for (const fs::path& base : {folder_.parent_path(), folder_}) {
+            if (fs::is_regular_file(base / given, ec)) return base / given;
+        }
+    }
+    return {};
+}
+
+void SectionWindow::OpenSite(std::size_t index)
+{
+    const auto& site = view_->Shown().sites.at(index);
+    const fs::path file = SoundingFile(site);
+    if (file.empty()) {
+        seams.message(this, QStringLiteral("打开测点"),
+                      QStringLiteral("找不到测点 %1 的数据文件 %2 (the sounding file of site %1 cannot be found)")
+                          .arg(QString::fromStdString(site.name), QString::fromStdString(site.sourceFile)));
+        return;
+    }
+    workspace_->OpenSoundings({QString::fromStdString(file.string())}, {}, this);
+}
+
+void SectionWindow::SaveFigure()
+{
+    const QString file = seams.chooseFigureFile(this, QString::fromStdString((folder_ / "section.png").string()));
+    if (file.isEmpty()) return;
+    const QString problem = section::WriteSectionFigure(view_->Shown(), file);
+    if (!problem.isEmpty()) seams.message(this, QStringLiteral("保存剖面图"), problem);
+}
+
+}  // namespace mt1d::gui::survey

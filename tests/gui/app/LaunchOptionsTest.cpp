@@ -1,0 +1,79 @@
+// The window program's own options, read with QCommandLineParser.
+
+#include "tests/gui/classic/GuiTests.h"
+
+#include "gui/app/LaunchOptions.h"
+
+#include <QTest>
+
+using mt1d::gui::LaunchOptions;
+using mt1d::gui::ParseLaunchOptions;
+
+Q_DECLARE_METATYPE(LaunchOptions::Action)
+
+namespace mt1d::test {
+
+class LaunchOptionsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void argumentsChooseWhatTheProgramDoes_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<LaunchOptions::Action>("action");
+        QTest::addColumn<QString>("screenshot");
+        QTest::addColumn<bool>("measure");
+        QTest::addColumn<QString>("named");  // in the help or refusal text
+        using A = LaunchOptions::Action;
+        QTest::newRow("none") << QStringList{} << A::kRun << QString() << false << QString();
+        QTest::newRow("screenshot") << QStringList{"--screenshot", "w.png"} << A::kRun << "w.png" << false
+                                    << QString();
+        QTest::newRow("screenshot=") << QStringList{"--screenshot=w.png", "--measure"} << A::kRun << "w.png"
+                                     << true << QString();
+        QTest::newRow("measure") << QStringList{"--measure"} << A::kRun << QString() << true << QString();
+        QTest::newRow("help") << QStringList{"--help"} << A::kHelp << QString() << false << "--screenshot <file>";
+        QTest::newRow("short help") << QStringList{"-h"} << A::kHelp << QString() << false << "--measure";
+        QTest::newRow("unknown option") << QStringList{"--fast"} << A::kRefuse << QString() << false << "fast";
+        QTest::newRow("screenshot without file") << QStringList{"--screenshot"} << A::kRefuse << QString()
+                                                 << false << "screenshot";
+        QTest::newRow("columns without list") << QStringList{"--columns"} << A::kRefuse << QString() << false
+                                              << "columns";
+    }
+
+    void argumentsChooseWhatTheProgramDoes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(LaunchOptions::Action, action);
+        QFETCH(QString, screenshot);
+        QFETCH(bool, measure);
+        QFETCH(QString, named);
+        const LaunchOptions options = ParseLaunchOptions(QStringList{"mt1d-gui"} + arguments);
+        QCOMPARE(options.action, action);
+        QCOMPARE(options.screenshot, screenshot);
+        QCOMPARE(options.measure, measure);
+        QVERIFY2(options.text.contains(named), qPrintable(options.text));
+    }
+
+    // Sounding files are opened one window each, in the order given, with the column list for
+    // column files.
+    void fileArgumentsAreSoundingsToOpen()
+    {
+        const LaunchOptions options = ParseLaunchOptions(
+            {"mt1d-gui", "a.edi", "--columns", "period,rho,phase", "b c.dat", "--measure"});
+        QCOMPARE(options.action, LaunchOptions::Action::kRun);
+        QCOMPARE(options.files, (QStringList{"a.edi", "b c.dat"}));
+        QCOMPARE(options.columns, QStringLiteral("period,rho,phase"));
+        QVERIFY(options.measure);
+        QVERIFY(ParseLaunchOptions({"mt1d-gui"}).files.isEmpty());
+        QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--columns <list>")));
+    }
+};
+
+std::unique_ptr<QObject> NewLaunchOptionsTest()
+{
+    return std::make_unique<LaunchOptionsTest>();
+}
+
+}  // namespace mt1d::test
+
+#include "LaunchOptionsTest.moc"
