@@ -58,7 +58,7 @@ std::string PlanProblem(const BatchPlan& plan)
 bool SameFit(const report::FitRecord& record, const SiteInput& site, const BatchPlan& plan)
 {
     const FitSetup& fit = plan.fit;
-    const double target = fit.method == fitting::Method::kLayered ? fit.layered.targetRms : fit.smooth.targetRms;
+    const double target = fit.method == fitting::Method::kLayered ? fit.layered.targetRms : fit.occam.targetRms;
     return record.site.sourceFile == site.file && record.settings.method == fit.method &&
            record.settings.components == fit.data.components && record.curve.floorPercent == plan.curve.floorPercent &&
            (!plan.curve.mode || *plan.curve.mode == record.curve.mode) && record.settings.targetRms == target;

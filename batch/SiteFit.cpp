@@ -125,9 +125,9 @@ SiteFit FitSiteFile(const std::string& file, const std::string& siteName, const 
             settings.seed = options.seed;
             return Finish(site, curveSettings, settings, selected.data, result, derived);
         }
-        fitting::SmoothOptions options = fit.smooth;
+        fitting::OccamOptions options = fit.occam;
         options.data = fit.data;
-        const fitting::SmoothFitResult result = fitting::FitSmooth(derived, options, control);
+        const fitting::OccamFitResult result = fitting::FitOccam(derived, options, control);
         settings.targetRms = options.targetRms;
         settings.maxIterations = options.maxIterations;
         settings.layers = options.mesh.layerTops.empty() ? options.mesh.layers : options.mesh.layerTops.size();

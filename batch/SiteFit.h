@@ -11,7 +11,7 @@
 #include "fitting/RunControl.h"
 #include "sampling/SamplingOptions.h"
 #include "report/SiteSummary.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "sounding/SoundingFile.h"
 
 #include <cstdint>
@@ -32,7 +32,7 @@ struct CurveSetup {
 struct FitSetup {
     fitting::Method method = fitting::Method::kOccam;
     fitting::DataSelection data;      // the components to fit
-    fitting::SmoothOptions smooth;    // occam
+    fitting::OccamOptions occam;     // occam
     fitting::LayeredOptions layered;  // layered; its seed is the batch seed that SiteSeed mixes
     // When set, every site is sampled (SiteSample.h) instead of fitted, and the members above
     // are unused. Its seed is the batch seed that SiteSeed mixes, as for layered fits.

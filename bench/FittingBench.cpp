@@ -9,7 +9,7 @@
 
 #include "numerics/LayeredEarth.h"
 #include "fitting/LayeredFit.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "tests/fitting/RealSoundings.h"
 #include "tests/fitting/SyntheticSounding.h"
 
@@ -60,11 +60,11 @@ void LayeredFit(benchmark::State& state, const mt1d::sounding::Curve& curve, std
     Count(state, fit.forwardRuns, fit.jacobianRuns, fit.report.rms);
 }
 
-void SmoothFit(benchmark::State& state, const mt1d::sounding::Curve& curve)
+void OccamFit(benchmark::State& state, const mt1d::sounding::Curve& curve)
 {
-    SmoothFitResult fit;
+    OccamFitResult fit;
     for (auto _ : state) {
-        fit = FitSmooth(curve, SmoothOptions{});
+        fit = FitOccam(curve, OccamOptions{});
         benchmark::DoNotOptimize(fit.model.resistivity.data());
     }
     if (!fit.report.targetReached) state.SkipWithError(fit.report.message.c_str());
@@ -77,7 +77,7 @@ void BM_LayeredFit_3Layers_20Starts(benchmark::State& state) { LayeredFit(state,
 BENCHMARK(BM_LayeredFit_3Layers_20Starts)->Unit(benchmark::kMillisecond);
 
 // Occam with its default 50 layers on 60 frequencies, to the target RMS 1.
-void BM_OccamFit_50Layers_60Frequencies(benchmark::State& state) { SmoothFit(state, Noisy(60)); }
+void BM_OccamFit_50Layers_60Frequencies(benchmark::State& state) { OccamFit(state, Noisy(60)); }
 BENCHMARK(BM_OccamFit_50Layers_60Frequencies)->Unit(benchmark::kMillisecond);
 
 void BM_Cull_LayeredFit(benchmark::State& state)
@@ -101,7 +101,7 @@ void BM_Cull_OccamFit(benchmark::State& state)
         for (auto _ : state) {}
         return;
     }
-    SmoothFit(state, *curve);
+    OccamFit(state, *curve);
 }
 BENCHMARK(BM_Cull_OccamFit)->Unit(benchmark::kMillisecond);
 

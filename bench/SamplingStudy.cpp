@@ -29,7 +29,7 @@
 #include "fitting/LayeredFit.h"
 #include "sampling/Sampler.h"
 #include "tests/support/SharedData.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "sounding/SoundingFile.h"
 #include "tests/fitting/SyntheticSounding.h"
 
@@ -225,7 +225,7 @@ int Real(const Arguments& a)
             continue;
         }
         const auto& data = selected.data;
-        const auto smooth = fitting::FitSmooth(data, fitting::SmoothOptions{});
+        const auto smooth = fitting::FitOccam(data, fitting::OccamOptions{});
         std::map<std::size_t, fitting::LayeredFitResult> fits;
         double bestLayeredRms = 1e300;
         for (std::size_t layers = 2; layers <= 6; ++layers) {

@@ -215,7 +215,7 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     plan.curve.floorPercent = data.floorPercent;
     plan.fit.method = fit.method;
     plan.fit.data = fit.data;
-    plan.fit.smooth = fit.smooth;
+    plan.fit.occam = fit.occam;
     plan.fit.layered = fit.layered;
     plan.fit.sample = sampling;
     plan.resume = values.resume;

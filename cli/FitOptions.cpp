@@ -41,7 +41,7 @@ void RefuseGiven(std::initializer_list<const CLI::Option*> options, const std::s
 void AddFitOptions(CLI::App& command, FitOptionValues& values)
 {
     const fitting::LayeredOptions layered;
-    const fitting::SmoothOptions smooth;
+    const fitting::OccamOptions occam;
     values.method = kMethodNames[0];
     command
         .add_option("--method", values.method,
@@ -55,9 +55,9 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
             .add_option("--layers", values.layers,
                         "Layers of the model, the half-space included: 1 to " +
                             std::to_string(fitting::kMaxLayers) + " for layered fits\n(default " +
-                            std::to_string(layered.layers) + "), " + std::to_string(fitting::kMinSmoothLayers) +
-                            " to " + std::to_string(fitting::kMaxSmoothLayers) + " for occam (default " +
-                            std::to_string(smooth.mesh.layers) +
+                            std::to_string(layered.layers) + "), " + std::to_string(fitting::kMinOccamLayers) +
+                            " to " + std::to_string(fitting::kMaxOccamLayers) + " for occam (default " +
+                            std::to_string(occam.mesh.layers) +
                             ", logarithmically\nspaced between the top and bottom depths).")
             ->type_name("N");
     values.layerTopsOption =
@@ -79,7 +79,7 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
                         "occam: top of the half-space in m. Default: two skin depths at the lowest\n"
                         "frequency.")
             ->type_name("M");
-    values.targetRms = report::ShortestText(smooth.targetRms);
+    values.targetRms = report::ShortestText(occam.targetRms);
     command
         .add_option("--target-rms", values.targetRms,
                     "The misfit to reach, RMS = sqrt(chi-square / N) over the fitted values.\n"
@@ -95,7 +95,7 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
         command
             .add_option("--max-iterations", values.maxIterations,
                         "At most this many iterations, 1 to " + std::to_string(kMaxFitIterations) +
-                            ": of the occam run (default " + std::to_string(smooth.maxIterations) +
+                            ": of the occam run (default " + std::to_string(occam.maxIterations) +
                             ")\nor of each layered start (default " + std::to_string(layered.maxIterations) + ").")
             ->type_name("N");
     values.startsOption =
@@ -138,11 +138,11 @@ FitRequest ParseFitOptions(const FitOptionValues& values)
 
     const double target = ParsePositiveOption("--target-rms", values.targetRms);
     request.layered.targetRms = target;
-    request.smooth.targetRms = target;
+    request.occam.targetRms = target;
     if (Given(values.maxIterationsOption)) {
         const std::size_t n = ParseCountOption("--max-iterations", values.maxIterations, 1, kMaxFitIterations);
         request.layered.maxIterations = n;
-        request.smooth.maxIterations = n;
+        request.occam.maxIterations = n;
     }
     if (layered) {
         if (Given(values.layersOption)) {
@@ -152,10 +152,10 @@ FitRequest ParseFitOptions(const FitOptionValues& values)
         if (Given(values.seedOption)) request.layered.seed = ParseSeedOption("--seed", values.seed);
         return request;
     }
-    fitting::MeshOptions& mesh = request.smooth.mesh;
+    fitting::MeshOptions& mesh = request.occam.mesh;
     if (Given(values.layersOption)) {
         mesh.layers =
-            ParseCountOption("--layers", values.layers, fitting::kMinSmoothLayers, fitting::kMaxSmoothLayers);
+            ParseCountOption("--layers", values.layers, fitting::kMinOccamLayers, fitting::kMaxOccamLayers);
     }
     if (Given(values.layerTopsOption)) mesh.layerTops = ParseNumberListOption("--layer-tops", values.layerTops);
     if (Given(values.topDepthOption)) mesh.topDepthM = ParsePositiveOption("--top-depth", values.topDepth);
@@ -185,9 +185,9 @@ report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request, c
         record.notes = loaded.curve.notes;
         return record;
     }
-    fitting::SmoothOptions options = request.smooth;
+    fitting::OccamOptions options = request.occam;
     options.data = request.data;
-    const fitting::SmoothFitResult fit = fitting::FitSmooth(loaded.curve, options, control);
+    const fitting::OccamFitResult fit = fitting::FitOccam(loaded.curve, options, control);
     if (fit.report.status == fitting::FitStatus::kInvalidInput) RefuseFit(fit.report.message);
     settings.targetRms = options.targetRms;
     settings.maxIterations = options.maxIterations;

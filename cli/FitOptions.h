@@ -12,7 +12,7 @@
 #include "report/FitRecord.h"
 #include "fitting/LayeredFit.h"
 #include "fitting/RunControl.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 
 #include <CLI/CLI.hpp>
 
@@ -50,7 +50,7 @@ struct FitRequest {
     fitting::Method method = fitting::Method::kOccam;
     fitting::DataSelection data;      // the components to fit
     fitting::LayeredOptions layered;  // for --method layered
-    fitting::SmoothOptions smooth;    // for --method occam
+    fitting::OccamOptions occam;     // for --method occam
 };
 
 // Converts the values; throws UsageError for a value that cannot be used and for an option

@@ -18,7 +18,7 @@ namespace mt1d::fitting {
 
 // One iteration of a fit: layered fits list the iterations of their best start; smooth fits
 // list every accepted model, and once the target proves out of reach one entry may go back to
-// an earlier, smoother model (SmoothFit.h), so that the last entry is always the model given.
+// an earlier, smoother model (OccamFit.h), so that the last entry is always the model given.
 struct HistoryEntry {
     std::size_t iteration = 0;         // 0 is the starting model
     double rms = 0.0;

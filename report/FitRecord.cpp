@@ -11,7 +11,7 @@ FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, con
 }
 
 FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, const FitSettings& settings,
-                        const fitting::FitData& data, const fitting::SmoothFitResult& fit)
+                        const fitting::FitData& data, const fitting::OccamFitResult& fit)
 {
     return FitRecord{site, curve, settings, data.Count(), {}, fit.report, {}, {}};
 }

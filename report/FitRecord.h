@@ -10,7 +10,7 @@
 #include "fitting/FitReport.h"
 #include "fitting/LayeredFit.h"
 #include "report/SiteSummary.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -41,7 +41,7 @@ struct FitSettings {
     // Layered fits only.
     std::optional<std::size_t> starts;
     std::optional<std::uint64_t> seed;
-    // Smooth fits only, as given; empty: chosen from the data (SmoothMesh.h).
+    // Smooth fits only, as given; empty: chosen from the data (OccamMesh.h).
     std::vector<double> layerTops;      // m
     std::optional<double> topDepthM;
     std::optional<double> bottomDepthM;
@@ -68,7 +68,7 @@ struct FitRecord {
 FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, const FitSettings& settings,
                         const fitting::FitData& data, const fitting::LayeredFitResult& fit);
 FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, const FitSettings& settings,
-                        const fitting::FitData& data, const fitting::SmoothFitResult& fit);
+                        const fitting::FitData& data, const fitting::OccamFitResult& fit);
 
 // The names of the correlated parameters of `layers` layers: log10_rho_1 … log10_rho_L,
 // log10_thickness_1 … log10_thickness_{L−1}.

@@ -88,7 +88,7 @@ std::string LayeredTable(const FitRecord& record)
     return out;
 }
 
-std::string SmoothTable(const FitRecord& record)
+std::string OccamTable(const FitRecord& record)
 {
     std::string out = AlignRight("layer", 6) + AlignRight("top_m", kWidth) + AlignRight("thickness_m", kWidth) +
                       AlignRight("resistivity", kWidth) + "\n" + AlignRight("ohm-m", 6 + 3 * kWidth) + "\n";
@@ -149,7 +149,7 @@ std::string FitText(const FitRecord& record)
         out += LayeredTable(record);
         if (const std::string strong = StrongCorrelations(record); !strong.empty()) out += "\n" + strong;
     } else {
-        out += SmoothTable(record) + "\n" + HistoryTable(record);
+        out += OccamTable(record) + "\n" + HistoryTable(record);
     }
     if (!record.notes.empty()) {
         out += "\nnotes:\n";

@@ -30,7 +30,7 @@ report::FitRecord ModelRecord(const Session& session, const earth::LayeredModel&
 FitOutcome OutcomeOfRecord(const report::FitRecord& record)
 {
     FitOutcome outcome;
-    outcome.method = record.settings.method == fitting::Method::kLayered ? FitMethod::kLayered : FitMethod::kSmooth;
+    outcome.method = record.settings.method == fitting::Method::kLayered ? Method::kLayered : Method::kOccam;
     outcome.report = record.report;
     outcome.context = {record.curve, record.settings, record.valuesFitted, record.notes, record.products,
                        record.correlation};

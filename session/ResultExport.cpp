@@ -40,7 +40,7 @@ std::string ResultsJson(const Session& session)
                 {"floor_percent", report::JsonNumber(session.floorPercent)},
                 {"excluded_rows", std::move(excluded)}};
     if (session.layered) out["layered"] = report::FitJson(RecordOf(session, *session.layered));
-    if (session.smooth) out["smooth"] = report::FitJson(RecordOf(session, *session.smooth));
+    if (session.occam) out["occam"] = report::FitJson(RecordOf(session, *session.occam));
     if (session.edited) {
         const Json model = report::FitJson(ModelRecord(session, *session.edited));
         out["edited"] = {{"rms", report::JsonNumber(Evaluate(session, *session.edited).rms)},
@@ -54,7 +54,7 @@ std::string ResultsCsv(const Session& session)
 {
     std::string out = CsvHeader();
     if (session.layered) CsvRows(out, "layered", RecordOf(session, *session.layered));
-    if (session.smooth) CsvRows(out, "smooth", RecordOf(session, *session.smooth));
+    if (session.occam) CsvRows(out, "occam", RecordOf(session, *session.occam));
     if (session.edited) CsvRows(out, "edited", ModelRecord(session, *session.edited));
     return out;
 }

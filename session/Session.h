@@ -29,7 +29,7 @@ struct ReadSettings {
     std::optional<double> rotateToDeg;      // rotate the tensor into this frame; empty: keep it
 };
 
-enum class FitMethod { kSmooth, kLayered };
+using fitting::Method;
 
 // Ranges the window offers and the project reader accepts.
 inline constexpr std::size_t kMinLayers = 1;
@@ -40,7 +40,7 @@ inline constexpr double kMaxTargetRms = 1000.0;
 inline constexpr double kMaxFloorPercent = 100.0;
 
 struct FitSettings {
-    FitMethod method = FitMethod::kSmooth;
+    Method method = Method::kOccam;
     std::size_t layers = 3;  // layered fits, the half-space included
     double targetRms = 1.0;
     fitting::FitComponents components = fitting::FitComponents::kBoth;
@@ -61,7 +61,7 @@ struct FitContext {
 
 // One finished fit as the window shows it and the project keeps it.
 struct FitOutcome {
-    FitMethod method = FitMethod::kSmooth;
+    Method method = Method::kOccam;
     fitting::FitReport report;     // layers carry their errors for layered fits
     earth::LayeredModel model;
     std::vector<double> log10Sd;   // layered: per parameter in the kernel's order; smooth: empty
@@ -78,7 +78,7 @@ struct Session {
     std::vector<std::size_t> excludedRows;  // indices into the curve's rows, ascending, distinct
     FitSettings fit;
     std::optional<FitOutcome> layered;
-    std::optional<FitOutcome> smooth;
+    std::optional<FitOutcome> occam;
     // The model in the results table: the last fit's model, then whatever the user makes of it.
     std::optional<earth::LayeredModel> edited;
 };

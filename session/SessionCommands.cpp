@@ -5,8 +5,8 @@
 #include "sounding/Limits.h"
 #include "fitting/Misfit.h"
 #include "sounding/Modes.h"
-#include "fitting/SmoothFit.h"
-#include "fitting/SmoothMesh.h"
+#include "fitting/OccamFit.h"
+#include "fitting/OccamMesh.h"
 #include "sounding/SoundingFile.h"
 
 #include <algorithm>
@@ -21,13 +21,13 @@ namespace {
 bool PositiveFinite(double x) { return std::isfinite(x) && x > 0.0; }
 
 // A model kept in a session, fitted or edited, holds at most as many layers as a smooth fit
-// makes (fitting::kMaxSmoothLayers).
+// makes (fitting::kMaxOccamLayers).
 std::optional<std::string> ModelProblem(const earth::LayeredModel& model)
 {
     if (model.resistivity.empty()) return "the model has no layer";
-    if (model.resistivity.size() > fitting::kMaxSmoothLayers) {
+    if (model.resistivity.size() > fitting::kMaxOccamLayers) {
         return "the model has " + std::to_string(model.resistivity.size()) + " layers, more than "
-               + std::to_string(fitting::kMaxSmoothLayers);
+               + std::to_string(fitting::kMaxOccamLayers);
     }
     if (model.thickness.size() + 1 != model.resistivity.size()) {
         return "the model has " + std::to_string(model.resistivity.size()) + " resistivities but "
@@ -120,7 +120,7 @@ std::optional<std::string> SessionProblem(const Session& session)
         }
     }
     if (const std::string problem = FitSettingsProblemText(session.fit); !problem.empty()) return problem;
-    for (const auto* outcome : {&session.layered, &session.smooth}) {
+    for (const auto* outcome : {&session.layered, &session.occam}) {
         if (!*outcome) continue;
         if (const auto problem = ModelProblem((*outcome)->model)) return "a fit result: " + *problem;
         const std::size_t params = (*outcome)->model.ParameterCount();
@@ -128,10 +128,10 @@ std::optional<std::string> SessionProblem(const Session& session)
             return std::string("a fit result has another number of errors than parameters");
         }
     }
-    if (session.layered && session.layered->method != FitMethod::kLayered) {
+    if (session.layered && session.layered->method != Method::kLayered) {
         return std::string("the layered result was made by another method");
     }
-    if (session.smooth && session.smooth->method != FitMethod::kSmooth) {
+    if (session.occam && session.occam->method != Method::kOccam) {
         return std::string("the smooth result was made by another method");
     }
     if (session.edited) {
@@ -243,7 +243,7 @@ FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
     context.notes = curve.notes;
     const fitting::SelectedData selected = fitting::SelectData(curve, SelectionOf(session));
     if (selected.Ok()) context.valuesFitted = selected.data.Count();
-    if (session.fit.method == FitMethod::kLayered) {
+    if (session.fit.method == Method::kLayered) {
         fitting::LayeredOptions options;
         options.layers = session.fit.layers;
         options.data = SelectionOf(session);
@@ -262,10 +262,10 @@ FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
         outcome.model = std::move(fit.model);
         outcome.log10Sd = std::move(fit.uncertainty.log10Sd);
     } else {
-        fitting::SmoothOptions options;
+        fitting::OccamOptions options;
         options.data = SelectionOf(session);
         options.targetRms = session.fit.targetRms;
-        fitting::SmoothFitResult fit = fitting::FitSmooth(curve, options, control);
+        fitting::OccamFitResult fit = fitting::FitOccam(curve, options, control);
         context.settings.method = fitting::Method::kOccam;
         context.settings.maxIterations = options.maxIterations;
         context.settings.layers = options.mesh.layers;
@@ -285,7 +285,7 @@ Session WithFitOutcome(const Session& session, FitOutcome outcome)
     }
     Session next = session;
     next.edited = outcome.model;
-    (outcome.method == FitMethod::kLayered ? next.layered : next.smooth) = std::move(outcome);
+    (outcome.method == Method::kLayered ? next.layered : next.occam) = std::move(outcome);
     return next;
 }
 

@@ -5,7 +5,7 @@
 #include "session/FitRecords.h"
 #include "sounding/Limits.h"
 #include "sounding/Modes.h"
-#include "fitting/SmoothMesh.h"
+#include "fitting/OccamMesh.h"
 
 #include <array>
 #include <string>
@@ -64,8 +64,14 @@ constexpr std::array kColumns = {sounding::Column::kFrequency, sounding::Column:
                                  sounding::Column::kPhase,     sounding::Column::kPhaseErr,
                                  sounding::Column::kSkip};
 
-constexpr std::array kMethods = {FitMethod::kSmooth, FitMethod::kLayered};
-std::string_view MethodName(FitMethod m) { return m == FitMethod::kSmooth ? "smooth" : "layered"; }
+// Projects written before the methods had one name each spell the Occam fit "smooth".
+constexpr std::array kMethods = {Method::kOccam, Method::kLayered, Method::kOccam};
+std::string_view MethodName(Method m) { return fitting::ToString(m); }
+Method ReadMethod(const JsonField& field)
+{
+    const std::vector<std::string> names = {"occam", "layered", "smooth"};
+    return kMethods[field.OneOf(names)];
+}
 
 constexpr std::array kComponents = {fitting::FitComponents::kRho, fitting::FitComponents::kPhase,
                                     fitting::FitComponents::kBoth};
@@ -213,8 +219,8 @@ json ModelToJson(const earth::LayeredModel& m)
 earth::LayeredModel ModelFromJson(const JsonField& f)
 {
     earth::LayeredModel m;
-    m.resistivity = f["resistivity_ohm_m"].Numbers(fitting::kMaxSmoothLayers);
-    m.thickness = f["thickness_m"].Numbers(fitting::kMaxSmoothLayers);
+    m.resistivity = f["resistivity_ohm_m"].Numbers(fitting::kMaxOccamLayers);
+    m.thickness = f["thickness_m"].Numbers(fitting::kMaxOccamLayers);
     return m;
 }
 
@@ -238,9 +244,9 @@ FitOutcome OutcomeFromJson(const JsonField& f)
         field.Refuse((e.Where().empty() ? std::string() : e.Where() + ": ") + e.Problem());
     }
     FitOutcome o = OutcomeOfRecord(record);
-    o.method = ReadEnum(f["method"], kMethods, MethodName);
+    o.method = ReadMethod(f["method"]);
     o.model = ModelFromJson(f["model"]);
-    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxSmoothLayers);
+    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxOccamLayers);
     o.elapsedMs = f["elapsed_ms"].Number();
     return o;
 }
@@ -249,9 +255,9 @@ FitOutcome OutcomeFromJson(const JsonField& f)
 FitOutcome OutcomeFromJsonV1(const JsonField& f)
 {
     FitOutcome o;
-    o.method = ReadEnum(f["method"], kMethods, MethodName);
+    o.method = ReadMethod(f["method"]);
     o.model = ModelFromJson(f["model"]);
-    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxSmoothLayers);
+    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxOccamLayers);
     o.elapsedMs = f["elapsed_ms"].Number();
     const JsonField r = f["report"];
     auto& report = o.report;
@@ -312,7 +318,7 @@ json SessionToJson(const Session& s)
                 {"excluded_rows", s.excludedRows},
                 {"fit", fit}};
     if (s.layered) out["layered_result"] = OutcomeToJson(s, *s.layered);
-    if (s.smooth) out["smooth_result"] = OutcomeToJson(s, *s.smooth);
+    if (s.occam) out["smooth_result"] = OutcomeToJson(s, *s.occam);
     if (s.edited) out["edited_model"] = ModelToJson(*s.edited);
     return out;
 }
@@ -334,14 +340,14 @@ Session SessionFromJson(const JsonField& f, int projectVersion)
         s.excludedRows.push_back(row.Size(sounding::kMaxFrequencies));
     }
     const JsonField fit = f["fit"];
-    s.fit.method = ReadEnum(fit["method"], kMethods, MethodName);
+    s.fit.method = ReadMethod(fit["method"]);
     s.fit.layers = fit["layers"].Size(kMaxLayers);
     s.fit.targetRms = fit["target_rms"].Number();
     s.fit.components = ReadEnum(fit["components"], kComponents, ComponentsName);
     s.fit.starts = fit["starts"].Size(kMaxStarts);
     s.fit.seed = fit["seed"].Unsigned();
     if (const auto r = f.Optional("layered_result")) s.layered = outcome(*r);
-    if (const auto r = f.Optional("smooth_result")) s.smooth = outcome(*r);
+    if (const auto r = f.Optional("smooth_result")) s.occam = outcome(*r);
     if (const auto m = f.Optional("edited_model")) s.edited = ModelFromJson(*m);
     return s;
 }

@@ -57,14 +57,14 @@ void FitBoth(field::SoundingWindow* window, std::function<void()> then)
     auto step = std::make_shared<int>(0);
     *connection = QObject::connect(window, &field::SoundingWindow::fitFinished, window, [=] {
         if (++*step == 1) {
-            window->RunFit(session::FitMethod::kLayered);
+            window->RunFit(fitting::Method::kLayered);
             return;
         }
         QObject::disconnect(*connection);
         delete connection;
         then();
     });
-    window->RunFit(session::FitMethod::kSmooth);
+    window->RunFit(fitting::Method::kOccam);
 }
 
 void Print(const QString& text)

@@ -49,7 +49,7 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
         QCPGraph* graph = addGraph();
         graph->setName(ModelLineName(line));
         QPen pen(ModelLineColour(line), line == ModelLine::kEdited ? 2.0 : 1.6);
-        if (line == ModelLine::kSmooth) pen.setStyle(Qt::DashLine);
+        if (line == ModelLine::kOccam) pen.setStyle(Qt::DashLine);
         graph->setPen(pen);
         graph->setVisible(false);
         graph->removeFromLegend();

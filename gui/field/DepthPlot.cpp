@@ -46,7 +46,7 @@ DepthPlot::DepthPlot(QWidget* parent) : QCustomPlot(parent)
         auto* curve = new QCPCurve(xAxis, yAxis);
         curve->setName(ModelLineName(line));
         QPen pen(ModelLineColour(line), line == ModelLine::kEdited ? 2.2 : 1.6);
-        if (line == ModelLine::kSmooth) pen.setStyle(Qt::DashLine);
+        if (line == ModelLine::kOccam) pen.setStyle(Qt::DashLine);
         curve->setPen(pen);
         curve->setVisible(false);
         curve->removeFromLegend();

@@ -92,7 +92,7 @@ QString MeasureSoundingWindow(FieldWorkspace& workspace, const QString& file, co
                .arg(Median(openings), 0, 'f', 1)
                .arg(openings.size());
 
-    window->MethodBox->setCurrentIndex(window->MethodBox->findData(static_cast<int>(session::FitMethod::kSmooth)));
+    window->MethodBox->setCurrentIndex(window->MethodBox->findData(static_cast<int>(fitting::Method::kOccam)));
     emit window->MethodBox->activated(window->MethodBox->currentIndex());
     std::vector<double> fits;
     double fitOnly = 0.0;
@@ -110,7 +110,7 @@ QString MeasureSoundingWindow(FieldWorkspace& workspace, const QString& file, co
         Until([&] { return finished && painted.AllPainted(); });
         fits.push_back(Ms(timer));
         QObject::disconnect(connection);
-        if (window->State().smooth) fitOnly = window->State().smooth->elapsedMs;
+        if (window->State().occam) fitOnly = window->State().occam->elapsedMs;
     }
     out += QStringLiteral("smooth fit, click to updated plots: %1 ms (median of %2; the fit itself %3 ms)\n")
                .arg(Median(fits), 0, 'f', 1)

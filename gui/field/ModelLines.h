@@ -8,15 +8,15 @@
 
 namespace mt1d::gui::field {
 
-enum class ModelLine { kLayered = 0, kSmooth = 1, kEdited = 2 };
+enum class ModelLine { kLayered = 0, kOccam = 1, kEdited = 2 };
 
-inline constexpr std::array<ModelLine, 3> kModelLines = {ModelLine::kLayered, ModelLine::kSmooth, ModelLine::kEdited};
+inline constexpr std::array<ModelLine, 3> kModelLines = {ModelLine::kLayered, ModelLine::kOccam, ModelLine::kEdited};
 
 inline QString ModelLineName(ModelLine line)
 {
     switch (line) {
     case ModelLine::kLayered: return QStringLiteral("层状反演");
-    case ModelLine::kSmooth: return QStringLiteral("光滑反演");
+    case ModelLine::kOccam: return QStringLiteral("光滑反演");
     case ModelLine::kEdited: return QStringLiteral("手动模型");
     }
     return {};
@@ -26,7 +26,7 @@ inline QColor ModelLineColour(ModelLine line)
 {
     switch (line) {
     case ModelLine::kLayered: return QColor(20, 90, 200);
-    case ModelLine::kSmooth: return QColor(0, 140, 70);
+    case ModelLine::kOccam: return QColor(0, 140, 70);
     case ModelLine::kEdited: return QColor(210, 60, 20);
     }
     return Qt::black;

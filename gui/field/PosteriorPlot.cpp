@@ -95,11 +95,11 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
         if (p.which == kP90) curve->removeFromLegend();
         percentiles_[static_cast<std::size_t>(p.which)] = curve;
     }
-    for (ModelLine line : {ModelLine::kLayered, ModelLine::kSmooth}) {
+    for (ModelLine line : {ModelLine::kLayered, ModelLine::kOccam}) {
         auto* curve = new QCPCurve(xAxis, yAxis);
         curve->setName(ModelLineName(line));
         QPen pen(ModelLineColour(line), 2.0);
-        if (line == ModelLine::kSmooth) pen.setStyle(Qt::DashDotLine);
+        if (line == ModelLine::kOccam) pen.setStyle(Qt::DashDotLine);
         curve->setPen(pen);
         curve->setVisible(false);
         fits_[static_cast<std::size_t>(line)] = curve;
@@ -197,7 +197,7 @@ void PosteriorPlot::SetRanges(const sampling::EquivalenceResult* ranges, const e
 
 void PosteriorPlot::DrawFits()
 {
-    for (ModelLine line : {ModelLine::kLayered, ModelLine::kSmooth}) {
+    for (ModelLine line : {ModelLine::kLayered, ModelLine::kOccam}) {
         QCPCurve* curve = fits_[static_cast<std::size_t>(line)];
         SetCurve(curve, Staircase(fitModels_[static_cast<std::size_t>(line)], topM_, bottomM_));
         if (curve->visible() && !legend->hasItemWithPlottable(curve)) curve->addToLegend();

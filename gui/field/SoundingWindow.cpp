@@ -203,8 +203,8 @@ QWidget* SoundingWindow::BuildFitPanel()
     auto* layout = new QVBoxLayout(box);
     auto* grid = new QGridLayout;
     MethodBox = new QComboBox;
-    MethodBox->addItem(QStringLiteral("光滑反演 (Occam)"), static_cast<int>(session::FitMethod::kSmooth));
-    MethodBox->addItem(QStringLiteral("层状反演"), static_cast<int>(session::FitMethod::kLayered));
+    MethodBox->addItem(QStringLiteral("光滑反演 (Occam)"), static_cast<int>(fitting::Method::kOccam));
+    MethodBox->addItem(QStringLiteral("层状反演"), static_cast<int>(fitting::Method::kLayered));
     MethodBox->setStatusTip(QStringLiteral("Method: smooth (Occam) or few layers"));
     LayersBox = new QSpinBox;
     LayersBox->setRange(static_cast<int>(session::kMinLayers), static_cast<int>(session::kMaxLayers));
@@ -241,10 +241,10 @@ QWidget* SoundingWindow::BuildFitPanel()
     auto* models = new QHBoxLayout;
     LayeredModelButton = new QPushButton(QStringLiteral("表中换为层状结果"));
     LayeredModelButton->setStatusTip(QStringLiteral("Put the layered fit's model back in the table"));
-    SmoothModelButton = new QPushButton(QStringLiteral("表中换为光滑结果"));
-    SmoothModelButton->setStatusTip(QStringLiteral("Put the smooth fit's model back in the table"));
+    OccamModelButton = new QPushButton(QStringLiteral("表中换为光滑结果"));
+    OccamModelButton->setStatusTip(QStringLiteral("Put the smooth fit's model back in the table"));
     models->addWidget(LayeredModelButton);
-    models->addWidget(SmoothModelButton);
+    models->addWidget(OccamModelButton);
     layout->addLayout(models);
 
     ResultsTable = new QTableWidget(0, 7);
@@ -268,8 +268,8 @@ QWidget* SoundingWindow::BuildFitPanel()
     connect(LayeredModelButton, &QPushButton::clicked, this, [this] {
         if (state_.layered) Apply([&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
     });
-    connect(SmoothModelButton, &QPushButton::clicked, this, [this] {
-        if (state_.smooth) Apply([&] { return session::WithEditedModel(state_, state_.smooth->model); }, false);
+    connect(OccamModelButton, &QPushButton::clicked, this, [this] {
+        if (state_.occam) Apply([&] { return session::WithEditedModel(state_, state_.occam->model); }, false);
     });
     return box;
 }
@@ -392,11 +392,11 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     TargetBox->setValue(state_.fit.targetRms);
     ComponentsBox->setCurrentIndex(ComponentsBox->findData(static_cast<int>(state_.fit.components)));
     StartsBox->setValue(static_cast<int>(state_.fit.starts));
-    const bool layered = state_.fit.method == session::FitMethod::kLayered;
+    const bool layered = state_.fit.method == fitting::Method::kLayered;
     LayersBox->setEnabled(layered && !Runner->Busy());
     StartsBox->setEnabled(layered && !Runner->Busy());
     LayeredModelButton->setEnabled(state_.layered.has_value() && !Runner->Busy());
-    SmoothModelButton->setEnabled(state_.smooth.has_value() && !Runner->Busy());
+    OccamModelButton->setEnabled(state_.occam.has_value() && !Runner->Busy());
     ShowDataTable();
     filling_ = false;
     ShowObserved();
@@ -466,7 +466,7 @@ void SoundingWindow::ShowModels(bool rescale)
         ModelPlot->SetModel(line, model ? *model : earth::LayeredModel{});
     };
     response(ModelLine::kLayered, state_.layered ? std::optional(state_.layered->model) : std::nullopt);
-    response(ModelLine::kSmooth, state_.smooth ? std::optional(state_.smooth->model) : std::nullopt);
+    response(ModelLine::kOccam, state_.occam ? std::optional(state_.occam->model) : std::nullopt);
 
     const fitting::SelectedData selected = fitting::SelectData(curve_, session::SelectionOf(state_));
     std::vector<fitting::DepthPoint> points;
@@ -500,7 +500,7 @@ void SoundingWindow::ShowEdited()
     }
     // While the table holds a fit's model unchanged, that fit's own line stands for it.
     const bool sameAsFit = state_.edited && ((state_.layered && SameModel(*state_.edited, state_.layered->model))
-                                             || (state_.smooth && SameModel(*state_.edited, state_.smooth->model)));
+                                             || (state_.occam && SameModel(*state_.edited, state_.occam->model)));
     if (sameAsFit) periods.clear(), rho.clear(), phase.clear();
     RhoPlot->SetLine(ModelLine::kEdited, periods, rho);
     PhasePlot->SetLine(ModelLine::kEdited, periods, phase);
@@ -587,15 +587,15 @@ void SoundingWindow::FitResultsColumns()
 void SoundingWindow::ShowFitStatus()
 {
     const session::FitOutcome* last = nullptr;
-    if (state_.fit.method == session::FitMethod::kLayered && state_.layered) last = &*state_.layered;
-    if (state_.fit.method == session::FitMethod::kSmooth && state_.smooth) last = &*state_.smooth;
-    if (!last) last = state_.layered ? &*state_.layered : state_.smooth ? &*state_.smooth : nullptr;
+    if (state_.fit.method == fitting::Method::kLayered && state_.layered) last = &*state_.layered;
+    if (state_.fit.method == fitting::Method::kOccam && state_.occam) last = &*state_.occam;
+    if (!last) last = state_.layered ? &*state_.layered : state_.occam ? &*state_.occam : nullptr;
     if (!last) {
         FitLabel->setText(QStringLiteral("尚未拟合"));
         return;
     }
     FitLabel->setText(QStringLiteral("%1：RMS %2，迭代 %3 次，用时 %4 ms，%5")
-                          .arg(last->method == session::FitMethod::kLayered ? QStringLiteral("层状反演") : QStringLiteral("光滑反演"))
+                          .arg(last->method == fitting::Method::kLayered ? QStringLiteral("层状反演") : QStringLiteral("光滑反演"))
                           .arg(last->report.rms, 0, 'f', 3)
                           .arg(last->report.iterations)
                           .arg(last->elapsedMs, 0, 'f', 0)
@@ -606,10 +606,10 @@ void SoundingWindow::ShowFitStatus()
 void SoundingWindow::SetBusy(bool busy)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{ModeBox, FloorBox, DataTable, MethodBox, ComponentsBox, TargetBox,
-                                                       RunButton, ResultsTable, LayeredModelButton, SmoothModelButton}) {
+                                                       RunButton, ResultsTable, LayeredModelButton, OccamModelButton}) {
         w->setEnabled(!busy);
     }
-    const bool layered = state_.fit.method == session::FitMethod::kLayered;
+    const bool layered = state_.fit.method == fitting::Method::kLayered;
     LayersBox->setEnabled(!busy && layered);
     StartsBox->setEnabled(!busy && layered);
     ModelPlot->setEnabled(!busy);
@@ -646,7 +646,7 @@ void SoundingWindow::FitSettingsChanged()
 {
     if (filling_) return;
     session::FitSettings settings = state_.fit;
-    settings.method = static_cast<session::FitMethod>(MethodBox->currentData().toInt());
+    settings.method = static_cast<fitting::Method>(MethodBox->currentData().toInt());
     settings.layers = static_cast<std::size_t>(LayersBox->value());
     settings.targetRms = TargetBox->value();
     settings.components = static_cast<fitting::FitComponents>(ComponentsBox->currentData().toInt());
@@ -654,7 +654,7 @@ void SoundingWindow::FitSettingsChanged()
     Apply([&] { return session::WithFitSettings(state_, settings); }, false);
 }
 
-void SoundingWindow::RunFit(session::FitMethod method)
+void SoundingWindow::RunFit(fitting::Method method)
 {
     MethodBox->setCurrentIndex(MethodBox->findData(static_cast<int>(method)));
     FitSettingsChanged();

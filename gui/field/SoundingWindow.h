@@ -61,7 +61,7 @@ public:
 
     // Chooses the method and starts a fit, as the user does with the method box and the run
     // button.
-    void RunFit(session::FitMethod method);
+    void RunFit(fitting::Method method);
 
     // Redraws the edited model and its response now (the plots repaint at once), as one step
     // of a drag does; for timing.
@@ -82,7 +82,7 @@ public:
     QPushButton* CancelButton;
     QProgressBar* ProgressBar;
     QPushButton* LayeredModelButton;
-    QPushButton* SmoothModelButton;
+    QPushButton* OccamModelButton;
     QTableWidget* ResultsTable;
     QLabel* FitLabel;
     QLabel* EditedRmsLabel;

@@ -46,13 +46,13 @@ session::Session Fitted(const QString& file, QString& note)
     state = session::WithMode(state, sounding::Mode::kDet);
     state = session::WithFloor(state, 5.0);
     session::FitSettings settings = state.fit;
-    settings.method = session::FitMethod::kSmooth;
+    settings.method = fitting::Method::kOccam;
     state = session::WithFitSettings(state, settings);
     state = session::WithFitOutcome(state, session::RunFit(state));
     std::vector<session::FitOutcome> fits;
     double best = HUGE_VAL;
     for (std::size_t layers = 2; layers <= 6; ++layers) {
-        settings.method = session::FitMethod::kLayered;
+        settings.method = fitting::Method::kLayered;
         settings.layers = layers;
         settings.starts = fitting::DefaultStarts(layers);
         fits.push_back(session::RunFit(session::WithFitSettings(state, settings)));
@@ -70,7 +70,7 @@ session::Session Fitted(const QString& file, QString& note)
     state = session::WithFitSettings(state, settings);
     state = session::WithFitOutcome(state, fits[chosen]);
     note = QStringLiteral("smooth RMS %1, layered %2 layers RMS %3")
-               .arg(state.smooth->report.rms, 0, 'f', 3)
+               .arg(state.occam->report.rms, 0, 'f', 3)
                .arg(settings.layers)
                .arg(fits[chosen].report.rms, 0, 'f', 3);
     return state;

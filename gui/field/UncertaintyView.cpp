@@ -139,7 +139,7 @@ void UncertaintyView::SetSession(const session::Session& state)
     data_ = fitting::SelectData(session::CurveOf(state), session::SelectionOf(state));
     layeredOutcome_ = state.layered;
     Posterior->SetFit(ModelLine::kLayered, state.layered ? state.layered->model : earth::LayeredModel{});
-    Posterior->SetFit(ModelLine::kSmooth, state.smooth ? state.smooth->model : earth::LayeredModel{});
+    Posterior->SetFit(ModelLine::kOccam, state.occam ? state.occam->model : earth::LayeredModel{});
     const bool wasStale = stale_;
     stale_ = shown_ && (!data_.Ok() || !SameData(shown_->data, data_.data));
     ShowRanges();

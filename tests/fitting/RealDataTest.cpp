@@ -4,7 +4,7 @@
 
 #include "fitting/LayeredFit.h"
 #include "fitting/MultiplierSearch.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "tests/fitting/RealSoundings.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,7 @@ TEST(CullSounding, OccamReachesRmsOne)
     const auto curve = testing_support::CullCurve();
     if (!curve) GTEST_SKIP() << testing_support::kNoSharedData;
     ASSERT_EQ(curve->rows.size(), 23u);
-    const auto fit = FitSmooth(*curve, SmoothOptions{});
+    const auto fit = FitOccam(*curve, OccamOptions{});
     const auto& r = fit.report;
     EXPECT_EQ(r.status, FitStatus::kTargetReached) << r.message;
     EXPECT_LE(r.rms, 1.0);
@@ -99,9 +99,9 @@ TEST(OccamCodeSite, MatchesOrBeatsThePeerAfterTenIterations)
     const auto tops = testing_support::OccamRunLayerTops(*root);
     ASSERT_TRUE(curve);
     ASSERT_EQ(tops.size(), 21u);
-    SmoothOptions options;
+    OccamOptions options;
     options.mesh.layerTops = tops;
-    const auto fit = FitSmooth(*curve, options);
+    const auto fit = FitOccam(*curve, options);
     const auto& h = fit.report.history;
     ASSERT_GE(h.size(), 2u) << fit.report.message;
     const auto& tenth = h[std::min<std::size_t>(10, h.size() - 1)];

@@ -8,7 +8,7 @@
 #include "fitting/MultiplierSearch.h"
 #include "fitting/Roughness.h"
 #include "fitting/SeededRandom.h"
-#include "fitting/SmoothMesh.h"
+#include "fitting/OccamMesh.h"
 #include "fitting/Uncertainty.h"
 
 #include <gmock/gmock.h>
@@ -213,7 +213,7 @@ TEST(SmoothMesh, DefaultLayersSpanTheSkinDepthsLogarithmically)
 {
     const Mesh mesh = SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), {});
     ASSERT_TRUE(mesh.Ok()) << mesh.error;
-    ASSERT_EQ(mesh.tops.size(), kDefaultSmoothLayers);
+    ASSERT_EQ(mesh.tops.size(), kDefaultOccamLayers);
     EXPECT_EQ(mesh.tops[0], 0.0);
     EXPECT_NEAR(mesh.tops[1], kTopSkinDepthFraction * 503.2921, 1e-3);
     EXPECT_NEAR(mesh.tops.back(), kBottomSkinDepths * 50329.21, 1e-1);

@@ -3,7 +3,7 @@
 
 #include "fitting/LayeredFit.h"
 #include "fitting/Misfit.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "tests/fitting/SyntheticSounding.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +65,7 @@ TEST_P(OccamNoiseStudy, ReachesTheTargetWheneverTheTruthDoes)
     const std::size_t first = GetParam() * 25;
     std::size_t reached = 0;
     for (std::size_t d = first; d < first + 25; ++d) {
-        const auto fit = FitSmooth(curves[d], SmoothOptions{});
+        const auto fit = FitOccam(curves[d], OccamOptions{});
         ASSERT_NE(fit.report.status, FitStatus::kInvalidInput);
         Misfit misfit(SelectData(curves[d], {}).data);
         const double truthRms = Rms(misfit.Evaluate(kTruth.resistivity, kTruth.thickness), misfit.Count());

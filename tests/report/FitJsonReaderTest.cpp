@@ -3,7 +3,7 @@
 #include "report/FitJson.h"
 #include "fitting/LayeredFit.h"
 #include "tests/report/SampleRecords.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -20,7 +20,7 @@ namespace {
 using namespace mt1d::report;
 using mt1d::fitting::FitReport;
 using report_testing::LayeredRecord;
-using report_testing::SmoothRecord;
+using report_testing::OccamRecord;
 using ::testing::HasSubstr;
 
 // Exact comparison of everything a record holds: the file must give back every bit.
@@ -81,7 +81,7 @@ void ExpectSameRecord(const FitRecord& a, const FitRecord& b)
 
 TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
 {
-    for (const FitRecord& record : {LayeredRecord(), SmoothRecord()}) {
+    for (const FitRecord& record : {LayeredRecord(), OccamRecord()}) {
         ExpectSameRecord(ParseFitJson(FitJsonText(record), "fit.json"), record);
     }
 }
@@ -106,9 +106,9 @@ TEST(FitJsonReader, ReadsBackTheRecordsOfRealFits)
     mt1d::fitting::LayeredOptions layeredOptions;
     layeredOptions.starts = 5;
     const auto layered = mt1d::fitting::FitLayered(data.data, layeredOptions);
-    mt1d::fitting::SmoothOptions smoothOptions;
-    smoothOptions.mesh.layers = 20;
-    const auto smooth = mt1d::fitting::FitSmooth(data.data, smoothOptions);
+    mt1d::fitting::OccamOptions occamOptions;
+    occamOptions.mesh.layers = 20;
+    const auto smooth = mt1d::fitting::FitOccam(data.data, occamOptions);
     const SiteSummary site{"synthetic", "synthetic.dat", {}, {}, {}};
     FitSettings settings;
     settings.method = mt1d::fitting::Method::kLayered;

@@ -12,7 +12,7 @@ namespace {
 
 using namespace mt1d::report;
 using report_testing::LayeredRecord;
-using report_testing::SmoothRecord;
+using report_testing::OccamRecord;
 
 std::vector<std::string> Keys(const Json& object)
 {
@@ -79,7 +79,7 @@ TEST(FitJson, LayeredFitsGiveStandardErrorsConductancesAndTheCorrelationMatrix)
 
 TEST(FitJson, SmoothFitsGiveRoughnessAndNoLayeredFigures)
 {
-    const Json json = Written(SmoothRecord());
+    const Json json = Written(OccamRecord());
     EXPECT_EQ(json["method"], "occam");
     EXPECT_EQ(json["status"], "target-not-reached");
     EXPECT_EQ(json["roughness"], 12.5);

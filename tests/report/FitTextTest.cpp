@@ -14,13 +14,13 @@ namespace {
 
 using namespace mt1d::report;
 using report_testing::LayeredRecord;
-using report_testing::SmoothRecord;
+using report_testing::OccamRecord;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
 TEST(FitText, SaysWhatWasFittedHowAndHowTheRunEnded)
 {
-    const std::string text = FitText(SmoothRecord());
+    const std::string text = FitText(OccamRecord());
     EXPECT_THAT(text, HasSubstr("site aushield (aushield.dat)\nlocation unknown\n"));
     EXPECT_THAT(text, HasSubstr("data: xy curve, error floor 0 % of |Z|; fitted log10 apparent resistivity, 23 values"));
     EXPECT_THAT(text, HasSubstr("fit: occam, 4 layers at the given tops, target RMS 1, at most 10 iterations\n"));
@@ -31,7 +31,7 @@ TEST(FitText, SaysWhatWasFittedHowAndHowTheRunEnded)
 
 TEST(FitText, SmoothFitsListTheLayersAndEveryIteration)
 {
-    const std::string text = FitText(SmoothRecord());
+    const std::string text = FitText(OccamRecord());
     EXPECT_THAT(text, HasSubstr("     4           40   half-space         1000\n"));
     EXPECT_THAT(text, HasSubstr(" iteration          rms    roughness   multiplier\n"));
     EXPECT_THAT(text, HasSubstr("         2       1.6000       12.500       0.3333\n"));
@@ -53,7 +53,7 @@ TEST(FitText, LayeredFitsGiveEachStandardErrorAsAFactor)
     EXPECT_THAT(text, HasSubstr("     3         6528   half-space                      1.55        x1.79\n"));
     EXPECT_THAT(text, Not(HasSubstr("iteration ")));
     EXPECT_THAT(text, HasSubstr("\nnotes:\n  the file gives no variances for ZXX, ZYY\n  2 of 25 rows not usable for mode det\n"));
-    EXPECT_THAT(FitText(SmoothRecord()), Not(HasSubstr("notes:")));
+    EXPECT_THAT(FitText(OccamRecord()), Not(HasSubstr("notes:")));
 }
 
 TEST(FitText, NamesOnlyTheStronglyCorrelatedPairs)
@@ -79,7 +79,7 @@ TEST(FitCsv, OneRowPerLayerWithAnEmptyThicknessForTheHalfSpace)
               "1,0,46.37,2.427,0.2967,0.2966\n"
               "2,46.37,6482,48.42,0.1523,0.0792\n"
               "3,6528.37,,1.55,0.2529,\n");
-    EXPECT_EQ(FitModelCsv(SmoothRecord()).substr(FitModelCsv(SmoothRecord()).rfind("4,")), "4,40,,1000,,\n");
+    EXPECT_EQ(FitModelCsv(OccamRecord()).substr(FitModelCsv(OccamRecord()).rfind("4,")), "4,40,,1000,,\n");
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ inline report::FitRecord LayeredRecord()
     return r;
 }
 
-inline report::FitRecord SmoothRecord()
+inline report::FitRecord OccamRecord()
 {
     report::FitRecord r;
     r.site = {"aushield", "aushield.dat", std::nullopt, std::nullopt, std::nullopt};

@@ -19,7 +19,7 @@ namespace {
 
 struct AgreementCase {
     const char* name;
-    FitMethod method;
+    Method method;
     std::vector<std::string> fitOptions;  // what the window's settings mean on the command line
 };
 
@@ -44,7 +44,7 @@ TEST_P(WindowAndCommandLine, WriteTheSameFitRecord)
     session = WithFitSettings(session, settings);
     session = WithFitOutcome(session, RunFit(session));
     const nlohmann::json window = nlohmann::json::parse(ResultsJson(session));
-    const char* key = GetParam().method == FitMethod::kLayered ? "layered" : "smooth";
+    const char* key = GetParam().method == Method::kLayered ? "layered" : "occam";
     ASSERT_TRUE(window.contains(key));
 
     // The excluded row cannot be left out on the command line; the file is fitted whole there,
@@ -85,8 +85,8 @@ TEST_P(WindowAndCommandLine, WriteTheSameFitRecord)
 
 INSTANTIATE_TEST_SUITE_P(
     Methods, WindowAndCommandLine,
-    ::testing::Values(AgreementCase{"Smooth", FitMethod::kSmooth, {"--method", "occam"}},
-                      AgreementCase{"Layered", FitMethod::kLayered,
+    ::testing::Values(AgreementCase{"Smooth", Method::kOccam, {"--method", "occam"}},
+                      AgreementCase{"Layered", Method::kLayered,
                                     {"--method", "layered", "--layers", "3", "--starts", "20", "--seed", "5"}}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -14,7 +14,7 @@ namespace {
 using test::SessionOfModel;
 using test::ThreeLayers;
 
-Session WithMethod(const Session& s, FitMethod method, std::size_t starts = 5)
+Session WithMethod(const Session& s, Method method, std::size_t starts = 5)
 {
     FitSettings settings = s.fit;
     settings.method = method;
@@ -25,10 +25,10 @@ Session WithMethod(const Session& s, FitMethod method, std::size_t starts = 5)
 
 TEST(FitCommands, LayeredFitOfNoiseFreeDataFindsTheModel)
 {
-    const Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kLayered);
+    const Session s = WithMethod(SessionOfModel(ThreeLayers()), Method::kLayered);
     const FitOutcome outcome = RunFit(s);
     ASSERT_NE(outcome.report.status, fitting::FitStatus::kInvalidInput) << outcome.report.message;
-    EXPECT_EQ(outcome.method, FitMethod::kLayered);
+    EXPECT_EQ(outcome.method, Method::kLayered);
     // Noise-free data of a three-layer model: the fit reaches it to the solver's tolerance,
     // far below one standard error.
     EXPECT_LT(outcome.report.rms, 1e-3);
@@ -40,31 +40,31 @@ TEST(FitCommands, LayeredFitOfNoiseFreeDataFindsTheModel)
 
     const Session fitted = WithFitOutcome(s, outcome);
     ASSERT_TRUE(fitted.layered.has_value());
-    EXPECT_FALSE(fitted.smooth.has_value());
+    EXPECT_FALSE(fitted.occam.has_value());
     EXPECT_EQ(fitted.edited->resistivity, outcome.model.resistivity);
 }
 
 TEST(FitCommands, SmoothFitReachesTheTargetAndKeepsItsOwnSlot)
 {
-    Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kSmooth);
+    Session s = WithMethod(SessionOfModel(ThreeLayers()), Method::kOccam);
     const FitOutcome outcome = RunFit(s);
-    EXPECT_EQ(outcome.method, FitMethod::kSmooth);
+    EXPECT_EQ(outcome.method, Method::kOccam);
     EXPECT_EQ(outcome.report.status, fitting::FitStatus::kTargetReached) << outcome.report.message;
     EXPECT_LE(outcome.report.rms, s.fit.targetRms * (1 + 1e-6));
     EXPECT_TRUE(outcome.log10Sd.empty());
     s = WithFitOutcome(s, outcome);
     // A layered fit afterwards keeps the smooth result beside it.
-    s = WithMethod(s, FitMethod::kLayered, 2);
+    s = WithMethod(s, Method::kLayered, 2);
     s = WithFitOutcome(s, RunFit(s));
-    ASSERT_TRUE(s.smooth.has_value());
+    ASSERT_TRUE(s.occam.has_value());
     ASSERT_TRUE(s.layered.has_value());
-    EXPECT_EQ(s.smooth->model.resistivity, outcome.model.resistivity);
+    EXPECT_EQ(s.occam->model.resistivity, outcome.model.resistivity);
     EXPECT_EQ(s.edited->resistivity, s.layered->model.resistivity);
 }
 
 TEST(FitCommands, CancelledRunSaysSo)
 {
-    const Session s = WithMethod(SessionOfModel(ThreeLayers()), FitMethod::kLayered, 50);
+    const Session s = WithMethod(SessionOfModel(ThreeLayers()), Method::kLayered, 50);
     std::atomic<bool> cancel{true};
     fitting::RunControl control;
     control.cancel = &cancel;

@@ -60,7 +60,7 @@ Project RichProject()
     fitted = WithRowExcluded(fitted, 3, true);
     fitted = WithRowExcluded(fitted, 9, true);
     FitSettings settings;
-    settings.method = FitMethod::kLayered;
+    settings.method = Method::kLayered;
     settings.layers = 3;
     settings.starts = 3;
     settings.seed = std::numeric_limits<std::uint64_t>::max();
@@ -68,7 +68,7 @@ Project RichProject()
     settings.components = fitting::FitComponents::kPhase;
     fitted = WithFitSettings(fitted, settings);
     fitted = WithFitOutcome(fitted, RunFit(fitted));
-    settings.method = FitMethod::kSmooth;
+    settings.method = Method::kOccam;
     settings.targetRms = 1.25;
     settings.components = fitting::FitComponents::kBoth;
     fitted = WithFitOutcome(WithFitSettings(fitted, settings), RunFit(WithFitSettings(fitted, settings)));
@@ -210,7 +210,7 @@ void ExpectSameSession(const Session& a, const Session& b)
     EXPECT_EQ(a.fit.starts, b.fit.starts);
     EXPECT_EQ(a.fit.seed, b.fit.seed);
     ExpectSameOutcome(a.layered, b.layered);
-    ExpectSameOutcome(a.smooth, b.smooth);
+    ExpectSameOutcome(a.occam, b.occam);
     ASSERT_EQ(a.edited.has_value(), b.edited.has_value());
     if (a.edited) ExpectSameModel(*a.edited, *b.edited);
 }
@@ -302,9 +302,9 @@ TEST_F(ProjectFiles, VersionOneProjectsAreReadWithTheirFits)
     // Every number of the fits comes back; of the record's context only the method and mode,
     // which version 1 kept in its report.
     ExpectSameOutcome(a.layered, b.layered, false);
-    ExpectSameOutcome(a.smooth, b.smooth, false);
+    ExpectSameOutcome(a.occam, b.occam, false);
     EXPECT_EQ(b.layered->context.settings.method, fitting::Method::kLayered);
-    EXPECT_EQ(b.smooth->context.settings.method, fitting::Method::kOccam);
+    EXPECT_EQ(b.occam->context.settings.method, fitting::Method::kOccam);
     EXPECT_EQ(b.layered->context.curve.mode, a.mode);
     // Saved again, it is a version 2 project.
     EXPECT_EQ(nlohmann::json::parse(ProjectToJson(back))["version"], 2);

@@ -26,7 +26,7 @@ Session FittedSession()
 {
     Session s = test::SessionOfModel(test::ThreeLayers());
     FitOutcome layered;
-    layered.method = FitMethod::kLayered;
+    layered.method = Method::kLayered;
     layered.report.method = fitting::Method::kLayered;
     layered.report.status = fitting::FitStatus::kConverged;
     layered.report.rms = 0.75;
@@ -78,7 +78,7 @@ TEST(ResultExport, JsonFitsAreMt1dFitRecordsAndTheEditedModelIsBesideThem)
     EXPECT_EQ(layered["layers"][0]["log10_transverse_resistance_sd"], 0.2);
     EXPECT_TRUE(layered["layers"][2]["thickness_m"].is_null());
     EXPECT_TRUE(layered["layers"][2]["conductance_s"].is_null());
-    EXPECT_FALSE(json.contains("smooth"));
+    EXPECT_FALSE(json.contains("occam"));
     EXPECT_EQ(json["edited"]["layers"][1]["resistivity_ohmm"], 20.0);
     EXPECT_TRUE(json["edited"]["layers"][1]["log10_rho_sd"].is_null());
     // The edited model's RMS is the one the window shows.

@@ -94,7 +94,7 @@ protected:
         return opened.first();
     }
 
-    static bool RunAndWait(gui::field::SoundingWindow* window, session::FitMethod method)
+    static bool RunAndWait(gui::field::SoundingWindow* window, fitting::Method method)
     {
         QSignalSpy done(window, &gui::field::SoundingWindow::fitFinished);
         window->RunFit(method);

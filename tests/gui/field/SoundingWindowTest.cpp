@@ -186,7 +186,7 @@ private slots:
         QVERIFY(Close(Keys(window->RhoPlot->Excluded()).front(), window->ShownCurve().rows[5].periodS));
         QCOMPARE(window->RhoPlot->ExcludedBars()->dataCount(), 1);
         QCOMPARE(window->RhoPlot->Excluded()->scatterStyle().brush().style(), Qt::NoBrush);
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         QCOMPARE(window->State().layered->report.niblettBostick.size(), std::size_t{22});
         // Ticked again, the row is back in the fit.
         window->DataTable->item(5, SoundingWindow::kUseColumn)->setCheckState(Qt::Checked);
@@ -200,13 +200,13 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kSmooth));
-        QVERIFY(window->State().smooth.has_value());
-        ExpectLineIsResponse(window, ModelLine::kSmooth, window->State().smooth->model);
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kOccam));
+        QVERIFY(window->State().occam.has_value());
+        ExpectLineIsResponse(window, ModelLine::kOccam, window->State().occam->model);
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         const auto& layered = *window->State().layered;
         ExpectLineIsResponse(window, ModelLine::kLayered, layered.model);
-        ExpectLineIsResponse(window, ModelLine::kSmooth, window->State().smooth->model);
+        ExpectLineIsResponse(window, ModelLine::kOccam, window->State().occam->model);
         // The table holds the layered model unchanged: no line of its own yet.
         QVERIFY(!window->RhoPlot->Line(ModelLine::kEdited)->visible());
         QCOMPARE(window->ResultsTable->rowCount(), 3);
@@ -226,7 +226,7 @@ private slots:
             QCOMPARE(stairs->data()->at(2 * j + 1)->key, layered.model.resistivity[static_cast<std::size_t>(j)]);
             if (j > 0) QCOMPARE(stairs->data()->at(2 * j)->value, tops[static_cast<std::size_t>(j)]);
         }
-        QVERIFY(window->ModelPlot->Staircase(ModelLine::kSmooth)->dataCount() > 20);
+        QVERIFY(window->ModelPlot->Staircase(ModelLine::kOccam)->dataCount() > 20);
         QVERIFY(window->ModelPlot->BostickPoints()->dataCount() == 23);
         QVERIFY(window->ModelPlot->InvestigationLine()->visible());
         QVERIFY(window->FitLabel->text().contains(QStringLiteral("RMS")));
@@ -239,7 +239,7 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         auto* plot = window->ModelPlot;
         const double fittedRms = *window->EditedRms();
 
@@ -290,7 +290,7 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         window->ResultsTable->item(0, SoundingWindow::kResistivityColumn)->setText(QStringLiteral("123.5"));
         QCOMPARE(window->State().edited->resistivity[0], 123.5);
         window->ResultsTable->item(1, SoundingWindow::kThicknessColumn)->setText(QStringLiteral("2000"));
@@ -316,7 +316,7 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        window->MethodBox->setCurrentIndex(window->MethodBox->findData(static_cast<int>(session::FitMethod::kLayered)));
+        window->MethodBox->setCurrentIndex(window->MethodBox->findData(static_cast<int>(fitting::Method::kLayered)));
         emit window->MethodBox->activated(window->MethodBox->currentIndex());
         window->LayersBox->setValue(5);
         window->StartsBox->setValue(50000);  // minutes of work
@@ -368,7 +368,7 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         DepthPlot* plot = window->ModelPlot;
         const QCPCurve* edited = plot->Staircase(ModelLine::kEdited);
         const auto drawnAndNamed = [&] {
@@ -396,8 +396,8 @@ private slots:
         if (file.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(file, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kSmooth));
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kOccam));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
         QTableWidget* table = window->ResultsTable;
         // The layered model's products are wide numbers (3.139e+05): each column holds its
         // widest text and the table holds every column, with no sideways scrolling.

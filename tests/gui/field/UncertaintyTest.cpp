@@ -197,9 +197,9 @@ private slots:
     {
         SoundingWindow* window = OpenCull();
         if (!window) return;
-        QVERIFY(FieldFixture::RunAndWait(window, session::FitMethod::kSmooth));
+        QVERIFY(FieldFixture::RunAndWait(window, fitting::Method::kOccam));
         window->LayersBox->setValue(3);
-        QVERIFY(FieldFixture::RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(FieldFixture::RunAndWait(window, fitting::Method::kLayered));
         UncertaintyView* view = window->Uncertainty;
         window->Tabs->setCurrentWidget(view);
         SmallRun(view, 7);
@@ -252,7 +252,7 @@ private slots:
         QVERIFY(Close(total, 1.0, 1e-9));  // a sum of 8 probabilities: a few ulps
 
         // Both fits over the image, and the layered fit's ranges on its own values.
-        QVERIFY(view->Posterior->FitLine(ModelLine::kSmooth)->visible());
+        QVERIFY(view->Posterior->FitLine(ModelLine::kOccam)->visible());
         const auto layered = window->State().layered->model;
         const auto stairs = Points(view->Posterior->FitLine(ModelLine::kLayered));
         QCOMPARE(stairs.size(), 2 * layered.LayerCount());
@@ -356,7 +356,7 @@ private slots:
         SoundingWindow* window = OpenCull();
         if (!window) return;
         window->LayersBox->setValue(2);
-        QVERIFY(FieldFixture::RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(FieldFixture::RunAndWait(window, fitting::Method::kLayered));
         UncertaintyView* view = window->Uncertainty;
         SmallRun(view, 2);
         QVERIFY(SampleAndWait(view));
@@ -368,7 +368,7 @@ private slots:
         QVERIFY(!view->ShownIsStale());
         // A new layered fit has other values: the ranges of the old one go.
         window->LayersBox->setValue(3);
-        QVERIFY(FieldFixture::RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(FieldFixture::RunAndWait(window, fitting::Method::kLayered));
         QVERIFY(!view->Posterior->ResistivityRanges()->visible());
         QVERIFY(!view->Posterior->InterfaceRanges()->visible());
     }

@@ -60,8 +60,8 @@ private slots:
         if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* first = Open(cull, CullColumns());
         QVERIFY(first);
-        QVERIFY(RunAndWait(first, session::FitMethod::kSmooth));
-        QVERIFY(RunAndWait(first, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(first, fitting::Method::kOccam));
+        QVERIFY(RunAndWait(first, fitting::Method::kLayered));
         first->ResultsTable->item(1, SoundingWindow::kResistivityColumn)->setText(QStringLiteral("77.7"));
         first->DataTable->item(2, SoundingWindow::kUseColumn)->setCheckState(Qt::Unchecked);
         first->setGeometry(30, 40, 1100, 700);
@@ -149,8 +149,8 @@ private slots:
         if (cull.isEmpty()) QSKIP(testing_support::kNoSharedData);
         SoundingWindow* window = Open(cull, CullColumns());
         QVERIFY(window);
-        QVERIFY(RunAndWait(window, session::FitMethod::kSmooth));
-        QVERIFY(RunAndWait(window, session::FitMethod::kLayered));
+        QVERIFY(RunAndWait(window, fitting::Method::kOccam));
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
 
         // Through the menu, as the user does it.
         chosenFile = dir_.filePath(QStringLiteral("figure.png"));
@@ -190,15 +190,15 @@ private slots:
         const QJsonObject layered = json.object().value(QStringLiteral("layered")).toObject();
         QCOMPARE(layered.value(QStringLiteral("method")).toString(), QStringLiteral("layered"));
         QCOMPARE(layered.value(QStringLiteral("rms")).toDouble(), window->State().layered->report.rms);
-        QCOMPARE(json.object().value(QStringLiteral("smooth")).toObject().value(QStringLiteral("method")).toString(),
+        QCOMPARE(json.object().value(QStringLiteral("occam")).toObject().value(QStringLiteral("method")).toString(),
                  QStringLiteral("occam"));
 
         QCOMPARE(window->ExportResults(dir_.filePath(QStringLiteral("results.csv"))), QString());
         const QList<QByteArray> lines = Bytes(dir_.filePath(QStringLiteral("results.csv"))).split('\n');
         QVERIFY(lines.first().startsWith("model,layer,top_m,thickness_m,resistivity_ohmm"));
         // Layered (3), smooth (its mesh) and edited (3) layers, and the final newline.
-        const auto smoothLayers = window->State().smooth->model.LayerCount();
-        QCOMPARE(static_cast<std::size_t>(lines.size()), 1 + 3 + smoothLayers + 3 + 1);
+        const auto occamLayers = window->State().occam->model.LayerCount();
+        QCOMPARE(static_cast<std::size_t>(lines.size()), 1 + 3 + occamLayers + 3 + 1);
         QVERIFY(lines[1].startsWith("layered,1,0,"));
     }
 

@@ -1,6 +1,6 @@
 #include "fitting/Misfit.h"
 #include "fitting/MultiplierSearch.h"
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 #include "tests/fitting/SyntheticSounding.h"
 
 #include <gmock/gmock.h>
@@ -40,15 +40,15 @@ std::vector<double> Log10Rho(const LayeredModel& m)
     return v;
 }
 
-TEST(SmoothFit, ReachesTheTargetAndThenOnlySmooths)
+TEST(OccamFit, ReachesTheTargetAndThenOnlySmooths)
 {
-    const auto fit = FitSmooth(CleanCurve(), SmoothOptions{});
+    const auto fit = FitOccam(CleanCurve(), OccamOptions{});
     const auto& r = fit.report;
     ASSERT_EQ(r.status, FitStatus::kTargetReached) << r.message;
     EXPECT_TRUE(r.targetReached);
     EXPECT_LE(r.rms, 1.0);
     EXPECT_GE(r.rms, 1.0 - kLevelTolerance);  // at the target, not below it: the smoothest such model
-    ASSERT_EQ(fit.model.LayerCount(), kDefaultSmoothLayers);
+    ASSERT_EQ(fit.model.LayerCount(), kDefaultOccamLayers);
     ASSERT_TRUE(r.roughness);
     EXPECT_NEAR(*r.roughness, Roughness(Log10Rho(fit.model), RoughnessKind::kFirstDifference), 1e-9);
     EXPECT_GT(fit.multiplier, 0.0);
@@ -69,27 +69,27 @@ TEST(SmoothFit, ReachesTheTargetAndThenOnlySmooths)
         }
         atTarget = atTarget || now.rms <= 1.0;
     }
-    EXPECT_EQ(r.layers.size(), kDefaultSmoothLayers);
+    EXPECT_EQ(r.layers.size(), kDefaultOccamLayers);
     EXPECT_FALSE(r.layers[0].log10RhoSd);  // no standard errors for a smooth model
     EXPECT_EQ(r.response.size(), kFrequencies.size());
 }
 
-TEST(SmoothFit, ALooserTargetGivesASmootherModel)
+TEST(OccamFit, ALooserTargetGivesASmootherModel)
 {
     const auto curve = CleanCurve();
-    SmoothOptions options;
-    const auto tight = FitSmooth(curve, options);
+    OccamOptions options;
+    const auto tight = FitOccam(curve, options);
     options.targetRms = 2.0;
-    const auto loose = FitSmooth(curve, options);
+    const auto loose = FitOccam(curve, options);
     ASSERT_TRUE(tight.report.targetReached && loose.report.targetReached);
     EXPECT_LT(*loose.report.roughness, 0.8 * *tight.report.roughness);
     EXPECT_GT(loose.report.rms, 1.9);
 }
 
-TEST(SmoothFit, UniformEarthDataAreFittedByTheStartAlone)
+TEST(OccamFit, UniformEarthDataAreFittedByTheStartAlone)
 {
     const auto curve = SyntheticCurve(LayeredModel{{300.0}, {}}, kFrequencies, 0.05);
-    const auto fit = FitSmooth(curve, SmoothOptions{});
+    const auto fit = FitOccam(curve, OccamOptions{});
     EXPECT_EQ(fit.report.status, FitStatus::kTargetReached) << fit.report.message;
     EXPECT_EQ(fit.report.iterations, 0u);
     EXPECT_EQ(*fit.report.roughness, 0.0);
@@ -99,12 +99,12 @@ TEST(SmoothFit, UniformEarthDataAreFittedByTheStartAlone)
 
 // With twenty layers and a target far below the noise, the misfit stops falling; the run
 // then gives the smoothest model within one unit of χ² of the smallest misfit it found.
-TEST(SmoothFit, AnUnreachableTargetEndsWithTheSmoothestNearlyBestModel)
+TEST(OccamFit, AnUnreachableTargetEndsWithTheSmoothestNearlyBestModel)
 {
-    SmoothOptions options;
+    OccamOptions options;
     options.targetRms = 0.2;
     options.mesh.layers = 20;
-    const auto fit = FitSmooth(NoisyCurve(11), options);
+    const auto fit = FitOccam(NoisyCurve(11), options);
     const auto& r = fit.report;
     EXPECT_EQ(r.status, FitStatus::kTargetNotReached) << r.message;
     EXPECT_FALSE(r.targetReached);
@@ -117,23 +117,23 @@ TEST(SmoothFit, AnUnreachableTargetEndsWithTheSmoothestNearlyBestModel)
     EXPECT_TRUE(std::isfinite(*r.roughness));
 }
 
-TEST(SmoothFit, SecondDifferencesAreTheRoughnessItReports)
+TEST(OccamFit, SecondDifferencesAreTheRoughnessItReports)
 {
-    SmoothOptions options;
+    OccamOptions options;
     options.roughness = RoughnessKind::kSecondDifference;
-    const auto fit = FitSmooth(CleanCurve(), options);
+    const auto fit = FitOccam(CleanCurve(), options);
     ASSERT_TRUE(fit.report.targetReached) << fit.report.message;
     EXPECT_NEAR(*fit.report.roughness, Roughness(Log10Rho(fit.model), RoughnessKind::kSecondDifference), 1e-9);
     EXPECT_GT(Roughness(Log10Rho(fit.model), RoughnessKind::kFirstDifference), *fit.report.roughness);
 }
 
-TEST(SmoothFit, UsesTheGivenLayerTopsAndStart)
+TEST(OccamFit, UsesTheGivenLayerTopsAndStart)
 {
-    SmoothOptions options;
+    OccamOptions options;
     options.mesh.layerTops = {0.0, 100.0, 300.0, 700.0, 1500.0, 3000.0, 6000.0, 12000.0};
     options.startResistivity.assign(8, 50.0);
     const auto curve = NoisyCurve(2);
-    const auto fit = FitSmooth(curve, options);
+    const auto fit = FitOccam(curve, options);
     ASSERT_NE(fit.report.status, FitStatus::kInvalidInput) << fit.report.message;
     EXPECT_EQ(fit.layerTops, options.mesh.layerTops);
     EXPECT_EQ(fit.model.thickness, (std::vector<double>{100.0, 200.0, 400.0, 800.0, 1500.0, 3000.0, 6000.0}));
@@ -145,7 +145,7 @@ TEST(SmoothFit, UsesTheGivenLayerTopsAndStart)
     EXPECT_DOUBLE_EQ(fit.report.history.front().rms, startRms);
 }
 
-TEST(SmoothFit, CancellingKeepsTheModelSoFar)
+TEST(OccamFit, CancellingKeepsTheModelSoFar)
 {
     std::atomic<bool> cancel{false};
     RunControl control;
@@ -154,7 +154,7 @@ TEST(SmoothFit, CancellingKeepsTheModelSoFar)
         EXPECT_EQ(p.method, Method::kOccam);
         if (p.iteration == 2) cancel = true;
     };
-    const auto fit = FitSmooth(NoisyCurve(4), SmoothOptions{}, control);
+    const auto fit = FitOccam(NoisyCurve(4), OccamOptions{}, control);
     EXPECT_EQ(fit.report.status, FitStatus::kCancelled);
     EXPECT_EQ(fit.report.iterations, 2u);
     EXPECT_EQ(fit.report.history.size(), 3u);
@@ -162,30 +162,30 @@ TEST(SmoothFit, CancellingKeepsTheModelSoFar)
     EXPECT_THAT(fit.report.message, HasSubstr("cancelled"));
 }
 
-TEST(SmoothFit, TheIterationLimitSaysTheTargetWasNotReachedInTime)
+TEST(OccamFit, TheIterationLimitSaysTheTargetWasNotReachedInTime)
 {
-    SmoothOptions options;
+    OccamOptions options;
     options.maxIterations = 1;
-    const auto fit = FitSmooth(NoisyCurve(4), options);
+    const auto fit = FitOccam(NoisyCurve(4), options);
     EXPECT_EQ(fit.report.status, FitStatus::kMaxIterations);
     EXPECT_EQ(fit.report.iterations, 1u);
     EXPECT_THAT(fit.report.message, HasSubstr("not reached within the limit of 1 iterations"));
 }
 
-struct SmoothRefusal {
+struct OccamRefusal {
     std::string name;
-    std::function<void(SmoothOptions&)> spoil;
+    std::function<void(OccamOptions&)> spoil;
     std::string expected;
-    friend void PrintTo(const SmoothRefusal& c, std::ostream* os) { *os << c.name; }
+    friend void PrintTo(const OccamRefusal& c, std::ostream* os) { *os << c.name; }
 };
 
-class SmoothRefusals : public ::testing::TestWithParam<SmoothRefusal> {};
+class OccamRefusals : public ::testing::TestWithParam<OccamRefusal> {};
 
-TEST_P(SmoothRefusals, AreRefusedWithAMessageAndNoNumbers)
+TEST_P(OccamRefusals, AreRefusedWithAMessageAndNoNumbers)
 {
-    SmoothOptions options;
+    OccamOptions options;
     GetParam().spoil(options);
-    const auto fit = FitSmooth(CleanCurve(), options);
+    const auto fit = FitOccam(CleanCurve(), options);
     EXPECT_EQ(fit.report.status, FitStatus::kInvalidInput);
     EXPECT_THAT(fit.report.message, HasSubstr(GetParam().expected));
     EXPECT_TRUE(fit.report.layers.empty());
@@ -194,22 +194,22 @@ TEST_P(SmoothRefusals, AreRefusedWithAMessageAndNoNumbers)
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    BadOptions, SmoothRefusals,
+    BadOptions, OccamRefusals,
     ::testing::Values(
-        SmoothRefusal{"ZeroTarget", [](SmoothOptions& o) { o.targetRms = 0.0; }, "target RMS must be finite and positive"},
-        SmoothRefusal{"NaNTarget", [](SmoothOptions& o) { o.targetRms = std::numeric_limits<double>::quiet_NaN(); },
+        OccamRefusal{"ZeroTarget", [](OccamOptions& o) { o.targetRms = 0.0; }, "target RMS must be finite and positive"},
+        OccamRefusal{"NaNTarget", [](OccamOptions& o) { o.targetRms = std::numeric_limits<double>::quiet_NaN(); },
                       "target RMS must be finite and positive"},
-        SmoothRefusal{"NegativeSlack", [](SmoothOptions& o) { o.chi2Slack = -1.0; }, "must be finite and not negative"},
-        SmoothRefusal{"StartOfTheWrongSize", [](SmoothOptions& o) { o.startResistivity = {10.0, 10.0}; },
+        OccamRefusal{"NegativeSlack", [](OccamOptions& o) { o.chi2Slack = -1.0; }, "must be finite and not negative"},
+        OccamRefusal{"StartOfTheWrongSize", [](OccamOptions& o) { o.startResistivity = {10.0, 10.0}; },
                       "2 resistivities for 50 layers"},
-        SmoothRefusal{"StartNotPositive",
-                      [](SmoothOptions& o) {
+        OccamRefusal{"StartNotPositive",
+                      [](OccamOptions& o) {
                           o.startResistivity.assign(50, 10.0);
                           o.startResistivity[7] = 0.0;
                       },
                       "starting resistivity of layer 8"},
-        SmoothRefusal{"BadTops", [](SmoothOptions& o) { o.mesh.layerTops = {0.0, 50.0, 20.0}; }, "top 3 (20 m)"},
-        SmoothRefusal{"BadExclusion", [](SmoothOptions& o) { o.data.excludedRows = {99}; }, "cannot exclude row 99"}),
+        OccamRefusal{"BadTops", [](OccamOptions& o) { o.mesh.layerTops = {0.0, 50.0, 20.0}; }, "top 3 (20 m)"},
+        OccamRefusal{"BadExclusion", [](OccamOptions& o) { o.data.excludedRows = {99}; }, "cannot exclude row 99"}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace
@@ -219,17 +219,17 @@ namespace {
 // Phase 2 from a rough model that already fits: the true layers written onto the mesh fit the
 // noise-free data well inside the target, and Occam must smooth them down to the model it
 // finds from a uniform start (the smoothest model at the target does not depend on the start).
-TEST(SmoothFit, SmoothsARoughFittingStartDownToTheSameModel)
+TEST(OccamFit, SmoothsARoughFittingStartDownToTheSameModel)
 {
     const auto curve = CleanCurve();
-    const auto fromUniform = FitSmooth(curve, SmoothOptions{});
-    SmoothOptions options;
+    const auto fromUniform = FitOccam(curve, OccamOptions{});
+    OccamOptions options;
     const auto& tops = fromUniform.layerTops;
     for (std::size_t j = 0; j < tops.size(); ++j) {
         const double depth = j + 1 < tops.size() ? 0.5 * (tops[j] + tops[j + 1]) : tops[j] + 1.0;
         options.startResistivity.push_back(depth < 500.0 ? 100.0 : depth < 2500.0 ? 10.0 : 1000.0);
     }
-    const auto fromTruth = FitSmooth(curve, options);
+    const auto fromTruth = FitOccam(curve, options);
     ASSERT_LT(fromTruth.report.history.front().rms, 1.0) << "the start must already fit";
     EXPECT_GT(fromTruth.report.history.front().roughness.value(), 10.0 * *fromUniform.report.roughness);
     EXPECT_EQ(fromTruth.report.status, FitStatus::kTargetReached) << fromTruth.report.message;

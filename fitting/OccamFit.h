@@ -2,7 +2,7 @@
 // Smooth (Occam) inversion after Constable, Parker & Constable (1987): the smoothest model of
 // many fixed layers that fits the data to a target RMS.
 //
-// The unknowns are m = log10 ρ of the layers (SmoothMesh.h). Each iteration linearises the
+// The unknowns are m = log10 ρ of the layers (OccamMesh.h). Each iteration linearises the
 // forward problem at the current model m_k, with J the Jacobian of the weighted predictions
 // and r the weighted residuals, and for a Lagrange multiplier μ takes
 //     m(μ) = (μ ∂ᵀ∂ + JᵀJ)⁻¹ Jᵀ (r + J m_k),
@@ -26,7 +26,7 @@
 #include "numerics/LayeredEarth.h"
 #include "fitting/Roughness.h"
 #include "fitting/RunControl.h"
-#include "fitting/SmoothMesh.h"
+#include "fitting/OccamMesh.h"
 
 #include <cstddef>
 #include <optional>
@@ -36,15 +36,15 @@ namespace mt1d::fitting {
 
 inline constexpr std::size_t kStepCuts = 8;
 // Phase 1 ends when an iteration lowers the RMS by less than this fraction.
-inline constexpr double kSmoothRmsTolerance = 1e-4;
+inline constexpr double kOccamRmsTolerance = 1e-4;
 // Phase 2 ends when an iteration lowers the roughness by less than this fraction.
-inline constexpr double kSmoothRoughnessTolerance = 1e-3;
+inline constexpr double kOccamRoughnessTolerance = 1e-3;
 // A candidate model keeps log10 ρ inside this range (1e-4 to 1e8 Ω·m), where the forward
 // model stays finite; the searches never need more.
-inline constexpr double kSmoothMinLog10Rho = -4.0;
-inline constexpr double kSmoothMaxLog10Rho = 8.0;
+inline constexpr double kOccamMinLog10Rho = -4.0;
+inline constexpr double kOccamMaxLog10Rho = 8.0;
 
-struct SmoothOptions {
+struct OccamOptions {
     MeshOptions mesh;          // the fixed layers
     DataSelection data;        // rows and components to fit (the Curve overload only)
     RoughnessKind roughness = RoughnessKind::kFirstDifference;
@@ -59,7 +59,7 @@ struct SmoothOptions {
     double chi2Slack = 1.0;
 };
 
-struct SmoothFitResult {
+struct OccamFitResult {
     FitReport report;
     earth::LayeredModel model;       // the final model (empty after refused input)
     std::vector<double> layerTops;   // m, first 0
@@ -70,11 +70,11 @@ struct SmoothFitResult {
 
 // Fits the data selected from `curve` by `options.data`. Never throws for bad input: the
 // result then has status kInvalidInput and a message.
-SmoothFitResult FitSmooth(const sounding::Curve& curve, const SmoothOptions& options,
+OccamFitResult FitOccam(const sounding::Curve& curve, const OccamOptions& options,
                           const RunControl& control = {});
 
 // Fits data already selected; `options.data` is not used.
-SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options,
+OccamFitResult FitOccam(const FitData& data, const OccamOptions& options,
                           const RunControl& control = {});
 
 }  // namespace mt1d::fitting

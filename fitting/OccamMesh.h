@@ -1,7 +1,7 @@
 #pragma once
 // The fixed layers of a smooth (Occam) inversion.
 //
-// By default kDefaultSmoothLayers layers: the first from the surface to the top depth, then
+// By default kDefaultOccamLayers layers: the first from the surface to the top depth, then
 // layer tops spaced evenly in log depth from the top depth to the bottom depth, which is the
 // top of the half-space. Without the user's depths, the top depth is kTopSkinDepthFraction of
 // the skin depth at the highest frequency and the bottom depth kBottomSkinDepths skin depths
@@ -18,14 +18,14 @@
 
 namespace mt1d::fitting {
 
-inline constexpr std::size_t kDefaultSmoothLayers = 50;
-inline constexpr std::size_t kMinSmoothLayers = 3;
-inline constexpr std::size_t kMaxSmoothLayers = 500;
+inline constexpr std::size_t kDefaultOccamLayers = 50;
+inline constexpr std::size_t kMinOccamLayers = 3;
+inline constexpr std::size_t kMaxOccamLayers = 500;
 inline constexpr double kTopSkinDepthFraction = 0.1;
 inline constexpr double kBottomSkinDepths = 2.0;
 
 struct MeshOptions {
-    std::size_t layers = kDefaultSmoothLayers;  // kMinSmoothLayers .. kMaxSmoothLayers, the half-space included
+    std::size_t layers = kDefaultOccamLayers;  // kMinOccamLayers .. kMaxOccamLayers, the half-space included
     std::optional<double> topDepthM;            // top of the second layer, m
     std::optional<double> bottomDepthM;         // top of the half-space, m
     // Every layer's top in metres, the first 0 and the last the half-space's; when given, it

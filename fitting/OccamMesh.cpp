@@ -1,4 +1,4 @@
-#include "fitting/SmoothMesh.h"
+#include "fitting/OccamMesh.h"
 
 #include "fitting/NiblettBostick.h"
 
@@ -24,8 +24,8 @@ Mesh GivenTops(const std::vector<double>& tops)
         mesh.error = "layer tops: give at least two (0 and the top of the half-space)";
         return mesh;
     }
-    if (tops.size() > kMaxSmoothLayers) {
-        mesh.error = "layer tops: at most " + std::to_string(kMaxSmoothLayers) + " layers, got " +
+    if (tops.size() > kMaxOccamLayers) {
+        mesh.error = "layer tops: at most " + std::to_string(kMaxOccamLayers) + " layers, got " +
                      std::to_string(tops.size());
         return mesh;
     }
@@ -52,9 +52,9 @@ Mesh SmoothMesh(const FitData& data, const MeshOptions& options)
     if (!options.layerTops.empty()) return GivenTops(options.layerTops);
     Mesh mesh;
     const std::size_t n = options.layers;
-    if (n < kMinSmoothLayers || n > kMaxSmoothLayers) {
-        mesh.error = "a smooth fit takes " + std::to_string(kMinSmoothLayers) + " to " +
-                     std::to_string(kMaxSmoothLayers) + " layers, not " + std::to_string(n);
+    if (n < kMinOccamLayers || n > kMaxOccamLayers) {
+        mesh.error = "a smooth fit takes " + std::to_string(kMinOccamLayers) + " to " +
+                     std::to_string(kMaxOccamLayers) + " layers, not " + std::to_string(n);
         return mesh;
     }
     if (data.FrequencyCount() == 0) {

@@ -1,4 +1,4 @@
-#include "fitting/SmoothFit.h"
+#include "fitting/OccamFit.h"
 
 #include "fitting/Misfit.h"
 #include "fitting/MultiplierSearch.h"
@@ -23,7 +23,7 @@ struct State {
     double multiplier = 0.0;
 };
 
-std::string CheckOptions(const FitData& data, const SmoothOptions& o, std::size_t layers)
+std::string CheckOptions(const FitData& data, const OccamOptions& o, std::size_t layers)
 {
     if (data.Count() == 0) return "nothing to fit: no data values";
     if (!std::isfinite(o.targetRms) || o.targetRms <= 0.0) return "the target RMS must be finite and positive";
@@ -61,7 +61,7 @@ public:
     State Score(const Eigen::VectorXd& m, double multiplier)
     {
         State s;
-        s.m = m.cwiseMax(kSmoothMinLog10Rho).cwiseMin(kSmoothMaxLog10Rho);
+        s.m = m.cwiseMax(kOccamMinLog10Rho).cwiseMin(kOccamMaxLog10Rho);
         for (Eigen::Index j = 0; j < s.m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, s.m[j]);
         s.rms = Rms(misfit_.Evaluate(rho_, thickness_), misfit_.Count());
         s.roughness = Roughness({s.m.data(), static_cast<std::size_t>(s.m.size())}, kind_);
@@ -164,9 +164,9 @@ std::string Summary(const Ending& e, const State& s)
 
 }  // namespace
 
-SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, const RunControl& control)
+OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const RunControl& control)
 {
-    SmoothFitResult result;
+    OccamFitResult result;
     auto& report = result.report;
     report.method = Method::kOccam;
     report.mode = data.mode;
@@ -332,10 +332,10 @@ SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, con
 
         if (current.rms <= level) {
             if (wasAtLevel &&
-                previous.roughness - current.roughness <= kSmoothRoughnessTolerance * previous.roughness) {
+                previous.roughness - current.roughness <= kOccamRoughnessTolerance * previous.roughness) {
                 settle();
             }
-        } else if (previous.rms - current.rms <= kSmoothRmsTolerance * previous.rms && !stalled(current)) {
+        } else if (previous.rms - current.rms <= kOccamRmsTolerance * previous.rms && !stalled(current)) {
             ending.status = FitStatus::kTargetNotReached;
             finished = true;
         }
@@ -358,17 +358,17 @@ SmoothFitResult FitSmooth(const FitData& data, const SmoothOptions& options, con
     return result;
 }
 
-SmoothFitResult FitSmooth(const sounding::Curve& curve, const SmoothOptions& options, const RunControl& control)
+OccamFitResult FitOccam(const sounding::Curve& curve, const OccamOptions& options, const RunControl& control)
 {
     auto selected = SelectData(curve, options.data);
     if (!selected.Ok()) {
-        SmoothFitResult result;
+        OccamFitResult result;
         result.report.method = Method::kOccam;
         result.report.mode = curve.mode;
         result.report.message = selected.error;
         return result;
     }
-    auto result = FitSmooth(selected.data, options, control);
+    auto result = FitOccam(selected.data, options, control);
     if (result.report.status != FitStatus::kInvalidInput) {
         std::vector<double> frequencies;
         for (const auto& r : curve.rows) {
