@@ -117,7 +117,13 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     connect(watcher, &QFutureWatcher<batch::BatchSummary>::finished, this, [this, watcher, run] {
         watcher->deleteLater();
         running_.reset();
-        delete run->progress.data();
+        // Not deleted at once: a modal dialog's setValue() processes events, and this may be
+        // one of them, so the dialog may be inside setValue() right now. deleteLater() waits
+        // until control is back in the loop that called it.
+        if (run->progress) {
+            run->progress->hide();
+            run->progress->deleteLater();
+        }
         const batch::BatchSummary result = run->future.result();
         const QString title = QStringLiteral("打开测区");
         switch (result.status) {
