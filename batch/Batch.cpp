@@ -5,6 +5,7 @@
 #include "report/FitJsonReader.h"
 #include "report/SampleJson.h"
 #include "batch/SiteSample.h"
+#include "batch/Resume.h"
 
 #include <algorithm>
 #include <atomic>
@@ -45,23 +46,13 @@ std::string PlanProblem(const BatchPlan& plan)
     }
     if (plan.workers > kMaxWorkers) return "at most " + std::to_string(kMaxWorkers) + " workers";
     std::set<std::string> names;
-    for (const SiteInput& site : plan.sites) {
-        if (site.name.empty() || site.name != SafeStem(site.name + ".json")) {
-            return "the site name '" + site.name + "' is not a safe file name (NameSites makes one)";
+    for (const jobs::SiteInput& site : plan.sites) {
+        if (site.name.empty() || site.name != jobs::SafeStem(site.name + ".json")) {
+            return "the site name '" + site.name + "' is not a safe file name (jobs::NameSites makes one)";
         }
         if (!names.insert(Lower(site.name)).second) return "two sites are named '" + site.name + "'";
     }
     return {};
-}
-
-// Whether a result file read back was made from this site's file as the plan fits it.
-bool SameFit(const report::FitRecord& record, const SiteInput& site, const BatchPlan& plan)
-{
-    const FitSetup& fit = plan.fit;
-    const double target = fit.method == fitting::Method::kLayered ? fit.layered.targetRms : fit.occam.targetRms;
-    return record.site.sourceFile == site.file && record.settings.method == fit.method &&
-           record.settings.components == fit.data.components && record.curve.floorPercent == plan.curve.floorPercent &&
-           (!plan.curve.mode || *plan.curve.mode == record.curve.mode) && record.settings.targetRms == target;
 }
 
 // The shared state of one run's workers.
@@ -92,7 +83,7 @@ public:
         std::vector<SummaryRow> rows;
         rows.reserve(rows_.size());
         for (std::size_t i = 0; i < rows_.size(); ++i) {
-            const SiteInput& site = plan_.sites[range_.begin + i];
+            const jobs::SiteInput& site = plan_.sites[range_.begin + i];
             rows.push_back(rows_[i] ? *rows_[i] : FailedRow(site.name, site.file, kStatusCancelled));
         }
         return rows;
@@ -102,7 +93,7 @@ public:
 
 private:
     // The site's row, or nothing when its fit was cancelled.
-    std::optional<SummaryRow> Process(const SiteInput& site, bool& resumed)
+    std::optional<SummaryRow> Process(const jobs::SiteInput& site, bool& resumed)
     {
         const fs::path result = plan_.outputDir / (site.name + ".json");
         if (plan_.resume) {
@@ -114,15 +105,15 @@ private:
         }
         std::string text;
         std::optional<SummaryRow> row;
-        if (plan_.fit.sample) {
+        if (plan_.sample) {
             sampling::SamplingControl control;
             control.cancel = &cancel_;
             if (callbacks_.running) control.progress = [&](const sampling::SamplingProgress&) { callbacks_.running(site.name); };
-            sampling::SamplingOptions options = *plan_.fit.sample;
+            sampling::SamplingOptions options = *plan_.sample;
             // The pool keeps every core busy with a site each; the chains' results do not
             // depend on the threads (SamplingOptions.h).
             options.threads = 1;
-            const SiteSample sample = SampleSiteFile(site.file, site.name, plan_.curve, options, control);
+            const SiteSample sample = SampleSiteFile(site.file, site.name, plan_.data, options, control);
             if (sample.cancelled) return std::nullopt;
             if (!sample.record) return Failed(site, result, sample.failure);
             text = report::SampleJsonText(*sample.record);
@@ -135,7 +126,7 @@ private:
             fitting::RunControl control;
             control.cancel = &cancel_;
             if (callbacks_.running) control.progress = [&](const fitting::Progress&) { callbacks_.running(site.name); };
-            const SiteFit fit = FitSiteFile(site.file, site.name, plan_.curve, plan_.fit, control);
+            const SiteFit fit = FitSiteFile(site.file, site.name, plan_.data, plan_.fit, control);
             if (fit.cancelled) return std::nullopt;
             if (!fit.record) return Failed(site, result, fit.failure);
             text = report::FitJsonText(*fit.record);
@@ -149,27 +140,28 @@ private:
         return row;
     }
 
-    // The row of an earlier run's result for the site when it was made as this plan makes it.
-    std::optional<SummaryRow> Earlier(const SiteInput& site, const fs::path& result) const
+    // The row of an earlier run's result for the site when it was made as this plan makes it;
+    // otherwise nothing, after telling `redone` why when there was a result.
+    std::optional<SummaryRow> Earlier(const jobs::SiteInput& site, const fs::path& result)
     {
         std::error_code error;
-        if (!fs::exists(result, error)) return std::nullopt;
-        if (plan_.fit.sample) {
-            std::ifstream in(result, std::ios::binary);
-            const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            if (!in.good() && !in.eof()) return std::nullopt;
-            return ResumedSampleRow(site.name, site.file, text, plan_.curve, *plan_.fit.sample);
+        if (!fs::exists(result, error) && !fs::is_symlink(result, error)) return std::nullopt;
+        std::string why;
+        std::optional<SummaryRow> row =
+            plan_.sample.has_value() ? ResumedSampleRow(site, result, plan_.data, *plan_.sample, why)
+                               : ResumedFitRow(site, result, plan_.data, plan_.fit, why);
+        if (!row && callbacks_.redone) {
+            const std::lock_guard lock(mutex_);
+            try {
+                callbacks_.redone(site.name, why);
+            } catch (...) {
+                Cancel();  // as for the other hooks (Record)
+            }
         }
-        try {
-            const report::FitRecord record = report::ReadFitJsonFile(result);
-            if (SameFit(record, site, plan_)) return FitRow(site.name, site.file, record);
-        } catch (const report::FitFileError&) {
-            // Truncated or foreign (a sampling result among them): fitted again and replaced.
-        }
-        return std::nullopt;
+        return row;
     }
 
-    static SummaryRow Failed(const SiteInput& site, const fs::path& result, const std::string& why)
+    static SummaryRow Failed(const jobs::SiteInput& site, const fs::path& result, const std::string& why)
     {
         // An earlier run's result would contradict this row (and a resumed run would take it).
         std::error_code ignored;
@@ -228,10 +220,10 @@ std::string CsvRecord(std::initializer_list<std::string_view> fields)
 
 std::size_t DefaultWorkers() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-std::string SitesCsv(const std::vector<SiteInput>& sites)
+std::string SitesCsv(const std::vector<jobs::SiteInput>& sites)
 {
     std::string text = std::string(kSitesHeader) + "\n";
-    for (const SiteInput& site : sites) text += CsvRecord({site.name, site.file}) + "\n";
+    for (const jobs::SiteInput& site : sites) text += CsvRecord({site.name, site.file}) + "\n";
     return text;
 }
 
@@ -291,10 +283,10 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
     return summary;
 }
 
-std::vector<SiteInput> ParseSitesCsv(std::string_view text, const std::string& file)
+std::vector<jobs::SiteInput> ParseSitesCsv(std::string_view text, const std::string& file)
 {
     // The same quoting as summary.csv; two fields a line.
-    std::vector<SiteInput> sites;
+    std::vector<jobs::SiteInput> sites;
     std::size_t line = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {

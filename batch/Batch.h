@@ -4,7 +4,7 @@
 // forwards the callbacks to its widgets.
 //
 //     batch::BatchPlan plan;
-//     plan.sites = batch::NameSites(batch::ExpandInputs(std::vector<std::string>{folder}));
+//     plan.sites = jobs::NameSites(jobs::ExpandInputs(std::vector<std::string>{folder}));
 //     plan.outputDir = folder + "/mt1d-batch";
 //     batch::BatchCallbacks callbacks;
 //     callbacks.progress = [&](const batch::BatchProgress& p) { /* queue to the window */ };
@@ -34,13 +34,15 @@
 // with `resume` fits only what is missing.
 //
 // Resuming: with plan.resume a site whose <site>.json exists, reads back (FitJsonReader.h) and
-// was made from the same file by the same method is not fitted again; its row is made from the
-// file. A sampling run's file counts when it was sampled with the same options and the site's
-// seed (SiteSample.h ResumedSampleRow); a fit's file never counts for a sampling run nor the
-// other way round. Anything else (missing, truncated, foreign) is run again and replaced.
+// was made from the same file with the options this run would record for it (every data and
+// fit option, defaults resolved, the site's seed: report/OptionsJson.h) is not fitted again;
+// its row is made from the file. A sampling run's file counts likewise (SiteSample.h); a fit's
+// file never counts for a sampling run nor the other way round. Anything else (missing,
+// truncated, foreign, other options) is run again and replaced, and `redone` says why.
 
 #include "batch/SiteFit.h"
-#include "batch/SiteInputs.h"
+#include "sampling/SamplingOptions.h"
+#include "jobs/SiteInputs.h"
 #include "batch/Shard.h"
 #include "batch/Summary.h"
 
@@ -60,10 +62,13 @@ inline constexpr const char* kSitesFileName = "sites.csv";
 inline constexpr const char* kSitesHeader = "site,file";
 
 struct BatchPlan {
-    std::vector<SiteInput> sites;  // the whole survey in input order (NameSites); names unique
+    std::vector<jobs::SiteInput> sites;  // the whole survey in input order (NameSites); names unique
     std::filesystem::path outputDir;
-    CurveSetup curve;
-    FitSetup fit;
+    jobs::DataOptions data;  // how each file becomes its curve
+    jobs::FitOptions fit;    // how each curve is fitted; a layered fit's seed is mixed per site
+    // When set, every site is sampled (SiteSample.h) instead of fitted, and `fit` is unused.
+    // Its seed is mixed per site as a layered fit's.
+    std::optional<sampling::SamplingOptions> sample;
     std::size_t workers = 0;  // 0: std::thread::hardware_concurrency() (at least 1)
     Shard shard;              // 1/1: every site
     bool resume = false;
@@ -92,6 +97,10 @@ struct BatchCallbacks {
     // by several at once, without a lock; must not throw. May be empty. A window shows
     // activity with it; a stop requested from it reaches the run that called it.
     std::function<void(const std::string& site)> running;
+    // With plan.resume, before a site whose earlier result does not count is run again, with
+    // why ("made with other options: layers 2, now 4"). Called on the worker under the lock
+    // of siteDone. May be empty.
+    std::function<void(const std::string& site, const std::string& why)> redone;
 };
 
 enum class BatchStatus {
@@ -122,9 +131,9 @@ std::size_t DefaultWorkers();
 BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, std::stop_token stop);
 
 // sites.csv's text for a plan's sites.
-std::string SitesCsv(const std::vector<SiteInput>& sites);
+std::string SitesCsv(const std::vector<jobs::SiteInput>& sites);
 
 // Reads sites.csv back; throws BatchError naming `file` and the line.
-std::vector<SiteInput> ParseSitesCsv(std::string_view text, const std::string& file);
+std::vector<jobs::SiteInput> ParseSitesCsv(std::string_view text, const std::string& file);
 
 }  // namespace mt1d::batch

@@ -1,15 +1,15 @@
 #pragma once
-// Input a batch cannot use: an input path that does not exist, a folder without soundings,
-// a shard outside 1..N, shard folders that do not belong together. Thrown before anything is
-// written; the message says what is wrong and where.
+// Input a batch cannot use beyond its inputs (jobs/PlanError.h): a shard outside 1..N, shard
+// folders that do not belong together. Thrown before anything is written; the message says
+// what is wrong and where.
 
-#include <stdexcept>
+#include "jobs/PlanError.h"
 
 namespace mt1d::batch {
 
-class BatchError : public std::runtime_error {
+class BatchError : public jobs::PlanError {
 public:
-    using std::runtime_error::runtime_error;
+    using jobs::PlanError::PlanError;
 };
 
 }  // namespace mt1d::batch

@@ -46,7 +46,7 @@ MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& 
 
     // Everything is read and checked before anything is written.
     std::string sitesText;
-    std::vector<SiteInput> sites;
+    std::vector<jobs::SiteInput> sites;
     std::map<std::string, Found> found;
     for (const fs::path& dir : shardDirs) {
         if (SameFolder(dir, outputDir)) {
@@ -70,8 +70,8 @@ MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& 
             }
         }
     }
-    std::map<std::string, const SiteInput*> byName;
-    for (const SiteInput& site : sites) byName.emplace(site.name, &site);
+    std::map<std::string, const jobs::SiteInput*> byName;
+    for (const jobs::SiteInput& site : sites) byName.emplace(site.name, &site);
     for (const auto& [name, f] : found) {
         if (byName.count(name) == 0) {
             throw BatchError("the site " + name + " of " + (f.shard / kSummaryFileName).string() +
@@ -85,7 +85,7 @@ MergeResult MergeShards(const std::vector<fs::path>& shardDirs, const fs::path& 
         throw io::WriteError("cannot make the output folder " + outputDir.string());
     }
     MergeResult result;
-    for (const SiteInput& site : sites) {
+    for (const jobs::SiteInput& site : sites) {
         const auto it = found.find(site.name);
         if (it == found.end()) {
             result.missing.push_back(site.name);

@@ -4,7 +4,8 @@
 #include "report/Formatting.h"
 #include "sounding/Modes.h"
 #include "report/SampleJson.h"
-#include "report/SampleRun.h"
+#include "jobs/SampleCurve.h"
+#include "jobs/SiteSeed.h"
 
 #include <nlohmann/json.hpp>
 
@@ -27,38 +28,32 @@ std::string NumberText(const json& value)
 
 bool RhatAgrees(const json& rhat)
 {
-    return !rhat.is_null() && rhat.get<double>() < report::kRhatLimit;
-}
-
-// The prior's bounds are written as 10^(log10 x) and may differ from x in the last bits.
-bool SameBound(const json& written, double asked)
-{
-    if (!written.is_number()) return false;
-    const double value = written.get<double>();
-    // 1e-12 relative: far above the few ulps that log10 and pow lose, far below any bound a
-    // user would tell apart.
-    return std::abs(value - asked) <= 1e-12 * std::abs(asked);
+    return !rhat.is_null() && rhat.get<double>() < jobs::kRhatLimit;
 }
 
 }  // namespace
 
-SiteSample SampleSiteFile(const std::string& file, const std::string& siteName, const CurveSetup& curve,
+SiteSample SampleSiteFile(const std::string& file, const std::string& siteName, const jobs::DataOptions& data,
                           const sampling::SamplingOptions& options, const sampling::SamplingControl& control)
 {
     SiteSample result;
     try {
-        const std::optional<SiteCurve> loaded = LoadSiteCurve(file, curve, result.failure);
-        if (!loaded) return result;
+        jobs::LoadedCurve loaded;
+        try {
+            loaded = jobs::LoadCurve(file, data);
+        } catch (const jobs::LoadError& e) {
+            result.failure = LoadFailure(e);
+            return result;
+        }
         sampling::SamplingOptions siteOptions = options;
-        siteOptions.seed = SiteSeed(options.seed, siteName);
-        report::SampleRun run = report::SampleCurve(loaded->site, loaded->settings, loaded->curve, siteOptions, control);
+        siteOptions.seed = jobs::SiteSeed(options.seed, siteName);
+        jobs::SampleRun run = jobs::SampleCurve(loaded, siteOptions, control);
         if (!run.record) {
             result.failure = FailureLine("cannot sample: " + run.refusal);
         } else if (run.record->result.status == sampling::SamplingStatus::kCancelled) {
             result.cancelled = true;
         } else {
             result.record = std::move(run.record);
-            result.record->notes = loaded->curve.notes;
         }
     } catch (const std::bad_alloc&) {
         result.failure = "out of memory";
@@ -95,34 +90,6 @@ SummaryRow SampleRow(const std::string& site, const std::string& file, std::stri
         return row;
     } catch (const json::exception& e) {
         throw BatchError(site + ": not a whole sampling result (" + e.what() + ")");
-    }
-}
-
-std::optional<SummaryRow> ResumedSampleRow(const std::string& site, const std::string& file, std::string_view text,
-                                           const CurveSetup& curve, const sampling::SamplingOptions& options)
-{
-    try {
-        const json doc = json::parse(text);
-        if (!doc.is_object() || doc.value("format", "") != report::kSampleFormatName) return std::nullopt;
-        if (doc.at("status") != "completed" || doc.at("site").at("file") != file) return std::nullopt;
-        const json& o = doc.at("options");
-        const bool same =
-            o.at("floor_percent").get<double>() == curve.floorPercent &&
-            (!curve.mode || o.at("mode") == std::string(sounding::ModeName(*curve.mode))) &&
-            o.at("samples").get<std::uint64_t>() == options.samples &&
-            o.at("burn_in").get<std::uint64_t>() == options.burnIn &&
-            o.at("chains").get<std::size_t>() == options.chains &&
-            o.at("temperatures").get<std::size_t>() == options.tempering.temperatures &&
-            o.at("max_layers").get<std::size_t>() == options.prior.maxInterfaces + 1 &&
-            o.at("seed").get<std::uint64_t>() == SiteSeed(options.seed, site) &&
-            SameBound(o.at("min_rho_ohmm"), options.prior.minRhoOhmM) &&
-            SameBound(o.at("max_rho_ohmm"), options.prior.maxRhoOhmM) &&
-            (!options.prior.minDepthM || SameBound(o.at("min_depth_m"), *options.prior.minDepthM)) &&
-            (!options.prior.maxDepthM || SameBound(o.at("max_depth_m"), *options.prior.maxDepthM));
-        if (!same) return std::nullopt;
-        return SampleRow(site, file, text);
-    } catch (const std::exception&) {
-        return std::nullopt;  // truncated or foreign: sampled again and replaced
     }
 }
 

@@ -8,12 +8,13 @@
 // The summary row of a sampling run (summary.csv, Summary.h):
 //   method "sample"; rms the best RMS of any model sampled; iterations the samples kept;
 //   target_reached whether both R-hats (misfit and layer count) are finite and below 1.1
-//   (report::kRhatLimit); depth_of_investigation_m the run's; status "ok" when the run has no
+//   (jobs::kRhatLimit); depth_of_investigation_m the run's; status "ok" when the run has no
 //   warning (SampleWarnings), otherwise "not-converged: " and its warnings.
 // The row is made from the result file's text, so that a row read back by --resume is the
 // row the run itself wrote.
 
-#include "report/SampleRecord.h"
+#include "jobs/SampleRecord.h"
+#include "report/SampleWarnings.h"
 #include "sampling/SamplingOptions.h"
 #include "batch/SiteFit.h"
 #include "batch/Summary.h"
@@ -30,24 +31,18 @@ inline constexpr const char* kStatusNotConverged = "not-converged";
 
 struct SiteSample {
     // The finished run; empty when the site failed or the run was cancelled.
-    std::optional<report::SampleRecord> record;
+    std::optional<jobs::SampleRecord> record;
     std::string failure;     // why there is no record ("cannot read: …", "cannot sample: …"). One line.
     bool cancelled = false;  // the run was stopped; neither record nor failure
 };
 
 // Never throws for a file or a curve it cannot use: that is a failure of the site.
-// `options.seed` is the batch seed; the run uses SiteSeed(options.seed, siteName).
-SiteSample SampleSiteFile(const std::string& file, const std::string& siteName, const CurveSetup& curve,
+// `options.seed` is the batch seed; the run uses jobs::SiteSeed(options.seed, siteName).
+SiteSample SampleSiteFile(const std::string& file, const std::string& siteName, const jobs::DataOptions& data,
                           const sampling::SamplingOptions& options, const sampling::SamplingControl& control = {});
 
 // The row of a sampling run from its result file's text (SampleJson.h). Throws BatchError
 // naming the site for text that is not a sampling result.
 SummaryRow SampleRow(const std::string& site, const std::string& file, std::string_view json);
-
-// The row of an earlier run's result file when it was sampled from `file` with the curve
-// settings and options of this run (its seed the site's); empty for anything else: another
-// method's file, other options, text that is not a whole sampling result.
-std::optional<SummaryRow> ResumedSampleRow(const std::string& site, const std::string& file, std::string_view json,
-                                           const CurveSetup& curve, const sampling::SamplingOptions& options);
 
 }  // namespace mt1d::batch

@@ -4,6 +4,7 @@
 #include "report/Formatting.h"
 #include "sounding/Modes.h"
 #include "batch/SiteFit.h"
+#include "jobs/FitCurve.h"
 
 #include <algorithm>
 
@@ -82,7 +83,7 @@ bool NextRecord(std::string_view text, std::size_t& pos, std::vector<std::string
 
 }  // namespace
 
-SummaryRow FitRow(const std::string& site, const std::string& file, const report::FitRecord& record)
+SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::FitRecord& record)
 {
     const fitting::FitReport& fit = record.report;
     SummaryRow row;
@@ -91,13 +92,13 @@ SummaryRow FitRow(const std::string& site, const std::string& file, const report
     row.latitude = report::ShortestText(record.site.latitudeDeg);
     row.longitude = report::ShortestText(record.site.longitudeDeg);
     row.elevation = report::ShortestText(record.site.elevationM);
-    row.mode = std::string(sounding::ModeName(record.curve.mode));
+    row.mode = std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode)));
     row.method = std::string(fitting::ToString(record.settings.method));
     row.rms = report::ShortestText(fit.rms);
     row.iterations = std::to_string(fit.iterations);
     row.targetReached = fit.targetReached ? "true" : "false";
     row.depthOfInvestigationM = report::ShortestText(fit.depthOfInvestigationM);
-    row.status = FitReachedGoal(fit) ? std::string(kStatusOk)
+    row.status = jobs::FitSucceeded(fit) ? std::string(kStatusOk)
                                      : OneLine(std::string(fitting::ToString(fit.status)) + ": " + fit.message);
     return row;
 }

@@ -12,7 +12,7 @@
 // run stopped before it fitted. Fields holding a comma, a quote or a line break are quoted
 // (RFC 4180); line breaks never occur in a status. Lines end with "\n".
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
 #include <optional>
 #include <string>
@@ -48,7 +48,7 @@ struct SummaryRow {
 };
 
 // The row of a finished fit (read back from its file or just made).
-SummaryRow FitRow(const std::string& site, const std::string& file, const report::FitRecord& record);
+SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::FitRecord& record);
 
 // The row of a site without a fit; `reason` is put on one line.
 SummaryRow FailedRow(const std::string& site, const std::string& file, std::string_view reason);

@@ -2,6 +2,8 @@
 // Number text for the user: the three display patterns and strict conversions of typed
 // text. The decimal separator is always the point, whatever the locale.
 
+#include "io/Excerpt.h"
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -17,13 +19,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Characters of user text a message quotes at most.
-inline constexpr std::size_t kExcerptLength = 40;
-
-// User text as a message quotes it: at most `maxCharacters` characters followed by "…" when
-// there are more, control characters and bytes that are not UTF-8 written as escapes (\n,
-// \t, \x1b), so that a message stays short and printable whatever was typed.
-std::string Excerpt(std::string_view text, std::size_t maxCharacters = kExcerptLength);
+using io::Excerpt;
+using io::kExcerptLength;
 
 // "0.0E+00": one digit, the point, `decimals` digits, E, signed exponent of at least two
 // digits (1.0E-04, 2.50E+00).

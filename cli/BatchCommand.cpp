@@ -51,7 +51,7 @@ struct BatchCommandValues {
 
 bool Given(const CLI::Option* option) { return option != nullptr && option->count() > 0; }
 
-[[noreturn]] void Refuse(const batch::BatchError& e)
+[[noreturn]] void Refuse(const jobs::PlanError& e)
 {
     RefuseUsage(std::string("批处理参数有误：") + e.what(), e.what());
 }
@@ -182,7 +182,7 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     // Every option is checked before anything is read or written.
     values.data.file = values.inputs.front();
     const DataRequest data = ParseDataOptions(values.data);
-    FitRequest fit;
+    jobs::FitOptions fit;
     std::optional<sampling::SamplingOptions> sampling;
     if (sample) {
         sampling = ParseBatchSampleOptions(values);
@@ -194,8 +194,8 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     plan.workers = Given(values.jobsOption) ? ParseCountOption("-j", values.jobs, 1, kMaxJobs) : 0;
     try {
         if (Given(values.shardOption)) plan.shard = batch::ParseShard(values.shard);
-        plan.sites = batch::NameSites(batch::ExpandInputs(values.inputs));
-    } catch (const batch::BatchError& e) {
+        plan.sites = jobs::NameSites(jobs::ExpandInputs(values.inputs));
+    } catch (const jobs::PlanError& e) {
         Refuse(e);
     }
     std::error_code error;
@@ -210,14 +210,9 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
                         " is an input folder: its summary.csv would be read as a sounding by the next run");
         }
     }
-    plan.curve.read = data.read;
-    plan.curve.mode = data.mode;
-    plan.curve.floorPercent = data.floorPercent;
-    plan.fit.method = fit.method;
-    plan.fit.data = fit.data;
-    plan.fit.occam = fit.occam;
-    plan.fit.layered = fit.layered;
-    plan.fit.sample = sampling;
+    plan.data = data.options;
+    plan.fit = fit;
+    plan.sample = sampling;
     plan.resume = values.resume;
 
     const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
@@ -226,6 +221,10 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
         if (row.Ok()) return;
         if (terminal) err << "\r\033[K";
         err << "mt1d: " << row.site << " (" << row.file << "): " << row.status << "\n";
+    };
+    callbacks.redone = [&err, terminal](const std::string& site, const std::string& why) {
+        if (terminal) err << "\r\033[K";
+        err << "mt1d: " << site << ": 重新运行 (run again: " << why << ")\n" << std::flush;
     };
     if (terminal) {
         callbacks.progress = [&err](const batch::BatchProgress& p) { err << "\r\033[K" << ProgressLine(p) << std::flush; };

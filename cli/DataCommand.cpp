@@ -20,7 +20,7 @@ int RunDataCommand(const DataCommandValues& values, std::ostream& out)
 {
     const DataRequest request = ParseDataOptions(values.data);
     const OutputFormat format = ParseFormat(values.format);
-    const LoadedCurve loaded = LoadCurve(request);
+    const jobs::LoadedCurve loaded = LoadCurve(request);
     switch (format) {
     case OutputFormat::kText: out << report::CurveText(loaded.site, loaded.curve); break;
     case OutputFormat::kCsv: out << report::CurveCsv(loaded.curve); break;

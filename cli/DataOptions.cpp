@@ -1,6 +1,7 @@
 #include "cli/DataOptions.h"
 
 #include "cli/Cli.h"
+#include "report/Formatting.h"
 #include "sounding/ColumnReader.h"
 #include "sounding/CurveDerivation.h"
 #include "sounding/Modes.h"
@@ -16,16 +17,8 @@ namespace {
 
 // Characters of a reader's message quoted at most: it names the file and quotes the line.
 constexpr std::size_t kReaderMessageLength = 400;
-constexpr double kMaxFloorPercent = 100.0;  // a standard error as large as |Z| itself
 
-double DefaultFloor() { return sounding::CurveOptions{}.floorPercent; }
-
-std::string ModeList(const std::vector<sounding::Mode>& modes)
-{
-    std::string list;
-    for (const auto m : modes) list += (list.empty() ? "" : ", ") + std::string(sounding::ModeName(m));
-    return list;
-}
+double DefaultFloor() { return jobs::kDefaultFloorPercent; }
 
 }  // namespace
 
@@ -80,18 +73,19 @@ DataRequest ParseDataOptions(const DataOptionValues& values)
     DataRequest request;
     if (values.file.empty()) RefuseUsage("缺少数据文件：mt1d 命令 FILE", "a sounding file is needed: mt1d COMMAND FILE");
     request.file = values.file;
+    jobs::DataOptions& options = request.options;
     if (values.modeOption != nullptr && values.modeOption->count() > 0) {
-        request.mode = sounding::ParseMode(values.mode);
-        if (!request.mode) {
+        options.mode = sounding::ParseMode(values.mode);
+        if (!options.mode) {
             const std::string list(sounding::ModeNameList());
             const std::string v = Excerpt(values.mode);
             RefuseUsage("--mode 只能取 " + list + "：“" + v + "”", "--mode takes " + list + ", not '" + v + "'");
         }
     }
-    request.floorPercent = ParseNumberOption("--floor", values.floor, 0.0, kMaxFloorPercent, "0 to 100");
+    options.floorPercent = ParseNumberOption("--floor", values.floor, 0.0, jobs::kMaxFloorPercent, "0 to 100");
     if (values.columnsOption != nullptr && values.columnsOption->count() > 0) {
         try {
-            request.read.columns = sounding::ParseColumnList(values.columns);
+            options.columns = sounding::ParseColumnList(values.columns);
         } catch (const std::invalid_argument& e) {
             const std::string what = Excerpt(e.what(), kReaderMessageLength);
             RefuseUsage("--columns 有误：" + what, "--columns: " + what);
@@ -99,37 +93,22 @@ DataRequest ParseDataOptions(const DataOptionValues& values)
     }
     if (values.rotateOption != nullptr && values.rotateOption->count() > 0) {
         // Any finite angle: the rotation is periodic. Beyond a full turn either way it is a typo.
-        request.read.rotateToDeg = ParseNumberOption("--rotate", values.rotate, -360.0, 360.0, "-360 to 360");
+        options.rotateDeg = ParseNumberOption("--rotate", values.rotate, -360.0, 360.0, "-360 to 360");
     }
     return request;
 }
 
-LoadedCurve LoadCurve(const DataRequest& request)
+jobs::LoadedCurve LoadCurve(const DataRequest& request)
 {
-    LoadedCurve loaded;
     try {
-        loaded.sounding = sounding::ReadSoundingFile(request.file, request.read);
-    } catch (const sounding::ReadError& e) {
+        return jobs::LoadCurve(request.file, request.options);
+    } catch (const jobs::LoadError& e) {
         const std::string what = Excerpt(e.what(), kReaderMessageLength);
-        throw InputError("无法读取数据文件 (" + what + ")");
-    }
-    const std::vector<sounding::Mode> modes = sounding::SupportedModes(loaded.sounding);
-    const sounding::Mode mode = request.mode.value_or(sounding::DefaultMode(loaded.sounding));
-    if (request.mode && std::find(modes.begin(), modes.end(), mode) == modes.end()) {
-        const std::string name(sounding::ModeName(mode));
+        if (e.GetKind() == jobs::LoadError::Kind::kCannotRead) throw InputError("无法读取数据文件 (" + what + ")");
         const std::string file = Excerpt(request.file, kReaderMessageLength);
-        const std::string has = modes.empty() ? "none" : ModeList(modes);
-        throw InputError(file + " 没有 " + name + " 数据 (" + file + " has no data for mode " + name +
-                         "; its modes: " + has + ")");
+        const std::string mode(sounding::ModeName(*request.options.mode));
+        throw InputError(file + " 没有 " + mode + " 数据 (" + what + ")");
     }
-    loaded.curve = sounding::DeriveCurve(loaded.sounding, {mode, request.floorPercent});
-    loaded.site = report::SummarizeSite(loaded.sounding);
-    loaded.settings.mode = mode;
-    loaded.settings.floorPercent = request.floorPercent;
-    // Only a column file reads the list; others ignore it, with a note.
-    if (loaded.sounding.format == sounding::SourceFormat::kColumns) loaded.settings.columns = request.read.columns;
-    loaded.settings.rotateDeg = request.read.rotateToDeg;
-    return loaded;
 }
 
 }  // namespace mt1d::cli

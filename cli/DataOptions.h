@@ -7,12 +7,10 @@
 //     AddDataOptions(*command, *values);
 //     ...                                        // once parsed:
 //     const DataRequest request = ParseDataOptions(*values);   // refuses bad values
-//     const LoadedCurve loaded = LoadCurve(*values, request);  // refuses bad files
+//     const jobs::LoadedCurve loaded = LoadCurve(request);     // refuses bad files
 
-#include "sounding/CurveDerivation.h"
-#include "report/FitRecord.h"
-#include "report/SiteSummary.h"
-#include "sounding/SoundingFile.h"
+#include "jobs/DataOptions.h"
+#include "jobs/LoadCurve.h"
 
 #include <CLI/CLI.hpp>
 
@@ -41,9 +39,7 @@ void AddDataOptions(CLI::App& command, DataOptionValues& values);
 
 struct DataRequest {
     std::string file;
-    sounding::ReadOptions read;
-    std::optional<sounding::Mode> mode;  // empty: the file's default (DefaultMode)
-    double floorPercent = sounding::CurveOptions{}.floorPercent;
+    jobs::DataOptions options;
 };
 
 // Converts the values; throws UsageError for a missing file or a value that cannot be used:
@@ -51,16 +47,9 @@ struct DataRequest {
 // angle that is not a finite number.
 DataRequest ParseDataOptions(const DataOptionValues& values);
 
-struct LoadedCurve {
-    sounding::Sounding sounding;
-    sounding::Curve curve;
-    report::SiteSummary site;
-    report::CurveSettings settings;  // as used: the mode resolved
-};
-
-// Reads the file and derives its curve. Throws InputError for a file the readers refuse (the
-// message names the file, the line and what was expected) and for a mode the file has no data
-// for (naming the modes it has).
-LoadedCurve LoadCurve(const DataRequest& request);
+// Reads the file and derives its curve (jobs/LoadCurve.h). Throws InputError for a file the
+// readers refuse (the message names the file, the line and what was expected) and for a mode
+// the file has no data for (naming the modes it has).
+jobs::LoadedCurve LoadCurve(const DataRequest& request);
 
 }  // namespace mt1d::cli

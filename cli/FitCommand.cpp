@@ -24,16 +24,16 @@ int RunFitCommand(const FitCommandValues& values, std::ostream& out, std::ostrea
 {
     // Every option is checked before the file is read, the file before anything is fitted.
     const DataRequest dataRequest = ParseDataOptions(values.data);
-    const FitRequest fitRequest = ParseFitOptions(values.fit);
+    const jobs::FitOptions fitOptions = ParseFitOptions(values.fit);
     const OutputFormat format = ParseFormat(values.format);
-    const LoadedCurve loaded = LoadCurve(dataRequest);
-    const report::FitRecord record = RunFit(loaded, fitRequest);
+    const jobs::LoadedCurve loaded = LoadCurve(dataRequest);
+    const jobs::FitRecord record = RunFit(loaded, fitOptions);
     switch (format) {
     case OutputFormat::kText: out << report::FitText(record); break;
     case OutputFormat::kCsv: out << report::FitModelCsv(record); break;
     case OutputFormat::kJson: out << report::FitJsonText(record); break;
     }
-    if (FitSucceeded(record.report)) return kSuccess;
+    if (jobs::FitSucceeded(record.report)) return kSuccess;
     const std::string status(fitting::ToString(record.report.status));
     err << "mt1d: 拟合未达到目标：" << status << " (the fit did not reach its goal: " << status << "; "
         << record.report.message << ")\n";

@@ -1,6 +1,7 @@
 #include "cli/FitOptions.h"
 
 #include "cli/Cli.h"
+#include "report/Formatting.h"
 #include "cli/CommonOptions.h"
 #include "fitting/FitData.h"
 #include "cli/OptionValues.h"
@@ -94,14 +95,14 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
     values.maxIterationsOption =
         command
             .add_option("--max-iterations", values.maxIterations,
-                        "At most this many iterations, 1 to " + std::to_string(kMaxFitIterations) +
+                        "At most this many iterations, 1 to " + std::to_string(jobs::kMaxFitIterations) +
                             ": of the occam run (default " + std::to_string(occam.maxIterations) +
                             ")\nor of each layered start (default " + std::to_string(layered.maxIterations) + ").")
             ->type_name("N");
     values.startsOption =
         command
             .add_option("--starts", values.starts,
-                        "layered: starting models, 1 to " + std::to_string(kMaxFitStarts) +
+                        "layered: starting models, 1 to " + std::to_string(jobs::kMaxFitStarts) +
                             ", seeded around the Niblett-Bostick\nprofile; the best fit is kept. Default: " +
                             std::to_string(fitting::kStartsPerInterfaceSquared) + "·(N − 1)², from " +
                             std::to_string(fitting::kMinDefaultStarts) + " to " +
@@ -117,12 +118,12 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
                             ->type_name("S");
 }
 
-FitRequest ParseFitOptions(const FitOptionValues& values)
+jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
 {
-    FitRequest request;
-    request.method = kMethods[static_cast<std::size_t>(ParseChoice("--method", values.method, kMethodNames))];
-    request.data.components = kComponents[static_cast<std::size_t>(ParseChoice("--fit", values.fit, kComponentNames))];
-    const bool layered = request.method == fitting::Method::kLayered;
+    jobs::FitOptions options;
+    options.method = kMethods[static_cast<std::size_t>(ParseChoice("--method", values.method, kMethodNames))];
+    options.components = kComponents[static_cast<std::size_t>(ParseChoice("--fit", values.fit, kComponentNames))];
+    const bool layered = options.method == fitting::Method::kLayered;
     if (layered) {
         RefuseGiven({values.layerTopsOption, values.topDepthOption, values.bottomDepthOption}, " 仅用于 --method occam",
                     " applies to --method occam only");
@@ -136,73 +137,32 @@ FitRequest ParseFitOptions(const FitOptionValues& values)
                     " does not go with --layer-tops, which gives every layer");
     }
 
-    const double target = ParsePositiveOption("--target-rms", values.targetRms);
-    request.layered.targetRms = target;
-    request.occam.targetRms = target;
+    options.targetRms = ParsePositiveOption("--target-rms", values.targetRms);
     if (Given(values.maxIterationsOption)) {
-        const std::size_t n = ParseCountOption("--max-iterations", values.maxIterations, 1, kMaxFitIterations);
-        request.layered.maxIterations = n;
-        request.occam.maxIterations = n;
+        options.maxIterations = ParseCountOption("--max-iterations", values.maxIterations, 1, jobs::kMaxFitIterations);
     }
     if (layered) {
-        if (Given(values.layersOption)) {
-            request.layered.layers = ParseCountOption("--layers", values.layers, 1, fitting::kMaxLayers);
-        }
-        if (Given(values.startsOption)) request.layered.starts = ParseCountOption("--starts", values.starts, 1, kMaxFitStarts);
-        if (Given(values.seedOption)) request.layered.seed = ParseSeedOption("--seed", values.seed);
-        return request;
+        if (Given(values.layersOption)) options.layers = ParseCountOption("--layers", values.layers, 1, fitting::kMaxLayers);
+        if (Given(values.startsOption)) options.starts = ParseCountOption("--starts", values.starts, 1, jobs::kMaxFitStarts);
+        if (Given(values.seedOption)) options.seed = ParseSeedOption("--seed", values.seed);
+        return options;
     }
-    fitting::MeshOptions& mesh = request.occam.mesh;
     if (Given(values.layersOption)) {
-        mesh.layers =
+        options.layers =
             ParseCountOption("--layers", values.layers, fitting::kMinOccamLayers, fitting::kMaxOccamLayers);
     }
-    if (Given(values.layerTopsOption)) mesh.layerTops = ParseNumberListOption("--layer-tops", values.layerTops);
-    if (Given(values.topDepthOption)) mesh.topDepthM = ParsePositiveOption("--top-depth", values.topDepth);
-    if (Given(values.bottomDepthOption)) mesh.bottomDepthM = ParsePositiveOption("--bottom-depth", values.bottomDepth);
-    return request;
+    if (Given(values.layerTopsOption)) options.layerTops = ParseNumberListOption("--layer-tops", values.layerTops);
+    if (Given(values.topDepthOption)) options.topDepthM = ParsePositiveOption("--top-depth", values.topDepth);
+    if (Given(values.bottomDepthOption)) options.bottomDepthM = ParsePositiveOption("--bottom-depth", values.bottomDepth);
+    return options;
 }
 
-report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request, const fitting::RunControl& control)
+jobs::FitRecord RunFit(const jobs::LoadedCurve& loaded, const jobs::FitOptions& options,
+                       const fitting::RunControl& control)
 {
-    const fitting::SelectedData selected = fitting::SelectData(loaded.curve, request.data);
-    if (!selected.Ok()) RefuseFit(selected.error);
-
-    report::FitSettings settings;
-    settings.method = request.method;
-    settings.components = request.data.components;
-    if (request.method == fitting::Method::kLayered) {
-        fitting::LayeredOptions options = request.layered;
-        options.data = request.data;
-        const fitting::LayeredFitResult fit = fitting::FitLayered(loaded.curve, options, control);
-        if (fit.report.status == fitting::FitStatus::kInvalidInput) RefuseFit(fit.report.message);
-        settings.targetRms = options.targetRms;
-        settings.maxIterations = options.maxIterations;
-        settings.layers = options.layers;
-        settings.starts = options.starts.value_or(fitting::DefaultStarts(options.layers));
-        settings.seed = options.seed;
-        report::FitRecord record = report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
-        record.notes = loaded.curve.notes;
-        return record;
-    }
-    fitting::OccamOptions options = request.occam;
-    options.data = request.data;
-    const fitting::OccamFitResult fit = fitting::FitOccam(loaded.curve, options, control);
-    if (fit.report.status == fitting::FitStatus::kInvalidInput) RefuseFit(fit.report.message);
-    settings.targetRms = options.targetRms;
-    settings.maxIterations = options.maxIterations;
-    settings.layers = options.mesh.layerTops.empty() ? options.mesh.layers : options.mesh.layerTops.size();
-    settings.layerTops = options.mesh.layerTops;
-    settings.topDepthM = options.mesh.topDepthM;
-    settings.bottomDepthM = options.mesh.bottomDepthM;
-    report::FitRecord record = report::MakeFitRecord(loaded.site, loaded.settings, settings, selected.data, fit);
-    record.notes = loaded.curve.notes;
-    return record;
-}
-
-bool FitSucceeded(const fitting::FitReport& report)
-{
-    return report.status == fitting::FitStatus::kConverged || report.status == fitting::FitStatus::kTargetReached;
+    jobs::FitRun run = jobs::FitCurve(loaded, options, {}, control);
+    if (!run.record) RefuseFit(run.refusal);
+    return std::move(*run.record);
 }
 
 }  // namespace mt1d::cli

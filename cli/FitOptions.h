@@ -5,24 +5,19 @@
 //
 //     AddFitOptions(*command, *fitValues);
 //     ...                                               // once parsed:
-//     const FitRequest request = ParseFitOptions(*fitValues);
-//     const report::FitRecord record = RunFit(loaded, request);
+//     const jobs::FitOptions options = ParseFitOptions(*fitValues);
+//     const jobs::FitRecord record = RunFit(loaded, options);
 
 #include "cli/DataOptions.h"
-#include "report/FitRecord.h"
-#include "fitting/LayeredFit.h"
 #include "fitting/RunControl.h"
-#include "fitting/OccamFit.h"
+#include "jobs/FitCurve.h"
+#include "jobs/FitOptions.h"
 
 #include <CLI/CLI.hpp>
 
 #include <string>
 
 namespace mt1d::cli {
-
-// Caps on what one command line may ask for: each bounds the time of a run, not its memory.
-inline constexpr std::size_t kMaxFitIterations = 10'000;
-inline constexpr std::size_t kMaxFitStarts = 10'000;
 
 struct FitOptionValues {
     std::string method;
@@ -46,26 +41,17 @@ struct FitOptionValues {
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values);
 
-struct FitRequest {
-    fitting::Method method = fitting::Method::kOccam;
-    fitting::DataSelection data;      // the components to fit
-    fitting::LayeredOptions layered;  // for --method layered
-    fitting::OccamOptions occam;     // for --method occam
-};
+// Converts the values into the options of a fit; throws UsageError for a value that cannot
+// be used and for an option that does not apply to the method (--starts and --seed are for
+// layered fits, --layer-tops, --top-depth and --bottom-depth for Occam fits; --layer-tops
+// decides the layers alone). Whether given layer tops and depths make a mesh is the fit's to
+// say (RunFit).
+jobs::FitOptions ParseFitOptions(const FitOptionValues& values);
 
-// Converts the values; throws UsageError for a value that cannot be used and for an option
-// that does not apply to the method (--starts and --seed are for layered fits, --layer-tops,
-// --top-depth and --bottom-depth for smooth ones; --layer-tops decides the layers alone).
-// Whether given layer tops and depths make a mesh is the fit's to say (RunFit).
-FitRequest ParseFitOptions(const FitOptionValues& values);
-
-// Fits the loaded curve as asked; the record carries the curve's notes. Throws InputError when the fit refuses the data or the
-// options (too few usable rows for the parameters, layer tops that do not increase, …); any
-// other ending, successful or not, is in the record's report.
-report::FitRecord RunFit(const LoadedCurve& loaded, const FitRequest& request,
-                         const fitting::RunControl& control = {});
-
-// Whether a fit reached what it was run for: a layered fit its minimum, a smooth fit its target.
-bool FitSucceeded(const fitting::FitReport& report);
+// Fits the loaded curve as asked (jobs/FitCurve.h). Throws InputError when the fit refuses the
+// data or the options (too few usable rows for the parameters, layer tops that do not
+// increase, …); any other ending, successful or not, is in the record's report.
+jobs::FitRecord RunFit(const jobs::LoadedCurve& loaded, const jobs::FitOptions& options,
+                       const fitting::RunControl& control = {});
 
 }  // namespace mt1d::cli

@@ -123,14 +123,14 @@ int RunSampleCommand(const SampleCommandValues& values, std::ostream& out, std::
     const DataRequest dataRequest = ParseDataOptions(values.data);
     const sampling::SamplingOptions options = ParseSampleOptions(values.sample);
     const SampleFormat format = ParseSampleFormat(values.format);
-    const LoadedCurve loaded = LoadCurve(dataRequest);
+    const jobs::LoadedCurve loaded = LoadCurve(dataRequest);
 
     const InterruptGuard guard;
     ProgressLine progress(err);
     sampling::SamplingControl control;
     control.cancel = &interrupted;
     if (IsTerminal(err)) control.progress = [&progress](const sampling::SamplingProgress& p) { progress.Show(p); };
-    const report::SampleRecord record = RunSample(loaded, options, control);
+    const jobs::SampleRecord record = RunSample(loaded, options, control);
     progress.Finish();
 
     // Nothing of an interrupted run is written: a file that holds output holds all of it.

@@ -1,10 +1,11 @@
 #include "cli/SampleOptions.h"
 
 #include "cli/Cli.h"
+#include "report/Formatting.h"
 #include "fitting/FitData.h"
 #include "cli/OptionValues.h"
 #include "sampling/Prior.h"
-#include "report/SampleRun.h"
+#include "jobs/SampleCurve.h"
 #include "sampling/Sampler.h"
 
 #include <limits>
@@ -119,10 +120,10 @@ sampling::SamplingOptions ParseSampleOptions(const SampleOptionValues& values)
     return options;
 }
 
-report::SampleRecord RunSample(const LoadedCurve& loaded, const sampling::SamplingOptions& options,
+jobs::SampleRecord RunSample(const jobs::LoadedCurve& loaded, const sampling::SamplingOptions& options,
                                const sampling::SamplingControl& control)
 {
-    report::SampleRun run = report::SampleCurve(loaded.site, loaded.settings, loaded.curve, options, control);
+    jobs::SampleRun run = jobs::SampleCurve(loaded, options, control);
     if (!run.record) throw InputError("无法采样 (the sounding cannot be sampled: " + run.refusal + ")");
     return std::move(*run.record);
 }

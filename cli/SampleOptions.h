@@ -7,10 +7,10 @@
 //     AddSampleOptions(*command, *sampleValues);
 //     ...                                                   // once parsed:
 //     const sampling::SamplingOptions options = ParseSampleOptions(*sampleValues);
-//     const report::SampleRecord record = RunSample(loaded, options, control);
+//     const jobs::SampleRecord record = RunSample(loaded, options, control);
 
 #include "cli/DataOptions.h"
-#include "report/SampleRecord.h"
+#include "jobs/SampleRecord.h"
 #include "sampling/SamplingOptions.h"
 
 #include <CLI/CLI.hpp>
@@ -66,7 +66,7 @@ sampling::SamplingOptions ParseSampleOptions(const SampleOptionValues& values);
 // carries the curve's notes. Throws InputError when the curve has no usable rows or the
 // sampler refuses the options (bounds that make no prior, fewer samples than chains); a
 // cancelled run is returned as such (status kCancelled).
-report::SampleRecord RunSample(const LoadedCurve& loaded, const sampling::SamplingOptions& options,
+jobs::SampleRecord RunSample(const jobs::LoadedCurve& loaded, const sampling::SamplingOptions& options,
                                const sampling::SamplingControl& control = {});
 
 }  // namespace mt1d::cli

@@ -44,7 +44,7 @@ std::vector<std::string> CurveNotes(const sounding::Curve& curve)
     return notes;
 }
 
-Json CurveJson(const SiteSummary& site, const sounding::Curve& curve)
+Json CurveJson(const jobs::SiteSummary& site, const sounding::Curve& curve)
 {
     Json rows = Json::array();
     for (const auto& row : curve.rows) {
@@ -78,7 +78,7 @@ std::string CurveCsv(const sounding::Curve& curve)
     return out;
 }
 
-std::string CurveText(const SiteSummary& site, const sounding::Curve& curve)
+std::string CurveText(const jobs::SiteSummary& site, const sounding::Curve& curve)
 {
     std::string out = SiteText(site);
     out += "mode " + std::string(sounding::ModeName(curve.mode)) + ", error floor " +

@@ -9,7 +9,7 @@
 
 #include "sounding/Curve.h"
 #include "report/Formatting.h"
-#include "report/SiteSummary.h"
+#include "report/SiteJson.h"
 
 #include <string>
 #include <vector>
@@ -22,13 +22,13 @@ namespace mt1d::report {
 std::vector<std::string> CurveNotes(const sounding::Curve& curve);
 
 // {"site": SiteJson, "mode": "det", "floor_percent": 5, "rows": [{the seven keys}], "notes": [...]}.
-Json CurveJson(const SiteSummary& site, const sounding::Curve& curve);
+Json CurveJson(const jobs::SiteSummary& site, const sounding::Curve& curve);
 
 // The header line of the seven names, then one line per row; usable is true or false.
 std::string CurveCsv(const sounding::Curve& curve);
 
 // For a person: the site, the mode and floor, a table of the rows (an unusable row says why),
 // then the notes.
-std::string CurveText(const SiteSummary& site, const sounding::Curve& curve);
+std::string CurveText(const jobs::SiteSummary& site, const sounding::Curve& curve);
 
 }  // namespace mt1d::report

@@ -4,7 +4,7 @@
 
 namespace mt1d::report {
 
-std::string FitModelCsv(const FitRecord& record)
+std::string FitModelCsv(const jobs::FitRecord& record)
 {
     std::string out = "layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd\n";
     const auto& layers = record.report.layers;

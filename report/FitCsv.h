@@ -4,12 +4,12 @@
 // The half-space has an empty thickness; the standard errors (log10 units, layered fits) are
 // empty where they do not apply.
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
 #include <string>
 
 namespace mt1d::report {
 
-std::string FitModelCsv(const FitRecord& record);
+std::string FitModelCsv(const jobs::FitRecord& record);
 
 }  // namespace mt1d::report

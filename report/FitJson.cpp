@@ -1,42 +1,16 @@
 #include "report/FitJson.h"
 
+#include "report/OptionsJson.h"
+#include "report/SiteJson.h"
 #include "sounding/Modes.h"
 
 namespace mt1d::report {
 
 namespace {
 
-Json OptionsJson(const FitRecord& record)
-{
-    const CurveSettings& c = record.curve;
-    const FitSettings& s = record.settings;
-    Json columns = nullptr;
-    if (!c.columns.empty()) {
-        columns = Json::array();
-        for (const auto column : c.columns) columns.push_back(std::string(sounding::ColumnName(column)));
-    }
-    Json tops = nullptr;
-    if (!s.layerTops.empty()) {
-        tops = Json::array();
-        for (const double t : s.layerTops) tops.push_back(JsonNumber(t));
-    }
-    return {{"mode", std::string(sounding::ModeName(c.mode))},
-            {"floor_percent", JsonNumber(c.floorPercent)},
-            {"columns", std::move(columns)},
-            {"rotate_deg", JsonNumber(c.rotateDeg)},
-            {"method", std::string(fitting::ToString(s.method))},
-            {"fit", std::string(fitting::ToString(s.components))},
-            {"target_rms", JsonNumber(s.targetRms)},
-            {"max_iterations", s.maxIterations},
-            {"layers", s.layers},
-            {"layer_tops", std::move(tops)},
-            {"top_depth_m", JsonNumber(s.topDepthM)},
-            {"bottom_depth_m", JsonNumber(s.bottomDepthM)},
-            {"starts", s.starts ? Json(*s.starts) : Json(nullptr)},
-            {"seed", s.seed ? Json(*s.seed) : Json(nullptr)}};
-}
+Json OptionsJson(const jobs::FitRecord& record) { return FitOptionsJson(record.curve, record.settings); }
 
-Json LayersJson(const FitRecord& record)
+Json LayersJson(const jobs::FitRecord& record)
 {
     const auto& layers = record.report.layers;
     Json out = Json::array();
@@ -61,7 +35,7 @@ Json LayersJson(const FitRecord& record)
     return out;
 }
 
-Json CorrelationJson(const FitRecord& record)
+Json CorrelationJson(const jobs::FitRecord& record)
 {
     const std::size_t layers = record.report.layers.size();
     const std::size_t p = layers > 0 ? 2 * layers - 1 : 0;
@@ -72,12 +46,12 @@ Json CorrelationJson(const FitRecord& record)
         for (std::size_t k = 0; k < p; ++k) row.push_back(JsonNumber(record.correlation[i * p + k]));
         matrix.push_back(std::move(row));
     }
-    return {{"parameters", CorrelationParameterNames(record.report.layers.size())}, {"matrix", std::move(matrix)}};
+    return {{"parameters", jobs::CorrelationParameterNames(record.report.layers.size())}, {"matrix", std::move(matrix)}};
 }
 
 }  // namespace
 
-Json FitJson(const FitRecord& record)
+Json FitJson(const jobs::FitRecord& record)
 {
     const fitting::FitReport& r = record.report;
     Json history = Json::array();
@@ -121,6 +95,6 @@ Json FitJson(const FitRecord& record)
             {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)}};
 }
 
-std::string FitJsonText(const FitRecord& record) { return JsonLayout(FitJson(record)) + "\n"; }
+std::string FitJsonText(const jobs::FitRecord& record) { return JsonLayout(FitJson(record)) + "\n"; }
 
 }  // namespace mt1d::report

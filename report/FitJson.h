@@ -25,7 +25,7 @@
 // (a factor 10^sd either way). A value that does not apply or is not known is null; no NaN or
 // infinity is ever written. Numbers read back as the same doubles.
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 #include "report/Formatting.h"
 
 #include <string>
@@ -35,9 +35,9 @@ namespace mt1d::report {
 inline constexpr const char* kFitFormatName = "mt1d fit";
 inline constexpr int kFitFormatVersion = 1;
 
-Json FitJson(const FitRecord& record);
+Json FitJson(const jobs::FitRecord& record);
 
 // FitJson laid out one member per line (JsonLayout), with a final line break.
-std::string FitJsonText(const FitRecord& record);
+std::string FitJsonText(const jobs::FitRecord& record);
 
 }  // namespace mt1d::report

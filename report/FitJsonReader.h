@@ -1,5 +1,5 @@
 #pragma once
-// Reads a fit result written by FitJson.h back into a FitRecord: what a resumed batch and the
+// Reads a fit result written by FitJson.h back into a jobs::FitRecord: what a resumed batch and the
 // window's project load. The file is checked whole before anything is returned, so a caller
 // never holds half of a record:
 //   - it must be JSON with "format": "mt1d fit" and a "format_version" this program reads;
@@ -9,10 +9,11 @@
 //   - the model must make sense: resistivities and thicknesses positive, every layer but the
 //     last with a thickness and the last without, conductance figures for every layer or none,
 //     a correlation matrix of (2L − 1)² entries.
-// Anything else is refused with FitFileError, whose message names the file, the key (as a
+// Anything else is refused with io::JsonError, whose message names the file, the key (as a
 // path such as layers[2].resistivity_ohmm) and what was expected there.
 
-#include "report/FitRecord.h"
+#include "io/JsonReader.h"
+#include "jobs/FitRecord.h"
 
 #include <cstddef>
 #include <filesystem>
@@ -25,25 +26,14 @@ namespace mt1d::report {
 // Fit result files are a few hundred kilobytes at most; anything larger is not one.
 inline constexpr std::size_t kMaxFitFileBytes = 64u * 1024u * 1024u;
 
-class FitFileError : public std::runtime_error {
-public:
-    // `where` is a key path, or empty when the fault concerns the file as a whole.
-    FitFileError(std::string file, std::string where, std::string problem);
-
-    const std::string& File() const { return file_; }
-    const std::string& Where() const { return where_; }
-    const std::string& Problem() const { return problem_; }
-
-private:
-    std::string file_;
-    std::string where_;
-    std::string problem_;
-};
-
 // `file` names the text in messages.
-FitRecord ParseFitJson(std::string_view text, const std::string& file);
+jobs::FitRecord ParseFitJson(std::string_view text, const std::string& file);
 
-// Reads a file from disk; refuses one that cannot be opened or is larger than kMaxFitFileBytes.
-FitRecord ReadFitJsonFile(const std::filesystem::path& path);
+// Reads a file from disk; refuses one that is not a regular file or is larger than
+// kMaxFitFileBytes.
+jobs::FitRecord ReadFitJsonFile(const std::filesystem::path& path);
+
+// A record inside a larger document (a project's fit), its paths under the cursor's.
+jobs::FitRecord ReadFitJson(const io::JsonCursor& root);
 
 }  // namespace mt1d::report

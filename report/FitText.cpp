@@ -1,5 +1,7 @@
 #include "report/FitText.h"
 
+#include "report/SiteJson.h"
+
 #include "report/Formatting.h"
 #include "sounding/Modes.h"
 #include "fitting/Uncertainty.h"
@@ -33,7 +35,7 @@ std::string_view FittedName(fitting::FitComponents c)
     return "";
 }
 
-std::string Headline(const FitRecord& record)
+std::string Headline(const jobs::FitRecord& record)
 {
     const fitting::FitReport& r = record.report;
     std::string out = "result: " + std::string(fitting::ToString(r.status)) + ", RMS " + Rounded(r.rms, kDigits);
@@ -43,24 +45,24 @@ std::string Headline(const FitRecord& record)
     return out + "  " + r.message + "\n";
 }
 
-std::string SettingsLine(const FitRecord& record)
+std::string SettingsLine(const jobs::FitRecord& record)
 {
-    const FitSettings& s = record.settings;
+    const jobs::FitOptions& s = record.settings;
     std::string out = "fit: " + std::string(fitting::ToString(s.method)) + ", ";
     if (s.method == fitting::Method::kLayered) {
-        out += std::to_string(s.layers) + " layers";
+        out += std::to_string(s.layers.value_or(0)) + " layers";
         if (s.starts) out += ", " + std::to_string(*s.starts) + " starts";
         if (s.seed) out += " (seed " + std::to_string(*s.seed) + ")";
     } else {
         out += std::to_string(record.report.layers.size()) + " layers";
         if (!s.layerTops.empty()) out += " at the given tops";
     }
-    return out + ", target RMS " + Significant(s.targetRms, kDigits) + ", at most " + std::to_string(s.maxIterations) +
-           (s.maxIterations == 1 ? " iteration" : " iterations") +
+    return out + ", target RMS " + Significant(s.targetRms, kDigits) + ", at most " + std::to_string(s.maxIterations.value_or(0)) +
+           (s.maxIterations == 1u ? " iteration" : " iterations") +
            (s.method == fitting::Method::kLayered ? " per start\n" : "\n");
 }
 
-std::string LayeredTable(const FitRecord& record)
+std::string LayeredTable(const jobs::FitRecord& record)
 {
     const auto& layers = record.report.layers;
     const std::string factor = AlignRight("sd factor", kWidth);
@@ -88,7 +90,7 @@ std::string LayeredTable(const FitRecord& record)
     return out;
 }
 
-std::string OccamTable(const FitRecord& record)
+std::string OccamTable(const jobs::FitRecord& record)
 {
     std::string out = AlignRight("layer", 6) + AlignRight("top_m", kWidth) + AlignRight("thickness_m", kWidth) +
                       AlignRight("resistivity", kWidth) + "\n" + AlignRight("ohm-m", 6 + 3 * kWidth) + "\n";
@@ -102,12 +104,12 @@ std::string OccamTable(const FitRecord& record)
     return out;
 }
 
-std::string StrongCorrelations(const FitRecord& record)
+std::string StrongCorrelations(const jobs::FitRecord& record)
 {
     const std::size_t layers = record.report.layers.size();
     const std::size_t p = layers > 0 ? 2 * layers - 1 : 0;
     if (p == 0 || record.correlation.size() != p * p) return "";
-    const auto names = CorrelationParameterNames(layers);
+    const auto names = jobs::CorrelationParameterNames(layers);
     std::string out;
     for (std::size_t i = 0; i < p; ++i) {
         for (std::size_t k = i + 1; k < p; ++k) {
@@ -120,7 +122,7 @@ std::string StrongCorrelations(const FitRecord& record)
     return out.empty() ? "" : "strongly correlated (|r| >= " + Significant(kStrongCorrelation, 2) + "):\n" + out;
 }
 
-std::string HistoryTable(const FitRecord& record)
+std::string HistoryTable(const jobs::FitRecord& record)
 {
     std::string out = AlignRight("iteration", 10) + AlignRight("rms", kWidth) + AlignRight("roughness", kWidth) +
                       AlignRight("multiplier", kWidth) + "\n";
@@ -134,11 +136,11 @@ std::string HistoryTable(const FitRecord& record)
 
 }  // namespace
 
-std::string FitText(const FitRecord& record)
+std::string FitText(const jobs::FitRecord& record)
 {
     const fitting::FitReport& r = record.report;
     std::string out = SiteText(record.site);
-    out += "data: " + std::string(sounding::ModeName(record.curve.mode)) + " curve, error floor " +
+    out += "data: " + std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode))) + " curve, error floor " +
            Significant(record.curve.floorPercent, 6) + " % of |Z|; fitted " +
            std::string(FittedName(record.settings.components)) + ", " + std::to_string(record.valuesFitted) +
            " values\n";

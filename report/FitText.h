@@ -5,7 +5,7 @@
 // standard error) with the conductance and transverse resistance of each layer, and name the
 // pairs of parameters whose correlation is strong.
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
 #include <string>
 
@@ -14,6 +14,6 @@ namespace mt1d::report {
 // Correlations at least this strong (in magnitude) are named in the text report.
 inline constexpr double kStrongCorrelation = 0.9;
 
-std::string FitText(const FitRecord& record);
+std::string FitText(const jobs::FitRecord& record);
 
 }  // namespace mt1d::report

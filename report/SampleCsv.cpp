@@ -4,7 +4,7 @@
 
 namespace mt1d::report {
 
-std::string SampleProfileCsv(const SampleRecord& record)
+std::string SampleProfileCsv(const jobs::SampleRecord& record)
 {
     const sampling::SamplingResult& r = record.result;
     std::string out = "depth_m,p10,p50,p90,mean,interface_probability\n";
@@ -17,7 +17,7 @@ std::string SampleProfileCsv(const SampleRecord& record)
     return out;
 }
 
-std::string SampleDensityCsv(const SampleRecord& record)
+std::string SampleDensityCsv(const jobs::SampleRecord& record)
 {
     const sampling::SamplingResult& r = record.result;
     std::string out = "depth_m,log10_rho,probability\n";

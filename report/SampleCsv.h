@@ -14,13 +14,13 @@
 // Both have only the header when no sample was kept. A value that is not finite is an empty
 // field.
 
-#include "report/SampleRecord.h"
+#include "jobs/SampleRecord.h"
 
 #include <string>
 
 namespace mt1d::report {
 
-std::string SampleProfileCsv(const SampleRecord& record);
-std::string SampleDensityCsv(const SampleRecord& record);
+std::string SampleProfileCsv(const jobs::SampleRecord& record);
+std::string SampleDensityCsv(const jobs::SampleRecord& record);
 
 }  // namespace mt1d::report

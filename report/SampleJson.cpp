@@ -1,5 +1,7 @@
 #include "report/SampleJson.h"
 
+#include "report/OptionsJson.h"
+#include "report/SiteJson.h"
 #include "sounding/Modes.h"
 
 #include <span>
@@ -15,30 +17,28 @@ Json Numbers(std::span<const double> values)
     return out;
 }
 
-Json OptionsJson(const SampleRecord& record)
+}  // namespace
+
+Json SampleOptionsJson(const jobs::DataOptions& curve, const jobs::SampleSettings& s)
 {
-    const CurveSettings& c = record.curve;
-    const SampleSettings& s = record.settings;
-    Json columns = nullptr;
-    if (!c.columns.empty()) {
-        columns = Json::array();
-        for (const auto column : c.columns) columns.push_back(std::string(sounding::ColumnName(column)));
-    }
-    return {{"mode", std::string(sounding::ModeName(c.mode))},
-            {"floor_percent", JsonNumber(c.floorPercent)},
-            {"columns", std::move(columns)},
-            {"rotate_deg", JsonNumber(c.rotateDeg)},
-            {"samples", s.samples},
-            {"burn_in", s.burnIn},
-            {"chains", s.chains},
-            {"temperatures", s.temperatures},
-            {"max_layers", s.maxLayers},
-            {"min_depth_m", JsonNumber(s.minDepthM)},
-            {"max_depth_m", JsonNumber(s.maxDepthM)},
-            {"min_rho_ohmm", JsonNumber(s.minRhoOhmM)},
-            {"max_rho_ohmm", JsonNumber(s.maxRhoOhmM)},
-            {"seed", s.seed}};
+    Json options = Json::object();
+    PutDataOptions(options, curve);
+    options["samples"] = s.samples;
+    options["burn_in"] = s.burnIn;
+    options["chains"] = s.chains;
+    options["temperatures"] = s.temperatures;
+    options["max_layers"] = s.maxLayers;
+    options["min_depth_m"] = JsonNumber(s.minDepthM);
+    options["max_depth_m"] = JsonNumber(s.maxDepthM);
+    options["min_rho_ohmm"] = JsonNumber(s.minRhoOhmM);
+    options["max_rho_ohmm"] = JsonNumber(s.maxRhoOhmM);
+    options["seed"] = s.seed;
+    return options;
 }
+
+namespace {
+
+Json OptionsJson(const jobs::SampleRecord& record) { return SampleOptionsJson(record.curve, record.settings); }
 
 Json DensityJson(const sampling::SamplingResult& r)
 {
@@ -64,7 +64,7 @@ Json BestModelJson(const earth::LayeredModel& model)
 
 }  // namespace
 
-Json SampleJson(const SampleRecord& record)
+Json SampleJson(const jobs::SampleRecord& record)
 {
     const sampling::SamplingResult& r = record.result;
     Json layerCount = Json::array();
@@ -98,6 +98,6 @@ Json SampleJson(const SampleRecord& record)
             {"best_model", BestModelJson(r.bestModel)}};
 }
 
-std::string SampleJsonText(const SampleRecord& record) { return JsonLayout(SampleJson(record)) + "\n"; }
+std::string SampleJsonText(const jobs::SampleRecord& record) { return JsonLayout(SampleJson(record)) + "\n"; }
 
 }  // namespace mt1d::report

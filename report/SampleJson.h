@@ -26,7 +26,8 @@
 // as the same doubles.
 
 #include "report/Formatting.h"
-#include "report/SampleRecord.h"
+#include "jobs/SampleRecord.h"
+#include "report/SampleWarnings.h"
 
 #include <string>
 
@@ -35,10 +36,13 @@ namespace mt1d::report {
 inline constexpr const char* kSampleFormatName = "mt1d sample";
 inline constexpr int kSampleFormatVersion = 1;
 
-Json SampleJson(const SampleRecord& record);
+Json SampleJson(const jobs::SampleRecord& record);
 
 // SampleJson laid out one member per line (JsonLayout), each density row on one line, with a
 // final line break.
-std::string SampleJsonText(const SampleRecord& record);
+std::string SampleJsonText(const jobs::SampleRecord& record);
+
+// The "options" object of a sampling result: the data options, then the run's settings.
+Json SampleOptionsJson(const jobs::DataOptions& curve, const jobs::SampleSettings& settings);
 
 }  // namespace mt1d::report

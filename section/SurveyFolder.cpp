@@ -47,7 +47,7 @@ private:
         for (const auto& entry : fs::directory_iterator(folder_, ec)) {
             if (!entry.is_regular_file() || entry.path().extension() != ".json") continue;
             try {
-                const report::FitRecord record = report::ReadFitJsonFile(entry.path());
+                const jobs::FitRecord record = report::ReadFitJsonFile(entry.path());
                 bySite_.emplace(record.site.name, entry.path());
             } catch (const std::exception&) {
                 // Not a fit result: some other file in the folder.
@@ -97,7 +97,7 @@ Survey ReadSurvey(const fs::path& folder)
             }
             file = *found;
         }
-        report::FitRecord record;
+        jobs::FitRecord record;
         try {
             record = report::ReadFitJsonFile(file);
         } catch (const std::exception& e) {

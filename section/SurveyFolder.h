@@ -12,7 +12,7 @@
 // is refused with SurveyError naming the folder and what is wrong.
 
 #include "fitting/FitReport.h"
-#include "report/SiteSummary.h"
+#include "report/SiteJson.h"
 #include "section/SummaryCsv.h"
 
 #include <filesystem>
@@ -26,7 +26,7 @@ inline constexpr const char* kSummaryFileName = "summary.csv";
 inline constexpr std::size_t kMaxSummaryBytes = 64u * 1024u * 1024u;
 
 struct SiteModel {
-    report::SiteSummary site;  // name, file as the batch was given it, location
+    jobs::SiteSummary site;  // name, file as the batch was given it, location
     fitting::Method method = fitting::Method::kOccam;
     double rms = 0.0;
     std::vector<fitting::ReportLayer> layers;  // top down, the last a half-space

@@ -4,22 +4,22 @@
 
 namespace mt1d::session {
 
-report::SiteSummary SiteOf(const Session& session)
+jobs::SiteSummary SiteOf(const Session& session)
 {
-    report::SiteSummary site = report::SummarizeSite(session.sounding);
+    jobs::SiteSummary site = jobs::SummarizeSite(session.sounding);
     site.sourceFile = session.originalPath;
     return site;
 }
 
-report::FitRecord RecordOf(const Session& session, const FitOutcome& outcome)
+jobs::FitRecord RecordOf(const Session& session, const FitOutcome& outcome)
 {
     const FitContext& c = outcome.context;
     return {SiteOf(session), c.curve, c.settings, c.valuesFitted, c.notes, outcome.report, c.products, c.correlation};
 }
 
-report::FitRecord ModelRecord(const Session& session, const earth::LayeredModel& model)
+jobs::FitRecord ModelRecord(const Session& session, const earth::LayeredModel& model)
 {
-    report::FitRecord record;
+    jobs::FitRecord record;
     record.site = SiteOf(session);
     record.report.mode = session.mode;
     record.report.layers = fitting::ReportLayers(model);
@@ -27,7 +27,7 @@ report::FitRecord ModelRecord(const Session& session, const earth::LayeredModel&
     return record;
 }
 
-FitOutcome OutcomeOfRecord(const report::FitRecord& record)
+FitOutcome OutcomeOfRecord(const jobs::FitRecord& record)
 {
     FitOutcome outcome;
     outcome.method = record.settings.method == fitting::Method::kLayered ? Method::kLayered : Method::kOccam;

@@ -1,6 +1,7 @@
 #include "session/Project.h"
 
 #include "io/AtomicFile.h"
+#include "io/JsonReader.h"
 #include "session/SessionCommands.h"
 #include "session/SessionJson.h"
 
@@ -41,41 +42,36 @@ std::string ProjectToJson(const Project& project)
 
 Project ProjectFromJson(std::string_view text, const std::string& file)
 {
-    const auto refuse = [&](const std::string& what) -> ProjectError { return ProjectError(file + ": " + what); };
-    json document;
     try {
-        document = json::parse(text.begin(), text.end());
-    } catch (const json::parse_error& e) {
-        throw refuse("not a project file: the text is not JSON (at byte " + std::to_string(e.byte) + ")");
-    }
-    if (!document.is_object() || !document.contains("format")) {
-        throw refuse("not a project file: it has no \"format\": \"" + std::string(kProjectFormat) + "\"");
-    }
-    if (document["format"] != kProjectFormat) {
-        throw refuse("not a project file of this program: its format is " + document["format"].dump());
-    }
-    Project project;
-    try {
-        const JsonField root(document, "");
-        const int version = root["version"].Int();
-        if (version > kProjectVersion) {
-            throw refuse("the project was saved in format version " + std::to_string(version)
-                         + " by a newer program; this one reads up to version " + std::to_string(kProjectVersion));
+        const json document = io::ParseJson(text, file);
+        const io::JsonCursor root(document, file);
+        if (!document.is_object() || !root.Has("format")) {
+            root.Refuse("not a project file: it has no \"format\": \"" + std::string(kProjectFormat) + "\"");
         }
-        if (version < 1) root["version"].Refuse("expected a version of 1 or more");
-        for (const JsonField& w : root["windows"].Array(kMaxWindows)) {
+        if (document["format"] != kProjectFormat) {
+            root.Refuse("not a project file of this program: its format is " + io::DescribeValue(document["format"]));
+        }
+        const int version = root.Member("version").Int();
+        if (version > kProjectVersion) {
+            root.Refuse("the project was saved in format version " + std::to_string(version) +
+                        " by a newer program; this one reads up to version " + std::to_string(kProjectVersion));
+        }
+        if (version < 1) root.Member("version").Refuse("expected a version of 1 or more");
+        Project project;
+        for (const io::JsonCursor& w : root.Member("windows").Elements(kMaxWindows)) {
             ProjectWindow window;
-            const JsonField g = w["geometry"];
-            window.geometry = {g["x"].Int(), g["y"].Int(), g["width"].Int(), g["height"].Int(), g["maximized"].Bool()};
+            const io::JsonCursor g = w.Member("geometry");
+            window.geometry = {g.Member("x").Int(), g.Member("y").Int(), g.Member("width").Int(),
+                               g.Member("height").Int(), g.Member("maximized").Bool()};
             if (window.geometry.width < 0 || window.geometry.height < 0) g.Refuse("the size is negative");
-            window.session = SessionFromJson(w["session"], version);
-            if (const auto problem = SessionProblem(window.session)) w["session"].Refuse(*problem);
+            window.session = SessionFromJson(w.Member("session"), version);
+            if (const auto problem = SessionProblem(window.session)) w.Member("session").Refuse(*problem);
             project.windows.push_back(std::move(window));
         }
-    } catch (const JsonRefusal& e) {
-        throw refuse(e.what());
+        return project;
+    } catch (const io::JsonError& e) {
+        throw ProjectError(e.what());
     }
-    return project;
 }
 
 void SaveProject(const Project& project, const std::filesystem::path& path)
@@ -85,18 +81,13 @@ void SaveProject(const Project& project, const std::filesystem::path& path)
 
 Project LoadProject(const std::filesystem::path& path)
 {
-    const std::string file = path.string();
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error)) throw ProjectError(file + ": no such file");
-    const auto size = std::filesystem::file_size(path, error);
-    if (error) throw ProjectError(file + ": " + error.message());
-    if (size > kMaxProjectBytes) throw ProjectError(file + ": larger than any project (" + std::to_string(size) + " bytes)");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw ProjectError(file + ": cannot be opened");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw ProjectError(file + ": cannot be read");
-    return ProjectFromJson(text.str(), file);
+    std::string text;
+    try {
+        text = io::ReadRegularFile(path, kMaxProjectBytes);
+    } catch (const io::JsonError& e) {
+        throw ProjectError(e.what());
+    }
+    return ProjectFromJson(text, path.string());
 }
 
 }  // namespace mt1d::session

@@ -4,14 +4,15 @@
 //
 //     {
 //       "format": "mt1d-project",
-//       "version": 2,
+//       "version": 3,
 //       "windows": [ { "geometry": {"x": …, "y": …, "width": …, "height": …, "maximized": false},
 //                      "session": { "sounding": {…}, "original_path": …, "mode": "det", … } } ]
 //     }
 //
 // Numbers are written so that reading them back gives the same double, bit for bit; a value
-// that is not finite (an unusable frequency of a sounding) is written as the string "nan",
-// "inf" or "-inf". Saving replaces the file atomically (AtomicFile.h). Reading refuses, with
+// that is not finite (an unusable frequency of a sounding) is written as null, as in every
+// file of this program (versions 1 and 2 wrote the strings "nan", "inf" and "-inf", which are
+// still read). Saving replaces the file atomically (io/AtomicFile.h). Reading refuses, with
 // ProjectError naming the file, the place in it and what is wrong: text that is not JSON, a
 // JSON file of another program, a newer format version, a missing or mistyped value, and a
 // window whose state no command could have made (SessionProblem).
@@ -27,9 +28,10 @@
 namespace mt1d::session {
 
 inline constexpr std::string_view kProjectFormat = "mt1d-project";
-// Version 2 keeps each fit as the record `mt1d fit` writes (SessionJson.h); version 1 files
-// are still read.
-inline constexpr int kProjectVersion = 2;
+// Version 2 keeps each fit as the record `mt1d fit` writes (SessionJson.h); version 3 writes
+// numbers that are not finite as null and the Occam fit's result as "occam_result". Versions
+// 1 and 2 are still read.
+inline constexpr int kProjectVersion = 3;
 // A project larger than this is not one of ours (a sounding is at most 64 MB of text, and a
 // user opens a handful).
 inline constexpr std::size_t kMaxProjectBytes = 512u * 1024u * 1024u;

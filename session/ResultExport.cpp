@@ -2,6 +2,7 @@
 
 #include "report/FitCsv.h"
 #include "report/FitJson.h"
+#include "report/SiteJson.h"
 #include "session/FitRecords.h"
 #include "sounding/Modes.h"
 #include "session/SessionCommands.h"
@@ -15,7 +16,7 @@ namespace {
 using report::Json;
 
 // The rows of `mt1d fit --format csv` for one model, each after the model's name.
-void CsvRows(std::string& out, const std::string& name, const report::FitRecord& record)
+void CsvRows(std::string& out, const std::string& name, const jobs::FitRecord& record)
 {
     std::istringstream rows(report::FitModelCsv(record));
     std::string row;

@@ -10,7 +10,8 @@
 #include "sounding/ColumnReader.h"
 #include "sounding/Curve.h"
 #include "fitting/FitData.h"
-#include "report/FitRecord.h"
+#include "jobs/FitOptions.h"
+#include "jobs/FitRecord.h"
 #include "fitting/FitReport.h"
 #include "numerics/LayeredEarth.h"
 #include "sounding/Sounding.h"
@@ -39,20 +40,15 @@ inline constexpr double kMinTargetRms = 0.01;
 inline constexpr double kMaxTargetRms = 1000.0;
 inline constexpr double kMaxFloorPercent = 100.0;
 
-struct FitSettings {
-    Method method = Method::kOccam;
-    std::size_t layers = 3;  // layered fits, the half-space included
-    double targetRms = 1.0;
-    fitting::FitComponents components = fitting::FitComponents::kBoth;
-    std::size_t starts = 20;  // layered fits
-    std::uint64_t seed = 1;   // layered fits
-};
+// The fit settings a new window starts with: an Occam fit; for layered fits three layers, 20
+// starts, seed 1.
+jobs::FitOptions DefaultWindowFit();
 
 // What `mt1d fit` records of a fit beside its report (report/FitRecord.h), taken when the fit
 // ran: the data choices and settings may change afterwards, the record of the fit does not.
 struct FitContext {
-    report::CurveSettings curve;
-    report::FitSettings settings;
+    jobs::DataOptions curve;   // as the record keeps them
+    jobs::FitOptions settings;
     std::size_t valuesFitted = 0;
     std::vector<std::string> notes;                // the curve's notes
     std::vector<fitting::LayerProducts> products;  // layered fits
@@ -76,7 +72,8 @@ struct Session {
     sounding::Mode mode = sounding::Mode::kDet;
     double floorPercent = 5.0;
     std::vector<std::size_t> excludedRows;  // indices into the curve's rows, ascending, distinct
-    FitSettings fit;
+    // The window keeps layers, starts and seed for its layered fits whichever method is chosen.
+    jobs::FitOptions fit = DefaultWindowFit();
     std::optional<FitOutcome> layered;
     std::optional<FitOutcome> occam;
     // The model in the results table: the last fit's model, then whatever the user makes of it.

@@ -8,6 +8,9 @@
 #include "fitting/OccamFit.h"
 #include "fitting/OccamMesh.h"
 #include "sounding/SoundingFile.h"
+#include "jobs/FitCurve.h"
+#include "jobs/LoadCurve.h"
+#include "session/FitRecords.h"
 
 #include <algorithm>
 #include <chrono>
@@ -58,17 +61,45 @@ double RequireNumber(double value, const char* what)
     return value;
 }
 
-std::string FitSettingsProblemText(const FitSettings& s)
+std::string FitSettingsProblemText(const jobs::FitOptions& s)
 {
     std::ostringstream out;
-    if (s.layers < kMinLayers || s.layers > kMaxLayers) {
+    const std::size_t layers = s.layers.value_or(0);
+    const std::size_t starts = s.starts.value_or(0);
+    if (layers < kMinLayers || layers > kMaxLayers) {
         out << "the number of layers must lie between " << kMinLayers << " and " << kMaxLayers;
     } else if (!std::isfinite(s.targetRms) || s.targetRms < kMinTargetRms || s.targetRms > kMaxTargetRms) {
         out << "the target RMS must lie between " << kMinTargetRms << " and " << kMaxTargetRms;
-    } else if (s.starts < 1 || s.starts > kMaxStarts) {
+    } else if (starts < 1 || starts > kMaxStarts) {
         out << "the number of starts must lie between 1 and " << kMaxStarts;
+    } else if (!s.seed) {
+        out << "the seed is missing";
     }
     return out.str();
+}
+
+// The data options of the window's curve, as a fit records them.
+jobs::DataOptions DataOptionsOf(const Session& session)
+{
+    jobs::DataOptions options;
+    options.mode = session.mode;
+    options.floorPercent = session.floorPercent;
+    options.columns = session.read.columns;
+    options.rotateDeg = session.read.rotateToDeg;
+    return options;
+}
+
+// What the window's fit settings ask of a fit: the layer count, starts and seed are those of
+// its layered fits; an Occam fit takes its own mesh.
+jobs::FitOptions FitOptionsOf(const Session& session)
+{
+    jobs::FitOptions options = session.fit;
+    if (options.method == Method::kOccam) {
+        options.layers.reset();
+        options.starts.reset();
+        options.seed.reset();
+    }
+    return options;
 }
 
 }  // namespace
@@ -79,6 +110,15 @@ Session OpenSounding(const std::filesystem::path& path, const ReadSettings& read
     options.columns = read.columns;
     options.rotateToDeg = read.rotateToDeg;
     return NewSession(sounding::ReadSoundingFile(path, options), path.string(), read);
+}
+
+jobs::FitOptions DefaultWindowFit()
+{
+    jobs::FitOptions fit;
+    fit.layers = 3;
+    fit.starts = 20;
+    fit.seed = jobs::kDefaultSeed;
+    return fit;
 }
 
 Session NewSession(sounding::Sounding sounding, std::string originalPath, ReadSettings read)
@@ -218,7 +258,7 @@ Session WithRowExcluded(const Session& session, std::size_t row, bool excluded)
     return next;
 }
 
-Session WithFitSettings(const Session& session, const FitSettings& settings)
+Session WithFitSettings(const Session& session, const jobs::FitOptions& settings)
 {
     if (const std::string problem = FitSettingsProblemText(settings); !problem.empty()) throw Refusal(problem);
     Session next = session;
@@ -229,48 +269,24 @@ Session WithFitSettings(const Session& session, const FitSettings& settings)
 FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
 {
     const auto started = std::chrono::steady_clock::now();
-    const sounding::Curve curve = CurveOf(session);
     FitOutcome outcome;
     outcome.method = session.fit.method;
-    // The context as `mt1d fit` records it for the same file and options (cli/FitOptions.h).
-    FitContext& context = outcome.context;
-    context.curve.mode = session.mode;
-    context.curve.floorPercent = session.floorPercent;
-    if (session.sounding.format == sounding::SourceFormat::kColumns) context.curve.columns = session.read.columns;
-    context.curve.rotateDeg = session.read.rotateToDeg;
-    context.settings.components = session.fit.components;
-    context.settings.targetRms = session.fit.targetRms;
-    context.notes = curve.notes;
-    const fitting::SelectedData selected = fitting::SelectData(curve, SelectionOf(session));
-    if (selected.Ok()) context.valuesFitted = selected.data.Count();
-    if (session.fit.method == Method::kLayered) {
-        fitting::LayeredOptions options;
-        options.layers = session.fit.layers;
-        options.data = SelectionOf(session);
-        options.starts = session.fit.starts;
-        options.seed = session.fit.seed;
-        options.targetRms = session.fit.targetRms;
-        fitting::LayeredFitResult fit = fitting::FitLayered(curve, options, control);
-        context.settings.method = fitting::Method::kLayered;
-        context.settings.maxIterations = options.maxIterations;
-        context.settings.layers = options.layers;
-        context.settings.starts = session.fit.starts;
-        context.settings.seed = session.fit.seed;
-        context.products = std::move(fit.products);
-        if (fit.report.status != fitting::FitStatus::kInvalidInput) context.correlation = fit.uncertainty.correlation;
-        outcome.report = std::move(fit.report);
-        outcome.model = std::move(fit.model);
-        outcome.log10Sd = std::move(fit.uncertainty.log10Sd);
+    jobs::FitRun run;
+    try {
+        run = jobs::FitCurve(jobs::CurveOfSounding(session.sounding, DataOptionsOf(session)), FitOptionsOf(session),
+                             session.excludedRows, control);
+    } catch (const jobs::LoadError& e) {
+        run.refusal = e.what();
+    }
+    if (run.record) {
+        outcome = OutcomeOfRecord(*run.record);
+        outcome.model = std::move(run.model);
+        outcome.log10Sd = std::move(run.log10Sd);
     } else {
-        fitting::OccamOptions options;
-        options.data = SelectionOf(session);
-        options.targetRms = session.fit.targetRms;
-        fitting::OccamFitResult fit = fitting::FitOccam(curve, options, control);
-        context.settings.method = fitting::Method::kOccam;
-        context.settings.maxIterations = options.maxIterations;
-        context.settings.layers = options.mesh.layers;
-        outcome.report = std::move(fit.report);
-        outcome.model = std::move(fit.model);
+        outcome.report.method = session.fit.method;
+        outcome.report.mode = session.mode;
+        outcome.report.status = fitting::FitStatus::kInvalidInput;
+        outcome.report.message = run.refusal;
     }
     outcome.elapsedMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();

@@ -74,7 +74,7 @@ Session WithRowExcluded(const Session& session, std::size_t row, bool excluded);
 // --- Fitting -------------------------------------------------------------------------------
 
 // Refused when a value lies outside the ranges of Session.h.
-Session WithFitSettings(const Session& session, const FitSettings& settings);
+Session WithFitSettings(const Session& session, const jobs::FitOptions& settings);
 
 // Runs the fit the settings ask for on the session's data. Runs on any thread (the session
 // is read only); `control` carries progress and cancellation. Refused data come back as an

@@ -3,6 +3,7 @@
 #include "report/FitJson.h"
 #include "report/FitJsonReader.h"
 #include "session/FitRecords.h"
+#include "io/JsonReader.h"
 #include "sounding/Limits.h"
 #include "sounding/Modes.h"
 #include "fitting/OccamMesh.h"
@@ -30,7 +31,7 @@ std::vector<std::string> Names(const std::array<Enum, N>& values, std::string_vi
 }
 
 template <typename Enum, std::size_t N>
-Enum ReadEnum(const JsonField& field, const std::array<Enum, N>& values, std::string_view (*name)(Enum))
+Enum ReadEnum(const io::JsonCursor& field, const std::array<Enum, N>& values, std::string_view (*name)(Enum))
 {
     return values[field.OneOf(Names(values, name))];
 }
@@ -67,7 +68,7 @@ constexpr std::array kColumns = {sounding::Column::kFrequency, sounding::Column:
 // Projects written before the methods had one name each spell the Occam fit "smooth".
 constexpr std::array kMethods = {Method::kOccam, Method::kLayered, Method::kOccam};
 std::string_view MethodName(Method m) { return fitting::ToString(m); }
-Method ReadMethod(const JsonField& field)
+Method ReadMethod(const io::JsonCursor& field)
 {
     const std::vector<std::string> names = {"occam", "layered", "smooth"};
     return kMethods[field.OneOf(names)];
@@ -83,6 +84,17 @@ constexpr std::array kStatuses = {fitting::FitStatus::kConverged,        fitting
 std::string_view ComponentsName(fitting::FitComponents c) { return fitting::ToString(c); }
 std::string_view FitMethodName(fitting::Method m) { return fitting::ToString(m); }
 std::string_view StatusName(fitting::FitStatus s) { return fitting::ToString(s); }
+
+// Every number that is not finite is null, as in every file of this program.
+json NumberJson(double value) { return std::isfinite(value) ? json(value) : json(nullptr); }
+
+// A member that may be missing or null (then empty); a number otherwise, not finite when the
+// file says so (null, or the "nan"/"inf" of older projects).
+std::optional<double> OptionalNumberOf(const io::JsonCursor& f, const char* key)
+{
+    if (const auto field = f.Optional(key)) return field->NumberOrNonFinite();
+    return std::nullopt;
+}
 
 void PutOptional(json& object, const char* key, const std::optional<double>& value)
 {
@@ -151,61 +163,61 @@ json SoundingToJson(const sounding::Sounding& s)
             {"notes", s.notes}};
 }
 
-std::vector<std::string> Strings(const JsonField& field)
+std::vector<std::string> Strings(const io::JsonCursor& field)
 {
     std::vector<std::string> strings;
-    for (const auto& item : field.Array(kMaxListEntries)) strings.push_back(item.String());
+    for (const auto& item : field.Elements(kMaxListEntries)) strings.push_back(item.String());
     return strings;
 }
 
-sounding::Sounding SoundingFromJson(const JsonField& f)
+sounding::Sounding SoundingFromJson(const io::JsonCursor& f)
 {
     sounding::Sounding s;
-    s.sourceName = f["source_name"].String();
-    s.format = ReadEnum(f["format"], kFormats, FormatName);
-    s.kind = ReadEnum(f["kind"], kKinds, KindName);
-    const JsonField site = f["site"];
-    s.site.name = site["name"].String();
-    s.site.location.latitudeDeg = site.OptionalNumber("latitude_deg");
-    s.site.location.longitudeDeg = site.OptionalNumber("longitude_deg");
-    s.site.location.elevationM = site.OptionalNumber("elevation_m");
-    for (const auto& pair : site["header"].Array(kMaxListEntries)) {
-        const auto items = pair.Array(2);
+    s.sourceName = f.Member("source_name").String();
+    s.format = ReadEnum(f.Member("format"), kFormats, FormatName);
+    s.kind = ReadEnum(f.Member("kind"), kKinds, KindName);
+    const io::JsonCursor site = f.Member("site");
+    s.site.name = site.Member("name").String();
+    s.site.location.latitudeDeg = OptionalNumberOf(site, "latitude_deg");
+    s.site.location.longitudeDeg = OptionalNumberOf(site, "longitude_deg");
+    s.site.location.elevationM = OptionalNumberOf(site, "elevation_m");
+    for (const auto& pair : site.Member("header").Elements(kMaxListEntries)) {
+        const auto items = pair.Elements(2);
         if (items.size() != 2) pair.Refuse("expected a name and a value");
         s.site.header.emplace_back(items[0].String(), items[1].String());
     }
-    s.site.info = Strings(site["info"]);
+    s.site.info = Strings(site.Member("info"));
 
-    for (const auto& row : f["tensor"].Array(sounding::kMaxFrequencies)) {
+    for (const auto& row : f.Member("tensor").Elements(sounding::kMaxFrequencies)) {
         sounding::TensorRow r;
-        r.frequencyHz = row["frequency_hz"].Number();
-        r.rotationDeg = row["rotation_deg"].Number();
-        const auto elements = row["z"].Array(4);
-        if (elements.size() != 4) row["z"].Refuse("expected the four elements xx, xy, yx, yy");
+        r.frequencyHz = row.Member("frequency_hz").NumberOrNonFinite();
+        r.rotationDeg = row.Member("rotation_deg").NumberOrNonFinite();
+        const auto elements = row.Member("z").Elements(4);
+        if (elements.size() != 4) row.Member("z").Refuse("expected the four elements xx, xy, yx, yy");
         for (std::size_t k = 0; k < 4; ++k) {
-            const JsonField& e = elements[k];
-            if (e.Has("re") || e.Has("im")) r.z[k].value = std::complex<double>(e["re"].Number(), e["im"].Number());
-            r.z[k].variance = e.OptionalNumber("variance");
+            const io::JsonCursor& e = elements[k];
+            if (e.Has("re") || e.Has("im")) r.z[k].value = std::complex<double>(e.Member("re").NumberOrNonFinite(), e.Member("im").NumberOrNonFinite());
+            r.z[k].variance = OptionalNumberOf(e, "variance");
         }
         s.tensor.push_back(r);
     }
-    for (const auto& row : f["rho_phase"].Array(sounding::kMaxFrequencies)) {
+    for (const auto& row : f.Member("rho_phase").Elements(sounding::kMaxFrequencies)) {
         sounding::RhoPhaseRow r;
-        r.frequencyHz = row["frequency_hz"].Number();
-        r.rotationDeg = row["rotation_deg"].Number();
-        const auto modes = row["modes"].Array(4);
-        if (modes.size() != 4) row["modes"].Refuse("expected the four modes xy, yx, det, berd");
+        r.frequencyHz = row.Member("frequency_hz").NumberOrNonFinite();
+        r.rotationDeg = row.Member("rotation_deg").NumberOrNonFinite();
+        const auto modes = row.Member("modes").Elements(4);
+        if (modes.size() != 4) row.Member("modes").Refuse("expected the four modes xy, yx, det, berd");
         for (std::size_t k = 0; k < 4; ++k) {
-            r.byMode[k].rhoOhmM = modes[k].OptionalNumber("rho_ohm_m");
-            r.byMode[k].rhoErrOhmM = modes[k].OptionalNumber("rho_err_ohm_m");
-            r.byMode[k].phaseDeg = modes[k].OptionalNumber("phase_deg");
-            r.byMode[k].phaseErrDeg = modes[k].OptionalNumber("phase_err_deg");
+            r.byMode[k].rhoOhmM = OptionalNumberOf(modes[k], "rho_ohm_m");
+            r.byMode[k].rhoErrOhmM = OptionalNumberOf(modes[k], "rho_err_ohm_m");
+            r.byMode[k].phaseDeg = OptionalNumberOf(modes[k], "phase_deg");
+            r.byMode[k].phaseErrDeg = OptionalNumberOf(modes[k], "phase_err_deg");
         }
         s.rhoPhase.push_back(r);
     }
-    s.conjugated = f["conjugated"].Bool();
-    s.yxPhaseStoredFirstQuadrant = f["yx_phase_stored_first_quadrant"].Bool();
-    s.notes = Strings(f["notes"]);
+    s.conjugated = f.Member("conjugated").Bool();
+    s.yxPhaseStoredFirstQuadrant = f.Member("yx_phase_stored_first_quadrant").Bool();
+    s.notes = Strings(f.Member("notes"));
     return s;
 }
 
@@ -216,11 +228,11 @@ json ModelToJson(const earth::LayeredModel& m)
     return {{"resistivity_ohm_m", NumbersJson(m.resistivity)}, {"thickness_m", NumbersJson(m.thickness)}};
 }
 
-earth::LayeredModel ModelFromJson(const JsonField& f)
+earth::LayeredModel ModelFromJson(const io::JsonCursor& f)
 {
     earth::LayeredModel m;
-    m.resistivity = f["resistivity_ohm_m"].Numbers(fitting::kMaxOccamLayers);
-    m.thickness = f["thickness_m"].Numbers(fitting::kMaxOccamLayers);
+    m.resistivity = f.Member("resistivity_ohm_m").Numbers(fitting::kMaxOccamLayers);
+    m.thickness = f.Member("thickness_m").Numbers(fitting::kMaxOccamLayers);
     return m;
 }
 
@@ -234,52 +246,45 @@ json OutcomeToJson(const Session& s, const FitOutcome& o)
 }
 
 // A fit as format version 2 keeps it: the record of `mt1d fit`, the model and its errors.
-FitOutcome OutcomeFromJson(const JsonField& f)
+FitOutcome OutcomeFromJson(const io::JsonCursor& f)
 {
-    const JsonField field = f["record"];
-    report::FitRecord record;
-    try {
-        record = report::ParseFitJson(field.Value().dump(), field.Path());
-    } catch (const report::FitFileError& e) {
-        field.Refuse((e.Where().empty() ? std::string() : e.Where() + ": ") + e.Problem());
-    }
-    FitOutcome o = OutcomeOfRecord(record);
-    o.method = ReadMethod(f["method"]);
-    o.model = ModelFromJson(f["model"]);
-    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxOccamLayers);
-    o.elapsedMs = f["elapsed_ms"].Number();
+    FitOutcome o = OutcomeOfRecord(report::ReadFitJson(f.Member("record")));
+    o.method = ReadMethod(f.Member("method"));
+    o.model = ModelFromJson(f.Member("model"));
+    o.log10Sd = f.Member("log10_sd").NumbersOrNonFinite(2 * fitting::kMaxOccamLayers);
+    o.elapsedMs = f.Member("elapsed_ms").Number();
     return o;
 }
 
 // A fit as format version 1 kept it: a report of its own, no record.
-FitOutcome OutcomeFromJsonV1(const JsonField& f)
+FitOutcome OutcomeFromJsonV1(const io::JsonCursor& f)
 {
     FitOutcome o;
-    o.method = ReadMethod(f["method"]);
-    o.model = ModelFromJson(f["model"]);
-    o.log10Sd = f["log10_sd"].Numbers(2 * fitting::kMaxOccamLayers);
-    o.elapsedMs = f["elapsed_ms"].Number();
-    const JsonField r = f["report"];
+    o.method = ReadMethod(f.Member("method"));
+    o.model = ModelFromJson(f.Member("model"));
+    o.log10Sd = f.Member("log10_sd").NumbersOrNonFinite(2 * fitting::kMaxOccamLayers);
+    o.elapsedMs = f.Member("elapsed_ms").Number();
+    const io::JsonCursor r = f.Member("report");
     auto& report = o.report;
-    report.method = ReadEnum(r["method"], kFitMethods, FitMethodName);
-    report.mode = ReadEnum(r["mode"], sounding::kAllModes, sounding::ModeName);
-    report.status = ReadEnum(r["status"], kStatuses, StatusName);
-    report.rms = r["rms"].Number();
-    report.roughness = r.OptionalNumber("roughness");
-    report.iterations = r["iterations"].Size(kMaxHistory);
-    report.targetReached = r["target_reached"].Bool();
-    report.message = r["message"].String();
-    report.depthOfInvestigationM = r["depth_of_investigation_m"].Number();
-    for (const auto& h : r["history"].Array(kMaxHistory)) {
-        report.history.push_back({h["iteration"].Size(kMaxHistory), h["rms"].Number(), h.OptionalNumber("roughness"),
-                                  h["multiplier"].Number()});
+    report.method = ReadEnum(r.Member("method"), kFitMethods, FitMethodName);
+    report.mode = ReadEnum(r.Member("mode"), sounding::kAllModes, sounding::ModeName);
+    report.status = ReadEnum(r.Member("status"), kStatuses, StatusName);
+    report.rms = r.Member("rms").Number();
+    report.roughness = OptionalNumberOf(r, "roughness");
+    report.iterations = r.Member("iterations").Count(kMaxHistory);
+    report.targetReached = r.Member("target_reached").Bool();
+    report.message = r.Member("message").String();
+    report.depthOfInvestigationM = r.Member("depth_of_investigation_m").Number();
+    for (const auto& h : r.Member("history").Elements(kMaxHistory)) {
+        report.history.push_back({h.Member("iteration").Count(kMaxHistory), h.Member("rms").Number(), OptionalNumberOf(h, "roughness"),
+                                  h.Member("multiplier").Number()});
     }
-    for (const auto& p : r["niblett_bostick"].Array(sounding::kMaxFrequencies)) {
+    for (const auto& p : r.Member("niblett_bostick").Elements(sounding::kMaxFrequencies)) {
         report.niblettBostick.push_back(
-            {p["frequency_hz"].Number(), p["depth_m"].Number(), p["resistivity_ohm_m"].Number()});
+            {p.Member("frequency_hz").Number(), p.Member("depth_m").Number(), p.Member("resistivity_ohm_m").Number()});
     }
-    for (const auto& p : r["response"].Array(sounding::kMaxFrequencies)) {
-        report.response.push_back({p["frequency_hz"].Number(), p["rho_ohm_m"].Number(), p["phase_deg"].Number()});
+    for (const auto& p : r.Member("response").Elements(sounding::kMaxFrequencies)) {
+        report.response.push_back({p.Member("frequency_hz").Number(), p.Member("rho_ohm_m").Number(), p.Member("phase_deg").Number()});
     }
     // The layers follow from the model and its errors; they are not written twice.
     report.layers = fitting::ReportLayers(o.model);
@@ -305,11 +310,11 @@ json SessionToJson(const Session& s)
     json read = {{"columns", columns}};
     PutOptional(read, "rotate_to_deg", s.read.rotateToDeg);
     json fit = {{"method", MethodName(s.fit.method)},
-                {"layers", s.fit.layers},
+                {"layers", s.fit.layers.value_or(0)},
                 {"target_rms", NumberJson(s.fit.targetRms)},
                 {"components", fitting::ToString(s.fit.components)},
-                {"starts", s.fit.starts},
-                {"seed", s.fit.seed}};
+                {"starts", s.fit.starts.value_or(0)},
+                {"seed", s.fit.seed.value_or(jobs::kDefaultSeed)}};
     json out = {{"sounding", SoundingToJson(s.sounding)},
                 {"original_path", s.originalPath},
                 {"read", read},
@@ -318,36 +323,41 @@ json SessionToJson(const Session& s)
                 {"excluded_rows", s.excludedRows},
                 {"fit", fit}};
     if (s.layered) out["layered_result"] = OutcomeToJson(s, *s.layered);
-    if (s.occam) out["smooth_result"] = OutcomeToJson(s, *s.occam);
+    if (s.occam) out["occam_result"] = OutcomeToJson(s, *s.occam);
     if (s.edited) out["edited_model"] = ModelToJson(*s.edited);
     return out;
 }
 
-Session SessionFromJson(const JsonField& f, int projectVersion)
+Session SessionFromJson(const io::JsonCursor& f, int projectVersion)
 {
     const auto outcome = projectVersion >= 2 ? OutcomeFromJson : OutcomeFromJsonV1;
     Session s;
-    s.sounding = SoundingFromJson(f["sounding"]);
-    s.originalPath = f["original_path"].String();
-    const JsonField read = f["read"];
-    for (const auto& c : read["columns"].Array(64)) {
+    s.sounding = SoundingFromJson(f.Member("sounding"));
+    s.originalPath = f.Member("original_path").String();
+    const io::JsonCursor read = f.Member("read");
+    for (const auto& c : read.Member("columns").Elements(64)) {
         s.read.columns.push_back(ReadEnum(c, kColumns, sounding::ColumnName));
     }
-    s.read.rotateToDeg = read.OptionalNumber("rotate_to_deg");
-    s.mode = ReadEnum(f["mode"], sounding::kAllModes, sounding::ModeName);
-    s.floorPercent = f["floor_percent"].Number();
-    for (const auto& row : f["excluded_rows"].Array(sounding::kMaxFrequencies)) {
-        s.excludedRows.push_back(row.Size(sounding::kMaxFrequencies));
+    s.read.rotateToDeg = OptionalNumberOf(read, "rotate_to_deg");
+    s.mode = ReadEnum(f.Member("mode"), sounding::kAllModes, sounding::ModeName);
+    s.floorPercent = f.Member("floor_percent").Number();
+    for (const auto& row : f.Member("excluded_rows").Elements(sounding::kMaxFrequencies)) {
+        s.excludedRows.push_back(row.Count(sounding::kMaxFrequencies));
     }
-    const JsonField fit = f["fit"];
-    s.fit.method = ReadMethod(fit["method"]);
-    s.fit.layers = fit["layers"].Size(kMaxLayers);
-    s.fit.targetRms = fit["target_rms"].Number();
-    s.fit.components = ReadEnum(fit["components"], kComponents, ComponentsName);
-    s.fit.starts = fit["starts"].Size(kMaxStarts);
-    s.fit.seed = fit["seed"].Unsigned();
+    const io::JsonCursor fit = f.Member("fit");
+    s.fit.method = ReadMethod(fit.Member("method"));
+    s.fit.layers = fit.Member("layers").Count(kMaxLayers);
+    s.fit.targetRms = fit.Member("target_rms").Number();
+    s.fit.components = ReadEnum(fit.Member("components"), kComponents, ComponentsName);
+    s.fit.starts = fit.Member("starts").Count(kMaxStarts);
+    s.fit.seed = fit.Member("seed").Unsigned();
     if (const auto r = f.Optional("layered_result")) s.layered = outcome(*r);
-    if (const auto r = f.Optional("smooth_result")) s.occam = outcome(*r);
+    // Older projects call the Occam fit's result "smooth_result".
+    if (const auto r = f.Optional("occam_result")) {
+        s.occam = outcome(*r);
+    } else if (const auto old = f.Optional("smooth_result")) {
+        s.occam = outcome(*old);
+    }
     if (const auto m = f.Optional("edited_model")) s.edited = ModelFromJson(*m);
     return s;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // One sounding window's state as JSON and back (the "session" object of a project file).
-// Every value of the state is written; reading gives the same state, doubles bit for bit.
+// Every value of the state is written; reading gives the same state, doubles bit for bit
+// (numbers that are not finite are written as null, as in every file of this program).
 //
 // A fit result is kept as {"method", "record", "model", "log10_sd", "elapsed_ms"}, where
 // "record" is what `mt1d fit --format json` writes for it (report/FitJson.h) and is read back
@@ -8,7 +9,7 @@
 // their own instead of "record"; they are still read, their fits without the context the
 // record adds (options, products, correlations), which they never had.
 
-#include "session/JsonField.h"
+#include "io/JsonReader.h"
 #include "session/Session.h"
 
 #include <nlohmann/json.hpp>
@@ -17,8 +18,8 @@ namespace mt1d::session {
 
 nlohmann::json SessionToJson(const Session& session);
 
-// Throws JsonRefusal naming the place of a missing or mistyped value. The result is not yet
+// Throws io::JsonError naming the place of a missing or mistyped value. The result is not yet
 // checked as a whole (SessionProblem does that).
-Session SessionFromJson(const JsonField& field, int projectVersion);
+Session SessionFromJson(const io::JsonCursor& field, int projectVersion);
 
 }  // namespace mt1d::session

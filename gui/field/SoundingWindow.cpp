@@ -388,10 +388,10 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     ModeBox->setCurrentIndex(ModeBox->findData(static_cast<int>(state_.mode)));
     FloorBox->setValue(state_.floorPercent);
     MethodBox->setCurrentIndex(MethodBox->findData(static_cast<int>(state_.fit.method)));
-    LayersBox->setValue(static_cast<int>(state_.fit.layers));
+    LayersBox->setValue(static_cast<int>(state_.fit.layers.value_or(3)));
     TargetBox->setValue(state_.fit.targetRms);
     ComponentsBox->setCurrentIndex(ComponentsBox->findData(static_cast<int>(state_.fit.components)));
-    StartsBox->setValue(static_cast<int>(state_.fit.starts));
+    StartsBox->setValue(static_cast<int>(state_.fit.starts.value_or(20)));
     const bool layered = state_.fit.method == fitting::Method::kLayered;
     LayersBox->setEnabled(layered && !Runner->Busy());
     StartsBox->setEnabled(layered && !Runner->Busy());
@@ -645,7 +645,7 @@ void SoundingWindow::RowToggled(int row, int column)
 void SoundingWindow::FitSettingsChanged()
 {
     if (filling_) return;
-    session::FitSettings settings = state_.fit;
+    jobs::FitOptions settings = state_.fit;
     settings.method = static_cast<fitting::Method>(MethodBox->currentData().toInt());
     settings.layers = static_cast<std::size_t>(LayersBox->value());
     settings.targetRms = TargetBox->value();

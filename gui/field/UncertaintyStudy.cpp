@@ -45,7 +45,7 @@ session::Session Fitted(const QString& file, QString& note)
     session::Session state = session::OpenSounding(file.toStdString());
     state = session::WithMode(state, sounding::Mode::kDet);
     state = session::WithFloor(state, 5.0);
-    session::FitSettings settings = state.fit;
+    jobs::FitOptions settings = state.fit;
     settings.method = fitting::Method::kOccam;
     state = session::WithFitSettings(state, settings);
     state = session::WithFitOutcome(state, session::RunFit(state));
@@ -66,12 +66,12 @@ session::Session Fitted(const QString& file, QString& note)
         }
     }
     settings.layers = chosen + 2;
-    settings.starts = fitting::DefaultStarts(settings.layers);
+    settings.starts = fitting::DefaultStarts(*settings.layers);
     state = session::WithFitSettings(state, settings);
     state = session::WithFitOutcome(state, fits[chosen]);
-    note = QStringLiteral("smooth RMS %1, layered %2 layers RMS %3")
+    note = QStringLiteral("Occam RMS %1, layered %2 layers RMS %3")
                .arg(state.occam->report.rms, 0, 'f', 3)
-               .arg(settings.layers)
+               .arg(*settings.layers)
                .arg(fits[chosen].report.rms, 0, 'f', 3);
     return state;
 }

@@ -70,7 +70,7 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     }
     batch::BatchPlan plan;
     try {
-        plan.sites = batch::NameSites(batch::ExpandInputs(std::vector<std::string>{path.string()}));
+        plan.sites = jobs::NameSites(jobs::ExpandInputs(std::vector<std::string>{path.string()}));
     } catch (const std::exception& e) {
         seams.message(parent, title, QString::fromStdString(e.what()));
         return;

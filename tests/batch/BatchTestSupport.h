@@ -4,6 +4,7 @@
 
 #include "batch/Batch.h"
 #include "batch/SyntheticSurvey.h"
+#include "tests/support/TempDir.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,34 +17,7 @@ namespace batch_testing {
 
 namespace fs = std::filesystem;
 
-class TempDir {
-public:
-    TempDir()
-        : path_(fs::temp_directory_path() /
-                ("mt1d-batch-" + std::to_string(::getpid()) + "-" + std::to_string(counter_++)))
-    {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-
-    std::string Write(const std::string& name, const std::string& content) const
-    {
-        const fs::path file = path_ / name;
-        fs::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << content;
-        return file.string();
-    }
-
-private:
-    static inline int counter_ = 0;
-    fs::path path_;
-};
+using mt1d_testing::TempDir;
 
 inline std::string ReadText(const fs::path& file)
 {
@@ -75,7 +49,7 @@ inline mt1d::batch::BatchPlan PlanFor(const fs::path& folder, const fs::path& ou
 {
     mt1d::batch::BatchPlan plan;
     const std::vector<std::string> inputs = {folder.string()};
-    plan.sites = mt1d::batch::NameSites(mt1d::batch::ExpandInputs(inputs));
+    plan.sites = mt1d::jobs::NameSites(mt1d::jobs::ExpandInputs(inputs));
     plan.outputDir = out;
     plan.workers = workers;
     return plan;

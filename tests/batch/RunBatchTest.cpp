@@ -6,6 +6,8 @@
 #include "tests/batch/BatchTestSupport.h"
 #include "report/FitJsonReader.h"
 
+#include "jobs/SiteSeed.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -50,8 +52,10 @@ TEST_F(RunBatchTest, OneAndTwoWorkersWriteByteIdenticalFolders)
             const fs::path out = dir_ / ("out" + std::to_string(workers));
             BatchPlan plan = PlanFor(survey_, out, workers);
             plan.fit.method = method;
-            plan.fit.layered.layers = 2;
-            plan.fit.layered.starts = 3;
+            if (method == mt1d::fitting::Method::kLayered) {
+                plan.fit.layers = 2;
+                plan.fit.starts = 3;
+            }
             const BatchSummary summary = RunBatch(plan, {}, {});
             ASSERT_EQ(summary.status, BatchStatus::kFinished) << summary.message;
             folders[workers - 1] = FolderFiles(out);
@@ -66,18 +70,18 @@ TEST_F(RunBatchTest, LayeredSitesGetSeedsFromTheirNamesAndTheBatchSeed)
 {
     BatchPlan plan = PlanFor(survey_, dir_ / "out", 2);
     plan.fit.method = mt1d::fitting::Method::kLayered;
-    plan.fit.layered.layers = 2;
-    plan.fit.layered.starts = 2;
-    plan.fit.layered.seed = 7;
+    plan.fit.layers = 2;
+    plan.fit.starts = 2;
+    plan.fit.seed = 7;
     ASSERT_EQ(RunBatch(plan, {}, {}).status, BatchStatus::kFinished);
     std::set<std::uint64_t> seeds;
-    for (const SiteInput& site : plan.sites) {
+    for (const mt1d::jobs::SiteInput& site : plan.sites) {
         const auto record = mt1d::report::ReadFitJsonFile(dir_ / "out" / (site.name + ".json"));
-        EXPECT_EQ(record.settings.seed, SiteSeed(7, site.name));
+        EXPECT_EQ(record.settings.seed, mt1d::jobs::SiteSeed(7, site.name));
         seeds.insert(*record.settings.seed);
     }
     EXPECT_EQ(seeds.size(), plan.sites.size());
-    EXPECT_NE(SiteSeed(7, "S0001"), SiteSeed(8, "S0001"));
+    EXPECT_NE(mt1d::jobs::SiteSeed(7, "S0001"), mt1d::jobs::SiteSeed(8, "S0001"));
 }
 
 TEST_F(RunBatchTest, AFailingSoundingIsRecordedInItsPlaceAndTheOthersGoOn)
@@ -180,14 +184,14 @@ TEST_F(RunBatchTest, AFitInFlightIsCancelledWithoutAFile)
     // stop would write its file and count as ok.
     const auto layered = [](BatchPlan& plan) {
         plan.fit.method = mt1d::fitting::Method::kLayered;
-        plan.fit.layered.layers = 4;
-        plan.fit.layered.starts = 1000;
+        plan.fit.layers = 4;
+        plan.fit.starts = 1000;
     };
     const auto sample = [](BatchPlan& plan) {
         mt1d::sampling::SamplingOptions options;
         options.samples = 100'000'000;
         options.chains = 2;
-        plan.fit.sample = options;
+        plan.sample = options;
     };
     for (const auto& setUp : {std::function<void(BatchPlan&)>(layered), std::function<void(BatchPlan&)>(sample)}) {
         const fs::path out = dir_ / "out";

@@ -6,6 +6,9 @@
 #include "batch/BatchError.h"
 #include "tests/batch/BatchTestSupport.h"
 #include "batch/SiteSample.h"
+#include "report/Formatting.h"
+
+#include "jobs/SiteSeed.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -41,7 +44,7 @@ protected:
     BatchPlan SamplePlan(const fs::path& out, std::size_t workers) const
     {
         BatchPlan plan = PlanFor(survey_, out, workers);
-        plan.fit.sample = SmallRun();
+        plan.sample = SmallRun();
         return plan;
     }
 
@@ -68,7 +71,7 @@ TEST_F(SampleBatchTest, OneAndTwoWorkersWriteByteIdenticalFoldersSeededPerSite)
     for (const SummaryRow& row : rows) {
         const json doc = json::parse(folders[0].at(row.site + ".json"));
         EXPECT_EQ(doc.at("format"), "mt1d sample");
-        EXPECT_EQ(doc.at("options").at("seed").get<std::uint64_t>(), SiteSeed(7, row.site)) << row.site;
+        EXPECT_EQ(doc.at("options").at("seed").get<std::uint64_t>(), mt1d::jobs::SiteSeed(7, row.site)) << row.site;
         seeds.insert(doc.at("options").at("seed").get<std::uint64_t>());
         EXPECT_EQ(row.method, "sample");
         EXPECT_EQ(row.iterations, "3000");
@@ -133,12 +136,12 @@ TEST_F(SampleBatchTest, ResumeTakesOnlyResultsSampledAlikeAndNeverAnotherMethods
 
     // A change of any option the result depends on samples again.
     const std::vector<std::function<void(BatchPlan&)>> changes = {
-        [](BatchPlan& p) { p.fit.sample->samples = 2000; },
-        [](BatchPlan& p) { p.fit.sample->burnIn = 400; },
-        [](BatchPlan& p) { p.fit.sample->seed = 8; },
-        [](BatchPlan& p) { p.fit.sample->prior.maxRhoOhmM = 1e4; },
-        [](BatchPlan& p) { p.fit.sample->prior.maxInterfaces = 5; },
-        [](BatchPlan& p) { p.curve.floorPercent = 7; },
+        [](BatchPlan& p) { p.sample->samples = 2000; },
+        [](BatchPlan& p) { p.sample->burnIn = 400; },
+        [](BatchPlan& p) { p.sample->seed = 8; },
+        [](BatchPlan& p) { p.sample->prior.maxRhoOhmM = 1e4; },
+        [](BatchPlan& p) { p.sample->prior.maxInterfaces = 5; },
+        [](BatchPlan& p) { p.data.floorPercent = 7; },
     };
     for (std::size_t i = 0; i < changes.size(); ++i) {
         BatchPlan other = plan;
@@ -171,7 +174,7 @@ TEST_F(SampleBatchTest, SitesThatCannotBeSampledAreRecordedAndTheOthersGoOn)
     const std::string bad = (dir_ / "bad.txt").string();
     std::ofstream(bad) << "not a sounding\n";
     BatchPlan plan = SamplePlan(dir_ / "out", 2);
-    plan.sites.insert(plan.sites.begin(), SiteInput{"bad", bad});
+    plan.sites.insert(plan.sites.begin(), mt1d::jobs::SiteInput{"bad", bad});
     BatchSummary summary = RunBatch(plan, {}, {});
     ASSERT_EQ(summary.rows.size(), 5u);
     EXPECT_TRUE(summary.rows[0].status.starts_with("cannot read: ")) << summary.rows[0].status;
@@ -179,8 +182,8 @@ TEST_F(SampleBatchTest, SitesThatCannotBeSampledAreRecordedAndTheOthersGoOn)
     EXPECT_FALSE(fs::exists(dir_ / "out" / "bad.json"));
 
     // Bounds that make no prior: every site refused by the sampler, with its reason.
-    plan.fit.sample->prior.minRhoOhmM = 1000;
-    plan.fit.sample->prior.maxRhoOhmM = 10;
+    plan.sample->prior.minRhoOhmM = 1000;
+    plan.sample->prior.maxRhoOhmM = 10;
     plan.outputDir = dir_ / "out2";
     summary = RunBatch(plan, {}, {});
     EXPECT_EQ(summary.failed, 5u);

@@ -9,9 +9,9 @@ namespace {
 
 using namespace mt1d::batch;
 
-mt1d::report::FitRecord Record(mt1d::fitting::FitStatus status, bool target)
+mt1d::jobs::FitRecord Record(mt1d::fitting::FitStatus status, bool target)
 {
-    mt1d::report::FitRecord record;
+    mt1d::jobs::FitRecord record;
     record.site.name = "IAJ34";
     record.site.sourceFile = "ignored: the row takes the plan's file";
     record.site.latitudeDeg = 43.341153;

@@ -6,6 +6,8 @@
 #include "tests/cli/SoundingFiles.h"
 #include "batch/SyntheticSurvey.h"
 
+#include "jobs/SiteSeed.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -63,7 +65,7 @@ TEST_F(CliBatchTest, EachSiteFileIsWhatMt1dFitPrintsForIt)
     const auto run = RunMt1d({"batch", survey_, "--out", layered, "--method", "layered", "--layers", "2", "--starts",
                               "3", "--seed", "11", "-j", "2"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string seed = std::to_string(mt1d::batch::SiteSeed(11, "S0003"));
+    const std::string seed = std::to_string(mt1d::jobs::SiteSeed(11, "S0003"));
     const auto fit = RunMt1d({"fit", survey_ + "/S0003.edi", "--method", "layered", "--layers", "2", "--starts", "3",
                               "--seed", seed, "--format", "json"});
     EXPECT_EQ(ReadText(fs::path(layered) / "S0003.json"), fit.out);
@@ -88,7 +90,7 @@ TEST_F(CliBatchTest, EachSampledSiteFileIsWhatMt1dSamplePrintsForItWhateverTheWo
     ASSERT_EQ(folders[0].size(), 4u + 2u);
     for (const std::string site : {"S0001", "S0004"}) {
         std::vector<std::string> args = {"sample", survey_ + "/" + site + ".edi", "--format", "json", "--seed",
-                                         std::to_string(mt1d::batch::SiteSeed(5, site))};
+                                         std::to_string(mt1d::jobs::SiteSeed(5, site))};
         args.insert(args.end(), options.begin(), options.end());
         const auto sample = RunMt1d(args);
         ASSERT_EQ(sample.status, 0) << sample.err;

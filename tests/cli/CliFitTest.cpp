@@ -61,7 +61,7 @@ TEST_F(CliFit, OccamIsTheDefaultAndReachesTheTarget)
     EXPECT_EQ(json["options"]["floor_percent"], 5.0);
     EXPECT_EQ(json["options"]["max_iterations"], 30);
     // The output is a result file mt1d reads back.
-    const mt1d::report::FitRecord record = mt1d::report::ParseFitJson(run.out, "stdout");
+    const mt1d::jobs::FitRecord record = mt1d::report::ParseFitJson(run.out, "stdout");
     EXPECT_EQ(record.report.rms, json["rms"].get<double>());
     EXPECT_EQ(record.report.layers.size(), 50u);
 }

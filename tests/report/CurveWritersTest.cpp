@@ -10,12 +10,13 @@
 namespace {
 
 using namespace mt1d::report;
+namespace jobs = mt1d::jobs;
 using mt1d::sounding::Curve;
 using mt1d::sounding::CurveRow;
 using mt1d::sounding::Mode;
 using ::testing::HasSubstr;
 
-const SiteSummary kSite{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
+const jobs::SiteSummary kSite{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
 
 // A usable row, a row without errors (floor 0) and a row whose frequency is unknown.
 Curve SampleCurve()
@@ -104,7 +105,7 @@ TEST(CurveWriters, TextShowsTheSiteTheRowsWithReasonsAndTheNotes)
     EXPECT_THAT(text, HasSubstr("  no: no error given and the error floor is 0\n"));
     EXPECT_THAT(text, HasSubstr("1 of 3 rows usable"));
     EXPECT_THAT(text, HasSubstr("notes:\n  the file gives no variances for ZYX\n"));
-    EXPECT_THAT(CurveText(SiteSummary{"S2", "s2.dat", {}, {}, {}}, SampleCurve()), HasSubstr("location unknown"));
+    EXPECT_THAT(CurveText(jobs::SiteSummary{"S2", "s2.dat", {}, {}, {}}, SampleCurve()), HasSubstr("location unknown"));
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "tests/support/TempDir.h"
+
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -18,13 +20,15 @@
 namespace {
 
 using namespace mt1d::report;
+namespace jobs = mt1d::jobs;
+namespace io = mt1d::io;
 using mt1d::fitting::FitReport;
 using report_testing::LayeredRecord;
 using report_testing::OccamRecord;
 using ::testing::HasSubstr;
 
 // Exact comparison of everything a record holds: the file must give back every bit.
-void ExpectSameRecord(const FitRecord& a, const FitRecord& b)
+void ExpectSameRecord(const jobs::FitRecord& a, const jobs::FitRecord& b)
 {
     EXPECT_EQ(a.site, b.site);
     EXPECT_EQ(a.curve, b.curve);
@@ -81,7 +85,7 @@ void ExpectSameRecord(const FitRecord& a, const FitRecord& b)
 
 TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
 {
-    for (const FitRecord& record : {LayeredRecord(), OccamRecord()}) {
+    for (const jobs::FitRecord& record : {LayeredRecord(), OccamRecord()}) {
         ExpectSameRecord(ParseFitJson(FitJsonText(record), "fit.json"), record);
     }
 }
@@ -109,16 +113,16 @@ TEST(FitJsonReader, ReadsBackTheRecordsOfRealFits)
     mt1d::fitting::OccamOptions occamOptions;
     occamOptions.mesh.layers = 20;
     const auto smooth = mt1d::fitting::FitOccam(data.data, occamOptions);
-    const SiteSummary site{"synthetic", "synthetic.dat", {}, {}, {}};
-    FitSettings settings;
+    const jobs::SiteSummary site{"synthetic", "synthetic.dat", {}, {}, {}};
+    jobs::FitOptions settings;
     settings.method = mt1d::fitting::Method::kLayered;
     settings.layers = 3;
     settings.starts = 5;
     settings.seed = 1;
-    const FitRecord a = MakeFitRecord(site, CurveSettings{}, settings, data.data, layered);
-    settings = FitSettings{};
+    const jobs::FitRecord a = jobs::MakeFitRecord(site, jobs::DataOptions{mt1d::sounding::Mode::kDet}, settings, data.data, layered);
+    settings = jobs::FitOptions{};
     settings.layers = 20;
-    const FitRecord b = MakeFitRecord(site, CurveSettings{}, settings, data.data, smooth);
+    const jobs::FitRecord b = jobs::MakeFitRecord(site, jobs::DataOptions{mt1d::sounding::Mode::kDet}, settings, data.data, smooth);
     ASSERT_EQ(a.correlation.size(), 25u);
     ASSERT_EQ(a.products.size(), 2u);
     ASSERT_EQ(b.report.layers.size(), 20u);
@@ -141,7 +145,7 @@ TEST_P(FitJsonRefusals, NameTheFileTheKeyAndWhatWasExpected)
     try {
         static_cast<void>(ParseFitJson(json.dump(), "fit.json"));
         FAIL() << "accepted";
-    } catch (const FitFileError& e) {
+    } catch (const io::JsonError& e) {
         EXPECT_THAT(e.what(), HasSubstr(GetParam().message));
         EXPECT_EQ(std::string(e.what()).rfind("fit.json", 0), 0u) << e.what();
         EXPECT_EQ(e.File(), "fit.json");
@@ -156,9 +160,9 @@ INSTANTIATE_TEST_SUITE_P(
         Spoil{"NewerVersion", [](Json& j) { j["format_version"] = 2; },
               "fit.json, format_version: this program reads version 1, the file is version 2"},
         Spoil{"MissingKey", [](Json& j) { j.erase("rms"); }, "fit.json, rms: missing"},
-        Spoil{"NumberAsNote", [](Json& j) { j["notes"][1] = 2; }, "notes[1]: expected a string, found an integer"},
+        Spoil{"NumberAsNote", [](Json& j) { j["notes"][1] = 2; }, "notes[1]: expected a string, found 2"},
         Spoil{"MissingNestedKey", [](Json& j) { j["site"].erase("elevation_m"); }, "site.elevation_m: missing"},
-        Spoil{"TextForNumber", [](Json& j) { j["rms"] = "0.5"; }, "rms: expected a number, found a string"},
+        Spoil{"TextForNumber", [](Json& j) { j["rms"] = "0.5"; }, "rms: expected a number, found \""},
         Spoil{"NullForNumber", [](Json& j) { j["layers"][1]["resistivity_ohmm"] = nullptr; },
               "layers[1].resistivity_ohmm: expected a number, found null"},
         Spoil{"NegativeRms", [](Json& j) { j["rms"] = -1.0; }, "rms: expected a number of at least 0, found -1.0"},
@@ -211,7 +215,7 @@ TEST(FitJsonReader, RefusesTextThatIsNotJsonWithItsPosition)
         try {
             static_cast<void>(ParseFitJson(broken, "cut.json"));
             FAIL() << "accepted";
-        } catch (const FitFileError& e) {
+        } catch (const io::JsonError& e) {
             EXPECT_THAT(e.what(), HasSubstr("cut.json: not a JSON document: parse error at line"));
             EXPECT_THAT(e.what(), ::testing::Not(HasSubstr("[json.exception")));
         }
@@ -222,24 +226,12 @@ TEST(FitJsonReader, RefusesTextThatIsNotJsonWithItsPosition)
     try {
         static_cast<void>(ParseFitJson(huge, "huge.json"));
         FAIL() << "accepted";
-    } catch (const FitFileError& e) {
+    } catch (const io::JsonError& e) {
         EXPECT_THAT(e.what(), HasSubstr("huge.json: not a JSON document this program can read: number overflow"));
     }
 }
 
-// A folder of its own for the files of one test, removed however the test ends.
-class TempDir {
-public:
-    TempDir() : path_(std::filesystem::temp_directory_path() / ("mt1d-report-" + std::to_string(::getpid())))
-    {
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
+using mt1d_testing::TempDir;
 
 TEST(FitJsonReader, ReadsAFileAndRefusesWhatIsNoFile)
 {
@@ -247,12 +239,12 @@ TEST(FitJsonReader, ReadsAFileAndRefusesWhatIsNoFile)
     const auto file = dir.Path() / "s1.fit.json";
     std::ofstream(file) << FitJsonText(LayeredRecord());
     ExpectSameRecord(ReadFitJsonFile(file), LayeredRecord());
-    EXPECT_THROW(static_cast<void>(ReadFitJsonFile(dir.Path() / "absent.json")), FitFileError);
+    EXPECT_THROW(static_cast<void>(ReadFitJsonFile(dir.Path() / "absent.json")), io::JsonError);
     try {
         static_cast<void>(ReadFitJsonFile(dir.Path()));
         FAIL() << "a folder was read";
-    } catch (const FitFileError& e) {
-        EXPECT_THAT(e.what(), HasSubstr("not a file that can be read"));
+    } catch (const io::JsonError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("not a regular file"));
     }
 }
 

@@ -11,6 +11,7 @@
 namespace {
 
 using namespace mt1d::report;
+namespace jobs = mt1d::jobs;
 using report_testing::LayeredRecord;
 using report_testing::OccamRecord;
 
@@ -21,7 +22,7 @@ std::vector<std::string> Keys(const Json& object)
     return keys;
 }
 
-Json Written(const FitRecord& record) { return Json::parse(FitJsonText(record)); }
+Json Written(const jobs::FitRecord& record) { return Json::parse(FitJsonText(record)); }
 
 TEST(FitJson, HasEveryKeyOfAFitResultInOrder)
 {
@@ -100,7 +101,7 @@ TEST(FitJson, SmoothFitsGiveRoughnessAndNoLayeredFigures)
 // Whatever a fit hands over, the file never holds NaN or infinity: such a value is null.
 TEST(FitJson, ValuesThatAreNotFiniteAreWrittenAsNull)
 {
-    FitRecord record = LayeredRecord();
+    jobs::FitRecord record = LayeredRecord();
     record.report.rms = std::numeric_limits<double>::quiet_NaN();
     record.report.layers[0].resistivityOhmM = std::numeric_limits<double>::infinity();
     record.correlation[1] = std::numeric_limits<double>::quiet_NaN();
@@ -117,7 +118,7 @@ TEST(FitJson, ValuesThatAreNotFiniteAreWrittenAsNull)
 // A correlation matrix of the wrong size for the layers is left out rather than read past.
 TEST(FitJson, ACorrelationOfTheWrongSizeIsLeftOut)
 {
-    FitRecord record = LayeredRecord();
+    jobs::FitRecord record = LayeredRecord();
     record.correlation.resize(4);
     EXPECT_TRUE(Written(record)["correlation"].is_null());
 }

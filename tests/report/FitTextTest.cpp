@@ -13,6 +13,7 @@
 namespace {
 
 using namespace mt1d::report;
+namespace jobs = mt1d::jobs;
 using report_testing::LayeredRecord;
 using report_testing::OccamRecord;
 using ::testing::HasSubstr;
@@ -42,7 +43,7 @@ TEST(FitText, SmoothFitsListTheLayersAndEveryIteration)
 // the parameter at all.
 TEST(FitText, LayeredFitsGiveEachStandardErrorAsAFactor)
 {
-    FitRecord record = LayeredRecord();
+    jobs::FitRecord record = LayeredRecord();
     record.report.layers[0].log10RhoSd = std::log10(1.25);
     record.report.layers[1].log10ThicknessSd = mt1d::fitting::kMaxLog10Sd;
     const std::string text = FitText(record);
@@ -58,7 +59,7 @@ TEST(FitText, LayeredFitsGiveEachStandardErrorAsAFactor)
 
 TEST(FitText, NamesOnlyTheStronglyCorrelatedPairs)
 {
-    FitRecord record = LayeredRecord();
+    jobs::FitRecord record = LayeredRecord();
     const std::size_t n = 5;
     record.correlation[2 * n + 4] = record.correlation[4 * n + 2] = -0.9;  // at the threshold: named
     record.correlation[1 * n + 2] = record.correlation[2 * n + 1] = 0.89;  // below: not

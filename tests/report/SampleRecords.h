@@ -2,7 +2,7 @@
 // Fit records made by hand for the writer and reader tests: values with every digit used
 // (1/3, 0.1, 1e-300) so that a round trip that loses a bit shows.
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
 #include <cmath>
 
@@ -10,9 +10,9 @@ namespace report_testing {
 
 using namespace mt1d;
 
-inline report::FitRecord LayeredRecord()
+inline jobs::FitRecord LayeredRecord()
 {
-    report::FitRecord r;
+    jobs::FitRecord r;
     r.site = {"S1", "data/s1.edi", 43.34115277777778, -95.95905833333333, 418.0};
     r.curve = {sounding::Mode::kDet, 5.0, {}, 30.0};
     r.settings.method = fitting::Method::kLayered;
@@ -48,9 +48,9 @@ inline report::FitRecord LayeredRecord()
     return r;
 }
 
-inline report::FitRecord OccamRecord()
+inline jobs::FitRecord OccamRecord()
 {
-    report::FitRecord r;
+    jobs::FitRecord r;
     r.site = {"aushield", "aushield.dat", std::nullopt, std::nullopt, std::nullopt};
     r.curve = {sounding::Mode::kXy, 0.0, {sounding::Column::kPeriod, sounding::Column::kLog10Rho,
                                           sounding::Column::kLog10RhoErr, sounding::Column::kPhase,

@@ -17,12 +17,13 @@ namespace {
 
 using namespace mt1d;
 using namespace mt1d::report;
+namespace jobs = mt1d::jobs;
 using ::testing::HasSubstr;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-SampleRecord HandRecord()
+jobs::SampleRecord HandRecord()
 {
     sampling::SamplingResult r;
     r.status = sampling::SamplingStatus::kCompleted;
@@ -54,9 +55,9 @@ SampleRecord HandRecord()
     r.depthOfInvestigationM = 2500.0;
     r.bestModel = {{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
     r.bestRms = 0.875;
-    const SiteSummary site{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
-    const CurveSettings curve{sounding::Mode::kDet, 5.0, {}, 30.0};
-    return MakeSampleRecord(site, curve, 12, 46, {"2 of 25 rows not usable for mode det"}, r);
+    const jobs::SiteSummary site{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
+    const jobs::DataOptions curve{sounding::Mode::kDet, 5.0, {}, 30.0};
+    return jobs::MakeSampleRecord(site, curve, 12, 46, {"2 of 25 rows not usable for mode det"}, r);
 }
 
 std::vector<std::string> Keys(const Json& object)
@@ -74,7 +75,7 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-Json Written(const SampleRecord& record) { return Json::parse(SampleJsonText(record)); }
+Json Written(const jobs::SampleRecord& record) { return Json::parse(SampleJsonText(record)); }
 
 TEST(SampleJson, HasEveryKeyInOrderWithTheSiteAndTheOptionsUsed)
 {
@@ -113,7 +114,7 @@ TEST(SampleJson, HasEveryKeyInOrderWithTheSiteAndTheOptionsUsed)
 
 TEST(SampleJson, PosteriorArraysKeepTheirShapesAndEveryDigit)
 {
-    const SampleRecord record = HandRecord();
+    const jobs::SampleRecord record = HandRecord();
     const Json json = Written(record);
     EXPECT_EQ(json["depth_m"], (std::vector<double>{10.0, 100.0, 1000.0}));
     EXPECT_EQ(json["log10_rho_grid"], (std::vector<double>{-0.25, 0.75, 1.75, 2.75}));
@@ -170,7 +171,7 @@ class SampleJsonRhat : public ::testing::TestWithParam<RhatCase> {};
 TEST_P(SampleJsonRhat, NotFiniteIsNullAndEveryDoubtIsExplained)
 {
     const RhatCase& c = GetParam();
-    SampleRecord record = HandRecord();
+    jobs::SampleRecord record = HandRecord();
     record.result.rhat = {c.misfit, c.layerCount};
     const std::string text = SampleJsonText(record);
     for (const char* bad : {"NaN", "nan,", "inf,", "inf}", "Infinity"}) EXPECT_EQ(text.find(bad), std::string::npos) << bad;
@@ -196,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SampleJson, ACancelledRunSaysSoAndARunWithoutSamplesHasEmptyArrays)
 {
-    SampleRecord record = HandRecord();
+    jobs::SampleRecord record = HandRecord();
     sampling::SamplingResult& r = record.result;
     r.status = sampling::SamplingStatus::kCancelled;
     r.message = "cancelled after 10 of 200 steps; no samples were kept yet (still in burn-in)";
@@ -220,7 +221,7 @@ TEST(SampleJson, ACancelledRunSaysSoAndARunWithoutSamplesHasEmptyArrays)
 
 TEST(SampleCsv, ProfileHasOneRowPerDepthWithThePercentilesMeanAndInterfaceProbability)
 {
-    SampleRecord record = HandRecord();
+    jobs::SampleRecord record = HandRecord();
     record.result.p90[2] = kNaN;  // written as an empty field
     const std::vector<std::string> lines = Lines(SampleProfileCsv(record));
     EXPECT_EQ(lines, (std::vector<std::string>{"depth_m,p10,p50,p90,mean,interface_probability",

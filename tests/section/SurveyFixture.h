@@ -4,7 +4,7 @@
 // temporary folder removed at the end of the test.
 
 #include "report/FitJson.h"
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
 #include <filesystem>
 #include <fstream>
@@ -55,10 +55,11 @@ struct SiteSpec {
     std::string status = "ok";
 };
 
-inline report::FitRecord SiteRecord(const SiteSpec& given)
+inline jobs::FitRecord SiteRecord(const SiteSpec& given)
 {
-    report::FitRecord r;
+    jobs::FitRecord r;
     r.site = {given.name, given.name + ".edi", given.latitudeDeg, given.longitudeDeg, std::nullopt};
+    r.curve.mode = sounding::Mode::kDet;
     r.settings.method = fitting::Method::kOccam;
     r.settings.maxIterations = 20;
     r.settings.layers = given.layers.size();

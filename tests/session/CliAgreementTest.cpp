@@ -36,7 +36,7 @@ TEST_P(WindowAndCommandLine, WriteTheSameFitRecord)
     read.columns = sounding::ParseColumnList(columns);
     Session session = OpenSounding(file, read);
     session = WithRowExcluded(session, 2, true);
-    FitSettings settings = session.fit;
+    jobs::FitOptions settings = session.fit;
     settings.method = GetParam().method;
     settings.layers = 3;
     settings.starts = 20;

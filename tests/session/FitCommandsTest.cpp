@@ -16,7 +16,7 @@ using test::ThreeLayers;
 
 Session WithMethod(const Session& s, Method method, std::size_t starts = 5)
 {
-    FitSettings settings = s.fit;
+    jobs::FitOptions settings = s.fit;
     settings.method = method;
     settings.layers = 3;
     settings.starts = starts;
@@ -84,13 +84,13 @@ TEST(FitCommands, FitOfNoRowsIsRefusedWithoutChangingTheResults)
 
 struct SettingsCase {
     const char* name;
-    FitSettings settings;
+    jobs::FitOptions settings;
     bool accepted;
 };
 
-FitSettings Settings(std::size_t layers, double target, std::size_t starts)
+jobs::FitOptions Settings(std::size_t layers, double target, std::size_t starts)
 {
-    FitSettings s;
+    jobs::FitOptions s = DefaultWindowFit();
     s.layers = layers;
     s.targetRms = target;
     s.starts = starts;

@@ -92,14 +92,14 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("named");
-        QTest::newRow("not JSON") << QByteArray("{\"format\": \"mt1d-project\", \"version\": 1, \"win") << "not JSON";
+        QTest::newRow("not JSON") << QByteArray("{\"format\": \"mt1d-project\", \"version\": 1, \"win") << "not a JSON document";
         QTest::newRow("another program's JSON") << QByteArray("{\"type\": \"FeatureCollection\"}") << "format";
         QTest::newRow("newer version") << QByteArray(R"({"format": "mt1d-project", "version": 9, "windows": []})")
                                        << "version 9";
         QTest::newRow("window without a session")
             << QByteArray(R"({"format": "mt1d-project", "version": 1, "windows": [{"geometry": {"x": 0, "y": 0, "width": 1, "height": 1, "maximized": false}}]})")
             << "windows[0]";
-        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not JSON";
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << "not a JSON document";
     }
 
     void damagedProjectsAreRefusedAndNothingChanges()

@@ -1,19 +1,8 @@
-#include "report/SiteSummary.h"
+#include "report/SiteJson.h"
 
 namespace mt1d::report {
 
-SiteSummary SummarizeSite(const sounding::Sounding& sounding)
-{
-    SiteSummary site;
-    site.name = sounding.site.name;
-    site.sourceFile = sounding.sourceName;
-    site.latitudeDeg = sounding.site.location.latitudeDeg;
-    site.longitudeDeg = sounding.site.location.longitudeDeg;
-    site.elevationM = sounding.site.location.elevationM;
-    return site;
-}
-
-Json SiteJson(const SiteSummary& site)
+Json SiteJson(const jobs::SiteSummary& site)
 {
     return {{"name", site.name},
             {"file", site.sourceFile},
@@ -22,7 +11,7 @@ Json SiteJson(const SiteSummary& site)
             {"elevation_m", JsonNumber(site.elevationM)}};
 }
 
-std::string SiteText(const SiteSummary& site)
+std::string SiteText(const jobs::SiteSummary& site)
 {
     std::string text = "site " + site.name + " (" + site.sourceFile + ")\n";
     if (!site.latitudeDeg && !site.longitudeDeg && !site.elevationM) return text + "location unknown\n";

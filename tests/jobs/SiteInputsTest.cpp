@@ -1,16 +1,16 @@
 // Which files a batch takes from its inputs, in which order, and the names their results get.
 
-#include "batch/BatchError.h"
-#include "tests/batch/BatchTestSupport.h"
-#include "batch/SiteInputs.h"
+#include "jobs/PlanError.h"
+#include "tests/support/TempDir.h"
+#include "jobs/SiteInputs.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace mt1d::batch;
+using namespace mt1d::jobs;
 namespace fs = std::filesystem;
-using batch_testing::TempDir;
+using mt1d_testing::TempDir;
 
 std::vector<std::string> Expand(const std::vector<std::string>& inputs) { return ExpandInputs(inputs); }
 
@@ -51,11 +51,11 @@ TEST(ExpandInputs, RefusesMissingInputsEmptyFoldersAndNamesTheInput)
         try {
             Expand({input});
             ADD_FAILURE() << "accepted '" << input << "'";
-        } catch (const BatchError& e) {
+        } catch (const PlanError& e) {
             EXPECT_NE(std::string(e.what()).find(input), std::string::npos) << e.what();
         }
     }
-    EXPECT_THROW(Expand({}), BatchError);
+    EXPECT_THROW(Expand({}), PlanError);
 }
 
 struct NamingCase {

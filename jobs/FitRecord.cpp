@@ -1,8 +1,8 @@
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 
-namespace mt1d::report {
+namespace mt1d::jobs {
 
-FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, const FitSettings& settings,
+FitRecord MakeFitRecord(const SiteSummary& site, const DataOptions& curve, const FitOptions& settings,
                         const fitting::FitData& data, const fitting::LayeredFitResult& fit)
 {
     FitRecord record{site, curve, settings, data.Count(), {}, fit.report, fit.products, {}};
@@ -10,7 +10,7 @@ FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, con
     return record;
 }
 
-FitRecord MakeFitRecord(const SiteSummary& site, const CurveSettings& curve, const FitSettings& settings,
+FitRecord MakeFitRecord(const SiteSummary& site, const DataOptions& curve, const FitOptions& settings,
                         const fitting::FitData& data, const fitting::OccamFitResult& fit)
 {
     return FitRecord{site, curve, settings, data.Count(), {}, fit.report, {}, {}};
@@ -24,4 +24,4 @@ std::vector<std::string> CorrelationParameterNames(std::size_t layers)
     return names;
 }
 
-}  // namespace mt1d::report
+}  // namespace mt1d::jobs

@@ -1,9 +1,8 @@
-#include "report/SampleRecord.h"
+#include "report/SampleWarnings.h"
 
 #include "report/Formatting.h"
 
 #include <cmath>
-#include <utility>
 
 namespace mt1d::report {
 
@@ -19,37 +18,13 @@ void RhatWarning(const char* what, double rhat, std::vector<std::string>& warnin
     } else if (std::isinf(rhat)) {
         warnings.push_back(name + " is infinite (written as null): each chain stays at one value, and not the "
                                   "same one; the chains have not mixed");
-    } else if (rhat >= kRhatLimit) {
-        warnings.push_back(name + " is " + Rounded(rhat, 3) + ", not below " + Significant(kRhatLimit, 3) +
+    } else if (rhat >= jobs::kRhatLimit) {
+        warnings.push_back(name + " is " + Rounded(rhat, 3) + ", not below " + Significant(jobs::kRhatLimit, 3) +
                            ": the chains have not settled on one distribution; sample longer or with tempering");
     }
 }
 
 }  // namespace
-
-SampleRecord MakeSampleRecord(const SiteSummary& site, const CurveSettings& curve, std::uint64_t samples,
-                              std::size_t valuesFitted, std::vector<std::string> notes,
-                              sampling::SamplingResult result)
-{
-    SampleRecord record;
-    record.site = site;
-    record.curve = curve;
-    SampleSettings& s = record.settings;
-    s.samples = samples;
-    s.burnIn = result.burnIn;
-    s.chains = result.chains;
-    s.temperatures = result.temperatures;
-    s.maxLayers = result.prior.maxInterfaces + 1;
-    s.seed = result.seed;
-    s.minDepthM = std::pow(10.0, result.prior.minLog10Depth);
-    s.maxDepthM = std::pow(10.0, result.prior.maxLog10Depth);
-    s.minRhoOhmM = std::pow(10.0, result.prior.minLog10Rho);
-    s.maxRhoOhmM = std::pow(10.0, result.prior.maxLog10Rho);
-    record.valuesFitted = valuesFitted;
-    record.notes = std::move(notes);
-    record.result = std::move(result);
-    return record;
-}
 
 std::vector<std::string> SampleWarnings(const sampling::SamplingResult& result)
 {

@@ -1,6 +1,6 @@
-#include "batch/SiteInputs.h"
+#include "jobs/SiteInputs.h"
 
-#include "batch/BatchError.h"
+#include "jobs/PlanError.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,7 +9,7 @@
 #include <system_error>
 #include <unordered_set>
 
-namespace mt1d::batch {
+namespace mt1d::jobs {
 
 namespace {
 
@@ -36,7 +36,7 @@ std::vector<std::string> FolderEntries(const std::string& folder)
     std::vector<std::string> names;
     std::error_code error;
     fs::directory_iterator it(folder, error);
-    if (error) throw BatchError("cannot list the folder " + folder + ": " + error.message());
+    if (error) throw PlanError("cannot list the folder " + folder + ": " + error.message());
     for (const fs::directory_entry& entry : it) {
         const std::string name = entry.path().filename().string();
         std::error_code kindError;
@@ -70,21 +70,21 @@ std::vector<std::string> ExpandInputs(std::span<const std::string> inputs)
         std::error_code error;
         const fs::file_status status = fs::status(input, error);
         if (input.empty() || error || !fs::exists(status)) {
-            throw BatchError("the input " + input + " does not exist");
+            throw PlanError("the input " + input + " does not exist");
         }
         if (fs::is_directory(status)) {
             const std::vector<std::string> entries = FolderEntries(input);
             if (entries.empty()) {
-                throw BatchError("the folder " + input + " holds no sounding file (.edi, .dat, .csv or .txt)");
+                throw PlanError("the folder " + input + " holds no sounding file (.edi, .dat, .csv or .txt)");
             }
             for (const std::string& name : entries) take((fs::path(input) / name).string());
         } else if (fs::is_regular_file(status)) {
             take(input);
         } else {
-            throw BatchError("the input " + input + " is neither a file nor a folder");
+            throw PlanError("the input " + input + " is neither a file nor a folder");
         }
     }
-    if (files.empty()) throw BatchError("no sounding file was given");
+    if (files.empty()) throw PlanError("no sounding file was given");
     return files;
 }
 
@@ -132,4 +132,4 @@ std::vector<SiteInput> NameSites(std::span<const std::string> files)
     return sites;
 }
 
-}  // namespace mt1d::batch
+}  // namespace mt1d::jobs

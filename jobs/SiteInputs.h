@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-namespace mt1d::batch {
+namespace mt1d::jobs {
 
 struct SiteInput {
     std::string name;  // the output name: DIR/<name>.json
@@ -33,7 +33,7 @@ struct SiteInput {
 // Whether a folder entry of this name is taken as a sounding.
 bool IsSoundingFileName(const std::string& fileName);
 
-// The files of `inputs` (files or folders) in input order. Throws BatchError naming the input
+// The files of `inputs` (files or folders) in input order. Throws PlanError naming the input
 // for a path that does not exist or is neither a file nor a folder, a folder without any
 // sounding file, and when there is no file at all.
 std::vector<std::string> ExpandInputs(std::span<const std::string> inputs);
@@ -45,4 +45,4 @@ std::string SafeStem(const std::string& file);
 // Unique output names for `files`, in the same order.
 std::vector<SiteInput> NameSites(std::span<const std::string> files);
 
-}  // namespace mt1d::batch
+}  // namespace mt1d::jobs

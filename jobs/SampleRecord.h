@@ -3,16 +3,16 @@
 // was set up and what came out (the posterior of SamplingResult.h). `mt1d sample` writes it
 // (SampleJson.h, SampleCsv.h), and so does a batch run per site.
 
-#include "report/FitRecord.h"
+#include "jobs/FitRecord.h"
 #include "sampling/SamplingResult.h"
-#include "report/SiteSummary.h"
+#include "jobs/SiteSummary.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace mt1d::report {
+namespace mt1d::jobs {
 
 // R-hat at or above this says that the chains have not yet agreed (Gelman et al., BDA3 §11.4).
 inline constexpr double kRhatLimit = 1.1;
@@ -36,7 +36,7 @@ struct SampleSettings {
 
 struct SampleRecord {
     SiteSummary site;
-    CurveSettings curve;
+    DataOptions curve;  // as used: the mode set
     SampleSettings settings;
     std::size_t valuesFitted = 0;     // N of the RMS: ρa and phase values counted separately
     std::vector<std::string> notes;   // the curve's notes (reader warnings, unusable rows)
@@ -45,13 +45,9 @@ struct SampleRecord {
 
 // The record of a run: `samples` as asked (the result holds those kept), the rest read off
 // the result (chains, burn-in, seed, temperatures and the prior it used).
-SampleRecord MakeSampleRecord(const SiteSummary& site, const CurveSettings& curve, std::uint64_t samples,
+SampleRecord MakeSampleRecord(const SiteSummary& site, const DataOptions& curve, std::uint64_t samples,
                               std::size_t valuesFitted, std::vector<std::string> notes,
                               sampling::SamplingResult result);
 
-// What a reader of the result should know before trusting it, one sentence each: a run that
-// was cancelled, an R-hat that is not finite (written as null) or at least kRhatLimit.
-// Empty for a run that completed with agreeing chains.
-std::vector<std::string> SampleWarnings(const sampling::SamplingResult& result);
 
-}  // namespace mt1d::report
+}  // namespace mt1d::jobs

@@ -1,0 +1,34 @@
+#pragma once
+// How a sounding file becomes the curve that is fitted: the options of `mt1d data`, which every
+// command that reads a sounding takes, the window's data choices, and what a result file
+// records of them ("options" in its JSON, report/OptionsJson.h). One value, one equality: a
+// batch resumed with other data options redoes its sites (Resume.h).
+
+#include "sounding/ColumnReader.h"
+#include "sounding/Curve.h"
+
+#include <optional>
+#include <vector>
+
+namespace mt1d::jobs {
+
+inline constexpr double kDefaultFloorPercent = 5.0;
+inline constexpr double kMaxFloorPercent = 100.0;  // a standard error as large as |Z| itself
+
+struct DataOptions {
+    // The curve: empty for the file's default (sounding::DefaultMode). A result file records
+    // the mode used, never an empty one.
+    std::optional<sounding::Mode> mode;
+    // Error floor in percent of |Z|, 0 to kMaxFloorPercent (CurveDerivation.h).
+    double floorPercent = kDefaultFloorPercent;
+    // Column files: the columns in order, replacing or supplying the file's header; empty: the
+    // header. Other files ignore it, and a result records it only for a column file.
+    std::vector<sounding::Column> columns;
+    // Rotate the tensor into the frame whose x axis points this many degrees clockwise from
+    // north; empty: the file's own frame. Refused for files of ρa and phase only.
+    std::optional<double> rotateDeg;
+
+    friend bool operator==(const DataOptions&, const DataOptions&) = default;
+};
+
+}  // namespace mt1d::jobs

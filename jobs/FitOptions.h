@@ -1,0 +1,52 @@
+#pragma once
+// How a curve is fitted: the options of `mt1d fit`, the window's fit settings, and what a
+// result file records of them. As given, an option left empty takes the method's default;
+// Resolved() fills every default in, and that is what a record keeps and what a resumed batch
+// compares (Resume.h), so that a site is fitted again whenever anything that changes its
+// result differs.
+
+#include "fitting/FitData.h"
+#include "fitting/FitStatus.h"
+#include "fitting/LayeredFit.h"
+#include "fitting/OccamFit.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace mt1d::jobs {
+
+// Caps on what one run may ask for: each bounds the time of a run, not its memory.
+inline constexpr std::size_t kMaxFitIterations = 10'000;
+inline constexpr std::size_t kMaxFitStarts = 10'000;
+inline constexpr std::uint64_t kDefaultSeed = 1;
+
+struct FitOptions {
+    fitting::Method method = fitting::Method::kOccam;
+    fitting::FitComponents components = fitting::FitComponents::kBoth;
+    double targetRms = 1.0;                    // finite and positive
+    std::optional<std::size_t> maxIterations;  // occam: of the run; layered: of each start
+    // Layered: layers of the model, the half-space included. Occam: layers of the mesh; with
+    // layer tops, their count.
+    std::optional<std::size_t> layers;
+    // Layered fits only.
+    std::optional<std::size_t> starts;  // empty: fitting::DefaultStarts(layers)
+    std::optional<std::uint64_t> seed;  // empty: kDefaultSeed
+    // Occam fits only, as given; empty: chosen from the data (OccamMesh.h).
+    std::vector<double> layerTops;  // m, the first 0
+    std::optional<double> topDepthM;
+    std::optional<double> bottomDepthM;
+
+    friend bool operator==(const FitOptions&, const FitOptions&) = default;
+};
+
+// Every default filled in for the method, the options of the other method cleared: layers,
+// maxIterations, and for layered fits starts and seed, are set.
+FitOptions Resolved(const FitOptions& options);
+
+// The engines' options for these (the data selection is the caller's).
+fitting::LayeredOptions LayeredOptionsOf(const FitOptions& options);
+fitting::OccamOptions OccamOptionsOf(const FitOptions& options);
+
+}  // namespace mt1d::jobs

@@ -1,0 +1,74 @@
+#include "report/OptionsJson.h"
+
+#include "sounding/Modes.h"
+
+namespace mt1d::report {
+
+namespace {
+
+template <typename T>
+Json OrNull(const std::optional<T>& value)
+{
+    return value ? Json(*value) : Json(nullptr);
+}
+
+}  // namespace
+
+void PutDataOptions(Json& object, const jobs::DataOptions& options)
+{
+    Json columns = nullptr;
+    if (!options.columns.empty()) {
+        columns = Json::array();
+        for (const auto column : options.columns) columns.push_back(std::string(sounding::ColumnName(column)));
+    }
+    object["mode"] = options.mode ? Json(std::string(sounding::ModeName(*options.mode))) : Json(nullptr);
+    object["floor_percent"] = JsonNumber(options.floorPercent);
+    object["columns"] = std::move(columns);
+    object["rotate_deg"] = JsonNumber(options.rotateDeg);
+}
+
+void PutFitOptions(Json& object, const jobs::FitOptions& options)
+{
+    Json tops = nullptr;
+    if (!options.layerTops.empty()) {
+        tops = Json::array();
+        for (const double t : options.layerTops) tops.push_back(JsonNumber(t));
+    }
+    object["method"] = std::string(fitting::ToString(options.method));
+    object["fit"] = std::string(fitting::ToString(options.components));
+    object["target_rms"] = JsonNumber(options.targetRms);
+    object["max_iterations"] = OrNull(options.maxIterations);
+    object["layers"] = OrNull(options.layers);
+    object["layer_tops"] = std::move(tops);
+    object["top_depth_m"] = JsonNumber(options.topDepthM);
+    object["bottom_depth_m"] = JsonNumber(options.bottomDepthM);
+    object["starts"] = OrNull(options.starts);
+    object["seed"] = OrNull(options.seed);
+}
+
+Json FitOptionsJson(const jobs::DataOptions& data, const jobs::FitOptions& fit)
+{
+    Json options = Json::object();
+    PutDataOptions(options, data);
+    PutFitOptions(options, fit);
+    return options;
+}
+
+std::vector<std::string> OptionDifferences(const Json& earlier, const Json& now)
+{
+    const auto text = [](const Json& value) {
+        return value.is_null() ? std::string("none") : value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    };
+    std::vector<std::string> differences;
+    for (const auto& [key, value] : now.items()) {
+        const auto it = earlier.find(key);
+        const Json before = it == earlier.end() ? Json(nullptr) : *it;
+        if (before != value) differences.push_back(key + " " + text(before) + ", now " + text(value));
+    }
+    for (const auto& [key, value] : earlier.items()) {
+        if (!now.contains(key)) differences.push_back(key + " " + text(value) + ", now none");
+    }
+    return differences;
+}
+
+}  // namespace mt1d::report
