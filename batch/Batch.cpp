@@ -1,6 +1,8 @@
 #include "batch/Batch.h"
 
 #include "batch/BatchError.h"
+#include "io/Csv.h"
+#include "io/Excerpt.h"
 #include "report/FitJson.h"
 #include "report/FitJsonReader.h"
 #include "report/SampleJson.h"
@@ -47,7 +49,7 @@ std::string PlanProblem(const BatchPlan& plan)
     if (plan.workers > kMaxWorkers) return "at most " + std::to_string(kMaxWorkers) + " workers";
     std::set<std::string> names;
     for (const jobs::SiteInput& site : plan.sites) {
-        if (site.name.empty() || site.name != jobs::SafeStem(site.name + ".json")) {
+        if (!jobs::IsSafeSiteName(site.name)) {
             return "the site name '" + site.name + "' is not a safe file name (jobs::NameSites makes one)";
         }
         if (!names.insert(Lower(site.name)).second) return "two sites are named '" + site.name + "'";
@@ -209,13 +211,6 @@ private:
     std::size_t resumed_ = 0;
 };
 
-std::string CsvRecord(std::initializer_list<std::string_view> fields)
-{
-    std::string line;
-    for (const std::string_view f : fields) line += (line.empty() ? "" : ",") + report::CsvField(f);
-    return line;
-}
-
 }  // namespace
 
 std::size_t DefaultWorkers() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -223,7 +218,7 @@ std::size_t DefaultWorkers() { return std::max(1u, std::thread::hardware_concurr
 std::string SitesCsv(const std::vector<jobs::SiteInput>& sites)
 {
     std::string text = std::string(kSitesHeader) + "\n";
-    for (const jobs::SiteInput& site : sites) text += CsvRecord({site.name, site.file}) + "\n";
+    for (const jobs::SiteInput& site : sites) text += io::CsvLine({site.name, site.file}) + "\n";
     return text;
 }
 
@@ -285,51 +280,32 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
 
 std::vector<jobs::SiteInput> ParseSitesCsv(std::string_view text, const std::string& file)
 {
-    // The same quoting as summary.csv; two fields a line.
+    std::vector<io::CsvRecord> records;
+    try {
+        records = io::ParseCsv(text, file);
+    } catch (const io::CsvError& e) {
+        throw BatchError(e.what());
+    }
+    if (records.empty()) throw BatchError(file + ": empty; a batch's list of sites starts with its header");
+    // Written whole or not at all: a last line without its line break is a damaged file.
+    if (!text.ends_with('\n')) {
+        throw BatchError(file + ", line " + std::to_string(records.back().line) + ": the line is not complete");
+    }
+    if (io::CsvLine(records.front().fields) != kSitesHeader) {
+        throw BatchError(file + ", line 1: not a batch's list of sites (expected the header " +
+                         std::string(kSitesHeader) + ")");
+    }
     std::vector<jobs::SiteInput> sites;
-    std::size_t line = 0;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        ++line;
-        std::vector<std::string> fields(1);
-        bool quoted = false;
-        bool closed = false;
-        for (; pos < text.size(); ++pos) {
-            const char c = text[pos];
-            if (quoted) {
-                if (c != '"') {
-                    fields.back() += c;
-                } else if (pos + 1 < text.size() && text[pos + 1] == '"') {
-                    fields.back() += '"';
-                    ++pos;
-                } else {
-                    quoted = false;
-                }
-            } else if (c == '"') {
-                quoted = true;
-            } else if (c == ',') {
-                fields.emplace_back();
-            } else if (c == '\n') {
-                closed = true;
-                ++pos;
-                break;
-            } else {
-                fields.back() += c;
-            }
-        }
-        const std::string where = file + ", line " + std::to_string(line);
-        if (quoted || !closed) throw BatchError(where + ": the line is not complete");
-        if (line == 1) {
-            if (fields.size() != 2 || fields[0] + "," + fields[1] != kSitesHeader) {
-                throw BatchError(where + ": not a batch's list of sites (expected the header " +
-                                 std::string(kSitesHeader) + ")");
-            }
-            continue;
-        }
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        const std::vector<std::string>& fields = records[i].fields;
+        const std::string where = file + ", line " + std::to_string(records[i].line);
         if (fields.size() != 2) throw BatchError(where + ": a site and its file were expected");
+        // The name becomes a file name in the output folder: it must be one NameSites makes.
+        if (!jobs::IsSafeSiteName(fields[0])) {
+            throw BatchError(where + ": '" + io::Excerpt(fields[0]) + "' is not a site name (letters, digits, '-', '_' and '.', not first)");
+        }
         sites.push_back({fields[0], fields[1]});
     }
-    if (line == 0) throw BatchError(file + ": empty; a batch's list of sites starts with its header");
     return sites;
 }
 

@@ -3,6 +3,7 @@
 #include "io/AtomicFile.h"
 #include "batch/Batch.h"
 #include "batch/BatchError.h"
+#include "io/JsonReader.h"
 #include "report/FitJsonReader.h"
 
 #include <fstream>
@@ -18,12 +19,12 @@ namespace fs = std::filesystem;
 std::string ReadWhole(const fs::path& path, const std::string& what)
 {
     std::error_code error;
-    if (!fs::is_regular_file(path, error)) throw BatchError(path.string() + " is missing: not " + what);
-    if (fs::file_size(path, error) > report::kMaxFitFileBytes) throw BatchError(path.string() + " is too large");
-    std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) throw BatchError("cannot read " + path.string());
-    return text;
+    if (!fs::exists(path, error)) throw BatchError(path.string() + " is missing: not " + what);
+    try {
+        return io::ReadRegularFile(path, report::kMaxFitFileBytes);
+    } catch (const io::FileError& e) {
+        throw BatchError(e.what());
+    }
 }
 
 bool SameFolder(const fs::path& a, const fs::path& b)

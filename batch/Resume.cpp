@@ -36,7 +36,7 @@ std::optional<SummaryRow> ResumedFitRow(const jobs::SiteInput& site, const std::
     jobs::FitRecord record;
     try {
         record = report::ReadFitJsonFile(result);
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         why = "the earlier result does not read back as a fit (" + e.Problem() + ")";
         return std::nullopt;
     }
@@ -66,7 +66,7 @@ std::optional<SummaryRow> ResumedSampleRow(const jobs::SiteInput& site, const st
     try {
         text = io::ReadRegularFile(result, report::kMaxFitFileBytes);
         document = io::ParseJson(text, result.string());
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         why = "the earlier result does not read back (" + e.Problem() + ")";
         return std::nullopt;
     }

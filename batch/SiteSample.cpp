@@ -23,7 +23,7 @@ using nlohmann::json;
 std::string NumberText(const json& value)
 {
     if (value.is_null()) return {};
-    return report::ShortestText(value.get<double>());
+    return io::NumberText(value.get<double>());
 }
 
 bool RhatAgrees(const json& rhat)

@@ -1,6 +1,7 @@
 #include "batch/Summary.h"
 
 #include "batch/BatchError.h"
+#include "io/Csv.h"
 #include "report/Formatting.h"
 #include "sounding/Modes.h"
 #include "batch/SiteFit.h"
@@ -46,41 +47,6 @@ SummaryRow FromFields(std::vector<std::string> f)
     return row;
 }
 
-// Splits one CSV record at `pos` (RFC 4180 quoting) and moves `pos` past its line break.
-// Returns false for a quote that is never closed or text after a closing quote.
-bool NextRecord(std::string_view text, std::size_t& pos, std::vector<std::string>& fields)
-{
-    fields.assign(1, std::string());
-    bool quoted = false;
-    bool wasQuoted = false;
-    while (pos < text.size()) {
-        const char c = text[pos++];
-        if (quoted) {
-            if (c != '"') {
-                fields.back() += c;
-            } else if (pos < text.size() && text[pos] == '"') {
-                fields.back() += '"';
-                ++pos;
-            } else {
-                quoted = false;
-                wasQuoted = true;
-            }
-        } else if (c == ',') {
-            fields.emplace_back();
-            wasQuoted = false;
-        } else if (c == '\n') {
-            return true;
-        } else if (c == '"' && fields.back().empty() && !wasQuoted) {
-            quoted = true;
-        } else if (wasQuoted || c == '"') {
-            return false;
-        } else if (c != '\r') {
-            fields.back() += c;
-        }
-    }
-    return !quoted;
-}
-
 }  // namespace
 
 SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::FitRecord& record)
@@ -89,15 +55,15 @@ SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::
     SummaryRow row;
     row.site = site;
     row.file = file;
-    row.latitude = report::ShortestText(record.site.latitudeDeg);
-    row.longitude = report::ShortestText(record.site.longitudeDeg);
-    row.elevation = report::ShortestText(record.site.elevationM);
+    row.latitude = io::NumberText(record.site.latitudeDeg);
+    row.longitude = io::NumberText(record.site.longitudeDeg);
+    row.elevation = io::NumberText(record.site.elevationM);
     row.mode = std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode)));
     row.method = std::string(fitting::ToString(record.settings.method));
-    row.rms = report::ShortestText(fit.rms);
+    row.rms = io::NumberText(fit.rms);
     row.iterations = std::to_string(fit.iterations);
     row.targetReached = fit.targetReached ? "true" : "false";
-    row.depthOfInvestigationM = report::ShortestText(fit.depthOfInvestigationM);
+    row.depthOfInvestigationM = io::NumberText(fit.depthOfInvestigationM);
     row.status = jobs::FitSucceeded(fit) ? std::string(kStatusOk)
                                      : OneLine(std::string(fitting::ToString(fit.status)) + ": " + fit.message);
     return row;
@@ -114,10 +80,7 @@ SummaryRow FailedRow(const std::string& site, const std::string& file, std::stri
 
 std::string SummaryLine(const SummaryRow& row)
 {
-    const std::vector<std::string> fields = Fields(row);
-    std::string line;
-    for (std::size_t i = 0; i < fields.size(); ++i) line += (i == 0 ? "" : ",") + report::CsvField(fields[i]);
-    return line;
+    return io::CsvLine(Fields(row));
 }
 
 std::string SummaryCsv(const std::vector<SummaryRow>& rows)
@@ -129,33 +92,25 @@ std::string SummaryCsv(const std::vector<SummaryRow>& rows)
 
 std::vector<SummaryRow> ParseSummaryCsv(std::string_view text, const std::string& file)
 {
+    std::vector<io::CsvRecord> records;
+    try {
+        records = io::ParseCsv(text, file);
+    } catch (const io::CsvError& e) {
+        throw BatchError(e.what());
+    }
+    if (records.empty()) throw BatchError(file + ": empty; a batch summary starts with its header");
+    if (io::CsvLine(records.front().fields) != kSummaryHeader) {
+        throw BatchError(file + ", line 1: not a batch summary (expected the header " + std::string(kSummaryHeader) + ")");
+    }
     std::vector<SummaryRow> rows;
-    std::size_t pos = 0;
-    std::size_t line = 0;
-    std::vector<std::string> fields;
-    bool header = true;
-    while (pos < text.size()) {
-        ++line;
-        if (!NextRecord(text, pos, fields)) {
-            throw BatchError(file + ", line " + std::to_string(line) + ": a quoted field is not closed properly");
-        }
-        if (header) {
-            std::string got;
-            for (const std::string& f : fields) got += (got.empty() ? "" : ",") + f;
-            if (got != kSummaryHeader) {
-                throw BatchError(file + ", line 1: not a batch summary (expected the header " +
-                                 std::string(kSummaryHeader) + ")");
-            }
-            header = false;
-            continue;
-        }
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        std::vector<std::string>& fields = records[i].fields;
         if (fields.size() != kFieldCount) {
-            throw BatchError(file + ", line " + std::to_string(line) + ": " + std::to_string(fields.size()) +
+            throw BatchError(file + ", line " + std::to_string(records[i].line) + ": " + std::to_string(fields.size()) +
                              " fields; a summary row has " + std::to_string(kFieldCount));
         }
         rows.push_back(FromFields(std::move(fields)));
     }
-    if (header) throw BatchError(file + ": empty; a batch summary starts with its header");
     return rows;
 }
 

@@ -42,7 +42,7 @@ void AddDataOptions(CLI::App& command, DataOptionValues& values)
                         "impedance files, xy for files of apparent resistivity and phase only\n"
                         "(the first the file has data for of det, berd, xy, yx or xy, det, berd, yx).")
             ->type_name("M");
-    values.floor = report::ShortestText(DefaultFloor());
+    values.floor = io::NumberText(DefaultFloor());
     command
         .add_option("--floor", values.floor,
                     "Error floor in percent of |Z|, 0 to 100: every error is raised to at least\n"

@@ -80,7 +80,7 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
                         "occam: top of the half-space in m. Default: two skin depths at the lowest\n"
                         "frequency.")
             ->type_name("M");
-    values.targetRms = report::ShortestText(occam.targetRms);
+    values.targetRms = io::NumberText(occam.targetRms);
     command
         .add_option("--target-rms", values.targetRms,
                     "The misfit to reach, RMS = sqrt(chi-square / N) over the fitted values.\n"

@@ -3,6 +3,7 @@
 #include "cli/CommonOptions.h"
 #include "report/ResponseOutput.h"
 #include "cli/Subcommand.h"
+#include "io/Csv.h"
 
 #include <memory>
 

@@ -5,6 +5,7 @@
 #include "classic/InputChecks.h"
 #include "report/ResponseOutput.h"
 #include "cli/Subcommand.h"
+#include "io/Csv.h"
 
 #include <algorithm>
 #include <memory>

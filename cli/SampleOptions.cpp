@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::size_t kMaxLayers = sampling::kMaxInterfacesLimit + 1;
 
-std::string Text(double value) { return report::ShortestText(value); }
+std::string Text(double value) { return io::NumberText(value); }
 
 }  // namespace
 

@@ -50,7 +50,7 @@ private:
 
 }  // namespace
 
-JsonError::JsonError(std::string file, std::string where, std::string problem)
+FileError::FileError(std::string file, std::string where, std::string problem)
     : std::runtime_error(file + WhereText(where) + ": " + problem),
       file_(std::move(file)),
       where_(std::move(where)),
@@ -70,12 +70,12 @@ json ParseJson(std::string_view text, const std::string& file)
     try {
         return json::parse(text.begin(), text.end(), depthLimit);
     } catch (const TooDeep&) {
-        throw JsonError(file, "", "nested more than " + std::to_string(kMaxJsonDepth) +
+        throw FileError(file, "", "nested more than " + std::to_string(kMaxJsonDepth) +
                                       " levels deep; no file of this program is");
     } catch (const json::parse_error& e) {
-        throw JsonError(file, "", "not a JSON document: " + WithoutTag(e.what()));
+        throw FileError(file, "", "not a JSON document: " + WithoutTag(e.what()));
     } catch (const json::out_of_range& e) {  // a number beyond the range of a double
-        throw JsonError(file, "", "not a JSON document this program can read: " + WithoutTag(e.what()));
+        throw FileError(file, "", "not a JSON document this program can read: " + WithoutTag(e.what()));
     }
 }
 
@@ -84,19 +84,19 @@ std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t ma
     const std::string file = path.string();
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
     Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Get() < 0) throw JsonError(file, "", std::string("cannot be opened: ") + std::strerror(errno));
+    if (fd.Get() < 0) throw FileError(file, "", std::string("cannot be opened: ") + std::strerror(errno));
     struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0) throw JsonError(file, "", std::string("cannot be read: ") + std::strerror(errno));
-    if (!S_ISREG(info.st_mode)) throw JsonError(file, "", "not a regular file");
+    if (::fstat(fd.Get(), &info) != 0) throw FileError(file, "", std::string("cannot be read: ") + std::strerror(errno));
+    if (!S_ISREG(info.st_mode)) throw FileError(file, "", "not a regular file");
     if (static_cast<std::uintmax_t>(info.st_size) > maxBytes) {
-        throw JsonError(file, "", "larger than " + std::to_string(maxBytes) + " bytes; no such file of this program is");
+        throw FileError(file, "", "larger than " + std::to_string(maxBytes) + " bytes; no such file of this program is");
     }
     std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(fd.Get(), bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) throw JsonError(file, "", std::string("cannot be read: ") + std::strerror(errno));
+        if (n < 0) throw FileError(file, "", std::string("cannot be read: ") + std::strerror(errno));
         if (n == 0) break;  // shorter than it was a moment ago
         done += static_cast<std::size_t>(n);
     }
@@ -119,14 +119,14 @@ std::string DescribeValue(const json& value)
     return "an object";
 }
 
-void JsonCursor::Refuse(const std::string& problem) const { throw JsonError(*file_, path_, problem); }
+void JsonCursor::Refuse(const std::string& problem) const { throw FileError(*file_, path_, problem); }
 
 JsonCursor JsonCursor::Member(const char* key) const
 {
     if (!value_->is_object()) Refuse("expected an object, found " + DescribeValue(*value_));
     const auto it = value_->find(key);
     const std::string path = path_.empty() ? std::string(key) : path_ + "." + key;
-    if (it == value_->end()) throw JsonError(*file_, path, "missing");
+    if (it == value_->end()) throw FileError(*file_, path, "missing");
     return JsonCursor(*it, *file_, path);
 }
 

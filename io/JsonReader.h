@@ -30,10 +30,11 @@ namespace mt1d::io {
 // Deeper than any file of this program nests (a project: 8 levels).
 inline constexpr std::size_t kMaxJsonDepth = 64;
 
-// A document refused; what() is "file, where: problem" (or "file: problem" for the whole).
-class JsonError : public std::runtime_error {
+// A file refused, whole (where empty) or at a place of its JSON; what() is "file, where:
+// problem" (or "file: problem").
+class FileError : public std::runtime_error {
 public:
-    JsonError(std::string file, std::string where, std::string problem);
+    FileError(std::string file, std::string where, std::string problem);
 
     const std::string& File() const { return file_; }
     const std::string& Where() const { return where_; }      // "layers[2].top_m"; empty: the whole
@@ -45,11 +46,11 @@ private:
     std::string problem_;
 };
 
-// Parses `text`; throws JsonError naming `file` for text that is not JSON, nests deeper than
+// Parses `text`; throws FileError naming `file` for text that is not JSON, nests deeper than
 // kMaxJsonDepth, or holds a number beyond the range of a double.
 nlohmann::json ParseJson(std::string_view text, const std::string& file);
 
-// The bytes of a regular file of at most `maxBytes`. Throws JsonError for anything else (a
+// The bytes of a regular file of at most `maxBytes`. Throws FileError for anything else (a
 // folder, a FIFO or device, which it never blocks on, a larger file, a read error).
 std::string ReadRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes);
 

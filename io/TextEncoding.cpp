@@ -70,12 +70,15 @@ void Write(std::string& out, const Json& value, int indent)
 
 std::string NumberText(double value) { return Shortest(value); }
 std::string NumberText(float value) { return Shortest(value); }
+std::string NumberText(const std::optional<double>& value) { return value ? Shortest(*value) : std::string(); }
 
 Json JsonNumber(double value)
 {
     if (!std::isfinite(value)) return nullptr;
     return value;
 }
+
+Json JsonNumber(const std::optional<double>& value) { return value ? JsonNumber(*value) : Json(nullptr); }
 
 Json JsonNumber(float value)
 {
@@ -91,17 +94,6 @@ std::string JsonText(const Json& value, int indent)
     std::string out;
     Write(out, value, indent);
     return out;
-}
-
-std::string CsvField(const std::string& text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
 }
 
 }  // namespace mt1d::io

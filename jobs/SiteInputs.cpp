@@ -132,4 +132,6 @@ std::vector<SiteInput> NameSites(std::span<const std::string> files)
     return sites;
 }
 
+bool IsSafeSiteName(const std::string& name) { return !name.empty() && name == SafeStem(name + ".json"); }
+
 }  // namespace mt1d::jobs

@@ -42,6 +42,11 @@ std::vector<std::string> ExpandInputs(std::span<const std::string> inputs);
 // nothing is left).
 std::string SafeStem(const std::string& file);
 
+// Whether `name` is one SafeStem can make: not empty, letters, digits, '-', '_' and '.', not
+// starting with '.'. Every name read back from a folder (sites.csv, summary.csv) must be one
+// before it is used as a file name.
+bool IsSafeSiteName(const std::string& name);
+
 // Unique output names for `files`, in the same order.
 std::vector<SiteInput> NameSites(std::span<const std::string> files);
 

@@ -71,8 +71,8 @@ std::string CurveCsv(const sounding::Curve& curve)
     out += "\n";
     for (const auto& row : curve.rows) {
         const RowValues v = ValuesOf(row);
-        out += ShortestText(v.frequency) + "," + ShortestText(v.period) + "," + ShortestText(v.rho) + "," +
-               ShortestText(v.rhoErr) + "," + ShortestText(v.phase) + "," + ShortestText(v.phaseErr) + "," +
+        out += NumberText(v.frequency) + "," + NumberText(v.period) + "," + NumberText(v.rho) + "," +
+               NumberText(v.rhoErr) + "," + NumberText(v.phase) + "," + NumberText(v.phaseErr) + "," +
                (row.usable ? "true" : "false") + "\n";
     }
     return out;

@@ -10,9 +10,9 @@ std::string FitModelCsv(const jobs::FitRecord& record)
     const auto& layers = record.report.layers;
     for (std::size_t j = 0; j < layers.size(); ++j) {
         const auto& l = layers[j];
-        out += std::to_string(j + 1) + "," + ShortestText(l.topM) + "," + ShortestText(l.thicknessM) + "," +
-               ShortestText(l.resistivityOhmM) + "," + ShortestText(l.log10RhoSd) + "," +
-               ShortestText(l.log10ThicknessSd) + "\n";
+        out += std::to_string(j + 1) + "," + NumberText(l.topM) + "," + NumberText(l.thicknessM) + "," +
+               NumberText(l.resistivityOhmM) + "," + NumberText(l.log10RhoSd) + "," +
+               NumberText(l.log10ThicknessSd) + "\n";
     }
     return out;
 }

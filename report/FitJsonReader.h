@@ -9,7 +9,7 @@
 //   - the model must make sense: resistivities and thicknesses positive, every layer but the
 //     last with a thickness and the last without, conductance figures for every layer or none,
 //     a correlation matrix of (2L − 1)² entries.
-// Anything else is refused with io::JsonError, whose message names the file, the key (as a
+// Anything else is refused with io::FileError, whose message names the file, the key (as a
 // path such as layers[2].resistivity_ohmm) and what was expected there.
 
 #include "io/JsonReader.h"

@@ -77,13 +77,6 @@ std::size_t Utf8Length(std::string_view text)
 
 }  // namespace
 
-Json JsonNumber(double value)
-{
-    if (!std::isfinite(value)) return nullptr;
-    return value;
-}
-
-Json JsonNumber(const std::optional<double>& value) { return value ? JsonNumber(*value) : Json(nullptr); }
 
 std::string JsonLayout(const Json& value)
 {
@@ -92,26 +85,6 @@ std::string JsonLayout(const Json& value)
     return out;
 }
 
-std::string ShortestText(double value)
-{
-    if (!std::isfinite(value)) return "";
-    std::array<char, 64> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return std::string(buffer.data(), result.ptr);
-}
-
-std::string ShortestText(const std::optional<double>& value) { return value ? ShortestText(*value) : ""; }
-
-std::string CsvField(std::string_view text)
-{
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
 
 std::string Significant(double value, int digits)
 {

@@ -4,6 +4,9 @@
 // or not finite is JSON null, an empty CSV field and "-" in text. The decimal separator is
 // always the point, whatever the locale.
 
+#include "io/Csv.h"
+#include "io/TextEncoding.h"
+
 #include <nlohmann/json.hpp>
 
 #include <optional>
@@ -12,13 +15,9 @@
 
 namespace mt1d::report {
 
-// JSON keeping its members in the order they were written.
-using Json = nlohmann::ordered_json;
-
-// A JSON number, or null for a value that is absent or not finite. nlohmann-json prints a
-// double as the shortest text that reads back as the same double.
-Json JsonNumber(double value);
-Json JsonNumber(const std::optional<double>& value);
+// JSON keeping its members in the order they were written; numbers as io writes them.
+using io::Json;
+using io::JsonNumber;
 
 // A JSON document as text: objects and arrays one member per line, indented by two spaces,
 // except that an object of plain values (a row, a layer), an array of numbers (a list of
@@ -26,13 +25,8 @@ Json JsonNumber(const std::optional<double>& value);
 // is not is replaced, never thrown about.
 std::string JsonLayout(const Json& value);
 
-// The shortest text that reads back as the same double (1e-05, 0.1367, 884.444); empty for a
-// value that is absent or not finite.
-std::string ShortestText(double value);
-std::string ShortestText(const std::optional<double>& value);
-
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(std::string_view text);
+using io::CsvField;
+using io::NumberText;
 
 // `digits` significant digits as printf's %g writes them, trailing zeros dropped (884.44,
 // 0.13672, 5, 1.2346e+07); "-" for a value that is absent or not finite.

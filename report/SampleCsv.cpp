@@ -10,9 +10,9 @@ std::string SampleProfileCsv(const jobs::SampleRecord& record)
     std::string out = "depth_m,p10,p50,p90,mean,interface_probability\n";
     const std::size_t rows = r.p50.empty() ? 0 : r.depthM.size();
     for (std::size_t i = 0; i < rows; ++i) {
-        out += ShortestText(r.depthM[i]) + "," + ShortestText(r.p10[i]) + "," + ShortestText(r.p50[i]) + "," +
-               ShortestText(r.p90[i]) + "," + ShortestText(r.mean[i]) + "," +
-               ShortestText(r.interfaceProbability[i]) + "\n";
+        out += NumberText(r.depthM[i]) + "," + NumberText(r.p10[i]) + "," + NumberText(r.p50[i]) + "," +
+               NumberText(r.p90[i]) + "," + NumberText(r.mean[i]) + "," +
+               NumberText(r.interfaceProbability[i]) + "\n";
     }
     return out;
 }
@@ -23,10 +23,10 @@ std::string SampleDensityCsv(const jobs::SampleRecord& record)
     std::string out = "depth_m,log10_rho,probability\n";
     if (r.density.empty()) return out;
     for (std::size_t i = 0; i < r.depthM.size(); ++i) {
-        const std::string depth = ShortestText(r.depthM[i]) + ",";
+        const std::string depth = NumberText(r.depthM[i]) + ",";
         const auto row = r.DensityRow(i);
         for (std::size_t b = 0; b < row.size(); ++b) {
-            out += depth + ShortestText(r.log10RhoGrid[b]) + "," + ShortestText(row[b]) + "\n";
+            out += depth + NumberText(r.log10RhoGrid[b]) + "," + NumberText(row[b]) + "\n";
         }
     }
     return out;

@@ -69,7 +69,7 @@ Project ProjectFromJson(std::string_view text, const std::string& file)
             project.windows.push_back(std::move(window));
         }
         return project;
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         throw ProjectError(e.what());
     }
 }
@@ -84,7 +84,7 @@ Project LoadProject(const std::filesystem::path& path)
     std::string text;
     try {
         text = io::ReadRegularFile(path, kMaxProjectBytes);
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         throw ProjectError(e.what());
     }
     return ProjectFromJson(text, path.string());

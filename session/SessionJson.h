@@ -18,7 +18,7 @@ namespace mt1d::session {
 
 nlohmann::json SessionToJson(const Session& session);
 
-// Throws io::JsonError naming the place of a missing or mistyped value. The result is not yet
+// Throws io::FileError naming the place of a missing or mistyped value. The result is not yet
 // checked as a whole (SessionProblem does that).
 Session SessionFromJson(const io::JsonCursor& field, int projectVersion);
 

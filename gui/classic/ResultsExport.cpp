@@ -1,6 +1,7 @@
 #include "gui/classic/ResultsExport.h"
 
 #include "report/ResponseOutput.h"
+#include "io/Csv.h"
 #include "io/TextEncoding.h"
 
 #include <QFileInfo>

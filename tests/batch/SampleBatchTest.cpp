@@ -75,10 +75,10 @@ TEST_F(SampleBatchTest, OneAndTwoWorkersWriteByteIdenticalFoldersSeededPerSite)
         seeds.insert(doc.at("options").at("seed").get<std::uint64_t>());
         EXPECT_EQ(row.method, "sample");
         EXPECT_EQ(row.iterations, "3000");
-        EXPECT_EQ(row.rms, mt1d::report::ShortestText(doc.at("best_rms").get<double>()));
+        EXPECT_EQ(row.rms, mt1d::io::NumberText(doc.at("best_rms").get<double>()));
         const json& where = doc.at("site");
-        EXPECT_EQ(row.latitude, mt1d::report::ShortestText(where.at("latitude_deg").get<double>()));
-        EXPECT_EQ(row.longitude, mt1d::report::ShortestText(where.at("longitude_deg").get<double>()));
+        EXPECT_EQ(row.latitude, mt1d::io::NumberText(where.at("latitude_deg").get<double>()));
+        EXPECT_EQ(row.longitude, mt1d::io::NumberText(where.at("longitude_deg").get<double>()));
     }
     EXPECT_EQ(seeds.size(), 4u);
 }

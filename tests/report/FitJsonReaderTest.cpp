@@ -145,7 +145,7 @@ TEST_P(FitJsonRefusals, NameTheFileTheKeyAndWhatWasExpected)
     try {
         static_cast<void>(ParseFitJson(json.dump(), "fit.json"));
         FAIL() << "accepted";
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         EXPECT_THAT(e.what(), HasSubstr(GetParam().message));
         EXPECT_EQ(std::string(e.what()).rfind("fit.json", 0), 0u) << e.what();
         EXPECT_EQ(e.File(), "fit.json");
@@ -215,7 +215,7 @@ TEST(FitJsonReader, RefusesTextThatIsNotJsonWithItsPosition)
         try {
             static_cast<void>(ParseFitJson(broken, "cut.json"));
             FAIL() << "accepted";
-        } catch (const io::JsonError& e) {
+        } catch (const io::FileError& e) {
             EXPECT_THAT(e.what(), HasSubstr("cut.json: not a JSON document: parse error at line"));
             EXPECT_THAT(e.what(), ::testing::Not(HasSubstr("[json.exception")));
         }
@@ -226,7 +226,7 @@ TEST(FitJsonReader, RefusesTextThatIsNotJsonWithItsPosition)
     try {
         static_cast<void>(ParseFitJson(huge, "huge.json"));
         FAIL() << "accepted";
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         EXPECT_THAT(e.what(), HasSubstr("huge.json: not a JSON document this program can read: number overflow"));
     }
 }
@@ -239,11 +239,11 @@ TEST(FitJsonReader, ReadsAFileAndRefusesWhatIsNoFile)
     const auto file = dir.Path() / "s1.fit.json";
     std::ofstream(file) << FitJsonText(LayeredRecord());
     ExpectSameRecord(ReadFitJsonFile(file), LayeredRecord());
-    EXPECT_THROW(static_cast<void>(ReadFitJsonFile(dir.Path() / "absent.json")), io::JsonError);
+    EXPECT_THROW(static_cast<void>(ReadFitJsonFile(dir.Path() / "absent.json")), io::FileError);
     try {
         static_cast<void>(ReadFitJsonFile(dir.Path()));
         FAIL() << "a folder was read";
-    } catch (const io::JsonError& e) {
+    } catch (const io::FileError& e) {
         EXPECT_THAT(e.what(), HasSubstr("not a regular file"));
     }
 }

@@ -28,12 +28,12 @@ TEST(Formatting, ValuesThatAreNotFiniteAreAbsentInEveryForm)
 {
     for (const double v : {kNan, kInf, -kInf}) {
         EXPECT_TRUE(JsonNumber(v).is_null());
-        EXPECT_EQ(ShortestText(v), "");
+        EXPECT_EQ(NumberText(v), "");
         EXPECT_EQ(Significant(v, 4), "-");
         EXPECT_EQ(Rounded(v, 4), "-");
     }
     EXPECT_TRUE(JsonNumber(std::optional<double>{}).is_null());
-    EXPECT_EQ(ShortestText(std::optional<double>{}), "");
+    EXPECT_EQ(NumberText(std::optional<double>{}), "");
 }
 
 // CSV and JSON carry every bit of a double: what they print reads back as the same value.
@@ -41,7 +41,7 @@ TEST(Formatting, NumbersReadBackAsTheSameDouble)
 {
     for (const double v : {0.1, 1.0 / 3.0, 2.0 / 3.0 * 1e-300, 5e-324, 1.7976931348623157e308, -45.123456789012345,
                            0.1367187, 884.4444106057136}) {
-        EXPECT_EQ(ReadBack(ShortestText(v)), v) << ShortestText(v);
+        EXPECT_EQ(ReadBack(NumberText(v)), v) << NumberText(v);
         const Json parsed = Json::parse(JsonLayout(Json{{"x", JsonNumber(v)}}));
         EXPECT_EQ(parsed["x"].get<double>(), v);
     }
@@ -87,7 +87,7 @@ TEST(Formatting, DecimalPointWhateverTheLocale)
     if (!comma) GTEST_SKIP() << "no locale with a decimal comma is installed";
     EXPECT_EQ(Significant(884.4444, 5), "884.44");
     EXPECT_EQ(Rounded(1.0, 4), "1.000");
-    EXPECT_EQ(ShortestText(0.25), "0.25");
+    EXPECT_EQ(NumberText(0.25), "0.25");
     EXPECT_EQ(JsonLayout(Json{{"x", 0.25}}), "{\"x\": 0.25}");
 }
 

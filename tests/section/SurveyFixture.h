@@ -90,7 +90,7 @@ inline void WriteText(const fs::path& file, const std::string& text)
     out << text;
 }
 
-inline std::string Opt(const std::optional<double>& v) { return v ? report::ShortestText(*v) : std::string(); }
+inline std::string Opt(const std::optional<double>& v) { return v ? io::NumberText(*v) : std::string(); }
 
 // Writes <name>.json for every site whose status is ok, and summary.csv for all.
 inline void WriteSurvey(const fs::path& folder, const std::vector<SiteSpec>& sites)
@@ -101,7 +101,7 @@ inline void WriteSurvey(const fs::path& folder, const std::vector<SiteSpec>& sit
     for (const SiteSpec& site : sites) {
         if (site.status == "ok") WriteText(folder / (site.name + ".json"), report::FitJsonText(SiteRecord(site)));
         summary += report::CsvField(site.name) + "," + report::CsvField(site.name + ".edi") + "," + Opt(site.latitudeDeg) +
-                   "," + Opt(site.longitudeDeg) + ",,det,occam,0.9,3,true," + report::ShortestText(site.doiM) + "," +
+                   "," + Opt(site.longitudeDeg) + ",,det,occam,0.9,3,true," + io::NumberText(site.doiM) + "," +
                    report::CsvField(site.status) + "\n";
     }
     WriteText(folder / "summary.csv", summary);
