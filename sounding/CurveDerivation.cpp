@@ -157,12 +157,12 @@ CurveRow TensorCurveRow(const TensorRow& in, Mode mode, VarianceConvention conve
         row.reason = *problem;
         return row;
     }
+    const auto leftOut = static_cast<std::size_t>(std::count(m.leftOut.begin(), m.leftOut.end(), true));
     if (!reported) {
         ++tally.floorOnly;
-        if (std::any_of(m.leftOut.begin(), m.leftOut.end(), [](bool b) { return b; }) &&
-            std::count(m.leftOut.begin(), m.leftOut.end(), true) < static_cast<long>(Needs(mode).size()))
-            ++tally.tooMuchMissing;
-    } else if (m.leftOutShare > 0.0 || std::any_of(m.leftOut.begin(), m.leftOut.end(), [](bool b) { return b; })) {
+        // Some variances given, but the missing ones weigh too much to leave out.
+        if (leftOut > 0 && leftOut < Needs(mode).size()) ++tally.tooMuchMissing;
+    } else if (leftOut > 0) {
         ++tally.partial;
         for (std::size_t k = 0; k < 4; ++k) tally.leftOut[k] = tally.leftOut[k] || m.leftOut[k];
         tally.largestShare = std::max(tally.largestShare, m.leftOutShare);
