@@ -1,11 +1,15 @@
 #include "sounding/CurveDerivation.h"
 #include "sounding/ImpedanceMath.h"
+#include "sounding/Limits.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
 #include <stdexcept>
 
 namespace {
@@ -288,6 +292,27 @@ INSTANTIATE_TEST_SUITE_P(
                            "apparent resistivity 1.1e+09 Ω·m outside the accepted 1e-09 to 1e+09 Ω·m"},
                     BadRow{"ρa below the range", 1.0, {std::sqrt(5e-10), 0},
                            "apparent resistivity 1e-10 Ω·m outside the accepted 1e-09 to 1e+09 Ω·m"}));
+
+// The sentence the help quotes names the bounds the rows are held to, in this order.
+TEST(Limits, TheRangesTextQuotesTheBoundsInForce)
+{
+    std::vector<double> quoted;
+    std::string text(kUsableRangesText);
+    for (char& c : text)
+        if (c == ',') c = ' ';
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        std::size_t used = 0;
+        try {
+            const double v = std::stod(word, &used);
+            if (used == word.size()) quoted.push_back(v);
+        } catch (const std::exception&) {
+        }
+    }
+    EXPECT_EQ(quoted, (std::vector<double>{kMinFrequencyHz, kMaxFrequencyHz, kMinApparentResistivityOhmM,
+                                           kMaxApparentResistivityOhmM, -kMaxPhaseMagnitudeDeg, kMaxPhaseMagnitudeDeg,
+                                           kMaxRelativeError, kMaxPhaseErrorDeg}));
+}
 
 // Just inside each bound a row is usable (ρa comes from |Z|², a few ulps from the bound when
 // aimed at it, so 0.1 % inside).
