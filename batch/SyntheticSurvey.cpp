@@ -2,6 +2,7 @@
 
 #include "io/AtomicFile.h"
 #include "fitting/SeededRandom.h"
+#include "sounding/ImpedanceErrors.h"
 
 #include <nlohmann/json.hpp>
 
@@ -19,6 +20,10 @@ constexpr double kEarthRadiusKm = 6371.0;
 constexpr std::size_t kTemplateLayers = 5;
 constexpr double kHighestFrequencyHz = 1000.0;
 constexpr int kDecades = 6;  // down to 0.001 Hz
+// The reading of .VAR the files are written for: the reader's default, so that a file reads
+// back with the errors its noise was drawn with.
+constexpr sounding::VarianceConvention kWrittenConvention = sounding::kDefaultVarianceConvention;
+static_assert(kWrittenConvention == sounding::VarianceConvention::kComplex, "the INFO text names the reading");
 
 // The five-layer template at profile position s in [0, 1]: log10 ρ and thickness in m of each
 // layer (the last thickness unused), each drifting by a slow sine along the profile.
@@ -135,13 +140,13 @@ std::string SurveyEdi(const SurveySite& site, std::size_t index, const SurveyOpt
         // ρa = 0.2·T·|Z|² in field units, T = 1/f.
         const double magnitude = std::sqrt(r.rhoA[i] * f[i] / 0.2);
         const double phase = r.phaseDeg[i] * std::numbers::pi / 180.0;
-        const double sd = options.noise * magnitude;
-        const double part = sd / std::numbers::sqrt2;
+        // The standard error of each part, and the variance that reads back as it.
+        const double part = options.noise * magnitude;
         xyR[i] = magnitude * std::cos(phase) + part * random.Gaussian();
         xyI[i] = magnitude * std::sin(phase) + part * random.Gaussian();
         yxR[i] = -magnitude * std::cos(phase) + part * random.Gaussian();
         yxI[i] = -magnitude * std::sin(phase) + part * random.Gaussian();
-        xyVar[i] = yxVar[i] = sd * sd;
+        xyVar[i] = yxVar[i] = sounding::VarianceForPartError(part, kWrittenConvention);
     }
     char lat[32];
     char lon[32];
@@ -150,7 +155,8 @@ std::string SurveyEdi(const SurveySite& site, std::size_t index, const SurveyOpt
     std::string edi = ">HEAD\n  DATAID=\"" + site.name + "\"\n  LAT=" + lat + "\n  LONG=" + lon +
                       "\n  ELEV=0\n  EMPTY=1.0E32\n>INFO\n  mt1d synthetic survey: " +
                       std::to_string(site.model.LayerCount()) +
-                      "-layer model, complex Gaussian noise, exp(+i omega t)\n"
+                      "-layer model, Gaussian noise, exp(+i omega t); Z.VAR is the variance of the complex "
+                      "value (each part sqrt(VAR/2))\n"
                       ">=DEFINEMEAS\n  MAXCHAN=4\n  REFLAT=" + lat + "\n  REFLONG=" + lon +
                       "\n>HMEAS ID=1.001 CHTYPE=HX X=0 Y=0 AZM=0\n>HMEAS ID=2.001 CHTYPE=HY X=0 Y=0 AZM=90\n"
                       ">EMEAS ID=4.001 CHTYPE=EX X=-50 Y=0 X2=50 Y2=0\n>EMEAS ID=5.001 CHTYPE=EY X=0 Y=-50 X2=0 Y2=50\n"

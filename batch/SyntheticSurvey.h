@@ -13,10 +13,13 @@
 // layer's resistivity, so that layers appear one by one along the profile.
 //
 // Data: the impedance of the model (e^{+iωt}, field units (mV/km)/nT, Zxy = Z, Zyx = −Z,
-// Zxx = Zyy = 0) at `frequenciesPerDecade` frequencies per decade from 1000 Hz to 0.001 Hz.
-// Each element gets complex Gaussian noise of standard error noise·|Z| (real and imaginary
-// parts each noise·|Z|/√2), and the file gives that error as its variance (noise·|Z|)². With
-// noise 0.05 this is the default error floor of 5 %: about 10 % on ρa and 2.9° on the phase.
+// Zxx = Zyy = 0, the diagonal without noise and without a variance block) at
+// `frequenciesPerDecade` frequencies per decade from 1000 Hz to 0.001 Hz. The real and
+// imaginary parts of Zxy and Zyx each get Gaussian noise of standard error noise·|Z|, and the
+// file gives the variance that the reader's default reading turns back into that error
+// (sounding/ImpedanceErrors.h: the variance of the complex value, 2·(noise·|Z|)²). With noise
+// 0.05 the xy and yx errors are the default error floor of 5 %: 10 % on ρa and 2.87° on the
+// phase; the determinant averages the two, so its error is 5 %/√2.
 //
 // The true models go to true-models.json (an extension a batch does not read), an array of
 // {"site", "latitude_deg", "longitude_deg", "resistivity_ohmm": [...], "thickness_m": [...]}.
@@ -38,7 +41,7 @@ struct SurveyOptions {
     double startLongitudeDeg = 135.0;
     double azimuthDeg = 90.0;  // clockwise from north: east
     std::size_t frequenciesPerDecade = 5;
-    double noise = 0.05;       // standard error of each impedance element as a fraction of |Z|
+    double noise = 0.05;       // standard error of each part of Zxy and Zyx as a fraction of |Z|
     std::uint64_t seed = 1;
 };
 

@@ -18,11 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool given = size > 0 && (data[0] & 1) != 0;
     try {
         mt1d_fuzz::CheckSounding(ParseColumns(bytes, "fuzz.txt", "fuzz", given ? kGiven : std::vector<Column>{}));
-    } catch (const ReadError&) {
+    } catch (const ReadError& e) {
+        mt1d_fuzz::CheckRefusal(e);
     }
     try {
         (void)DetectFormat(bytes, "fuzz");
-    } catch (const ReadError&) {
+    } catch (const ReadError& e) {
+        mt1d_fuzz::CheckRefusal(e);
     }
     return 0;
 }

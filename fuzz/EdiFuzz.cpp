@@ -10,11 +10,19 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    using namespace mt1d::sounding;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    // The last byte chooses the readings: detected, or forced one way or the other.
+    ReadOptions options;
+    if (size > 0 && (data[size - 1] & 1) != 0) {
+        options.varianceConvention = (data[size - 1] & 2) != 0 ? VarianceConvention::kPart : VarianceConvention::kComplex;
+        options.rhoErrorUnit = (data[size - 1] & 4) != 0 ? RhoErrorUnit::kOhmM : RhoErrorUnit::kLog10;
+    }
     try {
-        mt1d_fuzz::CheckSounding(mt1d::sounding::ParseEdi(bytes, "fuzz.edi", "fuzz"));
-    } catch (const mt1d::sounding::ReadError&) {
+        mt1d_fuzz::CheckSounding(ParseEdi(bytes, "fuzz.edi", "fuzz", options));
+    } catch (const ReadError& e) {
         // A refusal is a proper answer to a broken file.
+        mt1d_fuzz::CheckRefusal(e);
     }
     return 0;
 }

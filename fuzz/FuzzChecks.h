@@ -4,7 +4,9 @@
 // reports as a finding.
 
 #include "sounding/CurveDerivation.h"
+#include "sounding/Limits.h"
 #include "sounding/Modes.h"
+#include "sounding/ReadError.h"
 #include "sounding/Rotation.h"
 #include "sounding/Sounding.h"
 
@@ -39,7 +41,15 @@ inline void CheckSounding(mt1d::sounding::Sounding s)
                 for (const double v : {r.frequencyHz, r.periodS, r.rhoOhmM, r.rhoErrOhmM, r.phaseDeg, r.phaseErrDeg})
                     Require(std::isfinite(v));
                 Require(r.usable == r.reason.empty());
-                if (r.usable) Require(r.rhoOhmM > 0.0 && r.rhoErrOhmM >= 0.0 && r.phaseErrDeg >= 0.0);
+                if (!r.usable) continue;
+                Require(r.rhoOhmM > 0.0 && r.rhoErrOhmM >= 0.0 && r.phaseErrDeg >= 0.0);
+                // A usable row lies within the accepted ranges (Limits.h), so nothing a fit
+                // derives from it (a period, log10 ρa, an error weight) can overflow.
+                Require(r.frequencyHz >= kMinFrequencyHz && r.frequencyHz <= kMaxFrequencyHz);
+                Require(r.periodS > 0.0 && r.rhoOhmM >= kMinApparentResistivityOhmM &&
+                        r.rhoOhmM <= kMaxApparentResistivityOhmM);
+                Require(std::abs(r.phaseDeg) <= kMaxPhaseMagnitudeDeg && r.phaseKnown);
+                Require(r.rhoErrOhmM <= kMaxRelativeError * r.rhoOhmM * (1.0 + 1e-12) && r.phaseErrDeg <= kMaxPhaseErrorDeg);
             }
         }
     }
@@ -49,6 +59,18 @@ inline void CheckSounding(mt1d::sounding::Sounding s)
         RotateTo(s, 33.0);
         for (const Mode m : modes) (void)DeriveCurve(s, {m, 5.0});
     }
+}
+
+// A refusal names the file and the kind of problem in its content-free message, and nothing
+// else: that message is built from the file name, the line and a fixed text alone.
+inline void CheckRefusal(const mt1d::sounding::ReadError& e)
+{
+    using namespace mt1d::sounding;
+    std::string expected = e.File();
+    if (e.Line() > 0) expected += ", line " + std::to_string(e.Line());
+    expected += ": ";
+    expected += ReadProblemText(e.Kind());
+    Require(e.ContentFreeMessage() == expected);
 }
 
 }  // namespace mt1d_fuzz

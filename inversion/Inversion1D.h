@@ -16,7 +16,11 @@
 // constructor refuses a configuration that does not fit the fixed arrays (std::length_error,
 // std::invalid_argument), and observed data or frequencies that are not finite
 // (std::invalid_argument), before writing anything. A run never keeps a model whose misfit or
-// values are not finite numbers: it ends with RunEnding::kNonFinite on the last usable model.
+// values are not finite numbers. A trial step that leads to one is no better than the
+// accepted model and is rejected like any worse trial (the damping is raised and the step
+// retried; the attempt limit ends the run on the last accepted model). Only when the accepted
+// model itself gives a misfit, residual or sensitivity that is not finite (from the start,
+// for instance) does the run end with RunEnding::kNonFinite.
 //
 //     const int sizes[1] = {41};
 //     Inversion1D<TMTRes> engine(1, sizes, freq, appRes, 5, start, 1, true);

@@ -339,19 +339,17 @@ void Inversion1D<Model>::Iterate(bool constrained)
             ForwardModel->ApplyUpdate(step.d.data());
             const float trial = ForwardModel->Misfit(DataWeight);
             repaint();
-            // A trial that is not a finite number is never kept, not even by the sixth
-            // attempt: the run ends on the last accepted model.
-            if (!std::isfinite(trial) || !ModelIsFinite()) {
-                ForwardModel->SetParameters(ParamCount, Params);
-                EndRun(mt::RunEnding::kNonFinite, current);
-                return;
-            }
-            // The sixth attempt ends the run whatever its misfit.
+            // A trial whose misfit or model is not a finite number is no better than the
+            // accepted model: it is rejected like a worse one, and never kept.
+            const bool finite = std::isfinite(trial) && ModelIsFinite();
+            // The sixth attempt ends the run whatever its misfit; one that is not finite
+            // leaves the last accepted model and its misfit.
             if (attempt > kAttemptLimit) {
-                EndRun(mt::RunEnding::kAttemptLimit, trial);
+                if (!finite) ForwardModel->SetParameters(ParamCount, Params);
+                EndRun(mt::RunEnding::kAttemptLimit, finite ? trial : current);
                 return;
             }
-            if (trial > current) {
+            if (!finite || trial > current) {
                 ForwardModel->SetParameters(ParamCount, Params);
                 if (constrained) {
                     mt::ScaleDamping(Damping, ParamCount, kConstrainedDampingRaise);

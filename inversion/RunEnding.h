@@ -17,7 +17,8 @@ enum class RunEnding {
     kAttemptLimit,          // the sixth attempt of one iteration ended the run
     kDecompositionFailure,  // the singular value decomposition did not converge
     kRankZero,              // no singular value reached the rank threshold
-    kNonFinite,             // a misfit or a model value stopped being a finite number
+    kNonFinite,             // the accepted model's misfit, residuals or sensitivities are
+                            // not finite numbers (a trial that is not finite is only rejected)
 };
 
 // Whether the engine counts the ending as a success (Inversion1D::Succeeded). The iteration

@@ -23,10 +23,17 @@ struct RowValues {
     std::optional<double> frequency, period, rho, rhoErr, phase, phaseErr;
 };
 
+// The phase may be 0 or negative: whether it is known, the row says.
+std::optional<double> KnownPhase(const sounding::CurveRow& row)
+{
+    if (!row.usable && !row.phaseKnown) return std::nullopt;
+    return row.phaseDeg;
+}
+
 RowValues ValuesOf(const sounding::CurveRow& row)
 {
     return {Known(row, row.frequencyHz), Known(row, row.periodS), Known(row, row.rhoOhmM),
-            Known(row, row.rhoErrOhmM), row.phaseDeg,           Known(row, row.phaseErrDeg)};
+            Known(row, row.rhoErrOhmM), KnownPhase(row),        Known(row, row.phaseErrDeg)};
 }
 
 }  // namespace

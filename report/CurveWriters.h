@@ -4,8 +4,9 @@
 //     frequency_hz, period_s, rho_ohmm, rho_err_ohmm, phase_deg, phase_err_deg, usable
 // with the impedance phase in degrees in the first quadrant (45° over a half-space) and errors
 // of one standard error. In a row that is not usable, a frequency, period, resistivity or
-// error that is not known (held as 0 by the curve) is written as absent: null in JSON, an
-// empty CSV field, "-" in text.
+// error that is not known (held as 0 by the curve), and a phase the row does not know
+// (CurveRow::phaseKnown), are written as absent: null in JSON, an empty CSV field, "-" in
+// text.
 
 #include "sounding/Curve.h"
 #include "report/Formatting.h"

@@ -143,7 +143,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
     std::vector<std::string_view> fields;
 
     const auto fixColumns = [&](int line) {
-        if (const auto problem = ColumnSetProblem(columns)) throw ReadError(file, line, *problem);
+        if (const auto problem = ColumnSetProblem(columns)) throw ReadError(file, line, ReadProblem::kMissingPart, *problem);
     };
 
     while (lines.Next(line)) {
@@ -174,12 +174,12 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
                     else unknown.push_back(token);
                 }
                 if (columns.empty())
-                    throw ReadError(file, lines.LineNumber(),
+                    throw ReadError(file, lines.LineNumber(), ReadProblem::kNotSounding,
                                     "not a sounding file: expected a header line naming the columns (from: " +
                                         ColumnVocabulary() + ") or rows of numbers, found '" +
                                         ToUtf8(content.substr(0, 40)) + "'");
                 if (!unknown.empty())
-                    throw ReadError(file, lines.LineNumber(),
+                    throw ReadError(file, lines.LineNumber(), ReadProblem::kMissingPart,
                                     "unknown column '" + ToUtf8(unknown.front()) + "'; expected names from: " +
                                         ColumnVocabulary() + " (or give the columns)");
                 headerLine = lines.LineNumber();
@@ -192,7 +192,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
                     headerLine = lastCommentLine;
                     fixColumns(headerLine);
                 } else {
-                    throw ReadError(file, lines.LineNumber(),
+                    throw ReadError(file, lines.LineNumber(), ReadProblem::kMissingPart,
                                     "expected a header line naming the columns (from: " + ColumnVocabulary() +
                                         ") before the first row, or a column list");
                 }
@@ -200,7 +200,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
         }
         if (columns.empty()) continue;  // not reached: a header or a list is in place by now
         if (s.rhoPhase.size() >= kMaxFrequencies)
-            throw ReadError(file, lines.LineNumber(),
+            throw ReadError(file, lines.LineNumber(), ReadProblem::kTooLarge,
                             "more than " + std::to_string(kMaxFrequencies) + " rows; mt1d reads up to " +
                                 std::to_string(kMaxFrequencies) + " frequencies");
         fields.clear();
@@ -212,7 +212,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
             ++found;
         }
         if (found != columns.size())
-            throw ReadError(file, lines.LineNumber(),
+            throw ReadError(file, lines.LineNumber(), ReadProblem::kWrongCount,
                             "expected " + std::to_string(columns.size()) + " values (" + NameList(columns) +
                                 "), found " + std::to_string(found));
         RhoPhaseRow row;
@@ -222,7 +222,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
         for (std::size_t k = 0; k < columns.size(); ++k) {
             const auto x = ParseNumber(fields[k]);
             if (!x)
-                throw ReadError(file, lines.LineNumber(),
+                throw ReadError(file, lines.LineNumber(), ReadProblem::kNotANumber,
                                 "column " + std::to_string(k + 1) + " (" + std::string(ColumnName(columns[k])) +
                                     "): expected a number, found '" + ToUtf8(fields[k]) + "'");
             const double value = *x;
@@ -247,7 +247,7 @@ Sounding ParseColumns(std::string_view bytes, const std::string& file, const std
             v.rhoErrOhmM = rhoErrIsLog ? *v.rhoOhmM * std::numbers::ln10 * *rhoErr : *rhoErr;
         s.rhoPhase.push_back(row);
     }
-    if (s.rhoPhase.empty()) throw ReadError(file, 0, "expected rows of numbers; the file holds none");
+    if (s.rhoPhase.empty()) throw ReadError(file, 0, ReadProblem::kMissingPart, "expected rows of numbers; the file holds none");
     if (std::find(columns.begin(), columns.end(), Column::kLog10RhoErr) != columns.end())
         s.notes.push_back("log10rho_err read as the standard error of log10 ρa (δρa = ρa·ln 10·σ)");
     NormalizeSounding(s);

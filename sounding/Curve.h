@@ -6,7 +6,8 @@
 // impedance phase φ in degrees in the first quadrant (e^{+iωt}; the yx phase shifted by
 // 180°), errors one standard error in the unit of their value. Rows run from the highest
 // frequency to the lowest. Every value is finite, also in rows that are not usable (those
-// hold 0 where nothing is known), so a curve never carries a NaN.
+// hold 0 where nothing is known, and say whether their phase is known), so a curve never
+// carries a NaN.
 
 #include <string>
 #include <vector>
@@ -26,6 +27,9 @@ struct CurveRow {
     double phaseErrDeg = 0.0;
     bool usable = false;
     std::string reason;  // why the row is not usable; empty when it is
+    // Whether phaseDeg holds a phase: always in a usable row; in an unusable one only when
+    // the phase is known (0 is a phase, so the value alone cannot tell).
+    bool phaseKnown = false;
 };
 
 struct Curve {

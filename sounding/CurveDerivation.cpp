@@ -1,47 +1,70 @@
 #include "sounding/CurveDerivation.h"
 
+#include "sounding/ImpedanceErrors.h"
 #include "sounding/ImpedanceMath.h"
+#include "sounding/Limits.h"
 #include "sounding/Modes.h"
 #include "sounding/TextScan.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <numbers>
 #include <stdexcept>
 
 namespace mt1d::sounding {
 namespace {
-
-constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 
 bool Finite(std::complex<double> z)
 {
     return std::isfinite(z.real()) && std::isfinite(z.imag());
 }
 
-// The phase error of a relative impedance error r: the half-angle under which a circle of
-// radius r·|Z| around Z is seen from the origin.
-double PhaseErrorDeg(double relative)
+std::string Range(double low, double high, const char* unit)
 {
-    return std::asin(std::min(1.0, relative)) * kDegPerRad;
+    return FormatNumber(low) + " to " + FormatNumber(high) + unit;
 }
 
-void StartRow(CurveRow& row, double frequencyHz)
+// Sets the frequency and period of a row when they are finite; the reason the frequency makes
+// the row unusable, or nothing.
+std::optional<std::string> StartRow(CurveRow& row, double frequencyHz)
 {
-    if (std::isfinite(frequencyHz)) row.frequencyHz = frequencyHz;
-    if (std::isfinite(frequencyHz) && frequencyHz > 0.0) row.periodS = 1.0 / frequencyHz;
-}
-
-const char* ComponentName(Component c)
-{
-    switch (c) {
-    case Component::kXx: return "Zxx";
-    case Component::kXy: return "Zxy";
-    case Component::kYx: return "Zyx";
-    case Component::kYy: return "Zyy";
+    if (!std::isfinite(frequencyHz) || !(frequencyHz > 0.0)) {
+        if (std::isfinite(frequencyHz)) row.frequencyHz = frequencyHz;
+        return std::string("frequency is not a positive number");
     }
-    return "Z";
+    row.frequencyHz = frequencyHz;
+    const double period = 1.0 / frequencyHz;
+    if (std::isfinite(period)) row.periodS = period;
+    if (frequencyHz < kMinFrequencyHz || frequencyHz > kMaxFrequencyHz)
+        return "frequency " + FormatNumber(frequencyHz) + " Hz outside the accepted " +
+               Range(kMinFrequencyHz, kMaxFrequencyHz, " Hz");
+    return std::nullopt;
 }
+
+// The reason a finite ρa or phase makes the row unusable, or nothing.
+std::optional<std::string> ValueProblem(double rho, double phase)
+{
+    if (!(rho > 0.0)) return std::string("apparent resistivity is not positive");
+    if (rho < kMinApparentResistivityOhmM || rho > kMaxApparentResistivityOhmM)
+        return "apparent resistivity " + FormatNumber(rho) + " Ω·m outside the accepted " +
+               Range(kMinApparentResistivityOhmM, kMaxApparentResistivityOhmM, " Ω·m");
+    if (std::abs(phase) > kMaxPhaseMagnitudeDeg)
+        return "phase " + FormatNumber(phase) + "° outside the accepted −180° to 180°";
+    return std::nullopt;
+}
+
+// The reason errors make the row unusable, or nothing: more than kMaxRelativeError times
+// the value, or a phase error above kMaxPhaseErrorDeg.
+std::optional<std::string> ErrorProblem(double relativeRho, double phaseErr)
+{
+    if (!std::isfinite(relativeRho) || relativeRho > kMaxRelativeError)
+        return "error of the apparent resistivity more than " + FormatNumber(kMaxRelativeError) + " times its value";
+    if (!std::isfinite(phaseErr) || phaseErr > kMaxPhaseErrorDeg)
+        return "phase error more than " + FormatNumber(kMaxPhaseErrorDeg) + "°";
+    return std::nullopt;
+}
+
+constexpr std::array<const char*, 4> kElementNames = {"Zxx", "Zxy", "Zyx", "Zyy"};
 
 // The components a mode needs, xx, xy, yx, yy order.
 std::vector<Component> Needs(Mode mode)
@@ -61,7 +84,7 @@ std::string MissingList(const TensorRow& row, Mode mode)
     for (const Component c : Needs(mode)) {
         if (row[c].value) continue;
         if (!names.empty()) names += ", ";
-        names += ComponentName(c);
+        names += kElementNames[static_cast<std::size_t>(c)];
     }
     return names;
 }
@@ -71,7 +94,9 @@ ModeImpedance ImpedanceOf(const TensorRow& row, Mode mode)
     const auto single = [&](Component c, double sign) {
         ModeImpedance m;
         m.z = sign * *row[c].value;
-        if (row[c].variance) m.sigma = std::sqrt(*row[c].variance);
+        m.variance = row[c].variance;
+        m.leftOut[static_cast<std::size_t>(c)] = !row[c].variance;
+        m.leftOutShare = row[c].variance ? 0.0 : 1.0;
         return m;
     };
     switch (mode) {
@@ -85,45 +110,65 @@ ModeImpedance ImpedanceOf(const TensorRow& row, Mode mode)
 
 struct Tally {
     std::size_t floorOnly = 0;  // rows whose errors come from the floor alone
+    // Rows whose error was computed with some elements' missing variances left out, which
+    // elements, and the largest share of the error weight they carried.
+    std::size_t partial = 0;
+    std::array<bool, 4> leftOut{};
+    double largestShare = 0.0;
+    // Rows given no error because the missing variances carry too much weight.
+    std::size_t tooMuchMissing = 0;
 };
 
-CurveRow TensorCurveRow(const TensorRow& in, Mode mode, double floor, Tally& tally)
+CurveRow TensorCurveRow(const TensorRow& in, Mode mode, VarianceConvention convention, double floor, Tally& tally)
 {
     CurveRow row;
-    StartRow(row, in.frequencyHz);
-    if (row.periodS == 0.0) {
-        row.reason = "frequency is not a positive number";
-        return row;
-    }
+    const auto frequencyProblem = StartRow(row, in.frequencyHz);
     if (const auto missing = MissingList(in, mode); !missing.empty()) {
-        row.reason = missing + " missing";
+        row.reason = frequencyProblem ? *frequencyProblem : missing + " missing";
         return row;
     }
     const ModeImpedance m = ImpedanceOf(in, mode);
     if (!Finite(m.z)) {
-        row.reason = "impedance is not a finite number";
+        row.reason = frequencyProblem ? *frequencyProblem : "impedance is not a finite number";
         return row;
     }
-    const double rho = ApparentResistivity(m.z, in.frequencyHz);
-    if (!std::isfinite(rho)) {
+    row.phaseDeg = PhaseDegrees(m.z);
+    row.phaseKnown = true;
+    if (frequencyProblem) {
+        row.reason = *frequencyProblem;
+        return row;
+    }
+    const ApparentValues a = ApparentFromImpedance(m.z, in.frequencyHz, m.variance, convention, floor);
+    if (!std::isfinite(a.rhoOhmM)) {
         row.reason = "apparent resistivity is not a finite number";
         return row;
     }
-    row.rhoOhmM = rho;
-    row.phaseDeg = PhaseDegrees(m.z);
-    if (!(rho > 0.0)) {
-        row.reason = "apparent resistivity is not positive";
+    row.rhoOhmM = a.rhoOhmM;
+    if (const auto problem = ValueProblem(a.rhoOhmM, a.phaseDeg)) {
+        row.reason = *problem;
         return row;
     }
-    const bool reported = m.sigma && std::isfinite(*m.sigma);
+    const bool reported = a.fromVariance && a.relative > 0.0;
     if (!reported && floor == 0.0) {
         row.reason = "no error given and the error floor is 0";
         return row;
     }
-    if (!reported) ++tally.floorOnly;
-    const double relative = std::max(reported ? *m.sigma / std::abs(m.z) : 0.0, floor);
-    row.rhoErrOhmM = 2.0 * relative * rho;
-    row.phaseErrDeg = PhaseErrorDeg(relative);
+    if (const auto problem = ErrorProblem(2.0 * a.relative, a.phaseErrDeg)) {
+        row.reason = *problem;
+        return row;
+    }
+    const auto leftOut = static_cast<std::size_t>(std::count(m.leftOut.begin(), m.leftOut.end(), true));
+    if (!reported) {
+        ++tally.floorOnly;
+        // Some variances given, but the missing ones weigh too much to leave out.
+        if (leftOut > 0 && leftOut < Needs(mode).size()) ++tally.tooMuchMissing;
+    } else if (leftOut > 0) {
+        ++tally.partial;
+        for (std::size_t k = 0; k < 4; ++k) tally.leftOut[k] = tally.leftOut[k] || m.leftOut[k];
+        tally.largestShare = std::max(tally.largestShare, m.leftOutShare);
+    }
+    row.rhoErrOhmM = a.rhoErrOhmM;
+    row.phaseErrDeg = a.phaseErrDeg;
     row.usable = true;
     return row;
 }
@@ -131,18 +176,21 @@ CurveRow TensorCurveRow(const TensorRow& in, Mode mode, double floor, Tally& tal
 CurveRow RhoPhaseCurveRow(const RhoPhaseRow& in, Mode mode, double floor, Tally& tally)
 {
     CurveRow row;
-    StartRow(row, in.frequencyHz);
-    if (row.periodS == 0.0) {
-        row.reason = "frequency is not a positive number";
+    const auto frequencyProblem = StartRow(row, in.frequencyHz);
+    const RhoPhaseValue& v = in[mode];
+    if (v.phaseDeg && std::isfinite(*v.phaseDeg)) {
+        row.phaseDeg = *v.phaseDeg;
+        row.phaseKnown = true;
+    }
+    if (v.rhoOhmM && std::isfinite(*v.rhoOhmM)) row.rhoOhmM = *v.rhoOhmM;
+    if (frequencyProblem) {
+        row.reason = *frequencyProblem;
         return row;
     }
-    const RhoPhaseValue& v = in[mode];
     if (!v.rhoOhmM || !v.phaseDeg) {
         row.reason = !v.rhoOhmM && !v.phaseDeg ? "apparent resistivity and phase missing"
                      : !v.rhoOhmM              ? "apparent resistivity missing"
                                                : "phase missing";
-        if (v.phaseDeg && std::isfinite(*v.phaseDeg)) row.phaseDeg = *v.phaseDeg;
-        if (v.rhoOhmM && std::isfinite(*v.rhoOhmM)) row.rhoOhmM = *v.rhoOhmM;
         return row;
     }
     const double rho = *v.rhoOhmM;
@@ -151,10 +199,8 @@ CurveRow RhoPhaseCurveRow(const RhoPhaseRow& in, Mode mode, double floor, Tally&
         row.reason = "value is not a finite number";
         return row;
     }
-    row.rhoOhmM = rho;
-    row.phaseDeg = phase;
-    if (!(rho > 0.0)) {
-        row.reason = "apparent resistivity is not positive";
+    if (const auto problem = ValueProblem(rho, phase)) {
+        row.reason = *problem;
         return row;
     }
     const bool rhoReported = v.rhoErrOhmM && std::isfinite(*v.rhoErrOhmM);
@@ -165,11 +211,28 @@ CurveRow RhoPhaseCurveRow(const RhoPhaseRow& in, Mode mode, double floor, Tally&
                                     : "no error given for the phase and the error floor is 0";
         return row;
     }
+    const double rhoErr = std::max(rhoReported ? *v.rhoErrOhmM : 0.0, 2.0 * floor * rho);
+    const double phaseErr = std::max(phaseReported ? *v.phaseErrDeg : 0.0, PhaseErrorDeg(floor));
+    if (const auto problem = ErrorProblem(rhoErr / rho, phaseErr)) {
+        row.reason = *problem;
+        return row;
+    }
     if (!rhoReported && !phaseReported) ++tally.floorOnly;
-    row.rhoErrOhmM = std::max(rhoReported ? *v.rhoErrOhmM : 0.0, 2.0 * floor * rho);
-    row.phaseErrDeg = std::max(phaseReported ? *v.phaseErrDeg : 0.0, PhaseErrorDeg(floor));
+    row.rhoErrOhmM = rhoErr;
+    row.phaseErrDeg = phaseErr;
     row.usable = true;
     return row;
+}
+
+std::string NameList(const std::array<bool, 4>& which)
+{
+    std::string names;
+    for (std::size_t k = 0; k < which.size(); ++k) {
+        if (!which[k]) continue;
+        if (!names.empty()) names += ", ";
+        names += kElementNames[k];
+    }
+    return names;
 }
 
 }  // namespace
@@ -189,7 +252,8 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
     curve.rows.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
         curve.rows.push_back(sounding.kind == DataKind::kImpedance
-                                 ? TensorCurveRow(sounding.tensor[i], options.mode, floor, tally)
+                                 ? TensorCurveRow(sounding.tensor[i], options.mode, sounding.varianceConvention, floor,
+                                                  tally)
                                  : RhoPhaseCurveRow(sounding.rhoPhase[i], options.mode, floor, tally));
     }
 
@@ -202,10 +266,21 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
         curve.notes.push_back(std::to_string(n - usable) + " of " + std::to_string(n) + " rows not usable for mode " +
                               mode + "; each says why");
     }
-    if (tally.floorOnly > 0)
-        curve.notes.push_back(std::to_string(tally.floorOnly) + " of " + std::to_string(n) +
-                              " rows have no error in the file for mode " + mode + "; the " +
-                              FormatNumber(options.floorPercent) + " % error floor sets theirs");
+    if (tally.partial > 0)
+        curve.notes.push_back("in " + std::to_string(tally.partial) + " of " + std::to_string(n) + " rows the " + mode +
+                              " error leaves out " + NameList(tally.leftOut) +
+                              ", whose variance the file does not give (taken as 0; at most " +
+                              FormatNumber(100.0 * tally.largestShare, 3) + " % of the error weight)");
+    if (tally.floorOnly > 0) {
+        std::string note = std::to_string(tally.floorOnly) + " of " + std::to_string(n) +
+                           " rows have no error in the file for mode " + mode + "; the " +
+                           FormatNumber(options.floorPercent) + " % error floor sets theirs";
+        if (tally.tooMuchMissing > 0)
+            note += " (in " + std::to_string(tally.tooMuchMissing) +
+                    " of them the elements without a variance carry more than " +
+                    FormatNumber(100.0 * kMaxLeftOutShare) + " % of the error weight)";
+        curve.notes.push_back(note);
+    }
     return curve;
 }
 

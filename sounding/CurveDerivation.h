@@ -3,20 +3,24 @@
 //
 // Impedance soundings. Per row the impedance of the mode is Zxy (xy), −Zyx (yx: the yx
 // phase, near −135° over a layered earth with e^{+iωt}, moved by 180°), Z_det or Z_berd
-// (ImpedanceMath.h, with their first-order errors). Then
-//     ρa = 0.2·T·|Z|²,   φ = arg Z,
-// and from the standard error dZ of Z (sqrt of the file's variance)
-//     δρa/ρa = 2·dZ/|Z|,   δφ = asin(min(1, dZ/|Z|)).
-// The error floor, in percent of |Z|, raises dZ/|Z| to at least floor/100 (5 % gives 10 % on
-// ρa and 2.87° on φ); rows whose file gives no error get the floor.
+// (ImpedanceMath.h, with their propagated variances). ρa, φ and their errors follow by the
+// one rule of ImpedanceErrors.h, reading the variances as the sounding's varianceConvention
+// says:
+//     ρa = 0.2·T·|Z|²,  φ = arg Z,  r = max(σ/|Z|, floor),  δρa = 2·r·ρa,  δφ = asin(min(1, r))
+// with σ the standard error of each part of Z. The error floor, in percent of |Z|, raises r
+// to at least floor/100 (5 % gives 10 % on ρa and 2.87° on φ); rows whose file gives no
+// error get the floor. Det errors leave out the elements whose variance the file does not
+// give when they carry little of the error weight (ImpedanceMath.h); the notes say which.
 //
 // ρa/φ soundings. The values of the mode as stored; errors raised to at least 2·floor/100
 // of ρa and asin(floor/100) on the phase, the same floor seen from |Z|.
 //
 // A row is unusable, with the reason in CurveRow::reason, when its frequency is not a
-// positive finite number, an element the mode needs is missing, a value is not finite, ρa is
-// not positive, or (floor 0) the file gives no error. Unusable rows keep the values that are
-// known and 0 for the rest, so that no curve ever holds a NaN.
+// number within kMinFrequencyHz … kMaxFrequencyHz (Limits.h), an element the mode needs is
+// missing, a value is not finite, ρa is not positive or lies outside the accepted range, the
+// phase lies outside −180° … 180°, an error exceeds kMaxRelativeError times its value (the
+// phase error 180°), or (floor 0) the file gives no error. Unusable rows keep the values that
+// are known and 0 for the rest, so that no curve ever holds a NaN.
 
 #include "sounding/Curve.h"
 #include "sounding/Sounding.h"

@@ -54,7 +54,7 @@ EdiLexed LexEdi(std::string_view text, const std::string& file)
         if (t.empty() || t.front() != '>') continue;
         close(lineStart);
         if (out.blocks.size() >= kMaxEdiBlocks)
-            throw ReadError(file, lines.LineNumber(),
+            throw ReadError(file, lines.LineNumber(), ReadProblem::kTooLarge,
                             "more than " + std::to_string(kMaxEdiBlocks) +
                                 " blocks; mt1d reads up to " + std::to_string(kMaxFrequencies) + " frequencies");
         EdiBlock block;

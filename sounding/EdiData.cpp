@@ -21,7 +21,7 @@ BlockValues ReadBlockValues(const EdiBlock& block, double emptyValue, std::size_
             double value = 0.0;
             switch (ClassifyToken(token, value)) {
             case TokenKind::kWord:
-                throw ReadError(file, lines.LineNumber(),
+                throw ReadError(file, lines.LineNumber(), ReadProblem::kNotANumber,
                                 "expected numbers in block >" + block.name + " (line " + std::to_string(block.line) +
                                     "), found '" + ToUtf8(token) + "'");
             case TokenKind::kMalformedNumber:
@@ -36,7 +36,7 @@ BlockValues ReadBlockValues(const EdiBlock& block, double emptyValue, std::size_
                 break;
             }
             if (out.values.size() >= limit)
-                throw ReadError(file, lines.LineNumber(),
+                throw ReadError(file, lines.LineNumber(), ReadProblem::kTooLarge,
                                 "block >" + block.name + " holds more than " + std::to_string(limit) +
                                     " values; mt1d reads up to " + std::to_string(kMaxFrequencies) +
                                     " frequencies and " + std::to_string(kMaxSpectraChannels) + " spectra channels");
@@ -51,11 +51,11 @@ void CheckBlockCount(const EdiBlock& block, std::size_t held, std::size_t expect
 {
     const auto hint = EdiMarkerCount(block.marker);
     if (hint && static_cast<std::size_t>(*hint) > held)
-        throw ReadError(file, block.line,
+        throw ReadError(file, block.line, ReadProblem::kWrongCount,
                         "block >" + block.name + " announces " + std::to_string(*hint) + " values but holds " +
                             std::to_string(held) + "; the file looks cut short");
     if (held != expected)
-        throw ReadError(file, block.line,
+        throw ReadError(file, block.line, ReadProblem::kWrongCount,
                         "block >" + block.name + " holds " + std::to_string(held) + " values; expected " +
                             std::to_string(expected) + " (" + expectedWhat + ")");
     if (hint && static_cast<std::size_t>(*hint) < held)

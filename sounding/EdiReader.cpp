@@ -9,7 +9,8 @@
 
 namespace mt1d::sounding {
 
-Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::string& defaultName)
+Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::string& defaultName,
+                  const ReadOptions& options)
 {
     const EdiLexed lexed = LexEdi(bytes, file);
     EdiHeader header = ReadEdiHeader(lexed, defaultName);
@@ -30,19 +31,22 @@ Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::st
     s.notes = std::move(header.notes);
     EdiSectionRows rows;
     if (mt < lexed.blocks.size()) {
-        rows = ReadEdiMtSection(lexed, mt, header, file);
+        rows = ReadEdiMtSection(lexed, mt, header, file, options);
         s.format = rows.kind == DataKind::kImpedance ? SourceFormat::kEdiImpedance : SourceFormat::kEdiRhoPhase;
     } else if (spectra < lexed.blocks.size()) {
         rows = ReadEdiSpectraSection(lexed, spectra, header, file);
         s.format = SourceFormat::kEdiSpectra;
+        if (options.varianceConvention)
+            rows.notes.push_back("impedances from spectra carry no variances; the asked reading of Z.VAR does not apply");
     } else {
-        throw ReadError(file, 0, "expected a >=MTSECT or >=SPECTRASECT data section");
+        throw ReadError(file, 0, ReadProblem::kMissingPart, "expected a >=MTSECT or >=SPECTRASECT data section");
     }
     if (sections > 1)
         s.notes.push_back("the file holds " + std::to_string(sections) + " data sections; the first " +
                           (mt < lexed.blocks.size() ? ">=MTSECT" : ">=SPECTRASECT") + " was read");
     if (!lexed.sawEnd) s.notes.push_back("no >END line: the file may have been cut short");
     s.kind = rows.kind;
+    s.varianceConvention = rows.varianceConvention;
     s.tensor = std::move(rows.tensor);
     s.rhoPhase = std::move(rows.rhoPhase);
     s.notes.insert(s.notes.end(), rows.notes.begin(), rows.notes.end());

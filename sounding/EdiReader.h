@@ -15,6 +15,7 @@
 // fewer than its count announces, a word among numbers, a repeated block or frequency,
 // more than 10,000 frequencies.
 
+#include "sounding/ReadOptions.h"
 #include "sounding/Sounding.h"
 
 #include <string>
@@ -23,7 +24,9 @@
 namespace mt1d::sounding {
 
 // `file` names the file in messages and in Sounding::sourceName; `defaultName` is the site
-// name when the file has no DATAID.
-Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::string& defaultName);
+// name when the file has no DATAID. Of the options, the readings of Z.VAR and RHO*.ERR apply
+// (EdiMtSection.h); rotation and columns are ParseSounding's.
+Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::string& defaultName,
+                  const ReadOptions& options = {});
 
 }  // namespace mt1d::sounding

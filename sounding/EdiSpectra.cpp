@@ -35,7 +35,7 @@ ChannelList ReadChannelList(const EdiBlock& section, const std::string& file)
             TokenCursor tokens(t.substr(2));
             std::string_view token;
             if (!tokens.Next(token) || !(count = ParseCount(token)))
-                throw ReadError(file, lines.LineNumber(), "expected the number of channels after '//'");
+                throw ReadError(file, lines.LineNumber(), ReadProblem::kMissingPart, "expected the number of channels after '//'");
             while (tokens.Next(token) && list.ids.size() <= kMaxSpectraChannels) list.ids.emplace_back(token);
             continue;
         }
@@ -44,7 +44,7 @@ ChannelList ReadChannelList(const EdiBlock& section, const std::string& file)
             std::string_view token;
             while (tokens.Next(token)) {
                 if (list.ids.size() > kMaxSpectraChannels)
-                    throw ReadError(file, lines.LineNumber(),
+                    throw ReadError(file, lines.LineNumber(), ReadProblem::kTooLarge,
                                     "more than " + std::to_string(kMaxSpectraChannels) + " channels listed");
                 list.ids.emplace_back(token);
             }
@@ -56,18 +56,18 @@ ChannelList ReadChannelList(const EdiBlock& section, const std::string& file)
         }
     }
     if (!count)
-        throw ReadError(file, section.line,
+        throw ReadError(file, section.line, ReadProblem::kMissingPart,
                         "expected the channel list ('// NCHAN' and then the channel IDs) in the >=SPECTRASECT section");
     if (*count < 4 || static_cast<std::size_t>(*count) > kMaxSpectraChannels)
-        throw ReadError(file, list.line,
+        throw ReadError(file, list.line, ReadProblem::kBadValue,
                         "'// " + std::to_string(*count) + "': expected between 4 and " +
                             std::to_string(kMaxSpectraChannels) + " channels");
     if (list.ids.size() != static_cast<std::size_t>(*count))
-        throw ReadError(file, list.line,
+        throw ReadError(file, list.line, ReadProblem::kWrongCount,
                         "'// " + std::to_string(*count) + "' announces " + std::to_string(*count) +
                             " channels but " + std::to_string(list.ids.size()) + " IDs follow");
     if (list.nchan && *list.nchan != *count)
-        throw ReadError(file, list.line,
+        throw ReadError(file, list.line, ReadProblem::kWrongCount,
                         "NCHAN=" + std::to_string(*list.nchan) + " but " + std::to_string(*count) + " channels listed");
     return list;
 }
@@ -110,7 +110,7 @@ Roles AssignRoles(const std::vector<std::string>& types, const std::vector<std::
         }
     }
     if (r.hx < 0 || r.hy < 0 || r.ex < 0 || r.ey < 0)
-        throw ReadError(file, line, "the spectra need channels of type HX, HY, EX and EY");
+        throw ReadError(file, line, ReadProblem::kMissingPart, "the spectra need channels of type HX, HY, EX and EY");
     const auto name = [&](int i) { return ids[static_cast<std::size_t>(i)]; };
     if (r.rx >= 0 && r.ry >= 0) {
         notes.push_back("impedances computed from the cross-spectra with the remote reference channels " + name(r.rx) +
@@ -195,7 +195,7 @@ EdiSectionRows ReadEdiSpectraSection(const EdiLexed& lexed, std::size_t section,
                 break;
             }
         if (!found)
-            throw ReadError(file, list.line,
+            throw ReadError(file, list.line, ReadProblem::kMissingPart,
                             "channel " + ToUtf8(id) + " of the spectra is not defined by any >HMEAS or >EMEAS line");
         types.push_back(found->type);
     }
@@ -205,17 +205,17 @@ EdiSectionRows ReadEdiSpectraSection(const EdiLexed& lexed, std::size_t section,
     for (const EdiBlock* b : SectionBlocks(lexed, section)) {
         if (b->name != "SPECTRA") continue;
         if (out.tensor.size() >= kMaxFrequencies)
-            throw ReadError(file, b->line,
+            throw ReadError(file, b->line, ReadProblem::kTooLarge,
                             "more than " + std::to_string(kMaxFrequencies) +
                                 " >SPECTRA blocks; mt1d reads up to " + std::to_string(kMaxFrequencies) + " frequencies");
         const auto options = ParseEdiOptions(b->marker);
         const std::string* freq = FindOption(options, "FREQ");
         const auto f = freq ? ParseNumber(Trim(*freq)) : std::nullopt;
-        if (!f) throw ReadError(file, b->line, "expected FREQ=<frequency> on the >SPECTRA line");
+        if (!f) throw ReadError(file, b->line, ReadProblem::kMissingPart, "expected FREQ=<frequency> on the >SPECTRA line");
         double rotation = 0.0;
         if (const std::string* rot = FindOption(options, "ROTSPEC")) {
             const auto v = ParseNumber(Trim(*rot));
-            if (!v || !std::isfinite(*v)) throw ReadError(file, b->line, "ROTSPEC= is not an angle");
+            if (!v || !std::isfinite(*v)) throw ReadError(file, b->line, ReadProblem::kBadValue, "ROTSPEC= is not an angle");
             rotation = *v;
         }
         const auto values = ReadBlockValues(*b, header.emptyValue, kMaxSpectraChannels * kMaxSpectraChannels, file);
@@ -229,11 +229,11 @@ EdiSectionRows ReadEdiSpectraSection(const EdiLexed& lexed, std::size_t section,
         row.rotationDeg = rotation;
         out.tensor.push_back(row);
     }
-    if (out.tensor.empty()) throw ReadError(file, sect.line, "expected >SPECTRA blocks after the >=SPECTRASECT section");
+    if (out.tensor.empty()) throw ReadError(file, sect.line, ReadProblem::kMissingPart, "expected >SPECTRA blocks after the >=SPECTRASECT section");
     if (list.nfreq) {
         const auto declared = static_cast<std::size_t>(*list.nfreq);
         if (declared > out.tensor.size())
-            throw ReadError(file, sect.line,
+            throw ReadError(file, sect.line, ReadProblem::kWrongCount,
                             "the section says NFREQ=" + std::to_string(declared) + " but holds " +
                                 std::to_string(out.tensor.size()) + " >SPECTRA blocks; the file looks cut short");
         if (declared < out.tensor.size())

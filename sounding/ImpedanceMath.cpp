@@ -24,11 +24,30 @@ ModeImpedance DeterminantImpedance(const TensorRow& row)
     // std::sqrt of a complex number is the principal root, cut along the negative real axis.
     out.z = std::sqrt(*xx.value * *yy.value - *xy.value * *yx.value);
     const double a2 = std::norm(out.z);
-    if (xx.variance && xy.variance && yx.variance && yy.variance && a2 > 0.0) {
-        const double sum = std::norm(*yy.value) * *xx.variance + std::norm(*xx.value) * *yy.variance +
-                           std::norm(*yx.value) * *xy.variance + std::norm(*xy.value) * *yx.variance;
-        out.sigma = std::sqrt(sum / (4.0 * a2));
+    // Each element with the squared magnitude of its partner: 4·|Z_det|² times its weight.
+    const std::array<std::pair<const ImpedanceElement*, double>, 4> terms = {{
+        {&xx, std::norm(*yy.value)},
+        {&xy, std::norm(*yx.value)},
+        {&yx, std::norm(*xy.value)},
+        {&yy, std::norm(*xx.value)},
+    }};
+    double sum = 0.0;
+    double weight = 0.0;
+    double leftOut = 0.0;
+    bool any = false;
+    for (std::size_t k = 0; k < terms.size(); ++k) {
+        const auto& [element, w] = terms[k];
+        weight += w;
+        if (element->variance) {
+            sum += w * *element->variance;
+            any = true;
+        } else {
+            out.leftOut[k] = true;
+            leftOut += w;
+        }
     }
+    out.leftOutShare = weight > 0.0 ? leftOut / weight : 1.0;
+    if (any && a2 > 0.0 && out.leftOutShare <= kMaxLeftOutShare) out.variance = sum / (4.0 * a2);
     return out;
 }
 
@@ -38,7 +57,10 @@ ModeImpedance BerdichevskyImpedance(const TensorRow& row)
     const auto& yx = row[Component::kYx];
     ModeImpedance out;
     out.z = 0.5 * (*xy.value - *yx.value);
-    if (xy.variance && yx.variance) out.sigma = 0.5 * std::sqrt(*xy.variance + *yx.variance);
+    if (xy.variance && yx.variance) out.variance = 0.25 * (*xy.variance + *yx.variance);
+    out.leftOut[1] = !xy.variance;
+    out.leftOut[2] = !yx.variance;
+    out.leftOutShare = 0.5 * ((xy.variance ? 0.0 : 1.0) + (yx.variance ? 0.0 : 1.0));
     return out;
 }
 

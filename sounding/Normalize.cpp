@@ -47,7 +47,7 @@ void SortRows(std::vector<Row>& rows, Sounding& sounding)
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const double f = rows[i].frequencyHz;
         if (UsableFrequency(f) && f == rows[i - 1].frequencyHz)
-            throw ReadError(sounding.sourceName, 0,
+            throw ReadError(sounding.sourceName, 0, ReadProblem::kDuplicate,
                             "frequency " + FormatNumber(f, 9) +
                                 " Hz appears twice; each frequency may appear only once");
     }

@@ -1,5 +1,6 @@
 #include "sounding/OccamReader.h"
 
+#include "sounding/ImpedanceErrors.h"
 #include "sounding/ImpedanceMath.h"
 #include "sounding/Limits.h"
 #include "sounding/Normalize.h"
@@ -95,7 +96,7 @@ public:
             } else if (key == "receivers" || key == "mt receivers" || key == "rx") {
                 const int n = Count(value, "receivers");
                 if (n > 1)
-                    Refuse("the file holds " + std::to_string(n) + " receivers; mt1d reads one site per file");
+                    Refuse(ReadProblem::kTooLarge, "the file holds " + std::to_string(n) + " receivers; mt1d reads one site per file");
                 SkipLines(n);
             } else if (key == "data") {
                 ReadData(Count(value, "data rows"));
@@ -104,15 +105,15 @@ public:
             }
             // Other "key: value" lines (Phase Convention, UTM of origin, …) are not needed.
         }
-        if (frequencies_.empty()) Refuse("expected a '# Frequencies:' list", 0);
-        if (!sawData) Refuse("expected a '# Data:' section", 0);
+        if (frequencies_.empty()) Refuse(ReadProblem::kMissingPart, "expected a '# Frequencies:' list", 0);
+        if (!sawData) Refuse(ReadProblem::kMissingPart, "expected a '# Data:' section", 0);
         return Build(defaultName);
     }
 
 private:
-    [[noreturn]] void Refuse(const std::string& what, int line = -1) const
+    [[noreturn]] void Refuse(ReadProblem kind, const std::string& what, int line = -1) const
     {
-        throw ReadError(file_, line < 0 ? lines_.LineNumber() : line, what);
+        throw ReadError(file_, line < 0 ? lines_.LineNumber() : line, kind, what);
     }
 
     // The next line that is neither blank nor a comment, trimmed. Comments may carry the
@@ -151,10 +152,10 @@ private:
     void ReadFormat()
     {
         std::string_view line;
-        if (!NextLine(line)) Refuse("the file holds no data", 0);
+        if (!NextLine(line)) Refuse(ReadProblem::kMissingPart, "the file holds no data", 0);
         const auto [key, value] = HeaderLine(line);
         if (key != "format" || !StartsWithIgnoreCase(value, "EMData"))
-            Refuse("expected 'Format: EMData_1.1' on the first line");
+            Refuse(ReadProblem::kNotSounding, "expected 'Format: EMData_1.1' on the first line");
     }
 
     int Count(std::string_view value, const char* what)
@@ -163,9 +164,9 @@ private:
         std::string_view token;
         std::optional<int> n;
         if (tokens.Next(token)) n = ParseCount(token);
-        if (!n) Refuse(std::string("expected the number of ") + what + " after ':'");
+        if (!n) Refuse(ReadProblem::kMissingPart, std::string("expected the number of ") + what + " after ':'");
         if (static_cast<std::size_t>(*n) > kMaxFrequencies * 10)
-            Refuse(std::to_string(*n) + " " + what + " is more than mt1d reads (up to " +
+            Refuse(ReadProblem::kTooLarge, std::to_string(*n) + " " + what + " is more than mt1d reads (up to " +
                    std::to_string(kMaxFrequencies) + " frequencies)");
         return *n;
     }
@@ -174,7 +175,7 @@ private:
     {
         std::string_view line;
         for (int i = 0; i < n; ++i)
-            if (!NextLine(line)) Refuse("the file ends inside a list announced with " + std::to_string(n) + " lines");
+            if (!NextLine(line)) Refuse(ReadProblem::kWrongCount, "the file ends inside a list announced with " + std::to_string(n) + " lines");
     }
 
     // Up to n numbers over as many lines as they take.
@@ -185,12 +186,12 @@ private:
         std::string_view line;
         while (got < n) {
             if (!NextLine(line))
-                Refuse("the file ends after " + std::to_string(got) + " of " + std::to_string(n) + " " + what, 0);
+                Refuse(ReadProblem::kWrongCount, "the file ends after " + std::to_string(got) + " of " + std::to_string(n) + " " + what, 0);
             TokenCursor tokens(line);
             std::string_view token;
             while (got < n && tokens.Next(token)) {
                 const auto v = ParseNumber(token);
-                if (!v) Refuse(std::string("expected a number (") + what + "), found '" + ToUtf8(token) + "'");
+                if (!v) Refuse(ReadProblem::kNotANumber, std::string("expected a number (") + what + "), found '" + ToUtf8(token) + "'");
                 take(*v);
                 ++got;
             }
@@ -199,10 +200,10 @@ private:
 
     void ReadFrequencies(int n)
     {
-        if (!frequencies_.empty()) Refuse("a second frequency list");
-        if (n == 0) Refuse("the frequency list is empty");
+        if (!frequencies_.empty()) Refuse(ReadProblem::kDuplicate, "a second frequency list");
+        if (n == 0) Refuse(ReadProblem::kMissingPart, "the frequency list is empty");
         if (static_cast<std::size_t>(n) > kMaxFrequencies)
-            Refuse(std::to_string(n) + " frequencies; mt1d reads up to " + std::to_string(kMaxFrequencies));
+            Refuse(ReadProblem::kTooLarge, std::to_string(n) + " frequencies; mt1d reads up to " + std::to_string(kMaxFrequencies));
         frequencies_.reserve(static_cast<std::size_t>(n));
         ReadNumbers(n, "frequencies", [&](double v) { frequencies_.push_back(v); });
         slots_.assign(frequencies_.size() * 2, Slots{});
@@ -215,7 +216,7 @@ private:
 
     void ReadData(int announced)
     {
-        if (frequencies_.empty()) Refuse("data before the '# Frequencies:' list");
+        if (frequencies_.empty()) Refuse(ReadProblem::kMissingPart, "data before the '# Frequencies:' list");
         int rows = 0;
         std::string_view line;
         while (NextLine(line)) {
@@ -226,17 +227,17 @@ private:
             std::string_view token;
             while (k < field.size() && tokens.Next(token)) field[k++] = token;
             if (k < field.size())
-                Refuse("expected six fields (type, frequency number, transmitter, receiver, value, standard "
+                Refuse(ReadProblem::kWrongCount, "expected six fields (type, frequency number, transmitter, receiver, value, standard "
                        "error), found " +
                        std::to_string(k));
             const auto index = ParseCount(field[1]);
             if (!index || *index < 1 || static_cast<std::size_t>(*index) > frequencies_.size())
-                Refuse("frequency number '" + ToUtf8(field[1]) + "' is not between 1 and " +
+                Refuse(ReadProblem::kBadValue, "frequency number '" + ToUtf8(field[1]) + "' is not between 1 and " +
                        std::to_string(frequencies_.size()));
             const auto value = ParseNumber(field[4]);
-            if (!value) Refuse("expected a number as the value, found '" + ToUtf8(field[4]) + "'");
+            if (!value) Refuse(ReadProblem::kNotANumber, "expected a number as the value, found '" + ToUtf8(field[4]) + "'");
             const auto error = ParseNumber(field[5]);
-            if (!error) Refuse("expected a number as the standard error, found '" + ToUtf8(field[5]) + "'");
+            if (!error) Refuse(ReadProblem::kNotANumber, "expected a number as the standard error, found '" + ToUtf8(field[5]) + "'");
             const DataType* type = FindType(field[0]);
             if (!type) {
                 ++skipped_;
@@ -245,7 +246,7 @@ private:
             Store(*type, static_cast<std::size_t>(*index - 1), *value, *error);
         }
         if (rows < announced)
-            Refuse("'# Data: " + std::to_string(announced) + "' announces " + std::to_string(announced) +
+            Refuse(ReadProblem::kWrongCount, "'# Data: " + std::to_string(announced) + "' announces " + std::to_string(announced) +
                        " rows but " + std::to_string(rows) + " follow; the file looks cut short",
                    0);
         if (rows > announced)
@@ -270,7 +271,7 @@ private:
         case Quantity::kImag: e = &s.imag; break;
         }
         if (e->line != 0)
-            Refuse(std::string("a second ") + type.name + " value for frequency " + std::to_string(freq + 1) +
+            Refuse(ReadProblem::kDuplicate, std::string("a second ") + type.name + " value for frequency " + std::to_string(freq + 1) +
                    " (the first is on line " + std::to_string(e->line) + ")");
         e->value = value;
         e->error = error;
@@ -305,17 +306,19 @@ private:
         if (hasZ && (v.rhoOhmM || v.phaseDeg)) {
             ignoredZ = true;
         } else if (hasZ) {
-            // Ohms (E/H) to field units, then as for any impedance.
+            // Ohms (E/H) to field units, then as for any impedance: the errors of the two
+            // parts give the variance of each part as their mean square.
             const std::complex<double> z = std::complex<double>(s.real.value, s.imag.value) * kFieldUnitsPerOhm;
-            if (frequencyHz > 0.0) v.rhoOhmM = ApparentResistivity(z, frequencyHz);
-            v.phaseDeg = PhaseDegrees(z);
             const auto er = Error(s.real.error);
             const auto ei = Error(s.imag.error);
-            const double az = std::abs(z);
-            if (er && ei && az > 0.0 && v.rhoOhmM) {
-                const double dz = std::sqrt(0.5 * (*er * *er + *ei * *ei)) * kFieldUnitsPerOhm;
-                v.rhoErrOhmM = *v.rhoOhmM * 2.0 * dz / az;
-                v.phaseErrDeg = std::asin(std::min(1.0, dz / az)) * 180.0 / std::numbers::pi;
+            std::optional<double> partVariance;
+            if (er && ei) partVariance = 0.5 * (*er * *er + *ei * *ei) * kFieldUnitsPerOhm * kFieldUnitsPerOhm;
+            const ApparentValues a = ApparentFromImpedance(z, frequencyHz, partVariance, VarianceConvention::kPart, 0.0);
+            if (frequencyHz > 0.0) v.rhoOhmM = a.rhoOhmM;
+            v.phaseDeg = a.phaseDeg;
+            if (partVariance && std::abs(z) > 0.0 && v.rhoOhmM) {
+                v.rhoErrOhmM = a.rhoErrOhmM;
+                v.phaseErrDeg = a.phaseErrDeg;
             }
         }
         return v;
@@ -323,7 +326,7 @@ private:
 
     Sounding Build(const std::string& defaultName)
     {
-        if (used_ == 0) Refuse("expected MT data rows (RhoZxy, PhsZxy, RhoZyx, PhsZyx, …)", 0);
+        if (used_ == 0) Refuse(ReadProblem::kMissingPart, "expected MT data rows (RhoZxy, PhsZxy, RhoZyx, PhsZyx, …)", 0);
         Sounding s;
         s.sourceName = file_;
         s.format = SourceFormat::kOccamData;

@@ -16,6 +16,7 @@
 //   come last.
 
 #include "sounding/Curve.h"
+#include "sounding/ImpedanceErrors.h"
 
 #include <array>
 #include <complex>
@@ -32,8 +33,9 @@ enum class Component { kXx = 0, kXy = 1, kYx = 2, kYy = 3 };
 
 struct ImpedanceElement {
     std::optional<std::complex<double>> value;  // (mV/km)/nT; empty when the file has none
-    // Variance of the complex value ((mV/km)/nT)², so that its standard error is
-    // sqrt(variance). Empty when the file gives none, or gives zero, a negative value or a
+    // The variance as the file gives it ((mV/km)/nT)², read with the sounding's
+    // varianceConvention (ImpedanceErrors.h: sqrt(variance/2) or sqrt(variance) for each
+    // part). Empty when the file gives none, or gives zero, a negative value or a
     // missing-value mark: none of these is a perfect datum.
     std::optional<double> variance;
 };
@@ -106,6 +108,9 @@ struct Sounding {
     // ρa/φ files: the yx phases were stored in the first quadrant already and kept as they
     // are (false: stored near −135° and shifted by 180° on reading, or no yx data).
     bool yxPhaseStoredFirstQuadrant = false;
+    // How the impedance variances are read: detected from the file's own ρa/φ error blocks
+    // where it has them, else as the user asked, else the default (see the notes).
+    VarianceConvention varianceConvention = kDefaultVarianceConvention;
     // Warnings and remarks for the user, in the order they arose.
     std::vector<std::string> notes;
 

@@ -60,9 +60,9 @@ std::string_view FormatName(FileFormat format)
 
 FileFormat DetectFormat(std::string_view bytes, const std::string& file)
 {
-    if (Trim(bytes).empty()) throw ReadError(file, 0, "the file is empty");
+    if (Trim(bytes).empty()) throw ReadError(file, 0, ReadProblem::kEmpty, "the file is empty");
     if (LooksBinary(bytes))
-        throw ReadError(file, 0, "a binary file; expected an EDI file, an Occam data file or columns of text");
+        throw ReadError(file, 0, ReadProblem::kBinary, "a binary file; expected an EDI file, an Occam data file or columns of text");
     LineCursor lines(SkipBom(bytes));
     std::string_view line;
     while (lines.Next(line)) {
@@ -76,7 +76,7 @@ FileFormat DetectFormat(std::string_view bytes, const std::string& file)
             if (StartsWithIgnoreCase(what, "EMResp")) kind = "Occam response file";
             else if (StartsWithIgnoreCase(what, "Resistivity1DMod")) kind = "Occam model file";
             else if (StartsWithIgnoreCase(what, "OCCAMITER")) kind = "Occam iteration file";
-            throw ReadError(file, lines.LineNumber(),
+            throw ReadError(file, lines.LineNumber(), ReadProblem::kOtherKind,
                             "an " + kind + ", not sounding data; expected 'Format: EMData_1.1'");
         }
         break;
@@ -87,24 +87,27 @@ FileFormat DetectFormat(std::string_view bytes, const std::string& file)
 Sounding ParseSounding(std::string_view bytes, const std::string& file, const ReadOptions& options)
 {
     if (bytes.size() > kMaxFileBytes)
-        throw ReadError(file, 0,
+        throw ReadError(file, 0, ReadProblem::kTooLarge,
                         "the file is " + MegaBytes(bytes.size()) + "; mt1d reads files up to " + MegaBytes(kMaxFileBytes));
     const FileFormat format = DetectFormat(bytes, file);
     bytes = SkipBom(bytes);
     const std::string name = StemOf(file);
     Sounding s;
     switch (format) {
-    case FileFormat::kEdi: s = ParseEdi(bytes, file, name); break;
+    case FileFormat::kEdi: s = ParseEdi(bytes, file, name, options); break;
     case FileFormat::kOccamData: s = ParseOccamData(bytes, file, name); break;
     case FileFormat::kColumns: s = ParseColumns(bytes, file, name, options.columns); break;
     }
+    if ((options.varianceConvention || options.rhoErrorUnit) && format != FileFormat::kEdi)
+        s.notes.push_back("the readings of Z.VAR and RHO*.ERR apply to EDI files only; ignored for this " +
+                          std::string(FormatName(format)) + " file");
     if (!options.columns.empty() && format != FileFormat::kColumns)
         s.notes.push_back("the column list applies to column text files only; ignored for this " +
                           std::string(FormatName(format)) + " file");
     if (options.rotateToDeg) {
-        if (!std::isfinite(*options.rotateToDeg)) throw ReadError(file, 0, "the rotation angle is not a number");
+        if (!std::isfinite(*options.rotateToDeg)) throw ReadError(file, 0, ReadProblem::kNotApplicable, "the rotation angle is not a number");
         if (s.kind != DataKind::kImpedance)
-            throw ReadError(file, 0,
+            throw ReadError(file, 0, ReadProblem::kNotApplicable,
                             "cannot rotate: the file holds only apparent resistivity and phase, no impedance tensor");
         RotateTo(s, *options.rotateToDeg);
     }
@@ -117,22 +120,22 @@ Sounding ReadSoundingFile(const std::filesystem::path& path, const ReadOptions& 
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::exists(status))
-        throw ReadError(file, 0, "cannot open: " + (ec ? ec.message() : std::string("no such file")));
-    if (!std::filesystem::is_regular_file(status)) throw ReadError(file, 0, "not a regular file");
+        throw ReadError(file, 0, ReadProblem::kCannotRead, "cannot open: " + (ec ? ec.message() : std::string("no such file")));
+    if (!std::filesystem::is_regular_file(status)) throw ReadError(file, 0, ReadProblem::kCannotRead, "not a regular file");
     const auto size = std::filesystem::file_size(path, ec);
-    if (ec) throw ReadError(file, 0, "cannot read its size: " + ec.message());
+    if (ec) throw ReadError(file, 0, ReadProblem::kCannotRead, "cannot read its size: " + ec.message());
     if (size > kMaxFileBytes)
-        throw ReadError(file, 0, "the file is " + MegaBytes(size) + "; mt1d reads files up to " + MegaBytes(kMaxFileBytes));
+        throw ReadError(file, 0, ReadProblem::kTooLarge, "the file is " + MegaBytes(size) + "; mt1d reads files up to " + MegaBytes(kMaxFileBytes));
 
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw ReadError(file, 0, "cannot open for reading");
+    if (!in) throw ReadError(file, 0, ReadProblem::kCannotRead, "cannot open for reading");
     // Read at most one byte beyond the limit, in case the file grew since its size was taken.
     std::string bytes(static_cast<std::size_t>(size) + 1, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) throw ReadError(file, 0, "read error");
+    if (in.bad()) throw ReadError(file, 0, ReadProblem::kCannotRead, "read error");
     bytes.resize(static_cast<std::size_t>(in.gcount()));
     if (bytes.size() > kMaxFileBytes)
-        throw ReadError(file, 0, "the file is larger than " + MegaBytes(kMaxFileBytes) + ", the most mt1d reads");
+        throw ReadError(file, 0, ReadProblem::kTooLarge, "the file is larger than " + MegaBytes(kMaxFileBytes) + ", the most mt1d reads");
     return ParseSounding(bytes, file, options);
 }
 

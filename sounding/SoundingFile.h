@@ -12,6 +12,7 @@
 // not data (model, response and iteration files), and whatever the reader refuses.
 
 #include "sounding/ColumnReader.h"
+#include "sounding/ReadOptions.h"
 #include "sounding/Sounding.h"
 
 #include <filesystem>
@@ -29,17 +30,6 @@ std::string_view FormatName(FileFormat format);  // "EDI", "Occam data", "column
 // Throws ReadError (naming `file`) for an empty or binary content or a recognisable file of
 // another kind.
 FileFormat DetectFormat(std::string_view bytes, const std::string& file);
-
-struct ReadOptions {
-    // Column files: the columns, replacing or supplying the header (ParseColumnList makes
-    // this from the user's text). Empty: the file's header. Other formats ignore it, with a
-    // note.
-    std::vector<Column> columns;
-    // Rotate the impedance tensor into the frame whose x axis points this many degrees
-    // clockwise from north (Rotation.h). Empty: keep the file's frame. A file with only ρa
-    // and phase is refused when an angle is given.
-    std::optional<double> rotateToDeg;
-};
 
 // Reads content already in memory. `file` names it in messages; the site name defaults to
 // its file name without folder and extension.

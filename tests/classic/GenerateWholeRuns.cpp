@@ -1,5 +1,5 @@
 // Writes WholeRunExpectations.h: the ending, iteration count, misfit and model of every press
-// of every whole-run scenario (WholeRuns.h), as this build computes them. Run it only after a
+// of every whole-run scenario, and of the engine run (WholeRuns.h), as this build computes them. Run it only after a
 // deliberate change of the results, and review the difference before committing it:
 //
 //   cmake --build build --target generate_whole_runs
@@ -14,6 +14,7 @@
 #include "tests/classic/WholeRuns.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -58,10 +59,10 @@ struct Replay {
     bool zeroLastStep = false;
 };
 
+// Runs a recording engine with the method and reads its result and last step.
 template <typename Model>
-Replay ReplayPress(const ModelStore& store, int method)
+Replay ReplayEngine(std::unique_ptr<Inversion1D<Recording<Model>>> engine, int method)
 {
-    auto engine = MakeEngine<Recording<Model>>(store, 2 * store.LayerCount - 1);
     method == kMethodConstrained ? engine->RunConstrainedInversion() : engine->RunSvdInversion();
     Replay replay;
     const mt::RunSummary summary = engine->Summary();
@@ -74,15 +75,22 @@ Replay ReplayPress(const ModelStore& store, int method)
     const bool allZero = !model.lastStep.empty() &&
                          std::all_of(model.lastStep.begin(), model.lastStep.end(),
                                      [](float d) { return d == 0.0f; });
-    // The misfit the last trial was compared with: trials no larger than it were accepted.
+    // The misfit the last trial was compared with: finite trials no larger than it were
+    // accepted.
     const std::vector<float>& misfits = model.misfits;
     float current = misfits.empty() ? 0.0f : misfits.front();
     for (std::size_t k = 1; k + 1 < misfits.size(); ++k) {
-        if (!(misfits[k] > current)) current = misfits[k];
+        if (std::isfinite(misfits[k]) && !(misfits[k] > current)) current = misfits[k];
     }
     replay.zeroLastStep = summary.ending == mt::RunEnding::kConverged && allZero &&
                           misfits.size() >= 2 && misfits.back() == current;
     return replay;
+}
+
+template <typename Model>
+Replay ReplayPress(const ModelStore& store, int method)
+{
+    return ReplayEngine<Model>(MakeEngine<Recording<Model>>(store, 2 * store.LayerCount - 1), method);
 }
 
 Replay ReplayPress(const ModelStore& store, int source, int method)
@@ -107,6 +115,19 @@ const char* EndingConstant(mt::RunEnding ending)
     return "kNotRun";
 }
 
+// One Expected initialiser, followed by `end` ("," in a list, ";" alone).
+void PrintExpected(std::size_t model, int source, int method, int press, const Press& got, bool zeroLastStep,
+                   const char* end)
+{
+    std::printf("    {%zu, %d, %d, %d, mt::RunEnding::%s, %s, %d, %af,  // misfit %.9g\n     {", model, source,
+                method, press, EndingConstant(got.ending), zeroLastStep ? "true" : "false", got.iterations,
+                got.misfit, got.misfit);
+    for (std::size_t k = 0; k < got.parameters.size(); ++k) {
+        std::printf("%s%af", k == 0 ? "" : ", ", got.parameters[k]);
+    }
+    std::printf("}}%s\n", end);
+}
+
 bool Same(const Press& a, const Press& b)
 {
     return a.ending == b.ending && a.iterations == b.iterations && a.misfit == b.misfit &&
@@ -126,7 +147,7 @@ int main()
         "// Per press: model, source, method, press, ending, zero last step, iterations, misfit,\n"
         "// then the model's parameters (N resistivities, N − 1 thicknesses) as hex floats.\n"
         "\n"
-        "#include \"WholeRuns.h\"\n"
+        "#include \"tests/classic/WholeRuns.h\"\n"
         "\n"
         "namespace whole_runs {\n"
         "\n"
@@ -146,18 +167,24 @@ int main()
                                      Models()[m].name, press);
                         return EXIT_FAILURE;
                     }
-                    std::printf("    {%zu, %d, %d, %d, mt::RunEnding::%s, %s, %d, %af,  // misfit %.9g\n     {",
-                                m, source, method, press, EndingConstant(got.ending),
-                                replay.zeroLastStep ? "true" : "false", got.iterations, got.misfit,
-                                got.misfit);
-                    for (std::size_t k = 0; k < got.parameters.size(); ++k) {
-                        std::printf("%s%af", k == 0 ? "" : ", ", got.parameters[k]);
-                    }
-                    std::printf("}},\n");
+                    PrintExpected(m, source, method, press, got, replay.zeroLastStep, ",");
                 }
             }
         }
     }
-    std::printf("};\n// clang-format on\n\n}  // namespace whole_runs\n");
+    std::printf("};\n\n");
+
+    // The engine run of WholeRuns.h, as model 0, phase, the singular value method, press 1.
+    const auto store = whole_runs::StartedStore(0);
+    const Replay replay =
+        ReplayEngine<TMTPhase>(whole_runs::EngineDampedPhaseEngine<Recording<TMTPhase>>(*store), kMethodSvd);
+    const Press got = whole_runs::RunEngineDampedPhase<TMTPhase>();
+    if (!Same(got, replay.press)) {
+        std::fprintf(stderr, "%s: the replay differs from the run\n", whole_runs::kEngineRunName);
+        return EXIT_FAILURE;
+    }
+    std::printf("// %s\ninline const Expected kExpectedEngineRun =\n", whole_runs::kEngineRunName);
+    PrintExpected(0, kSourcePhase, kMethodSvd, 1, got, replay.zeroLastStep, ";");
+    std::printf("// clang-format on\n\n}  // namespace whole_runs\n");
     return EXIT_SUCCESS;
 }

@@ -103,6 +103,11 @@ inline const std::vector<Expected> kExpected = {
     {2, 2, 1, 2, mt::RunEnding::kFittedAtStart, false, 1, 0x0p+0f,  // misfit 0
      {0x1.9p+6f}},
 };
+
+// ThreeLayersPhaseSvdEngineDamping
+inline const Expected kExpectedEngineRun =
+    {0, 1, 0, 1, mt::RunEnding::kAttemptLimit, false, 1, 0x1.5e715p-3f,  // misfit 0.171114564
+     {0x1.1b118ep+7f, 0x1.8d7ec2p-2f, 0x1.7c3a2p+7f, 0x1.416e6ap+7f, 0x1.c6fe26p+6f}};
 // clang-format on
 
 }  // namespace whole_runs

@@ -6,8 +6,11 @@
 // tests compare against them.
 
 #include "classic/Commands.h"
+#include "classic/EngineSetup.h"
 #include "inversion/RunEnding.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -68,6 +71,43 @@ inline std::vector<Press> RunPresses(int m, int source, int method)
         presses.push_back(PressOf(mt1d::RunInversion(*store, source, method), *store));
     }
     return presses;
+}
+
+// An engine run the window does not make, pinned like the presses (as model 0, phase, the
+// singular value method, press 1 of kExpectedEngineRun): the default three-layer model
+// (1000/10/1000 Ω·m over 500/500 m) after its forward calculation, its engine built as the
+// inversion command builds it (started from 0.2 times the model, bounds 0.1 and 10 times),
+// but damped with the engine's own 0.005 in every slot instead of the phase set-up's 0.5.
+// Its first five trials step so far that the model overflows; each is rejected and the
+// damping raised, and the sixth trial, finite, ends the run at the attempt limit.
+inline constexpr const char* kEngineRunName = "ThreeLayersPhaseSvdEngineDamping";
+inline constexpr float kEngineOwnDamping = 0.005f;
+
+// The engine of that run (Model TMTPhase, or a kind derived from it), ready to run.
+template <typename Model>
+std::unique_ptr<Inversion1D<Model>> EngineDampedPhaseEngine(const mt1d::ModelStore& store)
+{
+    auto engine = mt1d::MakeEngine<Model>(store, 2 * store.LayerCount - 1);
+    std::array<float, mt::kMaxSystemRows> damping{};
+    damping.fill(kEngineOwnDamping);
+    engine->SetDamping(damping.data());
+    return engine;
+}
+
+// Runs it with Model and returns its result as a press.
+template <typename Model>
+Press RunEngineDampedPhase()
+{
+    auto store = StartedStore(0);
+    auto engine = EngineDampedPhaseEngine<Model>(*store);
+    engine->RunSvdInversion();
+    const mt::RunSummary summary = engine->Summary();
+    Press press{summary.ending, summary.iterations, summary.misfit, {}};
+    int count = 0;
+    press.parameters.resize(mt::kMaxSystemRows);
+    engine->GetModel(count, press.parameters.data());
+    press.parameters.resize(static_cast<std::size_t>(count));
+    return press;
 }
 
 // What the generator recorded for one press.

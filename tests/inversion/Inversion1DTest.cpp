@@ -621,51 +621,86 @@ TEST(EngineNonFinite, ConstructionRefusesDataAndFrequenciesThatAreNotFinite)
     }
 }
 
-// A trial whose misfit or model is not a finite number is never accepted, not even as the
-// sixth attempt: the run ends on the last accepted model with its own ending.
-TEST(EngineNonFinite, TrialThatIsNotFiniteEndsTheRunOnTheLastAcceptedModel)
+// A trial whose misfit is not a finite number is no better than the accepted model: it is
+// rejected like a worse trial (model restored, damping raised, step retried), never kept, and
+// does not end the run by itself.
+TEST(EngineNonFinite, TrialThatIsNotFiniteIsRejectedLikeAWorseOne)
 {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const struct {
         const char* name;
         std::vector<float> script;
+        RunEnding ending;
         int iterations;
         float misfit;
+        int rejections;  // trials rejected in the iteration that ended the run
     } cases[] = {
-        {"not a number at the first trial", {1.0f, nan}, 1, 1.0f},
-        {"infinite in the second iteration", {1.0f, 0.5f, inf}, 2, 0.5f},
-        {"not a number at the sixth attempt", {1.0f, 2.0f, 2.0f, 2.0f, 2.0f, 2.0f, nan}, 1, 1.0f},
+        // One iteration allowed: the accepted retry ends it at the iteration limit.
+        {"not a number at the first trial, then better", {1.0f, nan, 0.9f}, RunEnding::kIterationLimit, 2, 0.9f, 1},
+        {"infinite twice, then better", {1.0f, inf, -inf, 0.9f}, RunEnding::kIterationLimit, 2, 0.9f, 2},
+        // Five rejections, then a sixth trial that is finite: the attempt limit keeps it.
+        {"five trials not finite, a finite sixth", {1.0f, nan, inf, nan, inf, nan, 0.5f}, RunEnding::kAttemptLimit,
+         1, 0.5f, 5},
+        // A sixth trial that is not finite is not kept: the last accepted model and its misfit.
+        {"not a number at the sixth attempt", {1.0f, 2.0f, 2.0f, 2.0f, 2.0f, 2.0f, nan}, RunEnding::kAttemptLimit,
+         1, 1.0f, 5},
     };
     for (const bool constrained : {false, true}) {
         for (const auto& c : cases) {
-            SCOPED_TRACE(c.name);
+            SCOPED_TRACE(std::string(c.name) + (constrained ? ", constrained" : ", svd"));
             auto engine = Scripted(c.script);
-            std::vector<float> accepted;
+            engine->MaxIterations = 1;
+            const std::vector<float> start(engine->Params, engine->Params + 5);
             constrained ? engine->RunConstrainedInversion() : engine->RunSvdInversion();
-            EXPECT_EQ(engine->Ending, RunEnding::kNonFinite);
-            EXPECT_FALSE(engine->Succeeded);
+            EXPECT_EQ(engine->Ending, c.ending);
             EXPECT_EQ(engine->Iteration, c.iterations);
             EXPECT_EQ(engine->FinalMisfit, c.misfit);
-            EXPECT_EQ(MessageOf(engine->Message), mt::EndingMessage(RunEnding::kNonFinite, constrained));
-            EXPECT_EQ(ResultModel(*engine), std::vector<float>(engine->Params, engine->Params + 5));
+            EXPECT_EQ(MessageOf(engine->Message), mt::EndingMessage(c.ending, constrained));
+            // Every rejection raised the damping as a worse trial does: 0.125 · 5 per rejection
+            // (constrained), or the slot rule of the singular value method, whose fifth raise
+            // leaves slot 0 at 32 · 0.125 (see SixthAttemptEndsTheRunWhateverItsMisfit).
+            const double relaxed = c.ending == RunEnding::kIterationLimit ? 0.4 : 1.0;
+            const float svdSlot0[6] = {1, 2, 4, 8, 16, 32};
+            const float expected = constrained
+                                       ? static_cast<float>(0.125f * std::pow(5.0f, c.rejections) * relaxed)
+                                       : static_cast<float>(0.125f * svdSlot0[c.rejections] * relaxed);
+            EXPECT_EQ(engine->Damping[0], expected);
+            // One step per trial: the rejected ones and the last.
+            EXPECT_EQ(engine->ForwardModel->steps.size(), static_cast<std::size_t>(c.rejections + 1));
+            const auto model = ResultModel(*engine);
+            if (c.misfit == 1.0f) {
+                EXPECT_EQ(model, start) << "a trial that is not finite is never kept";
+            } else {
+                for (const float v : model) EXPECT_TRUE(std::isfinite(v));
+            }
         }
     }
 }
 
-TEST(EngineNonFinite, StepThatOverflowsTheModelEndsTheRun)
+TEST(EngineNonFinite, StepThatOverflowsTheModelIsRejectedAndRetriedWithMoreDamping)
 {
-    // A parameter of tiny influence asked to explain a large residual: a step of 1e6 in its
-    // natural logarithm, beyond any double. The scripted misfit of that trial is finite.
+    // A parameter of weak influence (σ = 1e-4) asked to explain a residual of 100, damped by λ:
+    // its step is d = σ·100/(σ² + λ²). With λ = 0.008 that is 156 in its natural logarithm,
+    // and 200 Ω·m · e^156 overflows a float; the scripted misfit of that trial is finite, the
+    // model is not. The rejection doubles every slot (all equal), and with 2λ the retry is
+    // d = 39: a finite model, accepted, and the one allowed iteration ends the run.
     const std::vector<float> sigma = {1.0f, 1.0f, 1e-4f, 1.0f, 1.0f};
     std::vector<float> residuals(kFreq, 0.0f);
     residuals[2] = 100.0f;
-    auto engine = ScriptedSystem(DiagonalSensitivities(sigma), residuals, {1.0f, 0.5f}, 0.0f);
+    auto engine = ScriptedSystem(DiagonalSensitivities(sigma), residuals, {1.0f, 0.5f, 0.5f}, 0.008f);
     const std::vector<float> start(engine->Params, engine->Params + 5);
     engine->RunSvdInversion();
-    EXPECT_EQ(engine->Ending, RunEnding::kNonFinite);
-    EXPECT_EQ(engine->FinalMisfit, 1.0f);
-    EXPECT_EQ(ResultModel(*engine), start);
+    const auto& steps = engine->ForwardModel->steps;
+    ASSERT_EQ(steps.size(), 2u);
+    // Float solves of a 1e-4-scaled system: 1e-3 relative is far above their rounding.
+    EXPECT_NEAR(steps[0][2], 1e-2 / (1e-8 + 0.008 * 0.008), 0.156);
+    EXPECT_NEAR(steps[1][2], 1e-2 / (1e-8 + 0.016 * 0.016), 0.039);
+    EXPECT_EQ(engine->Ending, RunEnding::kIterationLimit);
+    EXPECT_EQ(engine->FinalMisfit, 0.5f);
+    const auto model = ResultModel(*engine);
+    EXPECT_NEAR(std::log(model[2] / start[2]), steps[1][2], 1e-3 * steps[1][2]);
+    for (const float v : model) EXPECT_TRUE(std::isfinite(v));
 }
 
 TEST(EngineNonFinite, StartOrSensitivityThatIsNotFiniteEndsTheRunAtOnce)

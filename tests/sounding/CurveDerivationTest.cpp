@@ -1,10 +1,15 @@
 #include "sounding/CurveDerivation.h"
 #include "sounding/ImpedanceMath.h"
+#include "sounding/Limits.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
+#include <sstream>
+#include <string>
+#include <vector>
 #include <stdexcept>
 
 namespace {
@@ -24,10 +29,11 @@ Z HalfSpaceZ(double rho, double f)
     return std::polar(std::sqrt(5.0 * f * rho), std::numbers::pi / 4.0);
 }
 
-Sounding OneRow(const TensorRow& row)
+Sounding OneRow(const TensorRow& row, VarianceConvention convention = kDefaultVarianceConvention)
 {
     Sounding s;
     s.kind = DataKind::kImpedance;
+    s.varianceConvention = convention;
     s.tensor.push_back(row);
     return s;
 }
@@ -45,9 +51,10 @@ TensorRow OneDRow(double rho, double f, std::optional<double> variance)
     return r;
 }
 
-CurveRow Derive(const TensorRow& row, Mode mode, double floor = 5.0)
+CurveRow Derive(const TensorRow& row, Mode mode, double floor = 5.0,
+               VarianceConvention convention = kDefaultVarianceConvention)
 {
-    return DeriveCurve(OneRow(row), {mode, floor}).rows.at(0);
+    return DeriveCurve(OneRow(row, convention), {mode, floor}).rows.at(0);
 }
 
 TEST(CurveDerivation, HalfSpaceGivesItsResistivityAndFortyFiveDegreesInEveryMode)
@@ -62,15 +69,42 @@ TEST(CurveDerivation, HalfSpaceGivesItsResistivityAndFortyFiveDegreesInEveryMode
     }
 }
 
-TEST(CurveDerivation, ReportedErrorAboveTheFloorSetsTheErrorBars)
+// A part error of 0.1·|Z| is the variance 0.02·|Z|² of the complex value, or 0.01·|Z|² of
+// each part: read with its own convention each gives δρa/ρa = 0.2 and δφ = asin 0.1 =
+// 5.7392°; read with the other, the errors come out √2 too large or too small.
+TEST(CurveDerivation, ReportedErrorAboveTheFloorSetsTheErrorBarsAsTheConventionReadsIt)
 {
-    // dZ/|Z| = 0.1: δρa/ρa = 0.2 and δφ = asin 0.1 = 5.7392°.
     const double f = 2.0;
     const double a2 = 5.0 * f * 100.0;
-    const CurveRow r = Derive(OneDRow(100.0, f, 0.01 * a2), Mode::kXy);
-    EXPECT_NEAR(r.rhoErrOhmM, 20.0, 20.0 * kTight);
-    EXPECT_NEAR(r.phaseErrDeg, std::asin(0.1) * kDeg, kTight);
-    EXPECT_NEAR(r.phaseErrDeg, 5.7392, 1e-4);  // the same, as a number to read
+    const struct {
+        VarianceConvention convention;
+        double variance;
+    } cases[] = {{VarianceConvention::kComplex, 0.02 * a2}, {VarianceConvention::kPart, 0.01 * a2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(VarianceConventionName(c.convention)));
+        const CurveRow r = Derive(OneDRow(100.0, f, c.variance), Mode::kXy, 5.0, c.convention);
+        EXPECT_NEAR(r.rhoErrOhmM, 20.0, 20.0 * kTight);
+        EXPECT_NEAR(r.phaseErrDeg, std::asin(0.1) * kDeg, kTight);
+        EXPECT_NEAR(r.phaseErrDeg, 5.7392, 1e-4);  // the same, as a number to read
+        const VarianceConvention other = c.convention == VarianceConvention::kPart ? VarianceConvention::kComplex
+                                                                                   : VarianceConvention::kPart;
+        const double otherRatio = c.convention == VarianceConvention::kPart ? 1.0 / std::numbers::sqrt2 : std::numbers::sqrt2;
+        EXPECT_NEAR(Derive(OneDRow(100.0, f, c.variance), Mode::kXy, 0.0, other).rhoErrOhmM, 20.0 * otherRatio,
+                    20.0 * kTight);
+    }
+}
+
+TEST(VarianceConvention, NamesParseAndTheWrittenVarianceReadsBack)
+{
+    for (const auto c : {VarianceConvention::kComplex, VarianceConvention::kPart}) {
+        EXPECT_EQ(ParseVarianceConvention(VarianceConventionName(c)), c);
+        EXPECT_DOUBLE_EQ(PartError(VarianceForPartError(0.3, c), c), 0.3);
+    }
+    EXPECT_EQ(ParseVarianceConvention(" Complex "), VarianceConvention::kComplex);
+    EXPECT_FALSE(ParseVarianceConvention("both").has_value());
+    EXPECT_DOUBLE_EQ(PartError(8.0, VarianceConvention::kComplex), 2.0);  // sqrt(8/2)
+    EXPECT_DOUBLE_EQ(PartError(4.0, VarianceConvention::kPart), 2.0);
+    EXPECT_EQ(kDefaultVarianceConvention, VarianceConvention::kComplex);
 }
 
 TEST(CurveDerivation, FloorRaisesSmallErrorsAndStandsInForMissingOnes)
@@ -83,8 +117,9 @@ TEST(CurveDerivation, FloorRaisesSmallErrorsAndStandsInForMissingOnes)
         EXPECT_NEAR(r.rhoErrOhmM, 10.0, 10.0 * kTight);
         EXPECT_NEAR(r.phaseErrDeg, 2.8660, 1e-4);
     }
-    // 1 % reported, floor 0: the reported error stands.
-    EXPECT_NEAR(Derive(OneDRow(100.0, 1.0, 1e-4 * a2), Mode::kXy, 0.0).rhoErrOhmM, 2.0, 2.0 * kTight);
+    // 1 % reported (the complex value's variance 2·(0.01·|Z|)²), floor 0: the reported error
+    // stands.
+    EXPECT_NEAR(Derive(OneDRow(100.0, 1.0, 2e-4 * a2), Mode::kXy, 0.0).rhoErrOhmM, 2.0, 2.0 * kTight);
 }
 
 TEST(CurveDerivation, WithoutErrorAndWithoutFloorARowIsUnusableAndSaysWhy)
@@ -111,14 +146,15 @@ TEST(CurveDerivation, InvalidFloorIsRefused)
 
 TEST(DeterminantImpedance, PrincipalRootAndFirstOrderErrorOfA1DTensor)
 {
-    // 1D: Z_det = Zxy; σ_det² = (|Zyx|²σ² + |Zxy|²σ²)/(4|Z|²) = σ²/2.
+    // 1D: Z_det = Zxy; var_det = (|Zyx|²·var + |Zxy|²·var)/(4|Z|²) = var/2.
     TensorRow r = OneDRow(100.0, 1.0, 4.0);
     r[C::kXx].variance = 9.0;  // weighted by |Zyy|² = 0: no influence
     r[C::kYy].variance = 9.0;
     const ModeImpedance d = DeterminantImpedance(r);
     EXPECT_NEAR(std::abs(d.z - *r[C::kXy].value), 0.0, kTight * std::abs(d.z));
-    ASSERT_TRUE(d.sigma.has_value());
-    EXPECT_NEAR(*d.sigma, 2.0 / std::sqrt(2.0), kTight);
+    ASSERT_TRUE(d.variance.has_value());
+    EXPECT_NEAR(*d.variance, 2.0, kTight);
+    EXPECT_EQ(d.leftOutShare, 0.0);
 }
 
 TEST(DeterminantImpedance, ErrorMatchesTheNumericalDerivativeOfEveryElement)
@@ -143,13 +179,46 @@ TEST(DeterminantImpedance, ErrorMatchesTheNumericalDerivativeOfEveryElement)
         sum += slope * slope * var[k];
     }
     // Central differences with h = 1e-6 on values near 30: truncation ~h², rounding ~1e-10.
-    EXPECT_NEAR(*DeterminantImpedance(r).sigma, std::sqrt(sum), 1e-8);
+    EXPECT_NEAR(std::sqrt(*DeterminantImpedance(r).variance), std::sqrt(sum), 1e-8);
 }
 
-TEST(DeterminantImpedance, ErrorIsAbsentUnlessEveryElementHasOne)
+// Missing variances are left out (as 0) while their elements carry at most 10 % of the error
+// weight: the share of a missing Zxx is |Zyy|²/(|Zxx|² + |Zxy|² + |Zyx|² + |Zyy|²).
+TEST(DeterminantImpedance, MissingVariancesAreLeftOutOnlyWhileTheyCarryLittleWeight)
 {
-    TensorRow r = OneDRow(100.0, 1.0, 4.0);
-    EXPECT_FALSE(DeterminantImpedance(r).sigma.has_value());  // Zxx, Zyy: no variance
+    const struct {
+        const char* what;
+        Z zyy;
+        std::array<bool, 4> hasVariance;  // xx, xy, yx, yy
+        double share;                     // of the missing ones; < 0: no variance at all
+        bool present;
+    } cases[] = {
+        // |Zxy|² + |Zyx|² = 200 with |Z| = 10.
+        {"1D, no diagonal variances", {0, 0}, {false, true, true, false}, 0.0, true},
+        {"Zyy 4.7: 22.09/222.09 just below 10 %", {4.7, 0}, {false, true, true, true}, 22.09 / 222.09, true},
+        {"Zyy 4.75: 22.5625/222.5625 just above 10 %", {4.75, 0}, {false, true, true, true}, 22.5625 / 222.5625, false},
+        {"Zyx without variance: half the weight", {0, 0}, {true, true, false, true}, 0.5, false},
+        {"no variance at all", {0, 0}, {false, false, false, false}, 1.0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TensorRow r;
+        r[C::kXx].value = Z{};
+        r[C::kXy].value = Z{6.0, 8.0};
+        r[C::kYx].value = Z{-8.0, -6.0};
+        r[C::kYy].value = c.zyy;
+        for (std::size_t k = 0; k < 4; ++k)
+            if (c.hasVariance[k]) r.z[k].variance = 4.0;
+        const ModeImpedance d = DeterminantImpedance(r);
+        EXPECT_NEAR(d.leftOutShare, c.share, kTight);
+        EXPECT_EQ(d.variance.has_value(), c.present);
+        for (std::size_t k = 0; k < 4; ++k) EXPECT_EQ(d.leftOut[k], !c.hasVariance[k]) << k;
+        if (d.variance) {
+            // The given terms only: (|Zyx|²·4 + |Zxy|²·4 + |Zxx|²·var_yy)/(4·|Z_det|²), Zxx = 0.
+            const double expected = (100.0 * 4.0 + 100.0 * 4.0) / (4.0 * std::norm(d.z));
+            EXPECT_NEAR(*d.variance, expected, kTight * expected);
+        }
+    }
 }
 
 TEST(BerdichevskyImpedance, AverageOfTheOffDiagonalsWithTheirErrors)
@@ -161,7 +230,7 @@ TEST(BerdichevskyImpedance, AverageOfTheOffDiagonalsWithTheirErrors)
     r[C::kYx].variance = 16.0;
     const ModeImpedance b = BerdichevskyImpedance(r);
     EXPECT_EQ(b.z, Z(9.0, 5.0));
-    EXPECT_DOUBLE_EQ(*b.sigma, 2.5);  // sqrt(9 + 16)/2
+    EXPECT_DOUBLE_EQ(*b.variance, 6.25);  // (9 + 16)/4
 }
 
 TEST(CurveDerivation, MissingElementsMakeOnlyTheModesThatNeedThemUnusable)
@@ -210,7 +279,66 @@ INSTANTIATE_TEST_SUITE_P(
                     BadRow{"NaN frequency", std::nan(""), {1, 1}, "frequency is not a positive number"},
                     BadRow{"zero impedance", 1.0, {0, 0}, "apparent resistivity is not positive"},
                     BadRow{"infinite impedance", 1.0, {INFINITY, 1}, "impedance is not a finite number"},
-                    BadRow{"ρa overflows", 1e-300, {1e200, 0}, "apparent resistivity is not a finite number"}));
+                    BadRow{"ρa overflows", 1e-6, {1e160, 0}, "apparent resistivity is not a finite number"},
+                    // Outside the accepted ranges of Limits.h, just beyond each bound.
+                    BadRow{"denormal frequency", 4.9e-324, {1, 1},
+                           "frequency 4.94066e-324 Hz outside the accepted 1e-06 to 1e+06 Hz"},
+                    BadRow{"frequency just below the lowest", 0.99e-6, {1, 1},
+                           "frequency 9.9e-07 Hz outside the accepted 1e-06 to 1e+06 Hz"},
+                    BadRow{"frequency of 1e308 Hz", 1e308, {1, 1},
+                           "frequency 1e+308 Hz outside the accepted 1e-06 to 1e+06 Hz"},
+                    // ρa = 0.2·|Z|²/f: |Z|² = 5.5e9 gives 1.1e9 Ω·m, 5e-10 gives 1e-10 Ω·m.
+                    BadRow{"ρa above the range", 1.0, {std::sqrt(5.5e9), 0},
+                           "apparent resistivity 1.1e+09 Ω·m outside the accepted 1e-09 to 1e+09 Ω·m"},
+                    BadRow{"ρa below the range", 1.0, {std::sqrt(5e-10), 0},
+                           "apparent resistivity 1e-10 Ω·m outside the accepted 1e-09 to 1e+09 Ω·m"}));
+
+// The sentence the help quotes names the bounds the rows are held to, in this order.
+TEST(Limits, TheRangesTextQuotesTheBoundsInForce)
+{
+    std::vector<double> quoted;
+    std::string text(kUsableRangesText);
+    for (char& c : text)
+        if (c == ',') c = ' ';
+    std::istringstream words(text);
+    for (std::string word; words >> word;) {
+        std::size_t used = 0;
+        try {
+            const double v = std::stod(word, &used);
+            if (used == word.size()) quoted.push_back(v);
+        } catch (const std::exception&) {
+        }
+    }
+    EXPECT_EQ(quoted, (std::vector<double>{kMinFrequencyHz, kMaxFrequencyHz, kMinApparentResistivityOhmM,
+                                           kMaxApparentResistivityOhmM, -kMaxPhaseMagnitudeDeg, kMaxPhaseMagnitudeDeg,
+                                           kMaxRelativeError, kMaxPhaseErrorDeg}));
+}
+
+// Just inside each bound a row is usable (ρa comes from |Z|², a few ulps from the bound when
+// aimed at it, so 0.1 % inside).
+TEST(CurveDerivation, RowsJustInsideTheAcceptedRangesAreUsable)
+{
+    for (const auto& [f, rho] : {std::pair{1e-6, 0.999e9}, std::pair{1e6, 1.001e-9}}) {
+        TensorRow r = OneDRow(rho, f, std::nullopt);
+        const CurveRow row = Derive(r, Mode::kXy);
+        EXPECT_TRUE(row.usable) << f << " Hz, " << rho << " ohm-m: " << row.reason;
+    }
+}
+
+// An error of ρa more than 1000 times ρa (a part error of more than 500·|Z|) makes the row
+// unusable; just below is still a (worthless but finite) datum.
+TEST(CurveDerivation, ErrorsBeyondAThousandTimesTheValueMakeTheRowUnusable)
+{
+    const double a2 = 5.0 * 1.0 * 100.0;
+    // The complex value's variance 2·(k·|Z|)² is a part error of k·|Z|, δρa/ρa = 2k.
+    const CurveRow below = Derive(OneDRow(100.0, 1.0, 2.0 * 499.0 * 499.0 * a2), Mode::kXy, 0.0);
+    EXPECT_TRUE(below.usable) << below.reason;
+    const CurveRow beyond = Derive(OneDRow(100.0, 1.0, 2.0 * 501.0 * 501.0 * a2), Mode::kXy, 0.0);
+    EXPECT_FALSE(beyond.usable);
+    EXPECT_EQ(beyond.reason, "error of the apparent resistivity more than 1000 times its value");
+    const CurveRow overflow = Derive(OneDRow(100.0, 1.0, 1e308 * 10.0), Mode::kXy, 0.0);
+    EXPECT_FALSE(overflow.usable);
+}
 
 TEST(CurveDerivation, RhoPhaseRowsTakeTheLargerOfReportedErrorAndFloor)
 {
@@ -233,6 +361,55 @@ TEST(CurveDerivation, RhoPhaseRowsTakeTheLargerOfReportedErrorAndFloor)
     s.rhoPhase[0][Mode::kXy].rhoOhmM = -3.0;
     EXPECT_EQ(DeriveCurve(s, {Mode::kXy, 5.0}).rows[0].reason, "apparent resistivity is not positive");
     EXPECT_EQ(DeriveCurve(s, {Mode::kYx, 5.0}).rows[0].reason, "apparent resistivity and phase missing");
+}
+
+// What a column or EDI file may store as ρa and φ: phases only from −180° to 180° (a phase of
+// 10⁶° once "fitted" to RMS 246357), errors at most 1000 times ρa and 180° on the phase.
+TEST(CurveDerivation, StoredValuesOutsideTheAcceptedRangesAreNotUsable)
+{
+    const struct {
+        const char* what;
+        RhoPhaseValue value;
+        const char* reason;  // empty: usable
+    } cases[] = {
+        {"phase 180°", {50.0, 5.0, 180.0, 1.0}, ""},
+        {"phase −180°", {50.0, 5.0, -180.0, 1.0}, ""},
+        {"phase 180.5°", {50.0, 5.0, 180.5, 1.0}, "phase 180.5° outside the accepted −180° to 180°"},
+        {"phase 1e308°", {50.0, 5.0, 1e308, 1.0}, "phase 1e+308° outside the accepted −180° to 180°"},
+        {"phase −1e6°", {50.0, 5.0, -1e6, 1.0}, "phase -1e+06° outside the accepted −180° to 180°"},
+        {"ρa 1e300", {1e300, 5.0, 45.0, 1.0}, "apparent resistivity 1e+300 Ω·m outside the accepted 1e-09 to 1e+09 Ω·m"},
+        {"ρa error 1000 times", {50.0, 50000.0, 45.0, 1.0}, ""},
+        {"ρa error 1e308", {50.0, 1e308, 45.0, 1.0}, "error of the apparent resistivity more than 1000 times its value"},
+        {"phase error 181°", {50.0, 5.0, 45.0, 181.0}, "phase error more than 180°"},
+    };
+    for (const auto& c : cases) {
+        Sounding s;
+        s.kind = DataKind::kRhoPhase;
+        RhoPhaseRow row;
+        row.frequencyHz = 4.0;
+        row[Mode::kXy] = c.value;
+        s.rhoPhase.push_back(row);
+        const CurveRow r = DeriveCurve(s, {Mode::kXy, 5.0}).rows[0];
+        EXPECT_EQ(r.usable, std::string(c.reason).empty()) << c.what;
+        EXPECT_EQ(r.reason, c.reason) << c.what;
+        EXPECT_TRUE(r.phaseKnown) << c.what;
+        for (const double v : {r.frequencyHz, r.periodS, r.rhoOhmM, r.rhoErrOhmM, r.phaseDeg, r.phaseErrDeg})
+            EXPECT_TRUE(std::isfinite(v)) << c.what;
+    }
+}
+
+// An unusable row knows its phase when the data give it and says so; 0 is a phase too.
+TEST(CurveDerivation, UnusableRowsSayWhetherTheirPhaseIsKnown)
+{
+    TensorRow noZxy = OneDRow(100.0, 1.0, 1.0);
+    noZxy[C::kXy].value.reset();
+    EXPECT_FALSE(Derive(noZxy, Mode::kXy).phaseKnown);
+    TensorRow realZ = OneDRow(100.0, 1.0, std::nullopt);
+    realZ[C::kXy].value = Z{22.36, 0.0};  // phase 0°
+    const CurveRow noError = Derive(realZ, Mode::kXy, 0.0);
+    EXPECT_FALSE(noError.usable);
+    EXPECT_TRUE(noError.phaseKnown);
+    EXPECT_EQ(noError.phaseDeg, 0.0);
 }
 
 }  // namespace

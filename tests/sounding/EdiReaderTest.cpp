@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <optional>
 
 namespace {
 
@@ -45,9 +48,10 @@ TEST(EdiReader, HalfSpaceReadsSortedWithEveryBlockPermutedAlike)
     EXPECT_EQ(s.format, SourceFormat::kEdiImpedance);
     EXPECT_EQ(s.site.name, "Test site");
     for (const Mode m : {Mode::kXy, Mode::kYx, Mode::kDet, Mode::kBerd}) ExpectHalfSpace(s, m);
-    // VAR = |Z|²/200 at every frequency: a relative error of 0.0707 only if VAR moved with Z.
-    const Curve xy = DeriveCurve(s, {Mode::kXy, 5.0});
-    for (const auto& r : xy.rows) EXPECT_NEAR(r.rhoErrOhmM, 200.0 / std::sqrt(200.0), 1e-9);
+    // VAR = |Z|²/200 at every frequency, the variance of the complex value: each part |Z|/20,
+    // 10 % on ρa, only if VAR moved with Z (no floor to stand in).
+    const Curve xy = DeriveCurve(s, {Mode::kXy, 0.0});
+    for (const auto& r : xy.rows) EXPECT_NEAR(r.rhoErrOhmM, 10.0, 1e-9);
 }
 
 TEST(EdiReader, HeadGivesNameAndLocationInDegrees)
@@ -182,6 +186,121 @@ TEST(EdiReader, ImpedancesWinOverRhoPhaseBlocksInTheSameFile)
     const Sounding s = Read(text);
     EXPECT_EQ(s.kind, DataKind::kImpedance);
     ExpectHalfSpace(s, Mode::kXy);
+}
+
+// The half-space file has no ZXX.VAR or ZYY.VAR; its diagonal is 0, so those elements carry
+// no error weight in the determinant, and the det error comes from Zxy and Zyx alone:
+// var_det = (|Zyx|²·v + |Zxy|²·v)/(4·|Z|²) = v/2 = |Z|²/400 with v = |Z|²/200, the variance of
+// the complex value: each part sqrt(1/800)·|Z|, 2·sqrt(1/800) = 7.07 % on ρa.
+TEST(EdiReader, DetErrorLeavesOutDiagonalElementsWithoutVarianceAndSaysSo)
+{
+    const Curve det = DeriveCurve(Read(kHalfSpaceEdi), {Mode::kDet, 0.0});
+    for (const auto& r : det.rows) {
+        ASSERT_TRUE(r.usable) << r.reason;
+        EXPECT_NEAR(r.rhoErrOhmM, 200.0 * std::sqrt(1.0 / 800.0), 1e-9);
+    }
+    bool said = false;
+    for (const auto& n : det.notes)
+        said = said || n == "in 4 of 4 rows the det error leaves out Zxx, Zyy, whose variance the file does not give "
+                            "(taken as 0; at most 0 % of the error weight)";
+    EXPECT_TRUE(said);
+}
+
+// Phase error blocks beside the impedances show how their writer read Z.VAR. With
+// VAR = |Z|²/200: atan(sqrt(VAR/2)/|Z|) = atan(0.05) = 2.8624° for the complex value,
+// atan(sqrt(VAR)/|Z|) = atan(0.0707) = 4.0447° for each part (their ratio 0.7077, not quite
+// 1/√2: the arctangent bends).
+TEST(EdiReader, VarianceReadingComesFromThePhaseErrorBlocksOrTheDefaultOrTheUser)
+{
+    const auto withPhaseErrors = [](const char* value) {
+        const std::string v(value);
+        return Replace(kHalfSpaceEdi, ">END", ">PHSXY.ERR //4\n " + v + " " + v + " " + v + " " + v + "\n>END");
+    };
+    const struct {
+        const char* what;
+        std::string text;
+        std::optional<VarianceConvention> forced;
+        VarianceConvention used;
+        const char* note;  // the start of the note saying which reading and why
+    } cases[] = {
+        {"complex errors", withPhaseErrors("2.8624"), {}, VarianceConvention::kComplex,
+         "Z.VAR read as the variance of the complex impedance (each part sqrt(VAR/2)), the reading the file's own "
+         "phase errors show (median ratio 0.7077 of"},
+        {"part errors", withPhaseErrors("4.0447"), {}, VarianceConvention::kPart,
+         "Z.VAR read as the variance of each part of the impedance (sqrt(VAR)), the reading the file's own phase "
+         "errors show (median ratio 1 of"},
+        // 0.76 of the part error: more than 5 % from either.
+        {"neither", withPhaseErrors("3.0742"), {}, VarianceConvention::kComplex,
+         "the file's phase errors match neither reading of Z.VAR (median ratio 0.76"},
+        {"no phase errors", kHalfSpaceEdi, {}, VarianceConvention::kComplex,
+         "Z.VAR read as the variance of the complex impedance (each part sqrt(VAR/2)), the default; the file has no "
+         "phase error blocks that tell"},
+        {"forced against the blocks", withPhaseErrors("2.8624"), VarianceConvention::kPart, VarianceConvention::kPart,
+         "Z.VAR read as the variance of each part of the impedance (sqrt(VAR)), as asked; the file's own phase "
+         "errors show the other reading"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReadOptions options;
+        options.varianceConvention = c.forced;
+        const Sounding s = ParseEdi(c.text, "test.edi", "test", options);
+        EXPECT_EQ(s.varianceConvention, c.used);
+        const bool found = std::any_of(s.notes.begin(), s.notes.end(),
+                                       [&](const std::string& n) { return n.rfind(c.note, 0) == 0; });
+        EXPECT_TRUE(found) << testing::PrintToString(s.notes);
+        // The reading reaches the errors: each part |Z|/20 (complex) or |Z|/14.1 (part).
+        const double relative = c.used == VarianceConvention::kComplex ? 0.05 : std::sqrt(1.0 / 200.0);
+        EXPECT_NEAR(DeriveCurve(s, {Mode::kXy, 0.0}).rows[0].rhoErrOhmM, 200.0 * relative, 1e-9);
+    }
+}
+
+// RHO*.ERR in log10 or in Ω·m, decided from the data. Beside PHSXY.ERR = 1° a log10 error
+// reads about 0.0152, an Ω·m error of ρa = 100 about 3.49; without phase errors, more than a
+// quarter of the values above 1 (a factor of ten as log10) mean Ω·m.
+TEST(EdiReader, RhoErrorUnitComesFromTheDataOrTheUser)
+{
+    const auto withRhoErrors = [](const char* values, bool phaseErrors) {
+        std::string text = Replace(kRhoPhaseEdi, "  0.1 0.1 0.1", std::string("  ") + values);
+        if (!phaseErrors) text = Replace(text, ">PHSXY.ERR ROT=RHOROT // 3\n  1 1 1\n", "");
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string text;
+        std::optional<RhoErrorUnit> forced;
+        double errorAt100Hz;  // Ω·m
+        const char* note;
+    } cases[] = {
+        {"log10 beside phase errors", withRhoErrors("0.0152 0.0152 0.0152", true), {}, 100.0 * std::numbers::ln10 * 0.0152,
+         "RHO*.ERR read as standard errors of log10 ρa (δρa = ρa·ln 10·σ): 3 of 3 agree better"},
+        {"ohm-m beside phase errors", withRhoErrors("3.5 3.5 3.5", true), {}, 3.5,
+         "RHO*.ERR read as standard errors of ρa in Ω·m: 3 of 3 agree better"},
+        {"two of three vote ohm-m", withRhoErrors("3.5 0.0152 3.5", true), {}, 3.5,
+         "RHO*.ERR read as standard errors of ρa in Ω·m: 2 of 3 agree better"},
+        {"large values without phase errors", withRhoErrors("2 0.1 3", false), {}, 3.0,
+         "RHO*.ERR read as standard errors of ρa in Ω·m: no phase errors to compare with; 2 of 3 would exceed"},
+        {"one large value of four is not enough", withRhoErrors("0.1 0.1 0.1", false), {}, 100.0 * std::numbers::ln10 * 0.1,
+         "RHO*.ERR read as standard errors of log10 ρa (δρa = ρa·ln 10·σ): no phase errors to compare with; 0 of 3"},
+        {"forced log10 against the data", withRhoErrors("3.5 3.5 3.5", true), RhoErrorUnit::kLog10,
+         100.0 * std::numbers::ln10 * 3.5, "RHO*.ERR read as standard errors of log10 ρa (δρa = ρa·ln 10·σ), as asked, "
+         "although the data suggest ohmm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_FALSE(c.text.empty()) << "stale pattern";
+        ReadOptions options;
+        options.rhoErrorUnit = c.forced;
+        const Sounding s = ParseEdi(c.text, "test.edi", "test", options);
+        const auto& top = s.rhoPhase[0];  // 100 Hz, the third value of each block
+        ASSERT_EQ(top.frequencyHz, 100.0);
+        EXPECT_NEAR(*top[Mode::kXy].rhoErrOhmM, c.errorAt100Hz, 1e-12 * c.errorAt100Hz);
+        const bool found = std::any_of(s.notes.begin(), s.notes.end(),
+                                       [&](const std::string& n) { return n.rfind(c.note, 0) == 0; });
+        EXPECT_TRUE(found) << testing::PrintToString(s.notes);
+    }
+    EXPECT_EQ(ParseRhoErrorUnit("OhmM"), RhoErrorUnit::kOhmM);
+    EXPECT_EQ(ParseRhoErrorUnit("log10"), RhoErrorUnit::kLog10);
+    EXPECT_FALSE(ParseRhoErrorUnit("decades").has_value());
 }
 
 }  // namespace

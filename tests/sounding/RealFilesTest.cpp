@@ -3,6 +3,7 @@
 // parser) and from the files themselves.
 
 #include "sounding/CurveDerivation.h"
+#include "sounding/ImpedanceErrors.h"
 #include "sounding/Modes.h"
 #include "sounding/ReadError.h"
 #include "sounding/Rotation.h"
@@ -20,6 +21,13 @@ namespace {
 using namespace mt1d::sounding;
 namespace fs = std::filesystem;
 using C = Component;
+
+ReadOptions RotatedToNorth()
+{
+    ReadOptions options;
+    options.rotateToDeg = 0.0;
+    return options;
+}
 
 fs::path DataDir()
 {
@@ -248,7 +256,7 @@ TEST(RealFiles, RhoPhaseOnlyFileKeepsItsStoredValuesAndSaysTheYxPhaseWasStoredIn
     EXPECT_EQ(*s.rhoPhase[0][Mode::kXy].rhoOhmM, 0.2818635);
     EXPECT_EQ(*s.rhoPhase[0][Mode::kYx].phaseDeg, 36.69456);
     EXPECT_EQ(s.rhoPhase[0].rotationDeg, 20.0);
-    EXPECT_THROW(ReadSoundingFile(data / "edi/tf_edi_rho_only.edi", ReadOptions{{}, 0.0}), ReadError);
+    EXPECT_THROW(ReadSoundingFile(data / "edi/tf_edi_rho_only.edi", RotatedToNorth()), ReadError);
 }
 
 TEST(RealFiles, RotatedFileReportsItsAngleAndRotatesThereAndBack)
@@ -256,7 +264,7 @@ TEST(RealFiles, RotatedFileReportsItsAngleAndRotatesThereAndBack)
     REQUIRE_SHARED_DATA();
     const Sounding s = ReadSoundingFile(data / "edi/tf_test_zrot5.edi");
     for (const auto& r : s.tensor) ASSERT_EQ(r.rotationDeg, 5.0);
-    Sounding t = ReadSoundingFile(data / "edi/tf_test_zrot5.edi", ReadOptions{{}, 0.0});
+    Sounding t = ReadSoundingFile(data / "edi/tf_test_zrot5.edi", RotatedToNorth());
     EXPECT_EQ(t.tensor[0].rotationDeg, 0.0);
     RotateTo(t, 5.0);
     for (std::size_t i = 0; i < s.tensor.size(); ++i)
@@ -291,6 +299,117 @@ TEST(RealFiles, OccamAndColumnFilesGiveTheirStoredValues)
     EXPECT_NEAR(*top.rhoOhmM, std::pow(10.0, 0.712), 1e-12);
     EXPECT_NEAR(*top.rhoErrOhmM, std::pow(10.0, 0.712) * std::log(10.0) * 0.0434, 1e-12);
     EXPECT_EQ(*top.phaseErrDeg, 4.5);
+}
+
+// The WinGLink and Geoscience Australia files carry PHSXY.ERR/PHSYX.ERR beside Z.VAR, written
+// as atan(sqrt(VAR/2)/|Z|): the reader sees the complex-value reading in each and says so.
+TEST(RealFiles, FilesWithPhaseErrorBlocksShowTheComplexVarianceReading)
+{
+    REQUIRE_SHARED_DATA();
+    for (const char* p : {"edi/15125A_imp.edi", "edi/ET002.edi", "ga-amt-rjmcmcmt/07E1_AMT.edi",
+                          "ga-amt-rjmcmcmt/Adv1_AMT.edi", "ga-amt-rjmcmcmt/CD1_2.edi", "ga-amt-rjmcmcmt/NAN1_AMT.edi"}) {
+        SCOPED_TRACE(p);
+        const Sounding s = ReadSoundingFile(data / p);
+        EXPECT_EQ(s.varianceConvention, VarianceConvention::kComplex);
+        const bool said = std::any_of(s.notes.begin(), s.notes.end(), [](const std::string& n) {
+            return n.find("the reading the file's own phase errors show (median ratio 0.7071 of") != std::string::npos;
+        });
+        EXPECT_TRUE(said) << testing::PrintToString(s.notes);
+    }
+    // Files without such blocks take the default, and say that too.
+    for (const char* p : {"edi/IAJ34.edi", "edi/VIC100_ANSIR.edi", "edi/Metronix.edi", "edi/DELTA_20.edi",
+                          "edi/tf_test_zrot5.edi", "edi/tf_edi_no_error.edi"}) {
+        const Sounding s = ReadSoundingFile(data / p);
+        EXPECT_EQ(s.varianceConvention, kDefaultVarianceConvention) << p;
+        EXPECT_TRUE(std::any_of(s.notes.begin(), s.notes.end(),
+                                [](const std::string& n) { return n.find(", the default; the file has no") != std::string::npos; }))
+            << p;
+    }
+}
+
+// 15125A_imp at 10 400 Hz: the file's own RHOXY.ERR (log10 ρa) is 0.0003822075 and its
+// PHSXY.ERR 0.0252128°. The curve read with the detected reading reproduces both; forced to
+// the other reading, both come out √2 larger.
+TEST(RealFiles, ErrorsDerivedFromZVarReproduceTheFilesOwnErrorBlocks)
+{
+    REQUIRE_SHARED_DATA();
+    const Sounding s = ReadSoundingFile(data / "edi/15125A_imp.edi");
+    const Curve xyCurve = DeriveCurve(s, {Mode::kXy, 0.0});
+    const CurveRow& xy = RowAt(xyCurve, 10400);
+    // The blocks carry 7 digits, Z and VAR as well: 1e-4 relative. asin and atan differ by
+    // r²/2 ≈ 1e-7 relative at r = 4.4e-4.
+    EXPECT_NEAR(xy.rhoErrOhmM / (xy.rhoOhmM * std::log(10.0)), 0.0003822075, 1e-4 * 0.0003822075);
+    EXPECT_NEAR(xy.phaseErrDeg, 0.0252128, 1e-4 * 0.0252128);
+    ReadOptions part;
+    part.varianceConvention = VarianceConvention::kPart;
+    const Sounding forced = ReadSoundingFile(data / "edi/15125A_imp.edi", part);
+    EXPECT_EQ(forced.varianceConvention, VarianceConvention::kPart);
+    const Curve forcedCurve = DeriveCurve(forced, {Mode::kXy, 0.0});
+    const CurveRow& fxy = RowAt(forcedCurve, 10400);
+    EXPECT_NEAR(fxy.rhoErrOhmM / xy.rhoErrOhmM, std::sqrt(2.0), 1e-9);
+}
+
+// tf_edi_rho_only's RHO*.ERR are in Ω·m: read as log10 errors its largest (11 460) would be an
+// error bar of 11 460 decades. Read as the data show, no xy or yx error exceeds 1.1 times ρa.
+TEST(RealFiles, RhoOnlyFileReadsItsRhoErrorsInOhmMetres)
+{
+    REQUIRE_SHARED_DATA();
+    const Sounding s = ReadSoundingFile(data / "edi/tf_edi_rho_only.edi");
+    EXPECT_TRUE(std::any_of(s.notes.begin(), s.notes.end(), [](const std::string& n) {
+        return n.rfind("RHO*.ERR read as standard errors of ρa in Ω·m: 39 of 56 agree better", 0) == 0;
+    })) << testing::PrintToString(s.notes);
+    EXPECT_EQ(*s.rhoPhase[0][Mode::kXy].rhoErrOhmM, 1.690909e-05);  // 125.9 Hz, as stored
+    for (const Mode m : {Mode::kXy, Mode::kYx}) {
+        for (const auto& r : DeriveCurve(s, {m, 0.0}).rows) {
+            ASSERT_TRUE(r.usable) << r.reason;
+            EXPECT_LT(r.rhoErrOhmM, 1.1 * r.rhoOhmM) << r.frequencyHz;
+        }
+    }
+    // Forced to log10, the 11 460-decade row is beyond any use and says so.
+    ReadOptions log10;
+    log10.rhoErrorUnit = RhoErrorUnit::kLog10;
+    const Curve yx = DeriveCurve(ReadSoundingFile(data / "edi/tf_edi_rho_only.edi", log10), {Mode::kYx, 0.0});
+    EXPECT_TRUE(std::any_of(yx.rows.begin(), yx.rows.end(), [](const CurveRow& r) {
+        return r.reason == "error of the apparent resistivity more than 1000 times its value";
+    }));
+}
+
+// 15125A_imp without its ZXX.VAR block: where Zyy carries at most 10 % of the det error weight
+// the det error is computed from the other three variances; elsewhere the row gets the floor,
+// and the notes say both. With errors of equal size the result would be at most 5 % small;
+// this file's Zxx variance reaches 70 to 600 times that of Zxy at its lowest frequencies,
+// where Zyy holds 6 to 8 % of the weight, and there the error comes out up to 8 % small.
+TEST(RealFiles, MissingDiagonalVarianceLeavesTheDetErrorNearlyAsItWas)
+{
+    REQUIRE_SHARED_DATA();
+    const std::string full = Bytes(data / "edi/15125A_imp.edi");
+    const auto from = full.find(">ZXX.VAR");
+    ASSERT_NE(from, std::string::npos);
+    const auto to = full.find("\n>", from);
+    const std::string cut = full.substr(0, from) + full.substr(to + 1);
+    const Curve a = DeriveCurve(ParseSounding(full, "15125A_imp.edi"), {Mode::kDet, 0.0});
+    const Curve b = DeriveCurve(ParseSounding(cut, "15125A_imp.edi"), {Mode::kDet, 0.0});
+    ASSERT_EQ(a.rows.size(), b.rows.size());
+    std::size_t kept = 0;
+    std::size_t dropped = 0;
+    for (std::size_t i = 0; i < a.rows.size(); ++i) {
+        ASSERT_TRUE(a.rows[i].usable);
+        if (!b.rows[i].usable) {
+            EXPECT_EQ(b.rows[i].reason, "no error given and the error floor is 0");
+            ++dropped;
+            continue;
+        }
+        ++kept;
+        const double ratio = b.rows[i].rhoErrOhmM / a.rows[i].rhoErrOhmM;
+        EXPECT_LE(ratio, 1.0) << i;
+        EXPECT_GE(ratio, 0.92) << i;
+    }
+    EXPECT_GT(kept, a.rows.size() / 2);
+    EXPECT_GT(dropped, 0u);  // up to 26 % of the weight on Zyy in the dead band
+    const std::string expected = "in " + std::to_string(kept) + " of 60 rows the det error leaves out Zxx";
+    EXPECT_TRUE(std::any_of(b.notes.begin(), b.notes.end(),
+                            [&](const std::string& n) { return n.rfind(expected, 0) == 0; }))
+        << testing::PrintToString(b.notes);
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 // reader must sort). Zxy = |Z|·e^{i45°} with |Z| = sqrt(5·f·ρ) = sqrt(500·f), so
 // Re = Im = sqrt(250·f); Zyx = −Zxy; Zxx = Zyy = 0. Every mode then gives ρa = 100 Ω·m and
 // φ = 45° at every frequency, whatever the order of the blocks, provided that every block
-// was permuted alike. The variances are |Z|²/200, a relative error of 1/sqrt(200) = 0.0707.
+// was permuted alike. The variances are |Z|²/200: read as the variance of the complex value
+// (the default), each part has the error |Z|/20, a relative error of 0.05.
 
 #include <string>
 #include <string_view>
