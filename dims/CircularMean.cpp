@@ -39,7 +39,8 @@ std::optional<CircularMean> Mod90Mean(const std::vector<double>& anglesDeg, cons
     if (resultant < kNoDirection) return std::nullopt;
     CircularMean m;
     m.meanDeg = Mod90(std::atan2(s, c) / (4.0 * kRadPerDeg));
-    m.sdDeg = std::sqrt(-2.0 * std::log(resultant)) / (4.0 * kRadPerDeg);
+    // R̄ = 1 (one angle, or all alike) gives −2·ln R̄ = −0, whose root would print as −0.
+    m.sdDeg = std::sqrt(std::max(0.0, -2.0 * std::log(resultant))) / (4.0 * kRadPerDeg);
     return m;
 }
 
