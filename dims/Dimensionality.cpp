@@ -3,7 +3,7 @@
 #include "dims/CircularMean.h"
 #include "dims/ErrorPropagation.h"
 #include "dims/Skew.h"
-#include "sounding/TextScan.h"
+#include "dims/Wording.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +12,6 @@ namespace mt1d::dims {
 namespace {
 
 using sounding::Component;
-using sounding::FormatNumber;
 
 constexpr const char* kElementNames[4] = {"Zxx", "Zxy", "Zyx", "Zyy"};
 
@@ -38,8 +37,10 @@ void CheckOptions(const DimsOptions& o)
 std::string Excess(const char* what, const char* unit, double value, double limit, std::optional<double> sd,
                    const DimsOptions& o)
 {
-    std::string text = std::string(what) + " " + FormatNumber(value, 2) + unit + " > " + FormatNumber(limit) + unit;
-    if (o.withinErrors && sd) text += " + " + FormatNumber(o.errorMultiple) + " × " + FormatNumber(*sd, 2) + unit;
+    const bool widened = o.withinErrors && sd;
+    const double bound = widened ? limit + o.errorMultiple * *sd : limit;
+    std::string text = std::string(what) + " " + AboveLimit(value, bound) + unit + " > " + Significant(limit, 6) + unit;
+    if (widened) text += " + " + Significant(o.errorMultiple, 6) + " × " + Significant(*sd, 2) + unit;
     return text;
 }
 

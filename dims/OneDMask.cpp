@@ -1,6 +1,6 @@
 #include "dims/OneDMask.h"
 
-#include "sounding/TextScan.h"
+#include "dims/Wording.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,9 +46,9 @@ std::size_t ApplyOneDMask(sounding::Curve& curve, const DimsResult& dims)
     if (changed > 0) {
         const auto& o = dims.options;
         curve.notes.push_back(std::to_string(changed) + " of " + std::to_string(curve.rows.size()) +
-                              " rows not 1-D by the phase tensor (|β| ≤ " + sounding::FormatNumber(o.maxSkewDeg) +
-                              "°, ellipticity ≤ " + sounding::FormatNumber(o.maxEllipticity) +
-                              (o.withinErrors ? ", within " + sounding::FormatNumber(o.errorMultiple) +
+                              " rows not 1-D by the phase tensor (|β| ≤ " + Significant(o.maxSkewDeg, 6) +
+                              "°, ellipticity ≤ " + Significant(o.maxEllipticity, 6) +
+                              (o.withinErrors ? ", within " + Significant(o.errorMultiple, 6) +
                                                     " standard errors"
                                               : std::string()) +
                               ") made unusable");
