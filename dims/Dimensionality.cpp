@@ -110,7 +110,7 @@ DimsRow AnalyseRow(const sounding::TensorRow& in, const DimsOptions& o)
         row.note = "Φmax = Φmin: no strike";
     }
     if (errorsKnown) {
-        if (const auto err = PropagateErrors(z, partSd)) {
+        if (const auto err = PropagateErrors(z, *phi, inv, partSd)) {
             row.betaSdDeg = err->betaDeg;
             row.ellipticitySd = err->ellipticity;
             if (row.strikeDeg) row.strikeSdDeg = err->strikeDeg;

@@ -22,14 +22,20 @@ std::optional<InvariantErrors> PropagateErrors(const Impedance& z, const std::ar
 {
     const auto phi = PhaseTensorOf(z);
     if (!phi) return std::nullopt;
-    const PhaseTensorInvariants inv = InvariantsOf(*phi);
+    return PropagateErrors(z, *phi, InvariantsOf(*phi), partSd);
+}
+
+std::optional<InvariantErrors> PropagateErrors(const Impedance& z, const Matrix2& phi,
+                                               const PhaseTensorInvariants& inv,
+                                               const std::array<double, 4>& partSd)
+{
     if (!inv.ellipticity) return std::nullopt;
 
     // X⁻¹, row-major.
     const double x11 = z[0].real(), x12 = z[1].real(), x21 = z[2].real(), x22 = z[3].real();
     const double det = x11 * x22 - x12 * x21;
     const double xi[4] = {x22 / det, -x12 / det, -x21 / det, x11 / det};
-    const Matrix2& f = *phi;
+    const Matrix2& f = phi;
 
     const double p = f[0] + f[3], q = f[1] - f[2], r = f[0] - f[3], t = f[1] + f[2];
     const double pq2 = p * p + q * q;

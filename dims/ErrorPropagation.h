@@ -45,4 +45,10 @@ struct InvariantErrors {
 // its β cannot be computed (PhaseTensor.h).
 std::optional<InvariantErrors> PropagateErrors(const Impedance& z, const std::array<double, 4>& partSd);
 
+// The same with the phase tensor of z and its invariants already at hand (PhaseTensorOf(z),
+// InvariantsOf(phi)); empty when β is undefined.
+std::optional<InvariantErrors> PropagateErrors(const Impedance& z, const Matrix2& phi,
+                                               const PhaseTensorInvariants& inv,
+                                               const std::array<double, 4>& partSd);
+
 }  // namespace mt1d::dims

@@ -23,8 +23,10 @@ std::optional<Matrix2> PhaseTensorOf(const Impedance& z)
     for (const double v : {x11, x12, x21, x22, y11, y12, y21, y22})
         if (!std::isfinite(v)) return std::nullopt;
     const double det = x11 * x22 - x12 * x21;
-    const double scale = std::max({std::abs(z[0]), std::abs(z[1]), std::abs(z[2]), std::abs(z[3])});
-    if (!(std::abs(det) > kSingular * scale * scale)) return std::nullopt;
+    // std::norm, not std::abs: no square root (hypot is slow), and |Z| of field data is far
+    // from where its square would overflow.
+    const double scale2 = std::max({std::norm(z[0]), std::norm(z[1]), std::norm(z[2]), std::norm(z[3])});
+    if (!(std::abs(det) > kSingular * scale2)) return std::nullopt;
     // X⁻¹ = [[x22, −x12], [−x21, x11]] / det.
     const Matrix2 phi = {(x22 * y11 - x12 * y21) / det, (x22 * y12 - x12 * y22) / det,
                          (x11 * y21 - x21 * y11) / det, (x11 * y22 - x21 * y12) / det};
@@ -40,8 +42,10 @@ PhaseTensorInvariants InvariantsOf(const Matrix2& phi)
     const double p = phi[0] + phi[3];  // Φ11 + Φ22
     const double q = phi[1] - phi[2];  // Φ12 − Φ21
     PhaseTensorInvariants inv;
-    inv.pi1 = 0.5 * std::hypot(r, t);
-    inv.pi2 = 0.5 * std::hypot(p, q);
+    // Plain square roots (std::hypot guards against overflow at a tenfold cost; phase tensor
+    // elements are tangents of phases, nowhere near 1e150).
+    inv.pi1 = 0.5 * std::sqrt(r * r + t * t);
+    inv.pi2 = 0.5 * std::sqrt(p * p + q * q);
     inv.phiMax = inv.pi2 + inv.pi1;
     inv.phiMin = inv.pi2 - inv.pi1;
     if (inv.pi2 > 0.0) {

@@ -59,6 +59,18 @@ TEST(Dimensionality, SortsOneTwoAndThreeDRowsAndTakesTheStrikeFromTheTwoDOnes)
     EXPECT_FALSE(r.rows[0].strikeDeg.has_value());
 }
 
+TEST(Dimensionality, StrikeIsAlphaMinusBetaFromNorth)
+{
+    // Φ built with α = 35°, β = 7° in a frame 10° from north: α = 45°, strike 28° + 10° = 38°.
+    const DimsResult r =
+        AnalyseDimensionality(SoundingOf({Row(1.0, WithPhaseTensor(1.7, 0.6, 35.0, 7.0), 0.01, 10.0)}));
+    EXPECT_NEAR(*r.rows[0].alphaDeg, 45.0, kTight);
+    EXPECT_NEAR(*r.rows[0].betaDeg, 7.0, kTight);
+    EXPECT_NEAR(*r.rows[0].strikeDeg, 38.0, kTight);
+    EXPECT_NEAR(*r.rows[0].phiMaxDeg, std::atan(1.7) * 180.0 / std::numbers::pi, kTight);
+    EXPECT_NEAR(*r.rows[0].phiMinDeg, std::atan(0.6) * 180.0 / std::numbers::pi, kTight);
+}
+
 struct Verdict {
     double betaDeg;
     double ellipticity;
