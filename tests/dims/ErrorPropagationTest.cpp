@@ -103,15 +103,4 @@ TEST(ErrorPropagation, PartErrorIsHalfTheComplexVarianceUnderTheSquareRoot)
     EXPECT_FALSE(PartStandardError(e).has_value());
 }
 
-TEST(ErrorPropagation, ErrorsGrowInProportionToThePartErrors)
-{
-    // First order: every error is linear in the parts' errors; ×3 on all gives ×3 on each.
-    const Impedance z = WithPhaseTensor(1.7, 0.6, 35.0, 7.0);
-    const auto one = PropagateErrors(z, {0.1, 0.2, 0.3, 0.4});
-    const auto three = PropagateErrors(z, {0.3, 0.6, 0.9, 1.2});
-    EXPECT_NEAR(three->betaDeg, 3.0 * one->betaDeg, 1e-12);
-    EXPECT_NEAR(three->ellipticity, 3.0 * one->ellipticity, 1e-12);
-    EXPECT_NEAR(*three->strikeDeg, 3.0 * *one->strikeDeg, 1e-12);
-}
-
 }  // namespace
