@@ -117,7 +117,37 @@ struct Tally {
     double largestShare = 0.0;
     // Rows given no error because the missing variances carry too much weight.
     std::size_t tooMuchMissing = 0;
+    std::size_t outsidePhase = 0;  // usable rows set aside for a phase outside 0°–90°
 };
+
+// Frequencies written by two programs agree to about 7 digits.
+constexpr double kSameFrequency = 1e-6;
+
+// The index of the excluded frequency the row's matches, or −1.
+int ExcludedBy(double frequencyHz, const std::vector<double>& excluded)
+{
+    for (std::size_t k = 0; k < excluded.size(); ++k)
+        if (std::abs(frequencyHz - excluded[k]) <= kSameFrequency * std::max(frequencyHz, excluded[k]))
+            return static_cast<int>(k);
+    return -1;
+}
+
+// What the user asked to leave out, then what no 1-D earth can give.
+void SetAside(CurveRow& row, const CurveOptions& options, std::vector<std::size_t>& matched, Tally& tally)
+{
+    if (const int k = ExcludedBy(row.frequencyHz, options.excludeFrequencies); k >= 0) {
+        ++matched[static_cast<std::size_t>(k)];
+        if (row.usable) {
+            row.usable = false;
+            row.reason = "excluded by the user";
+        }
+    }
+    if (row.usable && !options.keepAnyPhase && (row.phaseDeg < 0.0 || row.phaseDeg > 90.0)) {
+        row.usable = false;
+        row.reason = "phase " + FormatNumber(row.phaseDeg, 3) + "° outside 0–90°: a 1-D earth cannot give it";
+        ++tally.outsidePhase;
+    }
+}
 
 CurveRow TensorCurveRow(const TensorRow& in, Mode mode, VarianceConvention convention, double floor, Tally& tally)
 {
@@ -241,6 +271,9 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
 {
     if (!std::isfinite(options.floorPercent) || options.floorPercent < 0.0)
         throw std::invalid_argument("error floor must be a number of percent, 0 or more");
+    for (const double f : options.excludeFrequencies)
+        if (!std::isfinite(f) || f <= 0.0)
+            throw std::invalid_argument("a frequency to exclude must be a positive number of Hz, not " + FormatNumber(f));
     const double floor = options.floorPercent / 100.0;
 
     Curve curve;
@@ -248,6 +281,7 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
     curve.floorPercent = options.floorPercent;
     curve.notes = sounding.notes;
     Tally tally;
+    std::vector<std::size_t> matched(options.excludeFrequencies.size(), 0);
     const std::size_t n = sounding.RowCount();
     curve.rows.reserve(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -255,6 +289,7 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
                                  ? TensorCurveRow(sounding.tensor[i], options.mode, sounding.varianceConvention, floor,
                                                   tally)
                                  : RhoPhaseCurveRow(sounding.rhoPhase[i], options.mode, floor, tally));
+        SetAside(curve.rows.back(), options, matched, tally);
     }
 
     const std::string mode(ModeName(options.mode));
@@ -266,6 +301,12 @@ Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options)
         curve.notes.push_back(std::to_string(n - usable) + " of " + std::to_string(n) + " rows not usable for mode " +
                               mode + "; each says why");
     }
+    if (tally.outsidePhase > 0)
+        curve.notes.push_back(std::to_string(tally.outsidePhase) + " of " + std::to_string(n) + " rows of mode " + mode +
+                              " have a phase outside 0–90°, which no 1-D earth gives; they are not used");
+    for (std::size_t k = 0; k < matched.size(); ++k)
+        if (matched[k] == 0)
+            curve.notes.push_back("no row at " + FormatNumber(options.excludeFrequencies[k], 9) + " Hz to exclude");
     if (tally.partial > 0)
         curve.notes.push_back("in " + std::to_string(tally.partial) + " of " + std::to_string(n) + " rows the " + mode +
                               " error leaves out " + NameList(tally.leftOut) +

@@ -20,19 +20,29 @@
 // missing, a value is not finite, ρa is not positive or lies outside the accepted range, the
 // phase lies outside −180° … 180°, an error exceeds kMaxRelativeError times its value (the
 // phase error 180°), or (floor 0) the file gives no error. Unusable rows keep the values that
-// are known and 0 for the rest, so that no curve ever holds a NaN.
+// are known and 0 for the rest, so that no curve ever holds a NaN. Of the rows usable so far,
+// those the user excludes become unusable ("excluded by the user"), and then those whose
+// phase lies outside 0°–90° (unless keepAnyPhase): a 1-D earth gives phases between 0° and
+// 90° only, so a 1-D model cannot fit such a row, and trying spoils the fit of the others.
 
 #include "sounding/Curve.h"
 #include "sounding/Sounding.h"
+
+#include <vector>
 
 namespace mt1d::sounding {
 
 struct CurveOptions {
     Mode mode = Mode::kDet;
     double floorPercent = 5.0;  // error floor in percent of |Z|; 0 switches it off
+    // Keep rows whose phase lies outside 0°–90° usable.
+    bool keepAnyPhase = false;
+    // Frequencies in Hz to leave out: a row within 1e-6 relative of one is unusable.
+    std::vector<double> excludeFrequencies{};
 };
 
-// Throws std::invalid_argument when floorPercent is negative or not finite.
+// Throws std::invalid_argument when floorPercent is negative or not finite, or an excluded
+// frequency is not a positive finite number.
 Curve DeriveCurve(const Sounding& sounding, const CurveOptions& options);
 
 }  // namespace mt1d::sounding

@@ -1,9 +1,11 @@
 #include "sounding/CurveDerivation.h"
 #include "sounding/ImpedanceMath.h"
 #include "sounding/Limits.h"
+#include "sounding/TextScan.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -410,6 +412,80 @@ TEST(CurveDerivation, UnusableRowsSayWhetherTheirPhaseIsKnown)
     EXPECT_FALSE(noError.usable);
     EXPECT_TRUE(noError.phaseKnown);
     EXPECT_EQ(noError.phaseDeg, 0.0);
+}
+
+
+// (phase of Zxy in degrees, usable by default)
+class PhaseQuadrant : public testing::TestWithParam<std::pair<double, bool>> {};
+
+TEST_P(PhaseQuadrant, OnlyPhasesFromZeroToNinetyDegreesAreUsableUnlessAnyIsKept)
+{
+    const auto [phase, usable] = GetParam();
+    TensorRow r = OneDRow(100.0, 1.0, 1.0);
+    // Built from its parts, so that 0° and 90° come out exactly (polar() leaves 6e-16 of a real part).
+    const double rad = phase / kDeg;
+    r[C::kXy].value = phase == 90.0 ? Z{0.0, 20.0} : Z{20.0 * std::cos(rad), 20.0 * std::sin(rad)};
+    CurveOptions o;
+    o.mode = Mode::kXy;
+    const Curve c = DeriveCurve(OneRow(r), o);
+    EXPECT_EQ(c.rows[0].usable, usable) << c.rows[0].reason;
+    if (!usable) {
+        EXPECT_EQ(c.rows[0].reason, "phase " + FormatNumber(phase, 3) + "° outside 0–90°: a 1-D earth cannot give it");
+        EXPECT_NE(c.notes.back().find("1 of 1 rows of mode xy have a phase outside 0–90°"), std::string::npos)
+            << c.notes.back();
+    }
+    o.keepAnyPhase = true;
+    EXPECT_TRUE(DeriveCurve(OneRow(r), o).rows[0].usable);
+}
+
+INSTANTIATE_TEST_SUITE_P(Phases, PhaseQuadrant,
+                         testing::Values(std::pair{0.0, true}, std::pair{90.0, true}, std::pair{45.0, true},
+                                         std::pair{90.5, false}, std::pair{-0.5, false}, std::pair{-135.0, false},
+                                         std::pair{170.0, false}));
+
+TEST(CurveDerivation, PhaseLimitHoldsForTheChosenModeAndForRhoPhaseFiles)
+{
+    // Zyx at −85°: the yx curve shows −Zyx at 95°; xy (45°) is not affected.
+    TensorRow r = OneDRow(100.0, 1.0, 1.0);
+    r[C::kYx].value = std::polar(20.0, -85.0 / kDeg);
+    EXPECT_TRUE(Derive(r, Mode::kXy).usable);
+    EXPECT_FALSE(Derive(r, Mode::kYx).usable);
+    Sounding s;
+    s.kind = DataKind::kRhoPhase;
+    RhoPhaseRow row;
+    row.frequencyHz = 4.0;
+    row[Mode::kYx] = RhoPhaseValue{50.0, 5.0, 94.6, 1.0};
+    s.rhoPhase.push_back(row);
+    CurveOptions o;
+    o.mode = Mode::kYx;
+    EXPECT_EQ(DeriveCurve(s, o).rows[0].reason, "phase 94.6° outside 0–90°: a 1-D earth cannot give it");
+}
+
+TEST(CurveDerivation, ExcludedFrequenciesMatchToAMillionthAndSayWhy)
+{
+    Sounding s;
+    s.kind = DataKind::kImpedance;
+    for (const double f : {10.0, 1.0, 0.1, 0.01}) s.tensor.push_back(OneDRow(100.0, f, 1.0));
+    s.tensor[3][C::kXy].value.reset();  // unusable already: keeps its reason
+    s.tensor[2][C::kXy].value = std::polar(20.0, 100.0 / kDeg);  // phase outside and excluded
+    CurveOptions o;
+    o.mode = Mode::kXy;
+    o.excludeFrequencies = {1.0 * (1 + 9e-7), 0.1, 0.01, 10.0 * (1 + 2e-6), 7.0};
+    const Curve c = DeriveCurve(s, o);
+    EXPECT_TRUE(c.rows[0].usable) << "2e-6 apart is another frequency";
+    EXPECT_EQ(c.rows[1].reason, "excluded by the user");
+    EXPECT_EQ(c.rows[2].reason, "excluded by the user");
+    EXPECT_EQ(c.rows[3].reason, "Zxy missing");
+    const auto has = [&](const std::string& text) {
+        return std::find(c.notes.begin(), c.notes.end(), text) != c.notes.end();
+    };
+    EXPECT_TRUE(has("no row at 7 Hz to exclude"));
+    EXPECT_TRUE(has("no row at 10.00002 Hz to exclude"));
+    EXPECT_FALSE(has("no row at 0.01 Hz to exclude")) << "a row that matched, though unusable anyway";
+    for (const double bad : {0.0, -1.0, std::nan("")}) {
+        o.excludeFrequencies = {bad};
+        EXPECT_THROW(DeriveCurve(s, o), std::invalid_argument);
+    }
 }
 
 }  // namespace
