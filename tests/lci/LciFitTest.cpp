@@ -217,3 +217,105 @@ INSTANTIATE_TEST_SUITE_P(Forms, LciFormTest, ::testing::Values(LciForm::kSmooth,
                          [](const auto& info) { return info.param == LciForm::kSmooth ? "Smooth" : "Layered"; });
 
 }  // namespace
+
+namespace {
+
+// Two groups of half-space sites 1 km apart, over 100 Ω·m and over 1000 Ω·m, with a 51 km gap
+// between them. `power` is the distance power of the lateral weights.
+ProfileFitResult GapProfileFit(double power, std::vector<double>* truth)
+{
+    const auto frequencies = testing_support::LogFrequencies(1e2, 1e-2, 3);
+    mt1d::fitting::SeededRandom random(11);
+    std::vector<ProfileSite> sites;
+    truth->clear();
+    for (int s = 0; s < 12; ++s) {
+        const double rho = s < 6 ? 100.0 : 1000.0;
+        const auto curve = testing_support::SyntheticCurve({{rho}, {}}, frequencies, 0.2, &random);
+        sites.push_back({mt1d::fitting::SelectData(curve, {}).data, s < 6 ? s : 50.0 + s});
+        truth->push_back(std::log10(rho));
+    }
+    LciOptions options;
+    options.form = LciForm::kLayered;
+    options.layers = 1;
+    options.lateral.distancePower = power;
+    return FitProfile(sites, options);
+}
+
+// The data (three frequencies, 20 % errors) leave room, so the smoothest models at the target
+// lean on the lateral weights. With p = 1 the link across the gap weighs 1/51 of the others and
+// the models step there by about 0.8 of the true decade; with p = 0 every link weighs the same
+// and the step spreads over the sites beside the gap (about 0.45 there).
+TEST(LciDistanceTest, SitesFarApartAreTiedLessThanNeighbours)
+{
+    std::vector<double> truth;
+    double step[2] = {};
+    for (int p = 0; p < 2; ++p) {
+        const auto fit = GapProfileFit(p, &truth);
+        ASSERT_NE(fit.status, FitStatus::kInvalidInput) << fit.message;
+        step[p] = std::log10(fit.sites[6].model.resistivity[0] / fit.sites[5].model.resistivity[0]);
+        if (p == 1) {
+            // The gap's sites have one link of weight 1 and one of 1/51 (5 km to 56 km).
+            EXPECT_NEAR(fit.sites[5].lateralWeight, fit.lateralWeight * (1.0 + 1.0 / 51.0) / 2.0, 1e-12);
+            EXPECT_NEAR(fit.sites[0].lateralWeight, fit.lateralWeight, 1e-12);
+        }
+    }
+    EXPECT_GE(step[1], 0.7);
+    EXPECT_GE(step[1], step[0] + 0.2);
+}
+
+// ---- Refused input --------------------------------------------------------------------
+
+struct Refusal {
+    const char* name;
+    void (*spoil)(std::vector<ProfileSite>&, LciOptions&);
+    const char* message;  // a part of the message
+};
+
+class LciRefusalTest : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(LciRefusalTest, NamesWhatIsWrong)
+{
+    auto sites = ShortProfile();
+    LciOptions options;
+    GetParam().spoil(sites, options);
+    const auto fit = FitProfile(sites, options);
+    EXPECT_EQ(fit.status, FitStatus::kInvalidInput);
+    EXPECT_NE(fit.message.find(GetParam().message), std::string::npos) << fit.message;
+    EXPECT_TRUE(fit.sites.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LciRefusalTest,
+    ::testing::Values(
+        Refusal{"NoSites", [](auto& s, auto&) { s.clear(); }, "at least one site"},
+        Refusal{"EmptySite", [](auto& s, auto&) { s[2].data = {}; }, "site 3: nothing to fit"},
+        Refusal{"SigmasMissing", [](auto& s, auto&) { s[1].data.sigmas.pop_back(); }, "site 2: the fit data are incomplete"},
+        Refusal{"DistanceNaN", [](auto& s, auto&) { s[4].distanceKm = std::nan(""); }, "site 5: the distance"},
+        Refusal{"NegativeWeight", [](auto&, auto& o) { o.lateral.weight = -1.0; }, "lateral weight"},
+        Refusal{"ZeroReference", [](auto&, auto& o) { o.lateral.referenceDistanceKm = 0.0; }, "reference distance"},
+        Refusal{"NegativePower", [](auto&, auto& o) { o.lateral.distancePower = -1.0; }, "distance power"},
+        Refusal{"TargetZero", [](auto&, auto& o) { o.targetRms = 0.0; }, "target RMS"},
+        Refusal{"TwoSmoothLayers", [](auto&, auto& o) { o.mesh.layers = 2; }, "3 to 500 layers"},
+        Refusal{"BadTops", [](auto&, auto& o) { o.mesh.layerTops = {0.0, 100.0, 50.0}; }, "layer tops"},
+        Refusal{"NoLayers",
+                [](auto&, auto& o) {
+                    o.form = LciForm::kLayered;
+                    o.layers = 0;
+                },
+                "1 to 30 layers"},
+        Refusal{"StartModelCount",
+                [](auto&, auto& o) {
+                    o.form = LciForm::kLayered;
+                    o.startModels.assign(3, LayeredModel{{1.0, 2.0, 3.0}, {10.0, 20.0}});
+                },
+                "3 for 12 sites"},
+        Refusal{"StartModelLayers",
+                [](auto& s, auto& o) {
+                    o.form = LciForm::kLayered;
+                    o.startModels.assign(s.size(), LayeredModel{{1.0, 2.0, 3.0}, {10.0, 20.0}});
+                    o.startModels[7] = LayeredModel{{1.0, 2.0}, {10.0}};
+                },
+                "site 8: the starting model has 2 resistivities"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
