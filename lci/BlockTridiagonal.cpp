@@ -25,11 +25,12 @@ bool BlockTridiagonal::Factorize(const std::vector<Eigen::MatrixXd>& diagonal,
         if (factors[s].info() != Eigen::Success) return false;
         if (s + 1 == diagonal.size()) break;
         // S_{s+1} = D_{s+1} − E_s (L⁻¹)ᵀ (L⁻¹) E_s with E_s diagonal: scale the columns of L⁻¹.
+        // Only the lower triangle is updated, the half that LLT reads.
         inverseL.setIdentity();
         factors[s].matrixL().solveInPlace(inverseL);
         inverseL = inverseL * offDiagonal[s].asDiagonal();
         schur = diagonal[s + 1];
-        schur.noalias() -= inverseL.transpose() * inverseL;
+        schur.selfadjointView<Eigen::Lower>().rankUpdate(inverseL.transpose(), -1.0);
     }
     factors_ = std::move(factors);
     offDiagonal_ = offDiagonal;

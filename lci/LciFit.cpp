@@ -3,6 +3,7 @@
 #include "lci/LateralWeights.h"
 #include "lci/ProfileProblem.h"
 #include "lci/SiteThreads.h"
+#include "fitting/LayeredFit.h"
 #include "fitting/Misfit.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/NiblettBostick.h"
@@ -52,6 +53,9 @@ std::string CheckOptions(const LciOptions& o)
     if (!std::isfinite(o.targetRms) || o.targetRms <= 0.0) return "the target RMS must be finite and positive";
     if (!std::isfinite(o.chi2SlackPerSite) || o.chi2SlackPerSite < 0.0) {
         return "the chi-square slack must be finite and not negative";
+    }
+    if (o.form == LciForm::kLayered && o.startModels.empty() && o.starts && *o.starts < 1) {
+        return "the sites' own layered fits need at least one start";
     }
     const auto& l = o.lateral;
     if (l.weight && (!std::isfinite(*l.weight) || *l.weight < 0.0)) {
@@ -125,6 +129,17 @@ SiteParameters ParametersOf(const LciOptions& o)
     return SiteParameters::Smooth(fitting::ThicknessesOf(o.mesh.layerTops));
 }
 
+// Start 0 of the layered fit's starts (StartModels.h): interfaces evenly in log depth across
+// the site's Niblett–Bostick profile.
+earth::LayeredModel StartZero(const fitting::FitData& data, std::size_t layers)
+{
+    const auto start = fitting::SeededStarts(fitting::NiblettBostick(data), layers, 1, 1).front();
+    earth::LayeredModel m;
+    for (std::size_t j = 0; j < layers; ++j) m.resistivity.push_back(std::pow(10.0, start[j]));
+    for (std::size_t j = layers; j < start.size(); ++j) m.thickness.push_back(std::pow(10.0, start[j]));
+    return m;
+}
+
 // One model of the profile with its scores; empty (rms +∞) when there is none.
 struct State {
     Eigen::VectorXd x;
@@ -136,13 +151,16 @@ struct State {
     double Roughness() const { return score.regularisation; }
 };
 
-// The starting unknowns of every site, in profile order.
+// The starting unknowns of every site, in profile order. The layered form's own fits of the
+// sites run on the threads and see only the caller's cancellation.
 Eigen::VectorXd StartOf(const std::vector<ProfileSite>& sites, const std::vector<std::size_t>& order,
-                        const LciOptions& o, const SiteParameters& parameters)
+                        const LciOptions& o, const SiteParameters& parameters, const fitting::RunControl& control)
 {
     const auto p = static_cast<Eigen::Index>(parameters.Count());
     Eigen::VectorXd x(static_cast<Eigen::Index>(order.size()) * p);
-    for (std::size_t k = 0; k < order.size(); ++k) {
+    fitting::RunControl quiet;
+    quiet.cancel = control.cancel;
+    ForEachSite(order.size(), ThreadCount(o.threads), [&](std::size_t k) {
         const auto& data = sites[order[k]].data;
         Eigen::VectorXd xs;
         if (o.form == LciForm::kSmooth) {
@@ -153,15 +171,19 @@ Eigen::VectorXd StartOf(const std::vector<ProfileSite>& sites, const std::vector
         } else if (!o.startModels.empty()) {
             xs = parameters.Unknowns(o.startModels[order[k]]);
         } else {
-            const auto start = fitting::SeededStarts(fitting::NiblettBostick(data), o.layers, 1, 1).front();
-            earth::LayeredModel m;
-            for (std::size_t j = 0; j < o.layers; ++j) m.resistivity.push_back(std::pow(10.0, start[j]));
-            for (std::size_t j = o.layers; j < start.size(); ++j) m.thickness.push_back(std::pow(10.0, start[j]));
-            xs = parameters.Unknowns(m);
+            fitting::LayeredOptions own;
+            own.layers = o.layers;
+            own.starts = o.starts;
+            own.seed = o.seed;
+            const auto fit = fitting::FitLayered(data, own, quiet);
+            // Without a model (the site has fewer values than unknowns, or the run was cancelled
+            // first): start 0, for the neighbours to tie.
+            xs = fit.model.LayerCount() == o.layers ? parameters.Unknowns(fit.model)
+                                                    : parameters.Unknowns(StartZero(data, o.layers));
         }
         parameters.Legalise(xs.data());
         x.segment(static_cast<Eigen::Index>(k) * p, p) = xs;
-    }
+    });
     return x;
 }
 
@@ -561,7 +583,7 @@ ProfileFitResult FitProfile(const std::vector<ProfileSite>& sites, const LciOpti
     std::vector<std::size_t> counts;
     for (const auto* d : data) counts.push_back(d->Count());
     Run run(problem, std::move(counts), o, control);
-    const State final = run.Fit(StartOf(sites, order, o, parameters));
+    const State final = run.Fit(StartOf(sites, order, o, parameters, control));
 
     const auto p = static_cast<Eigen::Index>(parameters.Count());
     std::vector<earth::LayeredModel> models(sites.size());

@@ -67,10 +67,15 @@ struct LciOptions {
     fitting::MeshOptions mesh;
     fitting::RoughnessKind roughness = fitting::RoughnessKind::kFirstDifference;
     // Layered form: layers per site (1 to kMaxLciLayers, the half-space included) and the
-    // starting models: empty, for start 0 of the layered fit's starts (StartModels.h) at every
-    // site, or one model of `layers` layers per site in the caller's order.
+    // starting models: one model of `layers` layers per site in the caller's order, or empty
+    // for each site's own layered fit (fitting::FitLayered with `starts` starts, empty for its
+    // default count, and `seed`), run on the threads. A few-layer misfit has local minima that
+    // a single start often misses (on real soundings as on synthetic ones); the joint run
+    // then only has to tie the sites' best models together.
     std::size_t layers = 3;
     std::vector<earth::LayeredModel> startModels;
+    std::optional<std::size_t> starts;
+    std::uint64_t seed = 1;
     LateralOptions lateral;
     double targetRms = 1.0;  // of the whole profile
     std::size_t maxIterations = 30;
