@@ -24,27 +24,9 @@
 #include "lci/LciResult.h"
 #include "fitting/RunControl.h"
 
-#include <cstddef>
-#include <string>
 #include <vector>
 
 namespace mt1d::lci {
-
-// Options with everything the data decide made explicit: the smooth form's mesh as layer tops,
-// d_ref and W. Windows of one profile (ProfileWindows.h) fit with the options of the whole
-// profile resolved once, so that they share mesh and weights.
-struct ResolvedOptions {
-    LciOptions options;
-    std::string error;  // empty when the sites and options were accepted
-    bool Ok() const { return error.empty(); }
-};
-
-// Checks the sites and options; names the site (1-based, in the caller's order) or the option
-// that is wrong.
-ResolvedOptions ResolveOptions(const std::vector<ProfileSite>& sites, const LciOptions& options);
-
-// The sites' indices in profile order: by distance, ties in the caller's order.
-std::vector<std::size_t> ProfileOrder(const std::vector<ProfileSite>& sites);
 
 // Fits the profile. Never throws for bad input: the result then has status kInvalidInput and a
 // message. The progress hook sees the profile's RMS and R = vertical + W · lateral roughness.

@@ -35,6 +35,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace mt1d::lci {
@@ -86,5 +87,24 @@ struct LciOptions {
     // not depend on it.
     std::size_t threads = 1;
 };
+
+// Options with everything the data decide made explicit: the smooth form's mesh as layer tops,
+// d_ref and W. Windows of one profile (ProfileWindows.h) fit with the options of the whole
+// profile resolved once, so that they share mesh and weights.
+struct ResolvedOptions {
+    LciOptions options;
+    std::string error;  // empty when the sites and options were accepted
+    bool Ok() const { return error.empty(); }
+};
+
+// Checks the sites and options; names the site (1-based, in the caller's order) or the option
+// that is wrong.
+ResolvedOptions ResolveOptions(const std::vector<ProfileSite>& sites, const LciOptions& options);
+
+// The sites' indices in profile order: by distance, ties in the caller's order.
+std::vector<std::size_t> ProfileOrder(const std::vector<ProfileSite>& sites);
+
+// The sites' distances in profile order.
+std::vector<double> OrderedDistancesKm(const std::vector<ProfileSite>& sites);
 
 }  // namespace mt1d::lci
