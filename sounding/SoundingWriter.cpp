@@ -1,0 +1,37 @@
+#include "sounding/SoundingWriter.h"
+
+#include "sounding/EdiWriter.h"
+#include "sounding/EmtfXmlWriter.h"
+#include "sounding/TextScan.h"
+
+#include <array>
+#include <charconv>
+
+namespace mt1d::sounding {
+
+std::string_view TargetFormatName(TargetFormat format)
+{
+    return format == TargetFormat::kEdi ? "EDI" : "EMTF XML";
+}
+
+std::optional<TargetFormat> TargetFormatForPath(const std::filesystem::path& path)
+{
+    const std::string ext = path.extension().string();
+    if (EqualsIgnoreCase(ext, ".edi")) return TargetFormat::kEdi;
+    if (EqualsIgnoreCase(ext, ".xml")) return TargetFormat::kEmtfXml;
+    return std::nullopt;
+}
+
+WrittenText WriteSounding(const Sounding& sounding, TargetFormat format)
+{
+    return format == TargetFormat::kEdi ? WriteEdi(sounding) : WriteEmtfXml(sounding);
+}
+
+std::string ExactNumber(double value)
+{
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return std::string(buffer.data(), result.ptr);
+}
+
+}  // namespace mt1d::sounding

@@ -1,0 +1,49 @@
+#pragma once
+// Writing a sounding to a file format: the formats, the choice by file name, and what a
+// writer says when the target cannot hold the sounding.
+//
+//     auto format = TargetFormatForPath("site7.xml");      // TargetFormat::kEmtfXml
+//     WrittenText out = WriteSounding(sounding, *format);  // throws ConversionError
+//     io::WriteFileAtomically(path, out.text);             // and show out.notes
+//
+// EdiWriter.h and EmtfXmlWriter.h say what each format keeps.
+
+#include "sounding/Sounding.h"
+
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mt1d::sounding {
+
+enum class TargetFormat { kEdi, kEmtfXml };
+
+// "EDI", "EMTF XML".
+std::string_view TargetFormatName(TargetFormat format);
+
+// By the extension, in any case: .edi → EDI, .xml → EMTF XML; nothing for any other.
+std::optional<TargetFormat> TargetFormatForPath(const std::filesystem::path& path);
+
+// The target format cannot hold the sounding (an EMTF XML file of apparent resistivity and
+// phase, one file frame for rows in several frames, …). what() says what and how to get
+// round it; nothing was written.
+class ConversionError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct WrittenText {
+    std::string text;                // the whole file, UTF-8
+    std::vector<std::string> notes;  // what the target could not carry, for the user
+};
+
+// Throws ConversionError.
+WrittenText WriteSounding(const Sounding& sounding, TargetFormat format);
+
+// The shortest decimal text that reads back as exactly `value` (no locale: always a point).
+std::string ExactNumber(double value);
+
+}  // namespace mt1d::sounding
