@@ -1,4 +1,5 @@
-// libFuzzer target: the EDI reader, on any bytes.
+// libFuzzer target: the EDI reader, on any bytes; what it accepts must also survive the
+// writers (FuzzChecks.h).
 
 #include "sounding/EdiReader.h"
 #include "fuzz/FuzzChecks.h"
@@ -11,10 +12,13 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    mt1d::sounding::Sounding s;
     try {
-        mt1d_fuzz::CheckSounding(mt1d::sounding::ParseEdi(bytes, "fuzz.edi", "fuzz"));
+        s = mt1d::sounding::ParseEdi(bytes, "fuzz.edi", "fuzz");
     } catch (const mt1d::sounding::ReadError&) {
-        // A refusal is a proper answer to a broken file.
+        return 0;  // a refusal is a proper answer to a broken file
     }
+    mt1d_fuzz::CheckWriters(s);
+    mt1d_fuzz::CheckSounding(std::move(s));
     return 0;
 }

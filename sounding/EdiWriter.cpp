@@ -39,9 +39,12 @@ public:
 
     void Line(const std::string& text) { out_ += text + "\n"; }
 
+    // Text taken from the sounding, with control characters made visible.
+    std::string Text(std::string_view text) { return PrintableText(text, controlCharacters_); }
+
     void Field(std::string_view key, std::string_view value)
     {
-        std::string v(value);
+        std::string v = Text(value);
         if (v.find('"') != std::string::npos) {
             std::replace(v.begin(), v.end(), '"', '\'');
             notes_.push_back("a '\"' in " + std::string(key) + " written as '\\''");
@@ -63,11 +66,16 @@ public:
         Line("");
     }
 
-    std::string Take() { return std::move(out_); }
+    std::string Take()
+    {
+        if (controlCharacters_) notes_.push_back("control characters in the site's text written as '?'");
+        return std::move(out_);
+    }
 
 private:
     std::string out_;
     std::vector<std::string>& notes_;
+    bool controlCharacters_ = false;
 };
 
 bool IsFileKey(std::string_view key)
@@ -92,7 +100,8 @@ void WriteHead(EdiText& out, const Sounding& s)
     out.Line(std::string("    EMPTY=") + kEmpty);
     out.Line("");
     out.Line(">INFO MAXINFO=" + std::to_string(std::max<std::size_t>(s.site.info.size(), 1)));
-    for (const auto& line : s.site.info) {
+    for (const auto& text : s.site.info) {
+        const std::string line = out.Text(text);
         const auto first = line.find_first_not_of(" \t");
         if (first != std::string::npos && line[first] == '>')
             out.Line(line.substr(0, first) + "\xE2\x80\xBA" + line.substr(first + 1));
@@ -241,6 +250,15 @@ WrittenText WriteEdi(const Sounding& s)
                                       std::string(ModeName(m)) + " values at " + std::to_string(n) + " frequencies");
         }
     }
+    const bool anyValue =
+        s.kind == DataKind::kImpedance
+            ? std::any_of(s.tensor.begin(), s.tensor.end(),
+                          [](const TensorRow& r) {
+                              return std::any_of(r.z.begin(), r.z.end(), [](const ImpedanceElement& e) { return e.value.has_value(); });
+                          })
+            : std::any_of(s.rhoPhase.begin(), s.rhoPhase.end(),
+                          [](const RhoPhaseRow& r) { return !r[Mode::kXy].Empty() || !r[Mode::kYx].Empty(); });
+    if (!anyValue) throw ConversionError("the sounding holds no value; there is nothing to write");
     const bool tipper = s.kind == DataKind::kImpedance &&
                         std::any_of(s.tensor.begin(), s.tensor.end(), [](const TensorRow& r) {
                             return r.tipper[0].value.has_value() || r.tipper[1].value.has_value();

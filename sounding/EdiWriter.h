@@ -17,8 +17,8 @@
 //   from had it in the first quadrant.
 // - Numbers are written in the e^{+iωt} convention the sounding holds.
 //
-// Refused (ConversionError): a sounding without rows, a ρa/φ sounding with det or berd
-// values (EDI has blocks for xy and yx only).
+// Refused (ConversionError): a sounding without rows or without a single value, a ρa/φ
+// sounding with det or berd values (EDI has blocks for xy and yx only).
 
 #include "sounding/Sounding.h"
 #include "sounding/SoundingWriter.h"

@@ -88,9 +88,10 @@ std::string Complex(std::complex<double> z)
     return ExactNumber(z.real()) + " " + ExactNumber(z.imag());
 }
 
+// A frequency whose period is a positive finite number.
 bool Usable(double f)
 {
-    return std::isfinite(f) && f > 0.0;
+    return std::isfinite(f) && f > 0.0 && std::isfinite(1.0 / f);
 }
 
 }  // namespace
@@ -115,6 +116,14 @@ WrittenText WriteEmtfXml(const Sounding& s)
         throw ConversionError("the rows are in frames from " + FormatNumber((*lo)->rotationDeg) + "° to " +
                               FormatNumber((*hi)->rotationDeg) +
                               "° from north, and EMTF XML holds one frame per file; rotate them into one (--rotate DEG)");
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (1.0 / rows[i]->frequencyHz == 1.0 / rows[i - 1]->frequencyHz)
+            throw ConversionError("frequencies " + ExactNumber(rows[i - 1]->frequencyHz) + " and " +
+                                  ExactNumber(rows[i]->frequencyHz) + " Hz give the same period in s");
+    if (std::none_of(rows.begin(), rows.end(), [](const TensorRow* r) {
+            return std::any_of(r->z.begin(), r->z.end(), [](const ImpedanceElement& e) { return e.value.has_value(); });
+        }))
+        throw ConversionError("the sounding holds no impedance value; there is nothing to write");
     const double frame = rows.front()->rotationDeg;
     const bool tipper = std::any_of(rows.begin(), rows.end(), [](const TensorRow* r) {
         return r->tipper[0].value.has_value() || r->tipper[1].value.has_value();
@@ -131,8 +140,10 @@ WrittenText WriteEmtfXml(const Sounding& s)
     root.append_child("Description").text() = "Magnetotelluric Transfer Functions";
     root.append_child("ProductId");
     root.append_child("SubType").text() = "MT_TF";
+    bool controlCharacters = false;
+    auto text = [&](std::string_view t) { return PrintableText(t, controlCharacters); };
     std::string notes;
-    for (const auto& line : s.site.info) notes += (notes.empty() ? "" : "\n") + line;
+    for (const auto& line : s.site.info) notes += (notes.empty() ? "" : "\n") + text(line);
     root.append_child("Notes").text() = notes.c_str();
     root.append_child("Tags").text() = tipper ? "impedance,tipper" : "impedance";
     pugi::xml_node provenance = root.append_child("Provenance");
@@ -153,19 +164,23 @@ WrittenText WriteEmtfXml(const Sounding& s)
 
     // The site's fields, in their elements; the others named in a note.
     std::string leftOut;
-    for (const auto& [key, value] : s.site.header) {
+    for (const auto& field : s.site.header) {
+        const std::string& key = field.first;
+        const std::string& value = field.second;
         if (EqualsIgnoreCase(key, "DATAID")) continue;
-        const auto field = std::find_if(kEmtfXmlFields.begin(), kEmtfXmlFields.end(),
+        const auto known = std::find_if(kEmtfXmlFields.begin(), kEmtfXmlFields.end(),
                                         [&](const EmtfXmlField& f) { return EqualsIgnoreCase(f.key, key); });
-        if (field != kEmtfXmlFields.end()) {
-            Put(root, field->path, value);
+        if (known != kEmtfXmlFields.end()) {
+            Put(root, known->path, text(value));
         } else if (!std::any_of(kEdiFileKeys.begin(), kEdiFileKeys.end(), [&](std::string_view k) { return EqualsIgnoreCase(k, key); })) {
             leftOut += (leftOut.empty() ? "" : ", ") + key;
         }
     }
     if (!leftOut.empty()) result.notes.push_back("header fields EMTF XML has no element for, left out: " + leftOut);
-    site.child("Id").text() = s.site.name.c_str();
-    if (!root.child("ProductId").first_child()) root.child("ProductId").text() = s.site.name.c_str();
+    const std::string name = text(s.site.name);
+    site.child("Id").text() = name.c_str();
+    if (!root.child("ProductId").first_child()) root.child("ProductId").text() = name.c_str();
+    if (controlCharacters) result.notes.push_back("control characters in the site's text written as '?'");
     const Location& loc = s.site.location;
     if (loc.latitudeDeg) location.child("Latitude").text() = ExactNumber(*loc.latitudeDeg).c_str();
     if (loc.longitudeDeg) location.child("Longitude").text() = ExactNumber(*loc.longitudeDeg).c_str();

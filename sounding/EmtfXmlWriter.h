@@ -10,11 +10,11 @@
 // - One <Period> per row (value 1/f in s): <Z> in [mV/km]/[nT] and <Z.VAR>, <T> and <T.VAR>
 //   when the sounding has a tipper; sign convention exp(+ i\omega t). Values exact to the
 //   last bit; a missing element or variance is left out.
-// - Rows without a usable frequency are left out with a note.
+// - Rows without a usable frequency (a positive finite period) are left out with a note.
 //
 // Refused (ConversionError): a ρa/φ sounding (EMTF XML holds transfer functions), rows in
 // more than one frame (the file has one; rotate them into one first), no row with a usable
-// frequency.
+// frequency or no impedance value, two frequencies so close that they give the same period.
 
 #include "sounding/Sounding.h"
 #include "sounding/SoundingWriter.h"

@@ -34,4 +34,16 @@ std::string ExactNumber(double value)
     return std::string(buffer.data(), result.ptr);
 }
 
+std::string PrintableText(std::string_view text, bool& changed)
+{
+    std::string out(text);
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u >= 0x20 && u != 0x7F) || c == '\t') continue;
+        c = '?';
+        changed = true;
+    }
+    return out;
+}
+
 }  // namespace mt1d::sounding

@@ -46,4 +46,8 @@ WrittenText WriteSounding(const Sounding& sounding, TargetFormat format);
 // The shortest decimal text that reads back as exactly `value` (no locale: always a point).
 std::string ExactNumber(double value);
 
+// Text for a file: control characters other than the tab (a stray byte in a name or a note
+// of the file read) become '?'. `changed` is set when anything was replaced.
+std::string PrintableText(std::string_view text, bool& changed);
+
 }  // namespace mt1d::sounding

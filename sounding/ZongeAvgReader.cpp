@@ -117,7 +117,7 @@ Sounding ParseZongeAvg(std::string_view bytes, const std::string& file, const st
     std::array<std::string, 4> componentName;
     std::array<std::vector<Element>, 4> elements;
     std::vector<std::string> skipped;
-    std::map<int, std::size_t> skipFlags;
+    std::map<double, std::size_t> skipFlags;  // finite values only
 
     LineCursor lines(bytes);
     std::string_view line;
@@ -186,7 +186,7 @@ Sounding ParseZongeAvg(std::string_view bytes, const std::string& file, const st
         e.rho = Field(values, columns->Find("ARes.mag"));
         e.rhoPercentErr = Field(values, columns->Find("ARes.%err"));
         e.phaseErrMrad = Field(values, columns->Find("Z.perr"));
-        if (const auto skp = Field(values, columns->Find("Skp")); skp && *skp != 2.0) ++skipFlags[static_cast<int>(*skp)];
+        if (const auto skp = Field(values, columns->Find("Skp")); skp && *skp != 2.0) ++skipFlags[*skp];
         auto& list = elements[static_cast<std::size_t>(componentIndex)];
         if (list.size() >= kMaxFrequencies)
             throw ReadError(file, e.line, "component " + component + " holds more than " + std::to_string(kMaxFrequencies) +
@@ -290,7 +290,7 @@ Sounding ParseZongeAvg(std::string_view bytes, const std::string& file, const st
     if (!skipFlags.empty()) {
         std::string list;
         for (const auto& [flag, count] : skipFlags)
-            list += (list.empty() ? "" : ", ") + std::to_string(count) + " with Skp=" + std::to_string(flag);
+            list += (list.empty() ? "" : ", ") + std::to_string(count) + " with Skp=" + FormatNumber(flag);
         notes.push_back("rows whose Skp flag is not 2 were read like the others (" + list + ")");
     }
 

@@ -252,6 +252,24 @@ TEST(Writers, TextThatWouldBreakAnEdiFileIsWrittenSafely)
     EXPECT_EQ(w.notes.size(), 1u);
 }
 
+TEST(Writers, ControlCharactersInTheSiteTextAreWrittenVisibly)
+{
+    // A reader keeps a stray byte of a name or a note; written as it is, it would make the
+    // new file look binary (or break XML) and be refused when read again.
+    Sounding s = ParseSounding(HandFile("minimal-impedance.xml"), "m.xml");
+    s.site.name = std::string("HS\x01\x02\x03" "100");
+    s.site.info = {std::string(40, '\x05'), "tab\tkept"};
+    for (const TargetFormat t : {TargetFormat::kEdi, TargetFormat::kEmtfXml}) {
+        const WrittenText w = WriteSounding(s, t);
+        const Sounding back = ParseSounding(w.text, t == TargetFormat::kEdi ? "c.edi" : "c.xml");
+        EXPECT_EQ(back.site.name, "HS???100");
+        EXPECT_EQ(back.site.info, (std::vector<std::string>{std::string(40, '?'), "tab\tkept"}));
+        EXPECT_NE(std::find_if(w.notes.begin(), w.notes.end(),
+                               [](const std::string& n) { return n.find("control characters") != std::string::npos; }),
+                  w.notes.end());
+    }
+}
+
 TEST(Writers, HeaderFieldsXmlHasNoPlaceForAreNamedInANote)
 {
     Sounding s = ParseSounding(HandFile("minimal-impedance.xml"), "m.xml");

@@ -113,6 +113,16 @@ TEST(ZongeAvgReader, ZMagnitudeThatContradictsTheResistivityGivesWay)
     EXPECT_NEAR(c.rows[1].rhoOhmM, 100.0, 100.0 * kRhoRel);
 }
 
+TEST(ZongeAvgReader, AnySkipFlagIsOnlyCounted)
+{
+    // A flag far beyond an int once made the count convert it to int (undefined behaviour).
+    const Sounding s = Read(Replace(OneHeader(), "1,  100,", "1.7e60,  100,"));
+    ASSERT_EQ(s.RowCount(), 2u);
+    EXPECT_NE(std::find_if(s.notes.begin(), s.notes.end(),
+                           [](const std::string& n) { return n.find("1 with Skp=1.7e+60") != std::string::npos; }),
+              s.notes.end());
+}
+
 TEST(ZongeAvgReader, IsRecognisedFromItsContent)
 {
     EXPECT_EQ(DetectFormat(OneHeader(), "a.txt"), FileFormat::kZongeAvg);
