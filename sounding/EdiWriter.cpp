@@ -17,7 +17,7 @@ constexpr std::array<const char*, 4> kElementNames = {"XX", "XY", "YX", "YY"};
 
 std::string Number(std::optional<double> v)
 {
-    if (!v || !std::isfinite(*v)) return kEmpty;
+    if (!v || !Writable(*v)) return kEmpty;
     return ExactNumber(*v);
 }
 
@@ -155,7 +155,7 @@ std::vector<std::optional<double>> Column(const std::vector<Row>& rows, const st
 
 bool AnyValue(const std::vector<std::optional<double>>& v)
 {
-    return std::any_of(v.begin(), v.end(), [](const auto& x) { return x && std::isfinite(*x); });
+    return std::any_of(v.begin(), v.end(), [](const auto& x) { return x && Writable(*x); });
 }
 
 void WriteTensor(EdiText& out, const Sounding& s)
@@ -168,14 +168,15 @@ void WriteTensor(EdiText& out, const Sounding& s)
     out.Block("ZROT", Column<R>(rows, [](const R& r) -> std::optional<double> { return r.rotationDeg; }));
     out.Line(">!****IMPEDANCES****!");
     for (std::size_t c = 0; c < 4; ++c) {
+        // An element is written whole or not at all: both parts, or the missing mark in both.
         const auto re = Column<R>(rows, [c](const R& r) -> std::optional<double> {
-            return r.z[c].value ? std::optional<double>(r.z[c].value->real()) : std::nullopt;
+            return Writable(r.z[c].value) ? std::optional<double>(r.z[c].value->real()) : std::nullopt;
         });
         if (!AnyValue(re)) continue;
         const auto im = Column<R>(rows, [c](const R& r) -> std::optional<double> {
-            return r.z[c].value ? std::optional<double>(r.z[c].value->imag()) : std::nullopt;
+            return Writable(r.z[c].value) ? std::optional<double>(r.z[c].value->imag()) : std::nullopt;
         });
-        const auto var = Column<R>(rows, [c](const R& r) { return r.z[c].value ? r.z[c].variance : std::nullopt; });
+        const auto var = Column<R>(rows, [c](const R& r) { return Writable(r.z[c].value) ? r.z[c].variance : std::nullopt; });
         const std::string name = std::string("Z") + kElementNames[c];
         out.Block(name + "R ROT=ZROT", re);
         out.Block(name + "I ROT=ZROT", im);
@@ -184,7 +185,7 @@ void WriteTensor(EdiText& out, const Sounding& s)
     bool tipperWritten = false;
     for (std::size_t c = 0; c < 2; ++c) {
         const auto re = Column<R>(rows, [c](const R& r) -> std::optional<double> {
-            return r.tipper[c].value ? std::optional<double>(r.tipper[c].value->real()) : std::nullopt;
+            return Writable(r.tipper[c].value) ? std::optional<double>(r.tipper[c].value->real()) : std::nullopt;
         });
         if (!AnyValue(re)) continue;
         if (!tipperWritten) {
@@ -193,9 +194,9 @@ void WriteTensor(EdiText& out, const Sounding& s)
             tipperWritten = true;
         }
         const auto im = Column<R>(rows, [c](const R& r) -> std::optional<double> {
-            return r.tipper[c].value ? std::optional<double>(r.tipper[c].value->imag()) : std::nullopt;
+            return Writable(r.tipper[c].value) ? std::optional<double>(r.tipper[c].value->imag()) : std::nullopt;
         });
-        const auto var = Column<R>(rows, [c](const R& r) { return r.tipper[c].value ? r.tipper[c].variance : std::nullopt; });
+        const auto var = Column<R>(rows, [c](const R& r) { return Writable(r.tipper[c].value) ? r.tipper[c].variance : std::nullopt; });
         const std::string name = c == 0 ? "TX" : "TY";
         out.Block(name + "R.EXP ROT=TROT", re);
         out.Block(name + "I.EXP ROT=TROT", im);
@@ -254,14 +255,18 @@ WrittenText WriteEdi(const Sounding& s)
         s.kind == DataKind::kImpedance
             ? std::any_of(s.tensor.begin(), s.tensor.end(),
                           [](const TensorRow& r) {
-                              return std::any_of(r.z.begin(), r.z.end(), [](const ImpedanceElement& e) { return e.value.has_value(); });
+                              return std::any_of(r.z.begin(), r.z.end(), [](const ImpedanceElement& e) { return Writable(e.value); });
                           })
             : std::any_of(s.rhoPhase.begin(), s.rhoPhase.end(),
-                          [](const RhoPhaseRow& r) { return !r[Mode::kXy].Empty() || !r[Mode::kYx].Empty(); });
+                          [](const RhoPhaseRow& r) {
+                              return std::any_of(r.byMode.begin(), r.byMode.begin() + 2, [](const RhoPhaseValue& v) {
+                                  return (v.rhoOhmM && Writable(*v.rhoOhmM)) || (v.phaseDeg && Writable(*v.phaseDeg));
+                              });
+                          });
     if (!anyValue) throw ConversionError("the sounding holds no value; there is nothing to write");
     const bool tipper = s.kind == DataKind::kImpedance &&
                         std::any_of(s.tensor.begin(), s.tensor.end(), [](const TensorRow& r) {
-                            return r.tipper[0].value.has_value() || r.tipper[1].value.has_value();
+                            return Writable(r.tipper[0].value) || Writable(r.tipper[1].value);
                         });
     EdiText out(result.notes);
     WriteHead(out, s);

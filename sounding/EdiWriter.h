@@ -11,7 +11,8 @@
 //   oriented in the frame of the first row.
 // - Impedance soundings: >FREQ, >ZROT (each row's frame), ZxxR/ZxxI/ZXX.VAR for every element
 //   the sounding has values for, ROT=ZROT; the tipper as TXR.EXP … TYVAR.EXP with ROT=TROT
-//   when it has one. Values exact to the last bit; missing values and variances as 1.0E32.
+//   when it has one. Values exact to the last bit; missing values and variances as 1.0E32,
+//   and so are values of 1e30 or more, which no reader could tell from that mark.
 // - ρa/φ soundings: >RHOROT, RHOXY/PHSXY/RHOYX/PHSYX with .ERR blocks, RHO*.ERR as the error of
 //   log10 ρa (how EdiReader.h reads it), the yx phase back near −135° unless the file it came
 //   from had it in the first quadrant.

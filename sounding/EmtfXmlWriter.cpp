@@ -91,7 +91,7 @@ std::string Complex(std::complex<double> z)
 // A frequency whose period is a positive finite number.
 bool Usable(double f)
 {
-    return std::isfinite(f) && f > 0.0 && std::isfinite(1.0 / f);
+    return Writable(f) && f > 0.0 && Writable(1.0 / f);
 }
 
 }  // namespace
@@ -121,15 +121,16 @@ WrittenText WriteEmtfXml(const Sounding& s)
             throw ConversionError("frequencies " + ExactNumber(rows[i - 1]->frequencyHz) + " and " +
                                   ExactNumber(rows[i]->frequencyHz) + " Hz give the same period in s");
     if (std::none_of(rows.begin(), rows.end(), [](const TensorRow* r) {
-            return std::any_of(r->z.begin(), r->z.end(), [](const ImpedanceElement& e) { return e.value.has_value(); });
+            return std::any_of(r->z.begin(), r->z.end(), [](const ImpedanceElement& e) { return Writable(e.value); });
         }))
         throw ConversionError("the sounding holds no impedance value; there is nothing to write");
     const double frame = rows.front()->rotationDeg;
     const bool tipper = std::any_of(rows.begin(), rows.end(), [](const TensorRow* r) {
-        return r->tipper[0].value.has_value() || r->tipper[1].value.has_value();
+        return Writable(r->tipper[0].value) || Writable(r->tipper[1].value);
     });
     const bool zVariance = std::any_of(rows.begin(), rows.end(), [](const TensorRow* r) {
-        return std::any_of(r->z.begin(), r->z.end(), [](const ImpedanceElement& e) { return e.value && e.variance; });
+        return std::any_of(r->z.begin(), r->z.end(),
+                           [](const ImpedanceElement& e) { return Writable(e.value) && e.variance && Writable(*e.variance); });
     });
 
     pugi::xml_document doc;
@@ -244,9 +245,9 @@ WrittenText WriteEmtfXml(const Sounding& s)
         pugi::xml_node zv;
         for (std::size_t k = 0; k < 4; ++k) {
             const auto& e = r->z[k];
-            if (!e.value) continue;
+            if (!Writable(e.value)) continue;
             Value(z, kZNames[k], kOutputs[k / 2], kInputs[k % 2], Complex(*e.value));
-            if (!e.variance) continue;
+            if (!e.variance || !Writable(*e.variance)) continue;
             if (!zv) {
                 zv = period.append_child("Z.VAR");
                 zv.append_attribute("type") = "real";
@@ -259,7 +260,7 @@ WrittenText WriteEmtfXml(const Sounding& s)
         pugi::xml_node tv;
         for (std::size_t k = 0; k < 2; ++k) {
             const auto& e = r->tipper[k];
-            if (!e.value) continue;
+            if (!Writable(e.value)) continue;
             if (!t) {
                 t = period.append_child("T");
                 t.append_attribute("type") = "complex";
@@ -267,7 +268,7 @@ WrittenText WriteEmtfXml(const Sounding& s)
                 t.append_attribute("units") = "[]";
             }
             Value(t, kTNames[k], "Hz", kInputs[k], Complex(*e.value));
-            if (!e.variance) continue;
+            if (!e.variance || !Writable(*e.variance)) continue;
             if (!tv) {
                 tv = period.append_child("T.VAR");
                 tv.append_attribute("type") = "real";

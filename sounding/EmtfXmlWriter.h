@@ -9,7 +9,8 @@
 //   Hx, Ex at θ and Hy, Ey at θ + 90°, θ the frame of the rows.
 // - One <Period> per row (value 1/f in s): <Z> in [mV/km]/[nT] and <Z.VAR>, <T> and <T.VAR>
 //   when the sounding has a tipper; sign convention exp(+ i\omega t). Values exact to the
-//   last bit; a missing element or variance is left out.
+//   last bit; a missing element or variance is left out, and so is one of 1e30 or more,
+//   which the reader would take for a missing-value mark.
 // - Rows without a usable frequency (a positive finite period) are left out with a note.
 //
 // Refused (ConversionError): a ρa/φ sounding (EMTF XML holds transfer functions), rows in

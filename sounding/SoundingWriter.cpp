@@ -6,6 +6,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 
 namespace mt1d::sounding {
 
@@ -32,6 +33,16 @@ std::string ExactNumber(double value)
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
     return std::string(buffer.data(), result.ptr);
+}
+
+bool Writable(double value)
+{
+    return std::isfinite(value) && std::abs(value) < kLargestWritable;
+}
+
+bool Writable(const std::optional<std::complex<double>>& value)
+{
+    return value && Writable(value->real()) && Writable(value->imag());
 }
 
 std::string PrintableText(std::string_view text, bool& changed)

@@ -10,6 +10,7 @@
 
 #include "sounding/Sounding.h"
 
+#include <complex>
 #include <filesystem>
 #include <optional>
 #include <stdexcept>
@@ -45,6 +46,13 @@ WrittenText WriteSounding(const Sounding& sounding, TargetFormat format);
 
 // The shortest decimal text that reads back as exactly `value` (no locale: always a point).
 std::string ExactNumber(double value);
+
+// Values from this magnitude on read back as missing-value marks (EDI's 1.0E32 and the
+// readers' threshold for it): the writers write them as missing, as they do values that are
+// not finite.
+inline constexpr double kLargestWritable = 1.0e30;
+bool Writable(double value);
+bool Writable(const std::optional<std::complex<double>>& value);  // both parts
 
 // Text for a file: control characters other than the tab (a stray byte in a name or a note
 // of the file read) become '?'. `changed` is set when anything was replaced.

@@ -270,6 +270,26 @@ TEST(Writers, ControlCharactersInTheSiteTextAreWrittenVisibly)
     }
 }
 
+TEST(Writers, ValuesAsLargeAsAMissingMarkAreWrittenAsMissing)
+{
+    // A reader takes 1e30 and more for a missing-value mark; written as they are, such values
+    // would come back missing anyway, and a row holding nothing else would break the file.
+    Sounding s = ParseSounding(HandFile("minimal-impedance.xml"), "m.xml");
+    s.tensor[1].z[1].value = std::complex<double>(1.5e94, 1.0);
+    s.tensor[1].z[2].variance = 2e31;
+    for (const TargetFormat t : {TargetFormat::kEdi, TargetFormat::kEmtfXml}) {
+        const Sounding back = ParseSounding(WriteSounding(s, t).text, t == TargetFormat::kEdi ? "l.edi" : "l.xml");
+        EXPECT_FALSE(back.tensor[1].z[1].value);
+        EXPECT_TRUE(back.tensor[1].z[2].value);
+        EXPECT_FALSE(back.tensor[1].z[2].variance);
+        EXPECT_EQ(back.tensor[0].z[1].value, s.tensor[0].z[1].value);
+    }
+    for (auto& row : s.tensor)
+        for (auto& e : row.z) e.value = std::complex<double>(1e31, 0.0);
+    EXPECT_THROW(WriteEdi(s), ConversionError);
+    EXPECT_THROW(WriteEmtfXml(s), ConversionError);
+}
+
 TEST(Writers, HeaderFieldsXmlHasNoPlaceForAreNamedInANote)
 {
     Sounding s = ParseSounding(HandFile("minimal-impedance.xml"), "m.xml");
