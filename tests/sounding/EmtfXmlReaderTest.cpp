@@ -140,6 +140,23 @@ TEST(EmtfXmlReader, DeclaredMinusConventionWithPlusPhasesIsKeptAsWritten)
               s.notes.end());
 }
 
+TEST(EmtfXmlReader, DeclaredMinusConventionIsHonouredWhereThePhasesCannotTell)
+{
+    // Zxy at −135° and Zyx at +45° under e^{−iωt}: no xy phase lies in (−90°, 0°), so only
+    // the declaration says to conjugate (to +135° and −45°).
+    std::string text = Replace(Minimal(), "exp(+ i\\omega t)", "exp(- i\\omega t)");
+    for (const std::string v : {"1.5811388300841898", "15.811388300841896", "158.11388300841898"}) {
+        text = Replace(text, "input=\"Hy\">" + v + " " + v, "input=\"Hy\">-" + v + " -" + v);
+        text = Replace(text, "input=\"Hx\">-" + v + " -" + v, "input=\"Hx\">" + v + " " + v);
+    }
+    const Sounding s = Read(text);
+    EXPECT_TRUE(s.conjugated);
+    for (const auto& row : s.tensor) {
+        EXPECT_NEAR(PhaseDegrees(*row[C::kXy].value), 135.0, 1e-9);
+        EXPECT_NEAR(PhaseDegrees(*row[C::kYx].value), -45.0, 1e-9);
+    }
+}
+
 TEST(EmtfXmlReader, CovarianceDiagonalStandsInForMissingVariances)
 {
     const std::string cov = R"(<Z.COV type="complex" size="4 4">
