@@ -21,12 +21,14 @@ inline void Require(bool ok)
     if (!ok) std::abort();
 }
 
+// The rows EMTF XML can give a period: frequency and period positive, finite and below the
+// missing-value marks.
 inline std::size_t UsableRows(const mt1d::sounding::Sounding& s)
 {
     std::size_t n = 0;
     for (std::size_t i = 0; i < s.RowCount(); ++i) {
         const double f = s.FrequencyHz(i);
-        if (std::isfinite(f) && f > 0.0 && std::isfinite(1.0 / f)) ++n;
+        if (mt1d::sounding::Writable(f) && f > 0.0 && mt1d::sounding::Writable(1.0 / f)) ++n;
     }
     return n;
 }
