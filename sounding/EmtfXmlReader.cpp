@@ -411,7 +411,6 @@ std::array<std::optional<double>, 4> CovarianceDiagonal(pugi::xml_node block)
 struct PeriodRows {
     std::vector<TensorRow> rows;
     bool anyZ = false;
-    bool anyT = false;
     std::string zVarianceFrom;
     std::size_t noVariance = 0;
     Counts counts;
@@ -474,7 +473,6 @@ void ReadPeriod(const Locator& where, pugi::xml_node period, double zFactor, Per
         }
         for (std::size_t k = 0; k < 2; ++k) {
             if (!values[k]) continue;
-            out.anyT = true;
             row.tipper[k].value = *values[k];
             row.tipper[k].variance = var[k];
         }
