@@ -1,5 +1,7 @@
 #include "dims/CircularMean.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -8,7 +10,7 @@
 namespace mt1d::dims {
 namespace {
 
-constexpr double kRadPerDeg = std::numbers::pi / 180.0;
+constexpr double kRadPerDeg = physics::kRadiansPerDegree;
 // Quadrupled angles that cancel to this share of their weight have no mean direction.
 constexpr double kNoDirection = 1e-9;
 

@@ -1,12 +1,14 @@
 #include "dims/ErrorPropagation.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <cmath>
 #include <numbers>
 
 namespace mt1d::dims {
 namespace {
 
-constexpr double kDegPerRad = 180.0 / std::numbers::pi;
+constexpr double kDegPerRad = physics::kDegreesPerRadian;
 
 }  // namespace
 

@@ -1,5 +1,7 @@
 #include "dims/PhaseTensor.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -7,7 +9,7 @@
 namespace mt1d::dims {
 namespace {
 
-constexpr double kDegPerRad = 180.0 / std::numbers::pi;
+constexpr double kDegPerRad = physics::kDegreesPerRadian;
 // A determinant of X this small against the square of the largest |Z_ij| is rounding noise:
 // X is singular (a 1-D tensor of phase 90° has Re Z of order 1e-16·|Z|).
 constexpr double kSingular = 1e-12;

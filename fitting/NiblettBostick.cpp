@@ -1,5 +1,7 @@
 #include "fitting/NiblettBostick.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -7,7 +9,7 @@
 namespace mt1d::fitting {
 
 namespace {
-constexpr double kPi = 3.141592653589793;
+using physics::kPi;
 }
 
 std::vector<DepthPoint> NiblettBostick(std::span<const double> frequencies,
@@ -22,7 +24,7 @@ std::vector<DepthPoint> NiblettBostick(std::span<const double> frequencies,
     for (std::size_t i = 0; i < frequencies.size(); ++i) {
         const double omega = 2.0 * kPi * frequencies[i];
         const double phase =
-            std::clamp(phaseDeg[i], kBostickMinPhaseDeg, kBostickMaxPhaseDeg) * (kPi / 180.0);
+            std::clamp(phaseDeg[i], kBostickMinPhaseDeg, kBostickMaxPhaseDeg) * physics::kRadiansPerDegree;
         DepthPoint p;
         p.frequencyHz = frequencies[i];
         p.depthM = std::sqrt(rhoA[i] / (omega * kMu0));

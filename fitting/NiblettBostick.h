@@ -9,6 +9,8 @@
 // held to 1°..89° so that ρNB stays finite and positive.
 
 #include "sounding/Curve.h"
+
+#include "numerics/PhysicalConstants.h"
 #include "fitting/FitData.h"
 
 #include <span>
@@ -16,7 +18,7 @@
 
 namespace mt1d::fitting {
 
-inline constexpr double kMu0 = 4e-7 * 3.141592653589793;  // H/m
+using physics::kMu0;  // H/m
 inline constexpr double kBostickMinPhaseDeg = 1.0;         // keeps ρNB finite
 inline constexpr double kBostickMaxPhaseDeg = 89.0;        // keeps ρNB positive
 

@@ -1,4 +1,5 @@
-// libFuzzer target: the EDI reader, on any bytes.
+// libFuzzer target: the EDI reader, on any bytes; what it accepts must also survive the
+// writers (FuzzChecks.h).
 
 #include "sounding/EdiReader.h"
 #include "fuzz/FuzzChecks.h"
@@ -18,11 +19,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         options.varianceConvention = (data[size - 1] & 2) != 0 ? VarianceConvention::kPart : VarianceConvention::kComplex;
         options.rhoErrorUnit = (data[size - 1] & 4) != 0 ? RhoErrorUnit::kOhmM : RhoErrorUnit::kLog10;
     }
+    Sounding s;
     try {
-        mt1d_fuzz::CheckSounding(ParseEdi(bytes, "fuzz.edi", "fuzz", options));
+        s = ParseEdi(bytes, "fuzz.edi", "fuzz", options);
     } catch (const ReadError& e) {
         // A refusal is a proper answer to a broken file.
         mt1d_fuzz::CheckRefusal(e);
+        return 0;
     }
+    mt1d_fuzz::CheckWriters(s);
+    mt1d_fuzz::CheckSounding(std::move(s));
     return 0;
 }

@@ -9,6 +9,8 @@
 #include "sounding/ReadError.h"
 #include "sounding/Rotation.h"
 #include "sounding/Sounding.h"
+#include "sounding/SoundingFile.h"
+#include "sounding/SoundingWriter.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -18,6 +20,42 @@ namespace mt1d_fuzz {
 inline void Require(bool ok)
 {
     if (!ok) std::abort();
+}
+
+// The rows EMTF XML can give a period: frequency and period positive, finite and below the
+// missing-value marks.
+inline std::size_t UsableRows(const mt1d::sounding::Sounding& s)
+{
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < s.RowCount(); ++i) {
+        const double f = s.FrequencyHz(i);
+        if (mt1d::sounding::Writable(f) && f > 0.0 && mt1d::sounding::Writable(1.0 / f)) ++n;
+    }
+    return n;
+}
+
+// What a writer makes of an accepted sounding its own reader reads again, with as many rows
+// (EMTF XML: as many rows with a period) and of the same kind; or the writer refuses.
+inline void CheckWriters(const mt1d::sounding::Sounding& s)
+{
+    using namespace mt1d::sounding;
+    for (const TargetFormat target : {TargetFormat::kEdi, TargetFormat::kEmtfXml}) {
+        WrittenText w;
+        try {
+            w = WriteSounding(s, target);
+        } catch (const ConversionError&) {
+            continue;
+        }
+        Sounding back;
+        try {
+            back = ParseSounding(w.text, target == TargetFormat::kEdi ? "written.edi" : "written.xml");
+        } catch (const ReadError&) {
+            std::abort();
+        }
+        Require(back.kind == s.kind);
+        if (target == TargetFormat::kEdi) Require(back.RowCount() == s.RowCount());
+        else Require(back.RowCount() == UsableRows(s));
+    }
 }
 
 inline void CheckSounding(mt1d::sounding::Sounding s)

@@ -1,5 +1,7 @@
 #include "numerics/LayeredEarth.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include "numerics/LayeredEarthKernel.h"
 
 #include <algorithm>
@@ -13,8 +15,8 @@ namespace mt1d::earth {
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
-constexpr double kMu0 = 4e-7 * kPi;  // H/m
+using physics::kMu0;
+using physics::kPi;
 constexpr std::size_t kAlignment = 64;  // bytes: one cache line, the widest SIMD vector
 
 void CheckSizes(std::size_t layers, std::size_t thicknesses, std::size_t frequencies,

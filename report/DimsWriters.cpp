@@ -67,7 +67,7 @@ std::string DimsReason(const dims::DimsRow& row)
     return row.note + "; " + row.notOneD;
 }
 
-Json DimsJson(const SiteSummary& site, const dims::DimsResult& result)
+Json DimsJson(const jobs::SiteSummary& site, const dims::DimsResult& result)
 {
     Json rows = Json::array();
     for (const auto& row : result.rows) {
@@ -109,7 +109,7 @@ std::string DimsCsv(const dims::DimsResult& result)
     return out;
 }
 
-std::string DimsText(const SiteSummary& site, const dims::DimsResult& result)
+std::string DimsText(const jobs::SiteSummary& site, const dims::DimsResult& result)
 {
     const auto& o = result.options;
     std::string out = SiteText(site);

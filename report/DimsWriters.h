@@ -11,7 +11,8 @@
 
 #include "dims/Dimensionality.h"
 #include "report/Formatting.h"
-#include "report/SiteSummary.h"
+#include "jobs/SiteSummary.h"
+#include "report/SiteJson.h"
 
 #include <string>
 #include <vector>
@@ -24,13 +25,13 @@ std::string DimsReason(const dims::DimsRow& row);
 // {"site": SiteJson, "limits": {"max_skew_deg", "max_ellipticity", "within_errors",
 //  "error_multiple"}, "rows": [{the sixteen keys}], "computed_rows", "one_d_rows", "two_d_rows",
 //  "one_d_fraction", "strike_deg", "strike_sd_deg", "strike_weighted", "notes": [...]}.
-Json DimsJson(const SiteSummary& site, const dims::DimsResult& result);
+Json DimsJson(const jobs::SiteSummary& site, const dims::DimsResult& result);
 
 // The header line of the sixteen names, then one line per row.
 std::string DimsCsv(const dims::DimsResult& result);
 
 // For a person: the site, the limits, a table of the rows (each says 1-D, 2-D, 3-D or why it
 // has no verdict), the fraction of 1-D rows, the site's strike, then the notes.
-std::string DimsText(const SiteSummary& site, const dims::DimsResult& result);
+std::string DimsText(const jobs::SiteSummary& site, const dims::DimsResult& result);
 
 }  // namespace mt1d::report

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Fuzzes the sounding readers: builds one libFuzzer target per reader (EDI, Occam data,
-# column text) with clang, AddressSanitizer and UndefinedBehaviorSanitizer into build-fuzz/,
+# column text, EMTF XML, J-format, Zonge AVG; the EDI and the last three also write what they
+# accept with the EDI and EMTF XML writers and read it again) with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer into build-fuzz/,
 # then runs each for the given number of seconds (default 60). Seeds: the small files in
 # fuzz/seeds/ and, when present, the real files in ../shared/data. Fails on any finding; the
 # input that caused it is left in build-fuzz/findings/.
@@ -13,14 +15,15 @@ seconds=${1:-60}
 
 build=build-fuzz
 cmake -S fuzz -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ >/dev/null
-cmake --build "$build" -j"$(nproc)" --target fuzz_edi fuzz_occam fuzz_columns >/dev/null
+targets=(edi occam columns emtfxml jformat zongeavg)
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}" >/dev/null
 
 shared=../shared/data
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 mkdir -p "$build/findings"
 summary=()
-for target in edi occam columns; do
+for target in "${targets[@]}"; do
   # A fresh working corpus each run, so that what a run finds does not pile up.
   corpus="$build/corpus/$target"
   rm -rf "$corpus"

@@ -8,7 +8,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libxkbcommon-dev
   libqcustomplot-dev qt6-svg-dev
-  libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev
+  libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev libpugixml-dev
   clang libclang-rt-14-dev locales
   fonts-wqy-microhei xvfb xauth
 )

@@ -40,7 +40,8 @@ Enum ReadEnum(const io::JsonCursor& field, const std::array<Enum, N>& values, st
 
 constexpr std::array kFormats = {sounding::SourceFormat::kEdiImpedance, sounding::SourceFormat::kEdiSpectra,
                                  sounding::SourceFormat::kEdiRhoPhase, sounding::SourceFormat::kOccamData,
-                                 sounding::SourceFormat::kColumns};
+                                 sounding::SourceFormat::kColumns,      sounding::SourceFormat::kEmtfXml,
+                                 sounding::SourceFormat::kJFormat,      sounding::SourceFormat::kZongeAvg};
 std::string_view FormatName(sounding::SourceFormat f)
 {
     switch (f) {
@@ -49,6 +50,9 @@ std::string_view FormatName(sounding::SourceFormat f)
     case sounding::SourceFormat::kEdiRhoPhase: return "edi-rho-phase";
     case sounding::SourceFormat::kOccamData: return "occam-data";
     case sounding::SourceFormat::kColumns: return "columns";
+    case sounding::SourceFormat::kEmtfXml: return "emtf-xml";
+    case sounding::SourceFormat::kJFormat: return "j-format";
+    case sounding::SourceFormat::kZongeAvg: return "zonge-avg";
     }
     return "unknown";
 }

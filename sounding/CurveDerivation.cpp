@@ -1,5 +1,7 @@
 #include "sounding/CurveDerivation.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include "sounding/ImpedanceErrors.h"
 #include "sounding/ImpedanceMath.h"
 #include "sounding/Limits.h"

@@ -4,6 +4,7 @@
 #include "sounding/EdiHeader.h"
 #include "sounding/EdiMtSection.h"
 #include "sounding/EdiSpectra.h"
+#include "sounding/EdiTipper.h"
 #include "sounding/Normalize.h"
 #include "sounding/ReadError.h"
 
@@ -32,6 +33,7 @@ Sounding ParseEdi(std::string_view bytes, const std::string& file, const std::st
     EdiSectionRows rows;
     if (mt < lexed.blocks.size()) {
         rows = ReadEdiMtSection(lexed, mt, header, file, options);
+        if (rows.kind == DataKind::kImpedance) ReadEdiTipper(lexed, mt, header, file, rows.tensor, rows.notes);
         s.format = rows.kind == DataKind::kImpedance ? SourceFormat::kEdiImpedance : SourceFormat::kEdiRhoPhase;
     } else if (spectra < lexed.blocks.size()) {
         rows = ReadEdiSpectraSection(lexed, spectra, header, file);

@@ -1,5 +1,7 @@
 #include "sounding/ImpedanceErrors.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include "sounding/ImpedanceMath.h"
 #include "sounding/TextScan.h"
 
@@ -40,7 +42,7 @@ double VarianceForPartError(double partError, VarianceConvention convention)
 
 double PhaseErrorDeg(double relative)
 {
-    return std::asin(std::min(1.0, relative)) * (180.0 / std::numbers::pi);
+    return std::asin(std::min(1.0, relative)) * physics::kDegreesPerRadian;
 }
 
 ApparentValues ApparentFromImpedance(std::complex<double> z, double frequencyHz, std::optional<double> variance,

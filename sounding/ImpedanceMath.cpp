@@ -1,17 +1,19 @@
 #include "sounding/ImpedanceMath.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <cmath>
 
 namespace mt1d::sounding {
 
 double ApparentResistivity(std::complex<double> z, double frequencyHz)
 {
-    return 0.2 * std::norm(z) / frequencyHz;
+    return physics::kApparentResistivityFactor * std::norm(z) / frequencyHz;
 }
 
 double PhaseDegrees(std::complex<double> z)
 {
-    return std::atan2(z.imag(), z.real()) * (180.0 / std::numbers::pi);
+    return std::atan2(z.imag(), z.real()) * physics::kDegreesPerRadian;
 }
 
 ModeImpedance DeterminantImpedance(const TensorRow& row)

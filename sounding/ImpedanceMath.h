@@ -7,6 +7,8 @@
 
 #include "sounding/Sounding.h"
 
+#include "numerics/PhysicalConstants.h"
+
 #include <array>
 #include <complex>
 #include <numbers>
@@ -16,7 +18,7 @@ namespace mt1d::sounding {
 
 // Field units per ohm: Z[(mV/km)/nT] = Z[Ω] · 10⁴/(4π). A 100 Ω·m half-space at 1 Hz has
 // |Z| = 22.36 field units = 0.0281 Ω.
-inline constexpr double kFieldUnitsPerOhm = 1.0e4 / (4.0 * std::numbers::pi);
+using physics::kFieldUnitsPerOhm;
 
 // ρa = 0.2·T·|Z|² = 0.2·|Z|²/f, which is |Z|²/(ωμ0) with Z in ohms.
 double ApparentResistivity(std::complex<double> z, double frequencyHz);

@@ -79,9 +79,12 @@ void CheckTensorConvention(Sounding& s)
             phases.push_back(PhaseDegrees(*v));
     }
     if (!MostlyOtherTimeConvention(phases)) return;
-    for (auto& row : s.tensor)
+    for (auto& row : s.tensor) {
         for (auto& e : row.z)
             if (e.value) e.value = std::conj(*e.value);
+        for (auto& e : row.tipper)
+            if (e.value) e.value = std::conj(*e.value);
+    }
     s.conjugated = true;
     s.notes.push_back(ConventionNote(phases, "impedances conjugated"));
 }

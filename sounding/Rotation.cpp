@@ -60,6 +60,30 @@ TensorRow RotatedRow(const TensorRow& row, double targetDeg)
             if (varianceKnown) target.variance = variance;
         }
     }
+    // The tipper relates Hz to the horizontal field: Hz = T·H = T·Rᵀ·H', so T' = T·Rᵀ,
+    // T'_i = Σ_j R_ij·T_j, and its variances follow as those of Z.
+    for (int i = 0; i < 2; ++i) {
+        std::complex<double> value{};
+        double variance = 0.0;
+        bool missing = false;
+        bool varianceKnown = true;
+        for (int j = 0; j < 2; ++j) {
+            const double w = r[i][j];
+            if (w == 0.0) continue;
+            const auto& e = row.tipper[static_cast<std::size_t>(j)];
+            if (!e.value) {
+                missing = true;
+                continue;
+            }
+            value += w * *e.value;
+            if (e.variance) variance += w * w * *e.variance;
+            else varianceKnown = false;
+        }
+        auto& target = out.tipper[static_cast<std::size_t>(i)];
+        if (missing) continue;
+        target.value = value;
+        if (varianceKnown) target.variance = variance;
+    }
     return out;
 }
 

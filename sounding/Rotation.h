@@ -11,7 +11,8 @@
 // Variances follow to first order with independent elements:
 //     var Z1_ij = Σ_kl (R_ik·R_jl)²·var Z0_kl.
 // An element of the result is missing when an element it depends on (with a non-zero
-// weight) is missing, and has no variance when such an element has none.
+// weight) is missing, and has no variance when such an element has none. The tipper of the
+// row turns with it: T1 = T0·R(Δ)ᵀ, by the same rules.
 
 #include "sounding/Sounding.h"
 

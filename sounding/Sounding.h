@@ -1,8 +1,10 @@
 #pragma once
 // One sounding as read from a file: where it was measured, and per frequency either the full
 // impedance tensor or apparent resistivity and phase, each with its errors where the file
-// gives them. The readers (EdiReader.h, OccamReader.h, ColumnReader.h, or SoundingFile.h for
-// any of them) build it; CurveDerivation.h turns it into the curve of one mode.
+// gives them. The readers (EdiReader.h, OccamReader.h, ColumnReader.h, EmtfXmlReader.h,
+// JFormatReader.h, ZongeAvgReader.h, or SoundingFile.h for any of them) build it;
+// CurveDerivation.h turns it into the curve of one mode; EdiWriter.h and EmtfXmlWriter.h
+// write it out again.
 //
 // Conventions:
 // - impedances in EDI field units (mV/km)/nT, so that ρa = 0.2·T·|Z|² Ω·m with T in s;
@@ -31,6 +33,10 @@ namespace mt1d::sounding {
 // The four tensor elements, as array indices.
 enum class Component { kXx = 0, kXy = 1, kYx = 2, kYy = 3 };
 
+// The two elements of the tipper (vertical magnetic transfer function, Hz = Tx·Hx + Ty·Hy),
+// as array indices.
+enum class TipperComponent { kX = 0, kY = 1 };
+
 struct ImpedanceElement {
     std::optional<std::complex<double>> value;  // (mV/km)/nT; empty when the file has none
     // The variance as the file gives it ((mV/km)/nT)², read with the sounding's
@@ -40,10 +46,18 @@ struct ImpedanceElement {
     std::optional<double> variance;
 };
 
+// One tipper element: dimensionless, in the frame of its row (e^{+iωt}, z positive down).
+// Kept so that conversions between file formats carry it; no curve uses it.
+struct TipperElement {
+    std::optional<std::complex<double>> value;
+    std::optional<double> variance;  // of the complex value; empty as for ImpedanceElement
+};
+
 struct TensorRow {
     double frequencyHz = 0.0;
     double rotationDeg = 0.0;
     std::array<ImpedanceElement, 4> z;
+    std::array<TipperElement, 2> tipper;  // empty when the file has none
 
     ImpedanceElement& operator[](Component c) { return z[static_cast<std::size_t>(c)]; }
     const ImpedanceElement& operator[](Component c) const { return z[static_cast<std::size_t>(c)]; }
@@ -90,6 +104,9 @@ enum class SourceFormat {
     kEdiRhoPhase,   // EDI with apparent resistivity and phase blocks only
     kOccamData,     // Occam 1D data file (EMData)
     kColumns,       // column text
+    kEmtfXml,       // EMTF XML (EmtfXmlReader.h)
+    kJFormat,       // Jones J-format, impedance or ρa/φ blocks (JFormatReader.h)
+    kZongeAvg,      // Zonge MTEdit AVG (ZongeAvgReader.h)
 };
 
 enum class DataKind { kImpedance, kRhoPhase };

@@ -1,11 +1,14 @@
 #include "sounding/SoundingFile.h"
 
 #include "sounding/EdiReader.h"
+#include "sounding/EmtfXmlReader.h"
+#include "sounding/JFormatReader.h"
 #include "sounding/Limits.h"
 #include "sounding/OccamReader.h"
 #include "sounding/ReadError.h"
 #include "sounding/Rotation.h"
 #include "sounding/TextScan.h"
+#include "sounding/ZongeAvgReader.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -54,6 +57,9 @@ std::string_view FormatName(FileFormat format)
     case FileFormat::kEdi: return "EDI";
     case FileFormat::kOccamData: return "Occam data";
     case FileFormat::kColumns: return "column text";
+    case FileFormat::kEmtfXml: return "EMTF XML";
+    case FileFormat::kJFormat: return "J-format";
+    case FileFormat::kZongeAvg: return "Zonge AVG";
     }
     return "column text";
 }
@@ -62,12 +68,18 @@ FileFormat DetectFormat(std::string_view bytes, const std::string& file)
 {
     if (Trim(bytes).empty()) throw ReadError(file, 0, ReadProblem::kEmpty, "the file is empty");
     if (LooksBinary(bytes))
-        throw ReadError(file, 0, ReadProblem::kBinary, "a binary file; expected an EDI file, an Occam data file or columns of text");
-    LineCursor lines(SkipBom(bytes));
+        throw ReadError(file, 0, ReadProblem::kBinary,
+                        "a binary file; expected an EDI, EMTF XML, J-format, Zonge AVG or Occam data file or columns "
+                        "of text");
+    bytes = SkipBom(bytes);
+    if (LooksLikeJFormat(bytes)) return FileFormat::kJFormat;
+    if (LooksLikeZongeAvg(bytes)) return FileFormat::kZongeAvg;
+    LineCursor lines(bytes);
     std::string_view line;
     while (lines.Next(line)) {
         const std::string_view t = Trim(line);
         if (t.empty()) continue;
+        if (t.front() == '<') return FileFormat::kEmtfXml;
         if (t.front() == '>') return FileFormat::kEdi;
         if (StartsWithIgnoreCase(t, "format:")) {
             const std::string_view what = Trim(t.substr(7));
@@ -97,6 +109,9 @@ Sounding ParseSounding(std::string_view bytes, const std::string& file, const Re
     case FileFormat::kEdi: s = ParseEdi(bytes, file, name, options); break;
     case FileFormat::kOccamData: s = ParseOccamData(bytes, file, name); break;
     case FileFormat::kColumns: s = ParseColumns(bytes, file, name, options.columns); break;
+    case FileFormat::kEmtfXml: s = ParseEmtfXml(bytes, file, name); break;
+    case FileFormat::kJFormat: s = ParseJFormat(bytes, file, name); break;
+    case FileFormat::kZongeAvg: s = ParseZongeAvg(bytes, file, name); break;
     }
     if ((options.varianceConvention || options.rhoErrorUnit) && format != FileFormat::kEdi)
         s.notes.push_back("the readings of Z.VAR and RHO*.ERR apply to EDI files only; ignored for this " +

@@ -3,7 +3,11 @@
 // name), reads it with the right reader and applies the reading options. What the batch
 // command feeds whole folders of mixed files to.
 //
+//     first non-blank line starts with '<'          EMTF XML (EmtfXmlReader.h)
+//     '#' comments, then ">LATITUDE =" and the like,
+//       or a station line and a J block type        J-format (JFormatReader.h)
 //     first non-blank line starts with '>'          EDI (EdiReader.h)
+//     first non-blank line starts with '$'          Zonge AVG (ZongeAvgReader.h)
 //     first non-blank line "Format: EMData_…"       Occam 1D data (OccamReader.h)
 //     anything else that is text                    column text (ColumnReader.h)
 //
@@ -23,9 +27,10 @@
 
 namespace mt1d::sounding {
 
-enum class FileFormat { kEdi, kOccamData, kColumns };
+enum class FileFormat { kEdi, kOccamData, kColumns, kEmtfXml, kJFormat, kZongeAvg };
 
-std::string_view FormatName(FileFormat format);  // "EDI", "Occam data", "column text"
+// "EDI", "Occam data", "column text", "EMTF XML", "J-format", "Zonge AVG".
+std::string_view FormatName(FileFormat format);
 
 // Throws ReadError (naming `file`) for an empty or binary content or a recognisable file of
 // another kind.

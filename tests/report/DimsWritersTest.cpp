@@ -14,7 +14,7 @@ using mt1d::dims::DimsResult;
 using mt1d::dims::DimsRow;
 using ::testing::HasSubstr;
 
-const SiteSummary kSite{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
+const mt1d::jobs::SiteSummary kSite{"S1", "data/s1.edi", 43.5, -95.25, std::nullopt};
 
 // A 1-D row, a 2-D row, a row lacking two elements (a comma in its reason) and one whose
 // frequency is not known.
