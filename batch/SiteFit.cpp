@@ -32,8 +32,10 @@ std::string FailureLine(std::string why)
 
 std::string LoadFailure(const jobs::LoadError& error)
 {
-    return FailureLine(error.GetKind() == jobs::LoadError::Kind::kCannotRead ? std::string("cannot read: ") + error.what()
-                                                                             : std::string(error.what()));
+    // Never the file's own text: a survey folder may hold anything (a link to a system file).
+    return FailureLine(error.GetKind() == jobs::LoadError::Kind::kCannotRead
+                           ? "cannot read: " + error.ContentFreeMessage()
+                           : error.ContentFreeMessage());
 }
 
 jobs::FitOptions SiteFitOptions(const jobs::FitOptions& batch, const std::string& siteName)

@@ -275,7 +275,7 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
     command
         ->add_option("INPUT", values->inputs,
                      "Sounding files and folders. A folder stands for its files ending in .edi,\n"
-                     ".dat, .csv or .txt (not its subfolders), sorted by name; each file's format\n"
+                     ".xml, .j, .avg, .dat, .csv or .txt (not its subfolders), sorted by name; each file's format\n"
                      "is recognised from its content. <site> is the file's name without its\n"
                      "extension, with -2, -3, ... for later files of the same name.")
         ->type_name("");

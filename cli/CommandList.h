@@ -15,6 +15,7 @@ MT1D_CLI_COMMAND(AddFitCommand)
 MT1D_CLI_COMMAND(AddMisfitCommand)
 MT1D_CLI_COMMAND(AddSampleCommand)
 MT1D_CLI_COMMAND(AddBatchCommand)
+MT1D_CLI_COMMAND(AddConvertCommand)
 #ifdef MT1D_CLI_SECTION  // drawn with Qt Gui: absent from builds without Qt (MT1D_NO_GUI)
 MT1D_CLI_COMMAND(AddSectionCommand)
 #endif

@@ -7,6 +7,8 @@
 #include "sounding/Modes.h"
 #include "cli/OptionValues.h"
 #include "sounding/ReadError.h"
+#include "sounding/ImpedanceErrors.h"
+#include "sounding/ReadOptions.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,6 +16,8 @@
 namespace mt1d::cli {
 
 namespace {
+
+bool Given(const CLI::Option* option) { return option != nullptr && option->count() > 0; }
 
 // Characters of a reader's message quoted at most: it names the file and quotes the line.
 constexpr std::size_t kReaderMessageLength = 400;
@@ -27,8 +31,9 @@ void AddSoundingFile(CLI::App& command, DataOptionValues& values)
     command
         .add_option("FILE", values.file,
                     "The sounding: an EDI file (impedances, spectra, or apparent resistivity and\n"
-                    "phase), an Occam 1D data file (EMData) or a column text file; the format is\n"
-                    "recognised from the content.")
+                    "phase), an EMTF XML file, a Jones J-format file, a Zonge AVG file, an Occam 1D\n"
+                    "data file (EMData) or a column text file; the format is recognised from the\n"
+                    "content.")
         ->type_name("");
 }
 
@@ -66,6 +71,44 @@ void AddDataOptions(CLI::App& command, DataOptionValues& values)
                         "Rotates the impedance tensor into the frame whose x axis points DEG\n"
                         "clockwise from north. Not for files of apparent resistivity and phase only.")
             ->type_name("DEG");
+    values.varConventionOption =
+        command
+            .add_option("--var-convention", values.varConvention,
+                        "EDI impedance files: what the Z.VAR blocks are the variance of: complex (the\n"
+                        "complex impedance; each of Re Z and Im Z has the error sqrt(VAR/2)) or part\n"
+                        "(each part; error sqrt(VAR)). Default: the reading the file's own PHS*.ERR\n"
+                        "blocks show, else complex; the notes say which was used.")
+            ->type_name("C");
+    values.rhoErrOption =
+        command
+            .add_option("--rho-err", values.rhoErr,
+                        "EDI files with only apparent resistivity and phase: the unit of RHO*.ERR,\n"
+                        "log10 (the error of log10 rho) or ohmm. Default: decided per file by comparing\n"
+                        "with PHS*.ERR; the notes say which was used.")
+            ->type_name("U");
+    values.excludeOption =
+        command
+            .add_option("--exclude", values.exclude,
+                        "Leaves out the rows at these frequencies in Hz, separated by commas (matched\n"
+                        "to 1e-6 relative), as the window's check boxes do.")
+            ->type_name("F1,F2,...");
+    command.add_flag("--keep-any-phase", values.keepAnyPhase,
+                     "Keeps rows whose phase lies outside 0-90 degrees. Without it they are not used:\n"
+                     "no 1-D earth gives such a phase, and fitting them spoils the other rows.");
+    command.add_flag("--only-1d", values.only1d,
+                     "Uses only the rows that are one-dimensional by the phase tensor (skew |beta| and\n"
+                     "ellipticity within --max-skew and --max-ellipticity); needs the impedance\n"
+                     "tensor. Each row left out says why in the notes (see mt1d dims).");
+    values.maxSkewOption = command
+                               .add_option("--max-skew", values.maxSkew,
+                                           "With --only-1d: the largest |beta| of a 1-D row in degrees, 0 to 45.\n"
+                                           "Default: 3")
+                               ->type_name("DEG");
+    values.maxEllipticityOption =
+        command
+            .add_option("--max-ellipticity", values.maxEllipticity,
+                        "With --only-1d: the largest ellipticity of a 1-D row, 0 to 1. Default: 0.1")
+            ->type_name("X");
 }
 
 DataRequest ParseDataOptions(const DataOptionValues& values)
@@ -95,6 +138,48 @@ DataRequest ParseDataOptions(const DataOptionValues& values)
         // Any finite angle: the rotation is periodic. Beyond a full turn either way it is a typo.
         options.rotateDeg = ParseNumberOption("--rotate", values.rotate, -360.0, 360.0, "-360 to 360");
     }
+    if (Given(values.varConventionOption)) {
+        options.varianceConvention = sounding::ParseVarianceConvention(values.varConvention);
+        if (!options.varianceConvention) {
+            const std::string list(sounding::VarianceConventionNameList());
+            const std::string v = Excerpt(values.varConvention);
+            RefuseUsage("--var-convention 只能取 " + list + "：“" + v + "”",
+                        "--var-convention takes " + list + ", not '" + v + "'");
+        }
+    }
+    if (Given(values.rhoErrOption)) {
+        options.rhoErrorUnit = sounding::ParseRhoErrorUnit(values.rhoErr);
+        if (!options.rhoErrorUnit) {
+            const std::string list(sounding::RhoErrorUnitNameList());
+            const std::string v = Excerpt(values.rhoErr);
+            RefuseUsage("--rho-err 只能取 " + list + "：“" + v + "”", "--rho-err takes " + list + ", not '" + v + "'");
+        }
+    }
+    if (Given(values.excludeOption)) {
+        for (const double f : ParseNumberListOption("--exclude", values.exclude)) {
+            if (!(f > 0.0)) {
+                RefuseUsage("--exclude 的频率须为正数", "--exclude takes positive frequencies in Hz");
+            }
+            options.excludeFrequencies.push_back(f);
+        }
+    }
+    options.keepAnyPhase = values.keepAnyPhase;
+    if (!values.only1d) {
+        for (const CLI::Option* option : {values.maxSkewOption, values.maxEllipticityOption}) {
+            if (Given(option)) {
+                RefuseUsage(option->get_name() + " 仅用于 --only-1d", option->get_name() + " applies with --only-1d only");
+            }
+        }
+    } else {
+        dims::DimsOptions limits;
+        if (Given(values.maxSkewOption)) {
+            limits.maxSkewDeg = ParseNumberOption("--max-skew", values.maxSkew, 0.0, 45.0, "0 to 45");
+        }
+        if (Given(values.maxEllipticityOption)) {
+            limits.maxEllipticity = ParseNumberOption("--max-ellipticity", values.maxEllipticity, 0.0, 1.0, "0 to 1");
+        }
+        options.only1d = limits;
+    }
     return request;
 }
 
@@ -105,8 +190,9 @@ jobs::LoadedCurve LoadCurve(const DataRequest& request)
     } catch (const jobs::LoadError& e) {
         const std::string what = Excerpt(e.what(), kReaderMessageLength);
         if (e.GetKind() == jobs::LoadError::Kind::kCannotRead) throw InputError("无法读取数据文件 (" + what + ")");
+        if (e.GetKind() == jobs::LoadError::Kind::kNoTensor) throw InputError("无法检查一维性 (" + what + ")");
         const std::string file = Excerpt(request.file, kReaderMessageLength);
-        const std::string mode(sounding::ModeName(*request.options.mode));
+        const std::string mode(sounding::ModeName(request.options.mode.value_or(sounding::Mode::kDet)));
         throw InputError(file + " 没有 " + mode + " 数据 (" + what + ")");
     }
 }

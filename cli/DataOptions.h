@@ -1,6 +1,6 @@
 #pragma once
 // The options of `mt1d data`, which every command that reads a sounding takes as well (fit,
-// and the commands built on it): the sounding file, --mode, --floor, --columns and --rotate.
+// and the commands built on it): the sounding file and how it becomes a curve.
 //
 //     auto values = std::make_shared<DataOptionValues>();
 //     AddSoundingFile(*command, *values);
@@ -26,15 +26,29 @@ struct DataOptionValues {
     std::string floor;
     std::string columns;
     std::string rotate;
+    std::string varConvention;
+    std::string rhoErr;
+    std::string exclude;
+    bool keepAnyPhase = false;
+    bool only1d = false;
+    std::string maxSkew;
+    std::string maxEllipticity;
     CLI::Option* modeOption = nullptr;
     CLI::Option* columnsOption = nullptr;
     CLI::Option* rotateOption = nullptr;
+    CLI::Option* varConventionOption = nullptr;
+    CLI::Option* rhoErrOption = nullptr;
+    CLI::Option* excludeOption = nullptr;
+    CLI::Option* maxSkewOption = nullptr;
+    CLI::Option* maxEllipticityOption = nullptr;
 };
 
 // Registers the sounding file, a positional argument FILE.
 void AddSoundingFile(CLI::App& command, DataOptionValues& values);
 
-// Registers --mode M, --floor PERCENT, --columns LIST and --rotate DEG.
+// Registers --mode M, --floor PERCENT, --columns LIST, --rotate DEG, --var-convention C,
+// --rho-err U, --exclude F1,F2,..., --keep-any-phase, --only-1d, --max-skew DEG and
+// --max-ellipticity X.
 void AddDataOptions(CLI::App& command, DataOptionValues& values);
 
 struct DataRequest {

@@ -38,6 +38,8 @@ struct DimsOptions {
     double maxEllipticity = 0.1;  // largest ellipticity of a 1-D row
     bool withinErrors = false;    // also 1-D within errorMultiple standard errors of both
     double errorMultiple = 2.0;
+
+    friend bool operator==(const DimsOptions&, const DimsOptions&) = default;
 };
 
 struct DimsRow {

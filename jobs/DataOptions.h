@@ -4,7 +4,9 @@
 // records of them ("options" in its JSON, report/OptionsJson.h). One value, one equality: a
 // batch resumed with other data options redoes its sites (Resume.h).
 
+#include "dims/Dimensionality.h"
 #include "sounding/ColumnReader.h"
+#include "sounding/ReadOptions.h"
 #include "sounding/Curve.h"
 
 #include <optional>
@@ -27,6 +29,18 @@ struct DataOptions {
     // Rotate the tensor into the frame whose x axis points this many degrees clockwise from
     // north; empty: the file's own frame. Refused for files of ρa and phase only.
     std::optional<double> rotateDeg;
+    // EDI impedance files: what Z.VAR is the variance of; empty: as the file's own error blocks
+    // show, else complex (sounding/ImpedanceErrors.h).
+    std::optional<sounding::VarianceConvention> varianceConvention;
+    // EDI files of ρa and phase only: the unit of RHO*.ERR; empty: decided per file.
+    std::optional<sounding::RhoErrorUnit> rhoErrorUnit;
+    // Frequencies in Hz whose rows the user leaves out (matched to 1e-6 relative).
+    std::vector<double> excludeFrequencies;
+    // Keep rows whose phase lies outside 0°–90°, which no 1-D earth gives.
+    bool keepAnyPhase = false;
+    // When set, rows that are not one-dimensional under these limits are not used
+    // (dims/OneDMask.h); needs the impedance tensor.
+    std::optional<dims::DimsOptions> only1d;
 
     friend bool operator==(const DataOptions&, const DataOptions&) = default;
 };

@@ -1,5 +1,6 @@
 #include "jobs/LoadCurve.h"
 
+#include "dims/OneDMask.h"
 #include "sounding/CurveDerivation.h"
 #include "sounding/Modes.h"
 #include "sounding/ReadError.h"
@@ -35,7 +36,21 @@ LoadedCurve CurveOfSounding(sounding::Sounding sounding, const DataOptions& opti
     loaded.options.mode = mode;
     // Only a column file reads the list; others ignore it, with a note.
     if (sounding.format != sounding::SourceFormat::kColumns) loaded.options.columns.clear();
-    loaded.curve = sounding::DeriveCurve(sounding, {mode, options.floorPercent});
+    sounding::CurveOptions curve;
+    curve.mode = mode;
+    curve.floorPercent = options.floorPercent;
+    curve.keepAnyPhase = options.keepAnyPhase;
+    curve.excludeFrequencies = options.excludeFrequencies;
+    loaded.curve = sounding::DeriveCurve(sounding, curve);
+    if (options.only1d) {
+        try {
+            dims::ApplyOneDMask(loaded.curve, dims::AnalyseDimensionality(sounding, *options.only1d));
+        } catch (const dims::NoTensorError&) {
+            throw LoadError(LoadError::Kind::kNoTensor,
+                            sounding.sourceName + " holds apparent resistivity and phase only; the check of "
+                                                  "one-dimensionality needs the impedance tensor");
+        }
+    }
     loaded.site = SummarizeSite(sounding);
     loaded.sounding = std::move(sounding);
     return loaded;
@@ -46,11 +61,13 @@ LoadedCurve LoadCurve(const std::filesystem::path& file, const DataOptions& opti
     sounding::ReadOptions read;
     read.columns = options.columns;
     read.rotateToDeg = options.rotateDeg;
+    read.varianceConvention = options.varianceConvention;
+    read.rhoErrorUnit = options.rhoErrorUnit;
     sounding::Sounding sounding;
     try {
         sounding = sounding::ReadSoundingFile(file, read);
     } catch (const sounding::ReadError& e) {
-        throw LoadError(LoadError::Kind::kCannotRead, e.what());
+        throw LoadError(LoadError::Kind::kCannotRead, e.what(), e.ContentFreeMessage());
     }
     return CurveOfSounding(std::move(sounding), options);
 }

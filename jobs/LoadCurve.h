@@ -18,16 +18,25 @@
 namespace mt1d::jobs {
 
 // A file that cannot be used: it cannot be read (Kind::kCannotRead, what() the reader's
-// message naming the file, line and problem), or it has no data for the mode asked for
-// (Kind::kNoDataForMode, what() naming the file, the mode and the modes it has).
+// message naming the file, line and problem; contentFree the same without anything read from
+// the file), it has no data for the mode asked for (Kind::kNoDataForMode, what() naming the
+// file, the mode and the modes it has), or it has no impedance tensor for the 1-D check that
+// the options ask for (Kind::kNoTensor).
 class LoadError : public std::runtime_error {
 public:
-    enum class Kind { kCannotRead, kNoDataForMode };
-    LoadError(Kind kind, std::string message) : std::runtime_error(std::move(message)), kind_(kind) {}
+    enum class Kind { kCannotRead, kNoDataForMode, kNoTensor };
+    LoadError(Kind kind, std::string message, std::string contentFree = {})
+        : std::runtime_error(message), kind_(kind),
+          contentFree_(contentFree.empty() ? std::move(message) : std::move(contentFree))
+    {
+    }
     Kind GetKind() const { return kind_; }
+    // The message without any text read from the file: what a summary of many files repeats.
+    const std::string& ContentFreeMessage() const { return contentFree_; }
 
 private:
     Kind kind_;
+    std::string contentFree_;
 };
 
 struct LoadedCurve {

@@ -15,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kSoundingExtensions[] = {".edi", ".dat", ".csv", ".txt"};
+constexpr const char* kSoundingExtensions[] = {".edi", ".xml", ".j", ".avg", ".dat", ".csv", ".txt"};
 
 std::string Lower(std::string text)
 {
@@ -75,7 +75,7 @@ std::vector<std::string> ExpandInputs(std::span<const std::string> inputs)
         if (fs::is_directory(status)) {
             const std::vector<std::string> entries = FolderEntries(input);
             if (entries.empty()) {
-                throw PlanError("the folder " + input + " holds no sounding file (.edi, .dat, .csv or .txt)");
+                throw PlanError("the folder " + input + " holds no sounding file (.edi, .xml, .j, .avg, .dat, .csv or .txt)");
             }
             for (const std::string& name : entries) take((fs::path(input) / name).string());
         } else if (fs::is_regular_file(status)) {

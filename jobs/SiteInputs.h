@@ -3,7 +3,7 @@
 // expanded into one list in a fixed order, each with the name its result files get.
 //
 // Input order: the inputs as given; a folder stands for the files directly inside it whose
-// names end in .edi, .dat, .csv or .txt (any case), hidden files excepted, sorted by name
+// names end in .edi, .xml, .j, .avg, .dat, .csv or .txt (any case), hidden files excepted, sorted by name
 // byte by byte so that every machine lists them alike. A file named twice (directly, or also
 // through its folder) is taken once, where it first appears. The format of each file is
 // recognised from its content when it is read (SoundingFile.h), not here.

@@ -103,7 +103,7 @@ std::string DimsCsv(const dims::DimsResult& result)
     for (std::size_t c = 0; c < kColumns.size(); ++c) out += (c == 0 ? "" : ",") + std::string(kColumns[c]);
     out += "\n";
     for (const auto& row : result.rows) {
-        for (const auto& v : NumbersOf(row)) out += ShortestText(v) + ",";
+        for (const auto& v : NumbersOf(row)) out += NumberText(v) + ",";
         out += CsvFlag(row.oneD) + "," + CsvFlag(TwoD(row)) + "," + CsvField(DimsReason(row)) + "\n";
     }
     return out;

@@ -2,6 +2,7 @@
 
 #include "report/FitJson.h"
 #include "io/JsonReader.h"
+#include "sounding/Limits.h"
 #include "sounding/Modes.h"
 
 #include <cmath>
@@ -54,6 +55,26 @@ void ReadOptions(const JsonCursor& c, jobs::DataOptions& curve, jobs::FitOptions
         }
     }
     curve.rotateDeg = c.Member("rotate_deg").NumberOrNull();
+    if (const auto v = c.Optional("var_convention")) {
+        const auto convention = sounding::ParseVarianceConvention(v->String());
+        if (!convention) v->Refuse("expected one of " + std::string(sounding::VarianceConventionNameList()));
+        curve.varianceConvention = convention;
+    }
+    if (const auto v = c.Optional("rho_err")) {
+        const auto unit = sounding::ParseRhoErrorUnit(v->String());
+        if (!unit) v->Refuse("expected one of " + std::string(sounding::RhoErrorUnitNameList()));
+        curve.rhoErrorUnit = unit;
+    }
+    if (const auto v = c.Optional("exclude_hz")) curve.excludeFrequencies = v->Numbers(sounding::kMaxFrequencies);
+    if (const auto v = c.Optional("keep_any_phase")) curve.keepAnyPhase = v->Bool();
+    if (const auto v = c.Optional("only_1d")) {
+        dims::DimsOptions o;
+        o.maxSkewDeg = v->Member("max_skew_deg").NotNegative();
+        o.maxEllipticity = v->Member("max_ellipticity").NotNegative();
+        o.withinErrors = v->Member("within_errors").Bool();
+        o.errorMultiple = v->Member("error_multiple").NotNegative();
+        curve.only1d = o;
+    }
     s.method = c.Member("method").Choice(kMethods, MethodName);
     s.components = c.Member("fit").Choice(kComponents, ComponentsName);
     s.targetRms = c.Member("target_rms").Positive();

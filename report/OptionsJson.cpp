@@ -25,6 +25,26 @@ void PutDataOptions(Json& object, const jobs::DataOptions& options)
     object["floor_percent"] = JsonNumber(options.floorPercent);
     object["columns"] = std::move(columns);
     object["rotate_deg"] = JsonNumber(options.rotateDeg);
+    object["var_convention"] = options.varianceConvention
+                                   ? Json(std::string(sounding::VarianceConventionName(*options.varianceConvention)))
+                                   : Json(nullptr);
+    object["rho_err"] = options.rhoErrorUnit ? Json(std::string(sounding::RhoErrorUnitName(*options.rhoErrorUnit)))
+                                             : Json(nullptr);
+    Json excluded = nullptr;
+    if (!options.excludeFrequencies.empty()) {
+        excluded = Json::array();
+        for (const double f : options.excludeFrequencies) excluded.push_back(JsonNumber(f));
+    }
+    object["exclude_hz"] = std::move(excluded);
+    object["keep_any_phase"] = options.keepAnyPhase;
+    Json only1d = nullptr;
+    if (options.only1d) {
+        only1d = {{"max_skew_deg", JsonNumber(options.only1d->maxSkewDeg)},
+                  {"max_ellipticity", JsonNumber(options.only1d->maxEllipticity)},
+                  {"within_errors", options.only1d->withinErrors},
+                  {"error_multiple", JsonNumber(options.only1d->errorMultiple)}};
+    }
+    object["only_1d"] = std::move(only1d);
 }
 
 void PutFitOptions(Json& object, const jobs::FitOptions& options)

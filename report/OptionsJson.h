@@ -2,11 +2,14 @@
 // The options of a run as a result file writes them, under "options": one form for every
 // result (fits, sampling runs, profiles), written here and read back by FitJsonReader.h. Keys:
 //   data:  mode, floor_percent, columns (null: the file's header), rotate_deg (null: the
-//          file's frame)
+//          file's frame), var_convention and rho_err (null: as the file shows), exclude_hz
+//          (null: none), keep_any_phase, only_1d (null, or {max_skew_deg, max_ellipticity,
+//          within_errors, error_multiple})
 //   fit:   method, fit, target_rms, max_iterations, layers, layer_tops, top_depth_m,
 //          bottom_depth_m (Occam; null when chosen from the data), starts, seed (layered;
 //          null for Occam fits)
-// A value that is not set is null.
+// A value that is not set is null. Results written before a key existed lack it; a reader
+// takes the key's default then.
 
 #include "jobs/DataOptions.h"
 #include "jobs/FitOptions.h"

@@ -16,10 +16,10 @@ std::optional<ModeImpedance> ModeOf(const TensorRow& row, Mode mode)
     switch (mode) {
     case Mode::kXy:
         if (!xy.value) return std::nullopt;
-        return ModeImpedance{*xy.value, xy.variance ? std::optional<double>(std::sqrt(*xy.variance)) : std::nullopt};
+        return ModeImpedance{*xy.value, xy.variance};
     case Mode::kYx:
         if (!yx.value) return std::nullopt;
-        return ModeImpedance{-*yx.value, yx.variance ? std::optional<double>(std::sqrt(*yx.variance)) : std::nullopt};
+        return ModeImpedance{-*yx.value, yx.variance};
     case Mode::kDet:
         for (const auto& e : row.z)
             if (!e.value) return std::nullopt;
@@ -52,8 +52,7 @@ Sounding OneDimensional(const Sounding& sounding, Mode mode)
             tipper = tipper || row.tipper[0].value || row.tipper[1].value;
             if (const auto m = ModeOf(row, mode)) {
                 ++rows;
-                std::optional<double> variance;
-                if (m->sigma) variance = *m->sigma * *m->sigma;
+                const std::optional<double> variance = m->variance;
                 r[Component::kXy] = {m->z, variance};
                 r[Component::kYx] = {-m->z, variance};
                 r[Component::kXx] = {std::complex<double>(0.0, 0.0), variance};

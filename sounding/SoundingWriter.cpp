@@ -1,5 +1,7 @@
 #include "sounding/SoundingWriter.h"
 
+#include "sounding/ImpedanceErrors.h"
+
 #include "sounding/EdiWriter.h"
 #include "sounding/EmtfXmlWriter.h"
 #include "sounding/TextScan.h"
@@ -23,9 +25,38 @@ std::optional<TargetFormat> TargetFormatForPath(const std::filesystem::path& pat
     return std::nullopt;
 }
 
+namespace {
+
+// Both formats are written with the variances of the complex impedance, the reading a reader
+// takes by default: a sounding read the other way has its variances converted, so that the
+// written file gives the same errors back.
+Sounding WithComplexVariances(const Sounding& sounding, std::vector<std::string>& notes)
+{
+    if (sounding.varianceConvention == VarianceConvention::kComplex) return sounding;
+    Sounding converted = sounding;
+    for (TensorRow& row : converted.tensor) {
+        for (ImpedanceElement& e : row.z) {
+            if (e.variance) {
+                e.variance = VarianceForPartError(PartError(*e.variance, sounding.varianceConvention),
+                                                  VarianceConvention::kComplex);
+            }
+        }
+    }
+    converted.varianceConvention = VarianceConvention::kComplex;
+    notes.push_back("the variances were read as those of each part of Z and are written as those of the complex "
+                    "impedance (twice as large), the reading a reader takes by default");
+    return converted;
+}
+
+}  // namespace
+
 WrittenText WriteSounding(const Sounding& sounding, TargetFormat format)
 {
-    return format == TargetFormat::kEdi ? WriteEdi(sounding) : WriteEmtfXml(sounding);
+    std::vector<std::string> notes;
+    const Sounding written = WithComplexVariances(sounding, notes);
+    WrittenText text = format == TargetFormat::kEdi ? WriteEdi(written) : WriteEmtfXml(written);
+    text.notes.insert(text.notes.begin(), notes.begin(), notes.end());
+    return text;
 }
 
 std::string ExactNumber(double value)

@@ -15,7 +15,8 @@ namespace mt1d::gui::field {
 
 namespace {
 
-const QString kSoundingFilter = QStringLiteral("测点数据 (*.edi *.EDI *.dat *.txt *.csv);;所有文件 (*)");
+const QString kSoundingFilter =
+    QStringLiteral("测点数据 (*.edi *.EDI *.xml *.XML *.j *.J *.avg *.AVG *.dat *.txt *.csv);;所有文件 (*)");
 const QString kProjectFilter = QStringLiteral("mt1d 工程 (*.%1);;所有文件 (*)").arg(QStringLiteral("mt1dproj"));
 const QString kSuggestedColumns = QStringLiteral("period,log10rho,log10rho_err,phase,phase_err");
 

@@ -77,8 +77,8 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     }
     if (plan.sites.empty()) {
         seams.message(parent, title,
-                      QStringLiteral("%1: 既无测深文件也无 summary.csv (no soundings — files ending in .edi, .dat, .csv "
-                                     "or .txt — and no summary.csv)")
+                      QStringLiteral("%1: 既无测深文件也无 summary.csv (no soundings — files ending in .edi, .xml, .j, "
+                                     ".avg, .dat, .csv or .txt — and no summary.csv)")
                           .arg(folder));
         return;
     }

@@ -41,6 +41,11 @@ std::vector<OptionChange> Changes()
         {"Floor", [](BatchPlan& p) { p.data.floorPercent = 7.0; }, "floor_percent"},
         {"Mode", [](BatchPlan& p) { p.data.mode = Mode::kXy; }, "mode"},
         {"Rotation", [](BatchPlan& p) { p.data.rotateDeg = 10.0; }, "rotate_deg"},
+        {"VarianceReading",
+         [](BatchPlan& p) { p.data.varianceConvention = mt1d::sounding::VarianceConvention::kPart; }, "var_convention"},
+        {"Exclusions", [](BatchPlan& p) { p.data.excludeFrequencies = {1.0}; }, "exclude_hz"},
+        {"AnyPhase", [](BatchPlan& p) { p.data.keepAnyPhase = true; }, "keep_any_phase"},
+        {"OnlyOneD", [](BatchPlan& p) { p.data.only1d = mt1d::dims::DimsOptions{}; }, "only_1d"},
     };
 }
 
@@ -150,7 +155,8 @@ TEST_F(ResumeTest, ASiteThatNowFailsLosesItsEarlierResult)
     for (const bool resume : {false, true}) {
         plan.resume = resume;
         const BatchSummary summary = RunBatch(plan, {}, {});
-        EXPECT_EQ(summary.failed, 1u) << "resume " << resume;
+        ASSERT_EQ(summary.rows.size(), 3u);
+        EXPECT_TRUE(summary.rows[1].status.starts_with("cannot read: ")) << "resume " << resume << ": " << summary.rows[1].status;
         EXPECT_FALSE(fs::exists(out / "S0002.json")) << "resume " << resume;
         EXPECT_TRUE(fs::exists(out / "S0001.json"));
     }

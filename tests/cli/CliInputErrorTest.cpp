@@ -15,7 +15,7 @@ std::string Layers(int count)
 
 // The commands as the messages list them; section is there only where Qt is built.
 #ifdef MT1D_CLI_SECTION
-const std::string kCommands = "forward, invert, data, fit, misfit, sample, batch or section";
+const std::string kCommands = "forward, invert, data, fit, misfit, sample, batch, convert or section";
 #else
 const std::string kCommands = "forward, invert, data, fit, sample or batch";
 #endif

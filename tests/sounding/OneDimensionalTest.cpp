@@ -62,8 +62,8 @@ TEST(OneDimensional, ElementsCarryTheVarianceOfTheMode)
     EXPECT_NEAR(*OneDimensional(s, Mode::kYx).tensor[0][C::kYx].variance, 3.0, 1e-15);
     // berd: σ² = (σxy² + σyx²)/4 = (2 + 3)/4.
     EXPECT_NEAR(*OneDimensional(s, Mode::kBerd).tensor[1][C::kYy].variance, 1.25, 1e-15);
-    const double det = *DeterminantImpedance(s.tensor[0]).sigma;
-    EXPECT_NEAR(*OneDimensional(s, Mode::kDet).tensor[0][C::kXx].variance, det * det, 1e-12 * det * det);
+    const double det = *DeterminantImpedance(s.tensor[0]).variance;
+    EXPECT_NEAR(*OneDimensional(s, Mode::kDet).tensor[0][C::kXx].variance, det, 1e-12 * det);
 }
 
 TEST(OneDimensional, DetOnlyRhoPhaseBecomesWritableAsEdi)
