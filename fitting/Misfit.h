@@ -38,6 +38,15 @@ public:
     double EvaluateWithJacobian(std::span<const double> resistivity,
                                 std::span<const double> thickness);
 
+    // As Evaluate, and the normal equations of the weighted Jacobian's columns `columns`
+    // (parameter indices), column k scaled by `scale[k]`: with J_s those scaled columns,
+    //     jtj = J_sᵀ J_s,   jtr = J_sᵀ r,
+    // built straight from the kernel's rows, without the Jacobian below (which this call
+    // leaves as it was). +∞ when χ², jtj or jtr is not finite.
+    double EvaluateNormalEquations(std::span<const double> resistivity, std::span<const double> thickness,
+                                   std::span<const std::size_t> columns, std::span<const double> scale,
+                                   Eigen::MatrixXd& jtj, Eigen::VectorXd& jtr);
+
     // Of the last evaluation.
     const Eigen::VectorXd& Residuals() const { return residuals_; }
     const Eigen::MatrixXd& Jacobian() const { return jacobian_; }
@@ -54,7 +63,7 @@ private:
     earth::LayeredEarth earth_;
     std::vector<double> values_, sigmas_;
     std::vector<std::size_t> kernelRows_;
-    std::vector<double> rhoA_, phase_, kernelJacobian_;
+    std::vector<double> rhoA_, phase_, kernelJacobian_, row_;
     Eigen::VectorXd residuals_;
     Eigen::MatrixXd jacobian_;
     std::size_t forwardRuns_ = 0, jacobianRuns_ = 0;
