@@ -75,6 +75,8 @@ LayeredEarth::LayeredEarth(std::vector<double> frequenciesHz)
     // s = sqrt(ωμ0/2) = sqrt(π·f·μ0); padding lanes keep s = 0.
     for (std::size_t i = 0; i < frequencies_.size(); ++i) {
         skinFactor_[i] = std::sqrt(kPi * frequencies_[i] * kMu0);
+        // π·f overflows above about 5.7e307 Hz; taken apart the root stays finite for every f.
+        if (!std::isfinite(skinFactor_[i])) skinFactor_[i] = std::sqrt(kPi * kMu0) * std::sqrt(frequencies_[i]);
     }
 }
 

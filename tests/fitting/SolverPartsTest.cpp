@@ -345,8 +345,28 @@ INSTANTIATE_TEST_SUITE_P(
                       MeshRefusal{"OneTop", Tops({0.0}), "at least two"},
                       MeshRefusal{"TooFewLayers", Depths(2, std::nullopt, std::nullopt), "3 to 500 layers, not 2"},
                       MeshRefusal{"BottomAboveTop", Depths(10, 500.0, 100.0), "must lie below the top depth"},
-                      MeshRefusal{"NegativeTop", Depths(10, -1.0, 100.0), "top depth must be finite and positive"}),
+                      MeshRefusal{"NegativeTop", Depths(10, -1.0, 100.0), "top depth must be finite and positive"},
+                      MeshRefusal{"TopAboveOneCentimetre", Depths(10, 0.005, 100.0),
+                                  "the top depth (0.005 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"BottomBelowTenThousandKilometres", Depths(10, std::nullopt, 2e7),
+                                  "the bottom depth (2e+07 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"BottomTooCloseToTheTop", Depths(10, 100.0, 199.0),
+                                  "the bottom depth (199 m) must lie below the top depth (100 m) by a factor of at least 2"},
+                      MeshRefusal{"BottomTooCloseToTheSkinDepthTop", Depths(10, std::nullopt, 60.0),
+                                  "the top depth (50.3292 m, from the skin depth) by a factor of at least 2"},
+                      MeshRefusal{"GivenTopAboveOneCentimetre", Tops({0.0, 1e-5, 10.0}),
+                                  "top 2 (1e-05 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"GivenTopTooDeep", Tops({0.0, 10.0, 1e300}), "top 3 (1e+300 m) must lie from"}),
     [](const auto& info) { return info.param.name; });
+
+// A bottom exactly twice the top is accepted (the factor is a bound, not a strict one), as
+// are the ends of the depth range.
+TEST(SmoothMesh, AcceptsTheEndsOfTheDepthRangeAndABottomTwiceTheTop)
+{
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Depths(5, 100.0, 200.0)).Ok());
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Depths(5, kMinMeshDepthM, kMaxMeshDepthM)).Ok());
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Tops({0.0, kMinMeshDepthM, kMaxMeshDepthM})).Ok());
+}
 
 // --- Uncertainty -------------------------------------------------------------------------------
 

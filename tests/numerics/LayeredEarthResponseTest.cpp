@@ -59,6 +59,28 @@ TEST(LayeredEarthResponse, HalfSpaceHasItsOwnResistivityAndFortyFiveDegrees)
     });
 }
 
+// Far above any skin depth of the layers the top layer alone answers: ρa = ρ_0, 45°, and the
+// Jacobian holds ∂log10 ρa/∂log10 ρ_0 = 1 (∂φ/∂log10 ρ_0 = 0) and nothing for deeper layers.
+// π·f·μ0 overflows above 5.7e307 Hz, which once made every derivative NaN (∞·0).
+TEST(LayeredEarthResponse, FrequenciesNearTheLargestDoubleSeeOnlyTheTopLayer)
+{
+    const std::vector<double> f = {1e308, std::numeric_limits<double>::max()};
+    const Earth e{{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
+    ForEachTarget([&](const std::string& target) {
+        LayeredEarth kernel(f);
+        std::vector<double> rhoA(2), phase(2), jacobian(2 * 2 * 5);
+        kernel.ComputeWithJacobian(e.rho, e.h, rhoA, phase, jacobian);
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            EXPECT_NEAR(rhoA[i], 100.0, 1e-12 * 100.0) << target << " f " << f[i];
+            EXPECT_NEAR(phase[i], 45.0, 1e-12) << target << " f " << f[i];
+            for (std::size_t c = 0; c < 5; ++c) {
+                EXPECT_NEAR(jacobian[i * 5 + c], c == 0 ? 1.0 : 0.0, 1e-12) << target << " ρa row " << i << " col " << c;
+                EXPECT_NEAR(jacobian[(2 + i) * 5 + c], 0.0, 1e-12) << target << " φ row " << i << " col " << c;
+            }
+        }
+    });
+}
+
 TEST(LayeredEarthResponse, LayersOfOneResistivityActAsAHalfSpace)
 {
     const std::vector<double> f = LogFrequencies(1e-4, 1e4, 23);
