@@ -1,7 +1,9 @@
 #include "fitting/LayeredFit.h"
+#include "numerics/LayeredEarth.h"
 #include "tests/fitting/FitAssertions.h"
 #include "tests/fitting/SyntheticSounding.h"
 
+#include <Eigen/Dense>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -71,6 +73,70 @@ TEST(LayeredFit, HalfSpaceStandardErrorIsTheLogErrorOverRootN)
     EXPECT_NEAR(fit.sdFactor[0], std::pow(10.0, expected), 1e-6);
     ASSERT_TRUE(fit.report.layers[0].log10RhoSd);
     EXPECT_EQ(*fit.report.layers[0].log10RhoSd, fit.uncertainty.log10Sd[0]);
+}
+
+// The standard errors the report gives per layer, against a covariance built here apart from
+// the engine: the Jacobian of the weighted log10 ρa and φ by central differences of the
+// forward model in log10 of each parameter (step 1e-4 decades), and C = (JᵀWJ)⁻¹ by Eigen's
+// LLT. The differences' truncation error is of order step² (1e-8) and their rounding of
+// 1e-16/step (1e-12), relative; through the inverse of a normal matrix whose condition number
+// here is below 1e4 that is at most 1e-4 of each error. Swapping any two parameters' errors
+// (a thickness error written from the next layer's resistivity) changes them by far more.
+TEST(LayeredFit, ReportedErrorsOfEveryLayerMatchAnIndependentCovariance)
+{
+    const auto curve = NoisyCurve(3);
+    const auto fit = FitLayered(curve, LayeredOptions{});
+    ASSERT_EQ(fit.report.status, FitStatus::kConverged) << fit.report.message;
+    ASSERT_TRUE(HasLayeredModel(fit, 3));
+    const FitData data = SelectData(curve, {}).data;
+    const std::size_t f = data.FrequencyCount();
+
+    // The weighted predictions of log10 parameters x: log10 ρa/σ then φ/σ, as the data lay out.
+    mt1d::earth::LayeredEarth earth(data.frequencies);
+    const auto predictions = [&](const std::vector<double>& x) {
+        LayeredModel m;
+        for (std::size_t j = 0; j < 3; ++j) m.resistivity.push_back(std::pow(10.0, x[j]));
+        for (std::size_t j = 0; j < 2; ++j) m.thickness.push_back(std::pow(10.0, x[3 + j]));
+        const auto response = earth.Compute(m);
+        Eigen::VectorXd g(static_cast<Eigen::Index>(data.Count()));
+        for (std::size_t i = 0; i < data.Count(); ++i) {
+            const std::size_t k = data.kernelRows[i];
+            const double value = k < f ? std::log10(response.rhoA[k]) : response.phaseDeg[k - f];
+            g[static_cast<Eigen::Index>(i)] = value / data.sigmas[i];
+        }
+        return g;
+    };
+    std::vector<double> x;
+    for (double r : fit.model.resistivity) x.push_back(std::log10(r));
+    for (double h : fit.model.thickness) x.push_back(std::log10(h));
+    constexpr double kStep = 1e-4;
+    Eigen::MatrixXd j(static_cast<Eigen::Index>(data.Count()), 5);
+    for (std::size_t c = 0; c < 5; ++c) {
+        auto up = x, down = x;
+        up[c] += kStep;
+        down[c] -= kStep;
+        j.col(static_cast<Eigen::Index>(c)) = (predictions(up) - predictions(down)) / (2.0 * kStep);
+    }
+    const Eigen::MatrixXd normal = j.transpose() * j;
+    const Eigen::VectorXd eigenvalues = Eigen::SelfAdjointEigenSolver<Eigen::MatrixXd>(normal).eigenvalues();
+    ASSERT_LT(eigenvalues.maxCoeff() / eigenvalues.minCoeff(), 1e4) << "the tolerance below assumes it";
+    const Eigen::MatrixXd covariance = normal.llt().solve(Eigen::MatrixXd::Identity(5, 5));
+    const auto sd = [&](std::size_t i) { return std::sqrt(covariance(static_cast<Eigen::Index>(i), static_cast<Eigen::Index>(i))); };
+
+    const auto& layers = fit.report.layers;
+    for (std::size_t l = 0; l < 3; ++l) {
+        ASSERT_TRUE(layers[l].log10RhoSd) << l;
+        EXPECT_NEAR(*layers[l].log10RhoSd, sd(l), 1e-4 * sd(l)) << "layer " << l + 1;
+    }
+    for (std::size_t l = 0; l < 2; ++l) {
+        ASSERT_TRUE(layers[l].log10ThicknessSd) << l;
+        EXPECT_NEAR(*layers[l].log10ThicknessSd, sd(3 + l), 1e-4 * sd(3 + l)) << "layer " << l + 1;
+    }
+    EXPECT_FALSE(layers[2].log10ThicknessSd);  // the half-space has none
+    // The errors differ enough for a swap to show.
+    for (std::size_t a = 0; a < 5; ++a) {
+        for (std::size_t b = a + 1; b < 5; ++b) EXPECT_GT(std::abs(sd(a) - sd(b)), 1e-2 * sd(a)) << a << ", " << b;
+    }
 }
 
 TEST(LayeredFit, TheSameSeedGivesTheSameFitAndAnotherSeedTheSameMinimum)
