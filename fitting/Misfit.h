@@ -63,9 +63,10 @@ private:
     earth::LayeredEarth earth_;
     std::vector<double> values_, sigmas_;
     std::vector<std::size_t> kernelRows_;
-    std::vector<double> rhoA_, phase_, kernelJacobian_, row_;
+    std::vector<double> weights_;  // 1/σ per value
+    std::vector<double> rhoA_, phase_;
     Eigen::VectorXd residuals_;
-    Eigen::MatrixXd jacobian_;
+    Eigen::MatrixXd jacobian_, scaled_;
     std::size_t forwardRuns_ = 0, jacobianRuns_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "fitting/OccamFit.h"
 
 #include "fitting/Misfit.h"
+#include "fitting/MultiplierFamily.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/NiblettBostick.h"
 
@@ -72,11 +73,15 @@ std::string CheckOptions(const FitData& data, const OccamOptions& o, std::size_t
 class Occam {
 public:
     Occam(const FitData& data, std::vector<double> thickness, RoughnessKind kind)
-        : misfit_(data), thickness_(std::move(thickness)), kind_(kind)
+        : misfit_(data),
+          thickness_(std::move(thickness)),
+          kind_(kind),
+          family_(RoughnessOperator(thickness_.size() + 1, kind))
     {
         const std::size_t n = thickness_.size() + 1;
         const Eigen::MatrixXd d = RoughnessOperator(n, kind);
         c_ = d.transpose() * d;
+        traceC_ = c_.trace();
         rho_.resize(n);
     }
 
@@ -93,14 +98,21 @@ public:
         return s;
     }
 
-    // Linearises at m: after this, Candidate(x) gives the model of multiplier 10^x.
+    // Linearises at m: after this, Candidate(x) gives the model of multiplier 10^x. One
+    // reduction serves every multiplier (MultiplierFamily.h); where it does not apply, each
+    // multiplier solves (JᵀJ + μ∂ᵀ∂) m = Jᵀd directly.
     void Linearise(const Eigen::VectorXd& m)
     {
         for (Eigen::Index j = 0; j < m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, m[j]);
         misfit_.EvaluateWithJacobian(rho_, thickness_);
-        const Eigen::MatrixXd j = misfit_.Jacobian().leftCols(m.size());
-        b_ = j.transpose() * j;
-        rhs_ = j.transpose() * (misfit_.Residuals() + j * m);
+        const auto j = misfit_.Jacobian().leftCols(m.size());
+        d_ = misfit_.Residuals() + j * m;
+        traceB_ = j.squaredNorm();
+        direct_ = !family_.Prepare(j, d_);
+        if (direct_) {
+            b_ = j.transpose() * j;
+            rhs_ = j.transpose() * d_;
+        }
         cache_.clear();
     }
 
@@ -108,19 +120,24 @@ public:
     // search range.
     double Balance() const
     {
-        const double c = c_.trace();
-        const double b = b_.trace();
-        if (!(c > 0.0) || !(b > 0.0)) return 0.0;
-        return std::log10(b / c);
+        if (!(traceC_ > 0.0) || !(traceB_ > 0.0)) return 0.0;
+        return std::log10(traceB_ / traceC_);
     }
 
     double CandidateRms(double log10Mu)
     {
         const double mu = std::pow(10.0, log10Mu);
-        Eigen::MatrixXd a = b_ + mu * c_;
-        const Eigen::LDLT<Eigen::MatrixXd> solver(a);
-        Eigen::VectorXd m = solver.solve(rhs_);
-        if (solver.info() != Eigen::Success || !m.allFinite()) {
+        Eigen::VectorXd m;
+        bool solved = false;
+        if (!direct_) {
+            solved = family_.Solve(mu, m);
+        } else {
+            const Eigen::MatrixXd a = b_ + mu * c_;
+            const Eigen::LDLT<Eigen::MatrixXd> solver(a);
+            m = solver.solve(rhs_);
+            solved = solver.info() == Eigen::Success && m.allFinite();
+        }
+        if (!solved) {
             cache_.push_back({log10Mu, State{}});
             return std::numeric_limits<double>::infinity();
         }
@@ -141,8 +158,11 @@ private:
     Misfit misfit_;
     std::vector<double> thickness_;
     RoughnessKind kind_;
+    MultiplierFamily family_;
+    bool direct_ = true;
     Eigen::MatrixXd c_, b_;
-    Eigen::VectorXd rhs_;
+    Eigen::VectorXd rhs_, d_;
+    double traceB_ = 0.0, traceC_ = 0.0;
     std::vector<double> rho_;
     std::vector<std::pair<double, State>> cache_;
 };

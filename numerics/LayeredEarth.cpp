@@ -134,6 +134,35 @@ void LayeredEarth::ComputeWithJacobian(std::span<const double> resistivity,
     kernel::Transpose(dPhase, stride, f, p, jacobian.data() + f * p);
 }
 
+LayeredEarth::JacobianColumns LayeredEarth::ComputeWithJacobianColumns(std::span<const double> resistivity,
+                                                                       std::span<const double> thickness,
+                                                                       std::span<double> rhoA,
+                                                                       std::span<double> phaseDeg)
+{
+    CheckSizes(resistivity.size(), thickness.size(), frequencies_.size(), rhoA.size(),
+               phaseDeg.size());
+    const std::size_t f = frequencies_.size();
+    const std::size_t l = resistivity.size();
+    const std::size_t p = 2 * l - 1;
+    const std::size_t padded = skinFactor_.size();
+    const std::size_t stride = kernel::ColumnStride(padded);
+    const std::size_t work = kernel::JacobianWorkSize(l);
+    ScratchCarver carve(scratch_, 2 * padded + 2 * p * stride + 2 * RoundUp8(l) + RoundUp8(work));
+    double* rho = carve.Take(padded);
+    double* phase = carve.Take(padded);
+    double* dRho = carve.Take(p * stride);
+    double* dPhase = carve.Take(p * stride);
+    double* eta = carve.Take(RoundUp8(l));
+    double* c = carve.Take(RoundUp8(l));
+    double* workSpace = carve.Take(RoundUp8(work));
+    kernel::ResponseAndJacobian(skinFactor_.data(), padded,
+                                PrepareLayers(resistivity, thickness, eta, c), rho, phase, dRho,
+                                dPhase, stride, workSpace);
+    std::copy(rho, rho + f, rhoA.begin());
+    std::copy(phase, phase + f, phaseDeg.begin());
+    return {dRho, dPhase, stride, p};
+}
+
 Response LayeredEarth::Compute(const LayeredModel& model)
 {
     Response r;

@@ -284,7 +284,6 @@ TEST(LayeredFit, RefusedStepsAtAMinimumAreConvergence)
     options.maxIterations = 1000;
     const auto exhausted = FitLayered(curve, options);
     EXPECT_EQ(exhausted.report.status, FitStatus::kConverged) << exhausted.report.message;
-    EXPECT_GT(exhausted.report.iterations, settled.report.iterations);
     EXPECT_NEAR(exhausted.report.rms, settled.report.rms, kSameMinimumTolerance * settled.report.rms);
     // A tolerance of 0 asks for a step that promises nothing at all, which rounding never gives.
     options.relativeTolerance = 0.0;
