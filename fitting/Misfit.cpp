@@ -1,5 +1,6 @@
 #include "fitting/Misfit.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -18,6 +19,7 @@ Misfit::Misfit(const FitData& data)
       kernelRows_(data.kernelRows),
       rhoA_(data.FrequencyCount()),
       phase_(data.FrequencyCount()),
+      log10RhoA_(data.FrequencyCount()),
       residuals_(Eigen::VectorXd::Zero(static_cast<Eigen::Index>(data.Count())))
 {
     for (double sigma : sigmas_) weights_.push_back(1.0 / sigma);
@@ -26,10 +28,11 @@ Misfit::Misfit(const FitData& data)
 double Misfit::Score()
 {
     const std::size_t f = rhoA_.size();
+    earth::LayeredEarth::Log10(rhoA_, log10RhoA_);
     double chi2 = 0.0;
     for (std::size_t i = 0; i < values_.size(); ++i) {
         const std::size_t k = kernelRows_[i];
-        const double predicted = k < f ? std::log10(rhoA_[k]) : phase_[k - f];
+        const double predicted = k < f ? log10RhoA_[k] : phase_[k - f];
         const double r = (values_[i] - predicted) / sigmas_[i];
         residuals_[static_cast<Eigen::Index>(i)] = r;
         chi2 += r * r;
@@ -55,15 +58,16 @@ inline double KernelEntry(const earth::LayeredEarth::JacobianColumns& j, std::si
 }
 }  // namespace
 
-double Misfit::EvaluateWithJacobian(std::span<const double> resistivity,
-                                    std::span<const double> thickness)
+double Misfit::EvaluateWithJacobian(std::span<const double> resistivity, std::span<const double> thickness,
+                                    std::size_t wanted)
 {
     ++jacobianRuns_;
     const auto columns = earth_.ComputeWithJacobianColumns(resistivity, thickness, rhoA_, phase_);
     const std::size_t f = rhoA_.size();
     const auto n = static_cast<Eigen::Index>(values_.size());
-    jacobian_.resize(n, static_cast<Eigen::Index>(columns.columns));
-    for (std::size_t c = 0; c < columns.columns; ++c) {
+    const std::size_t kept = std::min(wanted, columns.columns);
+    jacobian_.resize(n, static_cast<Eigen::Index>(kept));
+    for (std::size_t c = 0; c < kept; ++c) {
         double* out = jacobian_.col(static_cast<Eigen::Index>(c)).data();
         for (std::size_t i = 0; i < values_.size(); ++i) out[i] = KernelEntry(columns, c, kernelRows_[i], f) * weights_[i];
     }

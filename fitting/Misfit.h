@@ -18,6 +18,7 @@
 #include <Eigen/Dense>
 
 #include <cstddef>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -34,9 +35,10 @@ public:
     // χ² of the model; keeps the weighted residuals and the model's response.
     double Evaluate(std::span<const double> resistivity, std::span<const double> thickness);
 
-    // As Evaluate, and also the weighted Jacobian.
-    double EvaluateWithJacobian(std::span<const double> resistivity,
-                                std::span<const double> thickness);
+    // As Evaluate, and also the weighted Jacobian: of every parameter, or of the first
+    // `columns` (the resistivities, for a fit whose thicknesses stay fixed).
+    double EvaluateWithJacobian(std::span<const double> resistivity, std::span<const double> thickness,
+                                std::size_t columns = std::numeric_limits<std::size_t>::max());
 
     // As Evaluate, and the normal equations of the weighted Jacobian's columns `columns`
     // (parameter indices), column k scaled by `scale[k]`: with J_s those scaled columns,
@@ -64,7 +66,7 @@ private:
     std::vector<double> values_, sigmas_;
     std::vector<std::size_t> kernelRows_;
     std::vector<double> weights_;  // 1/σ per value
-    std::vector<double> rhoA_, phase_;
+    std::vector<double> rhoA_, phase_, log10RhoA_;
     Eigen::VectorXd residuals_;
     Eigen::MatrixXd jacobian_, scaled_;
     std::size_t forwardRuns_ = 0, jacobianRuns_ = 0;

@@ -21,7 +21,10 @@
 //  4. m = L⁻¹ (a, y) by banded forward substitution.
 // Where the reduction does not apply (no roughness rows, or data blind to the directions
 // the roughness does not penalise, as phase-only data are to a uniform shift of log10 ρ),
-// Prepare says so and the caller solves the n × n system directly.
+// Prepare says so and the caller solves the n × n system directly. Data that see those
+// directions only faintly (phase alone, away from a uniform model) make a poorly determined a
+// that the reduction computes less accurately than a direct solve: callers keep such data
+// on the direct path.
 
 #include <Eigen/Dense>
 

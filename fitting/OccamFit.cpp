@@ -83,6 +83,10 @@ public:
         c_ = d.transpose() * d;
         traceC_ = c_.trace();
         rho_.resize(n);
+        // Phase alone hardly sees a uniform shift of log10 ρ, the direction the roughness does
+        // not penalise: the reduction would divide by that faint sensitivity, so such fits
+        // solve each multiplier directly.
+        seesUniformShift_ = data.components != FitComponents::kPhase;
     }
 
     Misfit& Data() { return misfit_; }
@@ -104,11 +108,11 @@ public:
     void Linearise(const Eigen::VectorXd& m)
     {
         for (Eigen::Index j = 0; j < m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, m[j]);
-        misfit_.EvaluateWithJacobian(rho_, thickness_);
-        const auto j = misfit_.Jacobian().leftCols(m.size());
+        misfit_.EvaluateWithJacobian(rho_, thickness_, static_cast<std::size_t>(m.size()));
+        const Eigen::MatrixXd& j = misfit_.Jacobian();
         d_ = misfit_.Residuals() + j * m;
         traceB_ = j.squaredNorm();
-        direct_ = !family_.Prepare(j, d_);
+        direct_ = !seesUniformShift_ || !family_.Prepare(j, d_);
         if (direct_) {
             b_ = j.transpose() * j;
             rhs_ = j.transpose() * d_;
@@ -160,6 +164,7 @@ private:
     RoughnessKind kind_;
     MultiplierFamily family_;
     bool direct_ = true;
+    bool seesUniformShift_ = true;
     Eigen::MatrixXd c_, b_;
     Eigen::VectorXd rhs_, d_;
     double traceB_ = 0.0, traceC_ = 0.0;

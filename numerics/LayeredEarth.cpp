@@ -163,6 +163,15 @@ LayeredEarth::JacobianColumns LayeredEarth::ComputeWithJacobianColumns(std::span
     return {dRho, dPhase, stride, p};
 }
 
+void LayeredEarth::Log10(std::span<const double> values, std::span<double> out)
+{
+    if (out.size() < values.size()) {
+        throw std::invalid_argument("log10: the output holds " + std::to_string(out.size()) + " values for " +
+                                    std::to_string(values.size()));
+    }
+    kernel::Log10(values.data(), values.size(), out.data());
+}
+
 Response LayeredEarth::Compute(const LayeredModel& model)
 {
     Response r;

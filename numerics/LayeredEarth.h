@@ -98,6 +98,10 @@ public:
 
     Response Compute(const LayeredModel& model);
 
+    // log10 of every value (all positive), in SIMD lanes: the log10 ρa a misfit compares,
+    // within a few ulps of std::log10. `out` holds as many values and may be `values`.
+    static void Log10(std::span<const double> values, std::span<double> out);
+
     // χ² = Σ_i [wρ_i·(log10 ρa_i − log10RhoA_i)]² + [wφ_i·(φ_i − phaseDeg_i)]² of a model
     // against `data`, without storing the response: the fast path for samplers. Throws
     // std::invalid_argument as Compute does, or when a vector of `data` does not hold one value

@@ -81,6 +81,32 @@ TEST(LayeredEarthResponse, FrequenciesNearTheLargestDoubleSeeOnlyTheTopLayer)
     });
 }
 
+// The misfit's log10 ρa in SIMD lanes: within 2 ulps of the correctly rounded log10 (taken
+// here as std::log10, itself within 1 ulp) over the range of ρa, for every count of values
+// (a partial last block included) and in place.
+TEST(LayeredEarthLog10, AgreesWithTheLibraryWithinTwoUlpsForEveryCount)
+{
+    ForEachTarget([&](const std::string& target) {
+        for (std::size_t count : {1u, 2u, 3u, 7u, 8u, 9u, 31u, 64u, 65u}) {
+            std::vector<double> values(count), out(count, std::numeric_limits<double>::quiet_NaN());
+            for (std::size_t i = 0; i < count; ++i) values[i] = std::pow(10.0, -6.0 + 16.0 * static_cast<double>(i) / 64.0) * 1.37;
+            LayeredEarth::Log10(values, out);
+            for (std::size_t i = 0; i < count; ++i) {
+                const double expected = std::log10(values[i]);
+                EXPECT_NEAR(out[i], expected, 2.0 * kEps * std::max(std::abs(expected), 1.0)) << target << " " << values[i];
+            }
+            std::vector<double> inPlace = values;
+            LayeredEarth::Log10(inPlace, inPlace);
+            EXPECT_EQ(inPlace, out) << target;
+        }
+        EXPECT_EQ(std::vector<double>{0.0}, [] {
+            std::vector<double> v{1.0};
+            LayeredEarth::Log10(v, v);
+            return v;
+        }()) << target;
+    });
+}
+
 TEST(LayeredEarthResponse, LayersOfOneResistivityActAsAHalfSpace)
 {
     const std::vector<double> f = LogFrequencies(1e-4, 1e4, 23);
