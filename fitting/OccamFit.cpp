@@ -111,11 +111,16 @@ public:
         misfit_.EvaluateWithJacobian(rho_, thickness_, static_cast<std::size_t>(m.size()));
         const Eigen::MatrixXd& j = misfit_.Jacobian();
         d_ = misfit_.Residuals() + j * m;
-        traceB_ = j.squaredNorm();
         direct_ = !seesUniformShift_ || !family_.Prepare(j, d_);
         if (direct_) {
             b_ = j.transpose() * j;
             rhs_ = j.transpose() * d_;
+            // The trace of the product itself, not |J|² summed in another order: phase alone
+            // leaves the uniform shift to rounding, and a start of the search one rounding
+            // away leads such a fit elsewhere.
+            traceB_ = b_.trace();
+        } else {
+            traceB_ = j.squaredNorm();
         }
         cache_.clear();
     }
