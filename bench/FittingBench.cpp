@@ -60,11 +60,11 @@ void LayeredFit(benchmark::State& state, const mt1d::sounding::Curve& curve, std
     Count(state, fit.forwardRuns, fit.jacobianRuns, fit.report.rms);
 }
 
-void OccamFit(benchmark::State& state, const mt1d::sounding::Curve& curve)
+void OccamFit(benchmark::State& state, const mt1d::sounding::Curve& curve, OccamOptions options = {})
 {
     OccamFitResult fit;
     for (auto _ : state) {
-        fit = FitOccam(curve, OccamOptions{});
+        fit = FitOccam(curve, options);
         benchmark::DoNotOptimize(fit.model.resistivity.data());
     }
     if (!fit.report.targetReached) state.SkipWithError(fit.report.message.c_str());
@@ -79,6 +79,16 @@ BENCHMARK(BM_LayeredFit_3Layers_20Starts)->Unit(benchmark::kMillisecond);
 // Occam with its default 50 layers on 60 frequencies, to the target RMS 1.
 void BM_OccamFit_50Layers_60Frequencies(benchmark::State& state) { OccamFit(state, Noisy(60)); }
 BENCHMARK(BM_OccamFit_50Layers_60Frequencies)->Unit(benchmark::kMillisecond);
+
+// Occam on the same 60 frequencies with more layers, to the target RMS 1: how the fit grows
+// with the mesh.
+void BM_OccamFit_Layers(benchmark::State& state)
+{
+    OccamOptions options;
+    options.mesh.layers = static_cast<std::size_t>(state.range(0));
+    OccamFit(state, Noisy(60), options);
+}
+BENCHMARK(BM_OccamFit_Layers)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 void BM_Cull_LayeredFit(benchmark::State& state)
 {

@@ -9,6 +9,7 @@ namespace mt1d::fitting {
 namespace {
 
 const double kLn10 = std::log(10.0);
+constexpr double kDegreesPerRadian = 57.295779513082320876798;
 
 bool PositiveFinite(double v) { return std::isfinite(v) && v > 0.0; }
 
@@ -52,14 +53,14 @@ void LayOut(FitData& d)
     if (d.components != FitComponents::kPhase) {
         for (std::size_t i = 0; i < f; ++i) {
             d.values.push_back(std::log10(d.rhoA[i]));
-            d.sigmas.push_back(d.rhoErr[i] / (d.rhoA[i] * kLn10));
+            d.sigmas.push_back(std::max(d.rhoErr[i] / (d.rhoA[i] * kLn10), 2.0 * kMinRelativeError / kLn10));
             d.kernelRows.push_back(i);
         }
     }
     if (d.components != FitComponents::kRho) {
         for (std::size_t i = 0; i < f; ++i) {
             d.values.push_back(d.phaseDeg[i]);
-            d.sigmas.push_back(d.phaseErrDeg[i]);
+            d.sigmas.push_back(std::max(d.phaseErrDeg[i], kMinRelativeError * kDegreesPerRadian));
             d.kernelRows.push_back(f + i);
         }
     }

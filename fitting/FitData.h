@@ -5,6 +5,13 @@
 // the impedance phase φ in degrees, or both (each row then gives two values, and N counts
 // them separately). Each value is weighted by its standard error: σ(φ) = δφ in degrees, and
 // for log10 ρa, by first-order propagation, σ(log10 ρa) = δρa / (ρa · ln 10).
+//
+// The weights are floored at those of a relative impedance error of kMinRelativeError: a
+// relative error ε of Z gives δρa/ρa = 2ε and δφ = ε radians, so
+//     σ(log10 ρa) ≥ 2ε / ln 10,   σ(φ) ≥ ε · 180/π degrees.
+// Far below any measurement's error (and far above the forward model's rounding), the floor
+// only keeps χ² finite when a file gives errors of 1e-300 (a residual of 1e-16 over such an
+// error would overflow χ²).
 
 #include "sounding/Curve.h"
 
@@ -15,6 +22,8 @@
 #include <vector>
 
 namespace mt1d::fitting {
+
+inline constexpr double kMinRelativeError = 1e-6;
 
 enum class FitComponents { kRho, kPhase, kBoth };
 
@@ -39,7 +48,7 @@ struct FitData {
     // The fitted values: log10 ρa of every selected row, then φ of every selected row, each
     // only when that component is fitted.
     std::vector<double> values;
-    std::vector<double> sigmas;  // standard error of each value, in its unit
+    std::vector<double> sigmas;  // standard error of each value, in its unit, floored as above
     // For each value, its row among the 2F outputs of the layered-earth kernel: i for log10 ρa
     // at frequency i, F + i for φ at frequency i.
     std::vector<std::size_t> kernelRows;

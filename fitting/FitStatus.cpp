@@ -20,6 +20,8 @@ std::string_view ToString(FitStatus status)
     case FitStatus::kTargetNotReached: return "target-not-reached";
     case FitStatus::kCancelled: return "cancelled";
     case FitStatus::kInvalidInput: return "invalid-input";
+    case FitStatus::kDampingExhausted: return "damping-exhausted";
+    case FitStatus::kNonFiniteMisfit: return "non-finite-misfit";
     }
     return "unknown";
 }

@@ -56,6 +56,24 @@ earth::LayeredModel ModelOf(const std::vector<double>& x, std::size_t layers)
     return m;
 }
 
+// The stop criteria, each against the range LayeredOptions states.
+std::string CheckStopCriteria(const LayeredOptions& o)
+{
+    if (!(o.relativeTolerance >= 0.0 && o.relativeTolerance < 1.0)) {
+        return "the relative tolerance " + Number(o.relativeTolerance) + " must lie from 0 up to (not including) 1";
+    }
+    if (o.settledSteps < 1) return "the settled steps must be at least 1, not 0";
+    if (!(o.exactChi2PerValue >= 0.0) || !std::isfinite(o.exactChi2PerValue)) {
+        return "the exact chi-square per value " + Number(o.exactChi2PerValue) + " must be finite and not negative";
+    }
+    if (!std::isfinite(o.maxDamping)) return "the damping ceiling " + Number(o.maxDamping) + " must be finite";
+    if (!(o.initialDamping >= kMinLambda && o.initialDamping < o.maxDamping)) {
+        return "the initial damping " + Number(o.initialDamping) + " must lie from " + Number(kMinLambda) +
+               " up to the damping ceiling " + Number(o.maxDamping);
+    }
+    return {};
+}
+
 // Checks the options against the data; fills `setup` or says what is wrong.
 std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
 {
@@ -67,6 +85,7 @@ std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
     const std::size_t p = 2 * layers - 1;
     setup.layers = layers;
     if (o.starts && *o.starts < 1) return "a layered fit needs at least one start";
+    if (std::string error = CheckStopCriteria(o); !error.empty()) return error;
     if (!o.fixed.empty() && o.fixed.size() != p) {
         return "fixed parameters: " + std::to_string(layers) + " layers have " + std::to_string(p) +
                " parameters, got " + std::to_string(o.fixed.size()) + " flags";
@@ -149,7 +168,7 @@ public:
         std::vector<HistoryEntry> history;
     };
 
-    Outcome Run(std::vector<double> x0, std::size_t maxIterations, const RunControl& control,
+    Outcome Run(std::vector<double> x0, const LayeredOptions& options, const RunControl& control,
                 Progress& progress, double bestChi2)
     {
         Outcome out;
@@ -163,43 +182,37 @@ public:
         out.chi2 = Linearise(out.x);
         const double count = static_cast<double>(misfit_.Count());
         out.history.push_back({0, Rms(out.chi2, misfit_.Count()), std::nullopt, 0.0});
-        if (n == 0 || !std::isfinite(out.chi2)) {  // nothing to move, or a start the kernel cannot compute
+        if (!std::isfinite(out.chi2)) {  // a start the kernel cannot compute
+            out.status = FitStatus::kNonFiniteMisfit;
+            return out;
+        }
+        if (n == 0) {  // nothing to move
             out.status = FitStatus::kConverged;
             return out;
         }
 
-        Damping damping;
+        Damping damping(options.initialDamping, options.maxDamping);
         std::size_t smallSteps = 0;  // accepted steps in a row that barely lowered χ²
-        for (std::size_t iteration = 1; iteration <= maxIterations; ++iteration) {
+        for (std::size_t iteration = 1; iteration <= options.maxIterations; ++iteration) {
             if (control.Cancelled()) {
                 out.status = FitStatus::kCancelled;
                 return out;
             }
             out.iterations = iteration;
-            const Eigen::MatrixXd a = j_.transpose() * j_;
-            const Eigen::VectorXd g = j_.transpose() * misfit_.Residuals();
-            Eigen::VectorXd d = a.diagonal();
-            const double dFloor = std::max(d.maxCoeff(), 1.0) * 1e-12;
-            for (Eigen::Index k = 0; k < d.size(); ++k) d[k] = std::max(d[k], dFloor);
-
-            Eigen::MatrixXd damped = a;
-            damped.diagonal() += damping.Lambda() * d;
-            const Eigen::LDLT<Eigen::MatrixXd> solver(damped);
-            const Eigen::VectorXd step = solver.solve(g);
             bool accepted = false;
             double decrease = 0.0;
-            if (solver.info() == Eigen::Success && step.allFinite()) {
-                const Eigen::VectorXd uTrial = u + step;
-                const std::vector<double> xTrial = ToParameters(uTrial, out.x);
-                const double chi2Trial = Evaluate(xTrial);
-                const double predicted = step.dot(g + damping.Lambda() * d.cwiseProduct(step));
+            double predicted = 0.0;
+            if (SolveStep(damping.Lambda(), predicted)) {
+                uTrial_ = u + step_;
+                ToParameters(uTrial_, out.x, xTrial_);
+                const double chi2Trial = Evaluate(xTrial_);
                 if (chi2Trial < out.chi2 && predicted > 0.0) {
-                    const double chi2New = Linearise(xTrial);
+                    const double chi2New = Linearise(xTrial_);
                     if (std::isfinite(chi2New)) {
                         decrease = out.chi2 - chi2New;
                         damping.Accept(decrease / predicted);
-                        u = uTrial;
-                        out.x = xTrial;
+                        u = uTrial_;
+                        out.x = xTrial_;
                         out.chi2 = chi2New;
                         accepted = true;
                     } else {
@@ -216,12 +229,22 @@ public:
             progress.multiplier = damping.Lambda();
             control.Report(progress);
 
-            const bool exact = out.chi2 <= 1e-24 * count;
+            const bool exact = out.chi2 <= options.exactChi2PerValue * count;
             if (accepted) {
-                smallSteps = decrease <= kLayeredRelativeTolerance * (out.chi2 + decrease) ? smallSteps + 1 : 0;
+                smallSteps = decrease <= options.relativeTolerance * (out.chi2 + decrease) ? smallSteps + 1 : 0;
             }
-            if (exact || smallSteps >= kLayeredSettledSteps || damping.Exhausted()) {
+            if (exact || smallSteps >= options.settledSteps) {
                 out.status = FitStatus::kConverged;
+                return out;
+            }
+            if (damping.Exhausted()) {
+                // Every step was refused. At a minimum that is rounding: the undamped
+                // (Gauss–Newton) step then promises less than the tolerance. Otherwise the
+                // run is stuck where the misfit still falls, and says so.
+                double promised = 0.0;
+                const bool stationary =
+                    SolveStep(kMinLambda, promised) && promised <= options.relativeTolerance * out.chi2;
+                out.status = stationary ? FitStatus::kConverged : FitStatus::kDampingExhausted;
                 return out;
             }
         }
@@ -230,9 +253,25 @@ public:
     }
 
 private:
-    std::vector<double> ToParameters(const Eigen::VectorXd& u, const std::vector<double>& base) const
+    // The damped step (JᵀJ + λ·D) δ = Jᵀr at the current linearisation, into step_, with the
+    // decrease of χ² the linear model predicts for it. False when it cannot be solved.
+    bool SolveStep(double lambda, double& predicted)
     {
-        std::vector<double> x = base;
+        d_ = a_.diagonal();
+        const double dFloor = std::max(d_.maxCoeff(), 1.0) * 1e-12;
+        for (Eigen::Index k = 0; k < d_.size(); ++k) d_[k] = std::max(d_[k], dFloor);
+        damped_ = a_;
+        damped_.diagonal() += lambda * d_;
+        solver_.compute(damped_);
+        step_ = solver_.solve(g_);
+        if (solver_.info() != Eigen::Success || !step_.allFinite()) return false;
+        predicted = step_.dot(g_ + lambda * d_.cwiseProduct(step_));
+        return true;
+    }
+
+    void ToParameters(const Eigen::VectorXd& u, const std::vector<double>& base, std::vector<double>& x) const
+    {
+        x = base;
         for (std::size_t i = 0; i < x.size(); ++i) {
             if (!setup_.free[i] && !setup_.userStart.empty()) x[i] = setup_.userStart[i];
         }
@@ -240,37 +279,54 @@ private:
             const std::size_t i = setup_.freeIndex[k];
             x[i] = FromUnbounded(u[static_cast<Eigen::Index>(k)], setup_.bounds[i]);
         }
+    }
+
+    std::vector<double> ToParameters(const Eigen::VectorXd& u, const std::vector<double>& base) const
+    {
+        std::vector<double> x;
+        ToParameters(u, base, x);
         return x;
+    }
+
+    // The model of log10 parameters x, into rho_ and h_.
+    void SetModel(const std::vector<double>& x)
+    {
+        const std::size_t layers = setup_.layers;
+        rho_.resize(layers);
+        h_.resize(layers - 1);
+        for (std::size_t j = 0; j < layers; ++j) rho_[j] = std::pow(10.0, x[j]);
+        for (std::size_t j = 0; j + 1 < layers; ++j) h_[j] = std::pow(10.0, x[layers + j]);
     }
 
     double Evaluate(const std::vector<double>& x)
     {
-        const auto m = ModelOf(x, setup_.layers);
-        return misfit_.Evaluate(m.resistivity, m.thickness);
+        SetModel(x);
+        return misfit_.Evaluate(rho_, h_);
     }
 
-    // χ² at x with the Jacobian in the unknowns u.
+    // χ² at x with the normal equations a_ = JᵀJ, g_ = Jᵀr in the unknowns u.
     double Linearise(const std::vector<double>& x)
     {
-        const auto m = ModelOf(x, setup_.layers);
-        const double chi2 = misfit_.EvaluateWithJacobian(m.resistivity, m.thickness);
-        const auto& jx = misfit_.Jacobian();
-        j_.resize(jx.rows(), static_cast<Eigen::Index>(setup_.freeIndex.size()));
-        for (std::size_t k = 0; k < setup_.freeIndex.size(); ++k) {
+        SetModel(x);
+        const std::size_t n = setup_.freeIndex.size();
+        slope_.resize(n);
+        for (std::size_t k = 0; k < n; ++k) {
             const std::size_t i = setup_.freeIndex[k];
-            j_.col(static_cast<Eigen::Index>(k)) =
-                jx.col(static_cast<Eigen::Index>(i)) * BoundSlope(x[i], setup_.bounds[i]);
+            slope_[k] = BoundSlope(x[i], setup_.bounds[i]);
         }
-        return chi2;
+        return misfit_.EvaluateNormalEquations(rho_, h_, setup_.freeIndex, slope_, a_, g_);
     }
 
     Misfit& misfit_;
     const Setup& setup_;
-    Eigen::MatrixXd j_;
+    Eigen::MatrixXd a_, damped_;
+    Eigen::VectorXd g_, d_, step_, uTrial_;
+    Eigen::LDLT<Eigen::MatrixXd> solver_;
+    std::vector<double> xTrial_, rho_, h_, slope_;
 };
 
 std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_t startsPlanned,
-                    std::size_t maxIterations)
+                    std::size_t maxIterations, double maxDamping)
 {
     std::ostringstream s;
     s.precision(4);
@@ -281,6 +337,10 @@ std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_
           << " iterations before the misfit settled, at RMS " << r.report.rms;
         break;
     case FitStatus::kCancelled: s << "cancelled; the best model so far has RMS " << r.report.rms; break;
+    case FitStatus::kDampingExhausted:
+        s << "did not converge: the damping passed its ceiling of " << maxDamping
+          << " while the misfit was still falling, at RMS " << r.report.rms;
+        break;
     default: break;
     }
     s << " after " << r.report.iterations << " iterations; best of " << startsRun << " start"
@@ -351,7 +411,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
             break;
         }
         progress.start = k + 1;
-        auto outcome = runner.Run(starts[k], options.maxIterations, control, progress, best.chi2);
+        auto outcome = runner.Run(starts[k], options, control, progress, best.chi2);
         ++startsRun;
         result.totalIterations += outcome.iterations;
         startChi2.push_back(outcome.chi2);
@@ -372,8 +432,10 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         result = LayeredFitResult{};
         result.report.method = Method::kLayered;
         result.report.mode = data.mode;
+        result.report.status = cancelled ? FitStatus::kCancelled : FitStatus::kNonFiniteMisfit;
         result.report.message =
-            "the layered-earth response is not finite at any start: narrow the bounds";
+            "the misfit is not finite at any start (the layered-earth response or the weighted residuals "
+            "overflow): narrow the bounds or check the errors";
         return result;
     }
 
@@ -415,7 +477,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         if (j + 1 < layers) report.layers[j].log10ThicknessSd = result.uncertainty.log10Sd[layers + j];
     }
     report.response = ModelResponse(result.model, data.frequencies);
-    report.message = Summary(result, startsRun, starts.size(), options.maxIterations);
+    report.message = Summary(result, startsRun, starts.size(), options.maxIterations, options.maxDamping);
     return result;
 }
 

@@ -22,6 +22,7 @@
 //     if (fit.report.status == FitStatus::kInvalidInput) show(fit.report.message);
 
 #include "sounding/Curve.h"
+#include "fitting/Damping.h"
 #include "fitting/FitData.h"
 #include "fitting/FitReport.h"
 #include "numerics/LayeredEarth.h"
@@ -60,10 +61,14 @@ std::size_t DefaultStarts(std::size_t layers);
 inline constexpr double kSameMinimumTolerance = 1e-3;
 // Fewer starts than this at the best misfit (of several) earn a warning in the message.
 inline constexpr std::size_t kFewStartsAtBest = 3;
-// A start has converged when kLayeredSettledSteps accepted steps in a row each lower χ² by
-// less than kLayeredRelativeTolerance of it (one such step may only mean heavy damping).
+// The stop criteria of each start, defaults of the members of LayeredOptions (below).
+// A start has converged when `settledSteps` accepted steps in a row each lower χ² by less
+// than `relativeTolerance` of it (one such step may only mean heavy damping), or when χ²/N
+// falls to `exactChi2PerValue` (the data are fitted to rounding). It has failed when the
+// damping λ passes `maxDamping` while neither held: no step, however short, lowered χ².
 inline constexpr double kLayeredRelativeTolerance = 1e-6;
 inline constexpr std::size_t kLayeredSettledSteps = 2;
+inline constexpr double kLayeredExactChi2PerValue = 1e-24;
 
 struct LayeredOptions {
     std::size_t layers = 3;  // 1 to kMaxLayers, the half-space included
@@ -78,8 +83,16 @@ struct LayeredOptions {
     std::vector<bool> fixed;
     // Empty, or one pair per parameter in the kernel's order (Ω·m for ρ, m for h).
     std::vector<ParameterBounds> bounds;
-    std::size_t maxIterations = 100;  // per start
     double targetRms = 1.0;           // only decides `targetReached`; the fit always goes to its minimum
+
+    // Stop criteria of every start (Levenberg–Marquardt, Damping.h). The defaults are the
+    // values the fit was tuned with; Prepare refuses values outside the stated ranges.
+    std::size_t maxIterations = 100;                       // per start; 0 keeps every start as it is
+    double relativeTolerance = kLayeredRelativeTolerance;  // 0 ≤ value < 1
+    std::size_t settledSteps = kLayeredSettledSteps;       // ≥ 1
+    double exactChi2PerValue = kLayeredExactChi2PerValue;  // ≥ 0
+    double initialDamping = kInitialLambda;                // λ of the first step: kMinLambda ≤ value < maxDamping
+    double maxDamping = kMaxLambda;                        // the ceiling of λ: finite
 };
 
 struct LayerProducts {

@@ -18,6 +18,7 @@
 #include <Eigen/Dense>
 
 #include <cstddef>
+#include <limits>
 #include <span>
 #include <vector>
 
@@ -34,9 +35,19 @@ public:
     // χ² of the model; keeps the weighted residuals and the model's response.
     double Evaluate(std::span<const double> resistivity, std::span<const double> thickness);
 
-    // As Evaluate, and also the weighted Jacobian.
-    double EvaluateWithJacobian(std::span<const double> resistivity,
-                                std::span<const double> thickness);
+    // As Evaluate, and also the weighted Jacobian: of every parameter, or of the first
+    // `columns` (the resistivities, for a fit whose thicknesses stay fixed).
+    double EvaluateWithJacobian(std::span<const double> resistivity, std::span<const double> thickness,
+                                std::size_t columns = std::numeric_limits<std::size_t>::max());
+
+    // As Evaluate, and the normal equations of the weighted Jacobian's columns `columns`
+    // (parameter indices), column k scaled by `scale[k]`: with J_s those scaled columns,
+    //     jtj = J_sᵀ J_s,   jtr = J_sᵀ r,
+    // built straight from the kernel's rows, without the Jacobian below (which this call
+    // leaves as it was). +∞ when χ², jtj or jtr is not finite.
+    double EvaluateNormalEquations(std::span<const double> resistivity, std::span<const double> thickness,
+                                   std::span<const std::size_t> columns, std::span<const double> scale,
+                                   Eigen::MatrixXd& jtj, Eigen::VectorXd& jtr);
 
     // Of the last evaluation.
     const Eigen::VectorXd& Residuals() const { return residuals_; }
@@ -54,9 +65,10 @@ private:
     earth::LayeredEarth earth_;
     std::vector<double> values_, sigmas_;
     std::vector<std::size_t> kernelRows_;
-    std::vector<double> rhoA_, phase_, kernelJacobian_;
+    std::vector<double> weights_;  // 1/σ per value
+    std::vector<double> rhoA_, phase_, log10RhoA_;
     Eigen::VectorXd residuals_;
-    Eigen::MatrixXd jacobian_;
+    Eigen::MatrixXd jacobian_, scaled_;
     std::size_t forwardRuns_ = 0, jacobianRuns_ = 0;
 };
 

@@ -12,11 +12,11 @@ constexpr double kMinInterval = 1e-3;           // decades
 
 MultiplierSample Sample(const RmsOfMultiplier& rmsAt, double x) { return {x, rmsAt(x)}; }
 
-// Golden sections on lo < mid.x < hi, mid lower than both ends, down to kSearchTolerance.
+// Golden sections on lo < mid.x < hi, mid lower than both ends, down to `tolerance`.
 template <typename Keep>
-void Refine(const RmsOfMultiplier& rmsAt, double lo, MultiplierSample mid, double hi, Keep keep)
+void Refine(const RmsOfMultiplier& rmsAt, double lo, MultiplierSample mid, double hi, double tolerance, Keep keep)
 {
-    while (hi - lo > kSearchTolerance) {
+    while (hi - lo > tolerance) {
         const bool left = mid.log10Mu - lo > hi - mid.log10Mu;  // probe the wider side
         const double x = left ? mid.log10Mu - (1.0 - kGolden) * (mid.log10Mu - lo)
                               : mid.log10Mu + (1.0 - kGolden) * (hi - mid.log10Mu);
@@ -32,7 +32,7 @@ void Refine(const RmsOfMultiplier& rmsAt, double lo, MultiplierSample mid, doubl
 
 }  // namespace
 
-MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchRange range)
+MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchRange range, double tolerance)
 {
     start = std::clamp(start, range.low, range.high);
     MultiplierSample best = Sample(rmsAt, start);
@@ -49,7 +49,7 @@ MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchR
     if (!(up.rms < s0.rms)) {
         const MultiplierSample down = keep(Sample(rmsAt, std::max(start - kSearchStep, range.low)));
         if (!(down.rms < s0.rms)) {
-            Refine(rmsAt, down.log10Mu, s0, up.log10Mu, keep);
+            Refine(rmsAt, down.log10Mu, s0, up.log10Mu, tolerance, keep);
             return best;
         }
         direction = -1.0;
@@ -64,7 +64,7 @@ MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchR
         const MultiplierSample next = keep(Sample(rmsAt, x));
         if (next.rms >= ahead.rms) {
             Refine(rmsAt, std::min(behind.log10Mu, next.log10Mu), ahead,
-                   std::max(behind.log10Mu, next.log10Mu), keep);
+                   std::max(behind.log10Mu, next.log10Mu), tolerance, keep);
             return best;
         }
         behind = ahead;
@@ -73,7 +73,7 @@ MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchR
 }
 
 MultiplierSample LargestWithin(const RmsOfMultiplier& rmsAt, MultiplierSample from, double level,
-                               SearchRange range)
+                               SearchRange range, double tolerance)
 {
     MultiplierSample inside = from;  // meets the level
     MultiplierSample outside{};      // passes it
@@ -91,7 +91,7 @@ MultiplierSample LargestWithin(const RmsOfMultiplier& rmsAt, MultiplierSample fr
     // Regula falsi with the Illinois modification on g(x) = rms(x) − level.
     double gIn = inside.rms - level, gOut = outside.rms - level;
     int lastMoved = 0;
-    while (inside.rms < level * (1.0 - kLevelTolerance) &&
+    while (inside.rms < level * (1.0 - tolerance) &&
            std::abs(outside.log10Mu - inside.log10Mu) > kMinInterval) {
         double x = inside.log10Mu - gIn * (outside.log10Mu - inside.log10Mu) / (gOut - gIn);
         const double lo = std::min(inside.log10Mu, outside.log10Mu);

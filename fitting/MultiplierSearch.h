@@ -25,15 +25,16 @@ inline constexpr double kSearchTolerance = 0.02;  // decades: width at which a m
 inline constexpr double kLevelTolerance = 1e-3;   // relative: how close below a level an intercept is
 
 // The x in `range` with the smallest RMS, found by bracketing from `start` and narrowing by
-// golden sections to kSearchTolerance. Returns the best sample evaluated.
-MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchRange range);
+// golden sections to `tolerance` decades. Returns the best sample evaluated.
+MultiplierSample SmallestRms(const RmsOfMultiplier& rmsAt, double start, SearchRange range,
+                             double tolerance = kSearchTolerance);
 
 // The largest x ≥ `from.log10Mu` whose RMS does not exceed `level`, given that `from` meets
 // it: steps up until the RMS passes the level or the range ends, then closes in on the
-// crossing by regula falsi until the RMS lies within kLevelTolerance below the level (or the
-// interval is narrower than a thousandth of a decade). Always returns a sample that meets the
-// level.
+// crossing by regula falsi until the RMS lies within `tolerance` (relative) below the level
+// (or the interval is narrower than a thousandth of a decade). Always returns a sample that
+// meets the level.
 MultiplierSample LargestWithin(const RmsOfMultiplier& rmsAt, MultiplierSample from, double level,
-                               SearchRange range);
+                               SearchRange range, double tolerance = kLevelTolerance);
 
 }  // namespace mt1d::fitting

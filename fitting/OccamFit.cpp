@@ -1,6 +1,7 @@
 #include "fitting/OccamFit.h"
 
 #include "fitting/Misfit.h"
+#include "fitting/MultiplierFamily.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/NiblettBostick.h"
 
@@ -23,12 +24,36 @@ struct State {
     double multiplier = 0.0;
 };
 
+std::string Number(double v)
+{
+    std::ostringstream s;
+    s << v;
+    return s.str();
+}
+
 std::string CheckOptions(const FitData& data, const OccamOptions& o, std::size_t layers)
 {
     if (data.Count() == 0) return "nothing to fit: no data values";
     if (!std::isfinite(o.targetRms) || o.targetRms <= 0.0) return "the target RMS must be finite and positive";
     if (!std::isfinite(o.chi2Slack) || o.chi2Slack < 0.0) {
         return "the chi-square slack must be finite and not negative";
+    }
+    if (!(o.rmsTolerance >= 0.0 && o.rmsTolerance < 1.0)) {
+        return "the RMS tolerance " + Number(o.rmsTolerance) + " must lie from 0 up to (not including) 1";
+    }
+    if (!(o.roughnessTolerance >= 0.0 && o.roughnessTolerance < 1.0)) {
+        return "the roughness tolerance " + Number(o.roughnessTolerance) + " must lie from 0 up to (not including) 1";
+    }
+    if (o.stepCuts > kMaxStepCuts) {
+        return "the step cuts must be at most " + std::to_string(kMaxStepCuts) + ", not " + std::to_string(o.stepCuts);
+    }
+    if (!(o.multiplierTolerance >= kMinMultiplierTolerance && o.multiplierTolerance <= kMaxMultiplierTolerance)) {
+        return "the multiplier tolerance " + Number(o.multiplierTolerance) + " must lie from " +
+               Number(kMinMultiplierTolerance) + " to " + Number(kMaxMultiplierTolerance) + " decades";
+    }
+    if (!(o.levelTolerance >= kMinLevelTolerance && o.levelTolerance <= kMaxLevelTolerance)) {
+        return "the level tolerance " + Number(o.levelTolerance) + " must lie from " + Number(kMinLevelTolerance) +
+               " to " + Number(kMaxLevelTolerance);
     }
     if (!o.startResistivity.empty()) {
         if (o.startResistivity.size() != layers) {
@@ -48,12 +73,20 @@ std::string CheckOptions(const FitData& data, const OccamOptions& o, std::size_t
 class Occam {
 public:
     Occam(const FitData& data, std::vector<double> thickness, RoughnessKind kind)
-        : misfit_(data), thickness_(std::move(thickness)), kind_(kind)
+        : misfit_(data),
+          thickness_(std::move(thickness)),
+          kind_(kind),
+          family_(RoughnessOperator(thickness_.size() + 1, kind))
     {
         const std::size_t n = thickness_.size() + 1;
         const Eigen::MatrixXd d = RoughnessOperator(n, kind);
         c_ = d.transpose() * d;
+        traceC_ = c_.trace();
         rho_.resize(n);
+        // Phase alone hardly sees a uniform shift of log10 ρ, the direction the roughness does
+        // not penalise: the reduction would divide by that faint sensitivity, so such fits
+        // solve each multiplier directly.
+        seesUniformShift_ = data.components != FitComponents::kPhase;
     }
 
     Misfit& Data() { return misfit_; }
@@ -69,14 +102,26 @@ public:
         return s;
     }
 
-    // Linearises at m: after this, Candidate(x) gives the model of multiplier 10^x.
+    // Linearises at m: after this, Candidate(x) gives the model of multiplier 10^x. One
+    // reduction serves every multiplier (MultiplierFamily.h); where it does not apply, each
+    // multiplier solves (JᵀJ + μ∂ᵀ∂) m = Jᵀd directly.
     void Linearise(const Eigen::VectorXd& m)
     {
         for (Eigen::Index j = 0; j < m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, m[j]);
-        misfit_.EvaluateWithJacobian(rho_, thickness_);
-        const Eigen::MatrixXd j = misfit_.Jacobian().leftCols(m.size());
-        b_ = j.transpose() * j;
-        rhs_ = j.transpose() * (misfit_.Residuals() + j * m);
+        misfit_.EvaluateWithJacobian(rho_, thickness_, static_cast<std::size_t>(m.size()));
+        const Eigen::MatrixXd& j = misfit_.Jacobian();
+        d_ = misfit_.Residuals() + j * m;
+        direct_ = !seesUniformShift_ || !family_.Prepare(j, d_);
+        if (direct_) {
+            b_ = j.transpose() * j;
+            rhs_ = j.transpose() * d_;
+            // The trace of the product itself, not |J|² summed in another order: phase alone
+            // leaves the uniform shift to rounding, and a start of the search one rounding
+            // away leads such a fit elsewhere.
+            traceB_ = b_.trace();
+        } else {
+            traceB_ = j.squaredNorm();
+        }
         cache_.clear();
     }
 
@@ -84,19 +129,24 @@ public:
     // search range.
     double Balance() const
     {
-        const double c = c_.trace();
-        const double b = b_.trace();
-        if (!(c > 0.0) || !(b > 0.0)) return 0.0;
-        return std::log10(b / c);
+        if (!(traceC_ > 0.0) || !(traceB_ > 0.0)) return 0.0;
+        return std::log10(traceB_ / traceC_);
     }
 
     double CandidateRms(double log10Mu)
     {
         const double mu = std::pow(10.0, log10Mu);
-        Eigen::MatrixXd a = b_ + mu * c_;
-        const Eigen::LDLT<Eigen::MatrixXd> solver(a);
-        Eigen::VectorXd m = solver.solve(rhs_);
-        if (solver.info() != Eigen::Success || !m.allFinite()) {
+        Eigen::VectorXd m;
+        bool solved = false;
+        if (!direct_) {
+            solved = family_.Solve(mu, m);
+        } else {
+            const Eigen::MatrixXd a = b_ + mu * c_;
+            const Eigen::LDLT<Eigen::MatrixXd> solver(a);
+            m = solver.solve(rhs_);
+            solved = solver.info() == Eigen::Success && m.allFinite();
+        }
+        if (!solved) {
             cache_.push_back({log10Mu, State{}});
             return std::numeric_limits<double>::infinity();
         }
@@ -117,8 +167,12 @@ private:
     Misfit misfit_;
     std::vector<double> thickness_;
     RoughnessKind kind_;
+    MultiplierFamily family_;
+    bool direct_ = true;
+    bool seesUniformShift_ = true;
     Eigen::MatrixXd c_, b_;
-    Eigen::VectorXd rhs_;
+    Eigen::VectorXd rhs_, d_;
+    double traceB_ = 0.0, traceC_ = 0.0;
     std::vector<double> rho_;
     std::vector<std::pair<double, State>> cache_;
 };
@@ -130,6 +184,7 @@ struct Ending {
     double target = 1.0;
     std::size_t maxIterations = 0;
     std::optional<double> smallestRms;  // set once the target was given up as out of reach
+    bool relaxed = false;               // and the run then went on at the relaxed level
     double chi2Slack = 0.0;
 };
 
@@ -151,9 +206,13 @@ std::string Summary(const Ending& e, const State& s)
     } else {
         o << "the target RMS " << e.target << " was not reached";
         if (e.status == FitStatus::kMaxIterations) o << " within the limit of " << e.maxIterations << " iterations";
-        if (e.smallestRms) {
+        if (e.smallestRms && e.relaxed) {
             o << ": the misfit stopped falling at RMS " << *e.smallestRms << "; the smoothest model within "
               << e.chi2Slack << " of its chi-square has RMS " << s.rms << ", roughness " << s.roughness;
+        } else if (e.smallestRms) {
+            o << ": the misfit stopped falling at RMS " << *e.smallestRms
+              << ", with no iteration left to smooth the model at that level: RMS " << s.rms << ", roughness "
+              << s.roughness;
         } else {
             o << ": RMS " << s.rms << ", roughness " << s.roughness;
         }
@@ -200,6 +259,13 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
         for (std::size_t j = 0; j < n; ++j) m0[static_cast<Eigen::Index>(j)] = std::log10(options.startResistivity[j]);
     }
     State current = occam.Score(m0, 0.0);
+    if (!std::isfinite(current.rms)) {
+        report.status = FitStatus::kNonFiniteMisfit;
+        report.message =
+            "the misfit of the starting model is not finite (the layered-earth response or the weighted "
+            "residuals overflow): check the errors and the starting model";
+        return result;
+    }
     report.history.push_back({0, current.rms, current.roughness, 0.0});
 
     Progress progress;
@@ -222,6 +288,9 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
     const auto stalled = [&](const State& at) {
         if (ending.smallestRms || options.chi2Slack <= 0.0) return false;
         ending.smallestRms = at.rms;
+        // Going back is an iteration too: at the limit the run ends with the model it has.
+        if (accepted >= options.maxIterations) return true;
+        ending.relaxed = true;
         level = std::sqrt((at.rms * at.rms * count + options.chi2Slack) / count);
         const State* smoothest = &current;
         for (const auto& v : visited) {
@@ -240,14 +309,24 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
     bool finished = false;
     SearchRange range;
     const auto rmsAt = [&occam](double x) { return occam.CandidateRms(x); };
-    for (std::size_t iteration = 1; iteration <= options.maxIterations && !finished; ++iteration) {
+    const auto smallestRms = [&](double from) {
+        return SmallestRms(rmsAt, from, range, options.multiplierTolerance);
+    };
+    const auto largestWithin = [&](MultiplierSample from) {
+        return LargestWithin(rmsAt, from, level, range, options.levelTolerance);
+    };
+    // Every pass accepts a model or ends the run, but for the one pass that finds the misfit
+    // stalled and relaxes the level: the count of accepted models alone bounds the run.
+    bool firstPass = true;
+    while (accepted < options.maxIterations && !finished) {
         if (control.Cancelled()) {
             ending.status = FitStatus::kCancelled;
             break;
         }
         if (!linearised) occam.Linearise(current.m);
         linearised = true;
-        if (iteration == 1) {
+        if (firstPass) {
+            firstPass = false;
             const double centre = occam.Balance();
             range = {centre - 8.0, centre + 8.0};
             log10Mu = centre;
@@ -263,12 +342,12 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
             // Phase 2: the largest multiplier that holds the level.
             const MultiplierSample here{log10Mu, rmsAt(log10Mu)};
             if (here.rms <= level) {
-                chosen = LargestWithin(rmsAt, here, level, range);
+                chosen = largestWithin(here);
                 next = occam.Candidate(chosen.log10Mu);
             } else {
-                const MultiplierSample least = SmallestRms(rmsAt, log10Mu, range);
+                const MultiplierSample least = smallestRms(log10Mu);
                 if (least.rms <= level) {
-                    chosen = LargestWithin(rmsAt, least, level, range);
+                    chosen = largestWithin(least);
                     next = occam.Candidate(chosen.log10Mu);
                 }
             }
@@ -282,7 +361,7 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
                 chosen = {log10Mu, smoother.rms};
                 if (smoother.m.size() == current.m.size() && smoother.roughness < current.roughness) {
                     double fraction = 1.0;
-                    for (std::size_t k = 0; k < kStepCuts && next.m.size() == 0; ++k) {
+                    for (std::size_t k = 0; k < options.stepCuts && next.m.size() == 0; ++k) {
                         fraction *= 0.5;
                         State trial = occam.Score(current.m + fraction * (smoother.m - current.m), smoother.multiplier);
                         if (trial.rms <= level && trial.roughness < current.roughness) next = std::move(trial);
@@ -295,15 +374,15 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
             }
         } else {
             // Phase 1: the smallest misfit, or the smoothest model at the level when it gets there.
-            chosen = SmallestRms(rmsAt, log10Mu, range);
-            if (chosen.rms <= level) chosen = LargestWithin(rmsAt, chosen, level, range);
+            chosen = smallestRms(log10Mu);
+            if (chosen.rms <= level) chosen = largestWithin(chosen);
             next = occam.Candidate(chosen.log10Mu);  // empty when every multiplier failed
             if (next.m.size() == current.m.size() && !(next.rms < current.rms)) {
                 // The linearisation overshoots: step back towards the current model.
                 const State cut = std::move(next);
                 next = State{};
                 double fraction = 1.0;
-                for (std::size_t k = 0; k < kStepCuts && !(next.rms < current.rms); ++k) {
+                for (std::size_t k = 0; k < options.stepCuts && !(next.rms < current.rms); ++k) {
                     fraction *= 0.5;
                     next = occam.Score(current.m + fraction * (cut.m - current.m), cut.multiplier);
                 }
@@ -332,10 +411,10 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
 
         if (current.rms <= level) {
             if (wasAtLevel &&
-                previous.roughness - current.roughness <= kOccamRoughnessTolerance * previous.roughness) {
+                previous.roughness - current.roughness <= options.roughnessTolerance * previous.roughness) {
                 settle();
             }
-        } else if (previous.rms - current.rms <= kOccamRmsTolerance * previous.rms && !stalled(current)) {
+        } else if (previous.rms - current.rms <= options.rmsTolerance * previous.rms && !stalled(current)) {
             ending.status = FitStatus::kTargetNotReached;
             finished = true;
         }

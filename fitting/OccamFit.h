@@ -11,7 +11,7 @@
 //   Phase 1 (the current model misses the target): search μ for the smallest RMS
 //     (MultiplierSearch.h); if that reaches the target, take the largest μ that still meets
 //     it. A candidate no better than the current model is stepped back towards it by halving
-//     the step, up to kStepCuts times.
+//     the step, up to `stepCuts` times.
 //   Phase 2 (at the target): take the largest μ that keeps the RMS at the target, which
 //     smooths the model further, until the roughness stops falling.
 // When the RMS stops falling above the target, the target is out of reach: the run then aims
@@ -23,6 +23,7 @@
 #include "sounding/Curve.h"
 #include "fitting/FitData.h"
 #include "fitting/FitReport.h"
+#include "fitting/MultiplierSearch.h"
 #include "numerics/LayeredEarth.h"
 #include "fitting/Roughness.h"
 #include "fitting/RunControl.h"
@@ -34,11 +35,20 @@
 
 namespace mt1d::fitting {
 
+// The stop criteria, defaults of the members of OccamOptions (below).
+// A candidate that does not improve on the current model is stepped back by halving, at most
+// this many times.
 inline constexpr std::size_t kStepCuts = 8;
 // Phase 1 ends when an iteration lowers the RMS by less than this fraction.
 inline constexpr double kOccamRmsTolerance = 1e-4;
 // Phase 2 ends when an iteration lowers the roughness by less than this fraction.
 inline constexpr double kOccamRoughnessTolerance = 1e-3;
+// The ranges CheckOptions accepts for the stop criteria of OccamOptions.
+inline constexpr std::size_t kMaxStepCuts = 60;  // 2⁻⁶⁰ of a step is below rounding
+inline constexpr double kMinMultiplierTolerance = 1e-4;
+inline constexpr double kMaxMultiplierTolerance = 1.0;
+inline constexpr double kMinLevelTolerance = 1e-9;
+inline constexpr double kMaxLevelTolerance = 0.5;
 // A candidate model keeps log10 ρ inside this range (1e-4 to 1e8 Ω·m), where the forward
 // model stays finite; the searches never need more.
 inline constexpr double kOccamMinLog10Rho = -4.0;
@@ -49,6 +59,8 @@ struct OccamOptions {
     DataSelection data;        // rows and components to fit (the Curve overload only)
     RoughnessKind roughness = RoughnessKind::kFirstDifference;
     double targetRms = 1.0;    // finite and positive
+    // The most models the run accepts, going back to an earlier, smoother one included: an
+    // upper bound on `iterations` and on the history's last iteration. 0 keeps the start.
     std::size_t maxIterations = 30;
     // The starting model: empty for a uniform earth at the geometric mean of the observed ρa,
     // or one resistivity (Ω·m) per layer.
@@ -57,6 +69,17 @@ struct OccamOptions {
     // found by at most this much is sought: one unit of χ² is a difference well inside the
     // noise of any data set (0 stops at the smallest misfit itself).
     double chi2Slack = 1.0;
+
+    // Stop criteria; the defaults are the values the fit was tuned with, and CheckOptions
+    // refuses values outside the stated ranges.
+    double rmsTolerance = kOccamRmsTolerance;              // phase 1: 0 ≤ value < 1
+    double roughnessTolerance = kOccamRoughnessTolerance;  // phase 2: 0 ≤ value < 1
+    std::size_t stepCuts = kStepCuts;                      // 0 to 60
+    // Of the searches over μ (MultiplierSearch.h): the width, in decades, at which the
+    // smallest RMS is located (0.0001 to 1), and how close below the level, relative, the
+    // model of the largest μ must come (1e-9 to 0.5).
+    double multiplierTolerance = kSearchTolerance;
+    double levelTolerance = kLevelTolerance;
 };
 
 struct OccamFitResult {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <tuple>
 
 namespace mt1d::fitting {
 
@@ -15,6 +16,14 @@ std::string Number(double v)
     std::ostringstream s;
     s << v;
     return s.str();
+}
+
+bool InDepthRange(double depth) { return depth >= kMinMeshDepthM && depth <= kMaxMeshDepthM; }
+
+// "the top depth (5 m)" or "the top depth (5 m, from the skin depth)".
+std::string Depth(const char* name, double value, bool given)
+{
+    return std::string("the ") + name + " depth (" + Number(value) + " m" + (given ? "" : ", from the skin depth") + ")";
 }
 
 Mesh GivenTops(const std::vector<double>& tops)
@@ -38,6 +47,11 @@ Mesh GivenTops(const std::vector<double>& tops)
         if (!std::isfinite(tops[k]) || !(tops[k] > tops[k - 1])) {
             mesh.error = "layer tops: top " + std::to_string(k + 1) + " (" + Number(tops[k]) +
                          " m) must be finite and deeper than the one above (" + Number(tops[k - 1]) + " m)";
+            return mesh;
+        }
+        if (!InDepthRange(tops[k])) {
+            mesh.error = "layer tops: top " + std::to_string(k + 1) + " (" + Number(tops[k]) + " m) must lie from " +
+                         Number(kMinMeshDepthM) + " m to " + Number(kMaxMeshDepthM) + " m";
             return mesh;
         }
     }
@@ -64,10 +78,16 @@ Mesh SmoothMesh(const FitData& data, const MeshOptions& options)
     const auto highest = std::max_element(data.frequencies.begin(), data.frequencies.end()) - data.frequencies.begin();
     const auto lowest = std::min_element(data.frequencies.begin(), data.frequencies.end()) - data.frequencies.begin();
     const auto hi = static_cast<std::size_t>(highest), lo = static_cast<std::size_t>(lowest);
-    const double top = options.topDepthM.value_or(
-        kTopSkinDepthFraction * SkinDepth(data.rhoA[hi], data.frequencies[hi]));
-    const double bottom = options.bottomDepthM.value_or(
-        kBottomSkinDepths * SkinDepth(data.rhoA[lo], data.frequencies[lo]));
+    // Depths from the skin depths are moved into the accepted range (a row at 1e308 Hz has a
+    // skin depth of 0); the user's are checked.
+    const auto fromSkinDepth = [](double depth) {
+        return std::isnan(depth) ? depth : std::clamp(depth, kMinMeshDepthM, kMaxMeshDepthM);
+    };
+    const double top = options.topDepthM ? *options.topDepthM
+                                         : fromSkinDepth(kTopSkinDepthFraction * SkinDepth(data.rhoA[hi], data.frequencies[hi]));
+    const double bottom = options.bottomDepthM
+                              ? *options.bottomDepthM
+                              : fromSkinDepth(kBottomSkinDepths * SkinDepth(data.rhoA[lo], data.frequencies[lo]));
     if (!std::isfinite(top) || top <= 0.0) {
         mesh.error = "the top depth must be finite and positive, not " + Number(top);
         return mesh;
@@ -76,10 +96,23 @@ Mesh SmoothMesh(const FitData& data, const MeshOptions& options)
         mesh.error = "the bottom depth must be finite and positive, not " + Number(bottom);
         return mesh;
     }
+    for (const auto& [name, value, given] : {std::tuple{"top", top, options.topDepthM.has_value()},
+                                            std::tuple{"bottom", bottom, options.bottomDepthM.has_value()}}) {
+        if (!InDepthRange(value)) {
+            mesh.error = Depth(name, value, given) + " must lie from " + Number(kMinMeshDepthM) + " m to " +
+                         Number(kMaxMeshDepthM) + " m";
+            return mesh;
+        }
+    }
     if (!(bottom > top)) {
-        mesh.error = "the bottom depth (" + Number(bottom) + " m" + (options.bottomDepthM ? "" : ", from the skin depth") +
-                     ") must lie below the top depth (" + Number(top) + " m" +
-                     (options.topDepthM ? "" : ", from the skin depth") + ")";
+        mesh.error = Depth("bottom", bottom, options.bottomDepthM.has_value()) + " must lie below " +
+                     Depth("top", top, options.topDepthM.has_value());
+        return mesh;
+    }
+    if ((options.topDepthM || options.bottomDepthM) && bottom < kMinBottomToTopRatio * top) {
+        mesh.error = Depth("bottom", bottom, options.bottomDepthM.has_value()) + " must lie below " +
+                     Depth("top", top, options.topDepthM.has_value()) + " by a factor of at least " +
+                     Number(kMinBottomToTopRatio);
         return mesh;
     }
     mesh.tops.assign(n, 0.0);

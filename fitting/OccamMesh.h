@@ -23,6 +23,15 @@ inline constexpr std::size_t kMinOccamLayers = 3;
 inline constexpr std::size_t kMaxOccamLayers = 500;
 inline constexpr double kTopSkinDepthFraction = 0.1;
 inline constexpr double kBottomSkinDepths = 2.0;
+// Depths a mesh may use: a layer top (other than the surface's 0) from 1 cm to 10 000 km,
+// which holds any sounding's resolution and reach with room to spare; beyond it the layers
+// are too thin or too deep for the forward model to tell apart (1e-300 m) or to compute
+// (1e300 m). A top or bottom depth the user gives must lie inside; one taken from the skin
+// depths is moved inside. The user's bottom depth must lie at least kMinBottomToTopRatio
+// times deeper than the top depth, so that the layers between them span a depth range.
+inline constexpr double kMinMeshDepthM = 1e-2;
+inline constexpr double kMaxMeshDepthM = 1e7;
+inline constexpr double kMinBottomToTopRatio = 2.0;
 
 struct MeshOptions {
     std::size_t layers = kDefaultOccamLayers;  // kMinOccamLayers .. kMaxOccamLayers, the half-space included

@@ -15,21 +15,38 @@ struct LogPoint {
     double log10Rho;
 };
 
-// The profile in log10, sorted by depth.
+// The profile in log10, sorted by depth, without the points whose depth or resistivity has no
+// finite logarithm (a row at 1e308 Hz has a depth of 0). With none left, one point at
+// kFallbackDepthM of the geometric mean of the resistivities that have one, or of
+// kFallbackResistivityOhmM.
 std::vector<LogPoint> LogProfile(std::span<const DepthPoint> profile)
 {
     std::vector<LogPoint> points;
-    for (const auto& p : profile) points.push_back({std::log10(p.depthM), std::log10(p.resistivityOhmM)});
+    double sum = 0.0;
+    std::size_t finiteRho = 0;
+    for (const auto& p : profile) {
+        const LogPoint point{std::log10(p.depthM), std::log10(p.resistivityOhmM)};
+        if (std::isfinite(point.log10Rho)) {
+            sum += point.log10Rho;
+            ++finiteRho;
+        }
+        if (std::isfinite(point.log10Depth) && std::isfinite(point.log10Rho)) points.push_back(point);
+    }
+    if (points.empty()) {
+        const double log10Rho = finiteRho > 0 ? sum / static_cast<double>(finiteRho) : std::log10(kFallbackResistivityOhmM);
+        points.push_back({std::log10(kFallbackDepthM), log10Rho});
+    }
     std::sort(points.begin(), points.end(),
               [](const LogPoint& a, const LogPoint& b) { return a.log10Depth < b.log10Depth; });
     return points;
 }
 
-// log10 ρ of the profile at a log10 depth: linear between points, constant beyond the ends.
+// log10 ρ of the profile at a log10 depth: linear between points, constant beyond the ends
+// (a NaN depth, which no caller should pass, takes the top end).
 double Interpolate(const std::vector<LogPoint>& points, double z)
 {
-    if (z <= points.front().log10Depth) return points.front().log10Rho;
-    if (z >= points.back().log10Depth) return points.back().log10Rho;
+    if (!(z > points.front().log10Depth)) return points.front().log10Rho;
+    if (!(z < points.back().log10Depth)) return points.back().log10Rho;
     const auto upper = std::lower_bound(points.begin(), points.end(), z,
                                         [](const LogPoint& p, double v) { return p.log10Depth < v; });
     const auto lower = upper - 1;

@@ -25,6 +25,11 @@ inline constexpr double kStartLog10RhoSpread = 0.5;
 // no start begins with a layer too thin to matter.
 inline constexpr double kStartMinSeparationDecades = 0.05;
 
+// Profile points without a finite log10 depth or resistivity are left out; when none remain,
+// the starts spread around a uniform earth at this depth.
+inline constexpr double kFallbackDepthM = 1000.0;
+inline constexpr double kFallbackResistivityOhmM = 100.0;
+
 // `count` starts for a model of `layers` layers (1 or more). `profile` must not be empty.
 std::vector<std::vector<double>> SeededStarts(std::span<const DepthPoint> profile,
                                               std::size_t layers, std::size_t count,

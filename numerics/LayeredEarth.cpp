@@ -77,6 +77,8 @@ LayeredEarth::LayeredEarth(std::vector<double> frequenciesHz)
     // s = sqrt(ωμ0/2) = sqrt(π·f·μ0); padding lanes keep s = 0.
     for (std::size_t i = 0; i < frequencies_.size(); ++i) {
         skinFactor_[i] = std::sqrt(kPi * frequencies_[i] * kMu0);
+        // π·f overflows above about 5.7e307 Hz; taken apart the root stays finite for every f.
+        if (!std::isfinite(skinFactor_[i])) skinFactor_[i] = std::sqrt(kPi * kMu0) * std::sqrt(frequencies_[i]);
     }
 }
 
@@ -132,6 +134,44 @@ void LayeredEarth::ComputeWithJacobian(std::span<const double> resistivity,
     // The kernel writes a column per parameter; the Jacobian is row-major.
     kernel::Transpose(dRho, stride, f, p, jacobian.data());
     kernel::Transpose(dPhase, stride, f, p, jacobian.data() + f * p);
+}
+
+LayeredEarth::JacobianColumns LayeredEarth::ComputeWithJacobianColumns(std::span<const double> resistivity,
+                                                                       std::span<const double> thickness,
+                                                                       std::span<double> rhoA,
+                                                                       std::span<double> phaseDeg)
+{
+    CheckSizes(resistivity.size(), thickness.size(), frequencies_.size(), rhoA.size(),
+               phaseDeg.size());
+    const std::size_t f = frequencies_.size();
+    const std::size_t l = resistivity.size();
+    const std::size_t p = 2 * l - 1;
+    const std::size_t padded = skinFactor_.size();
+    const std::size_t stride = kernel::ColumnStride(padded);
+    const std::size_t work = kernel::JacobianWorkSize(l);
+    ScratchCarver carve(scratch_, 2 * padded + 2 * p * stride + 2 * RoundUp8(l) + RoundUp8(work));
+    double* rho = carve.Take(padded);
+    double* phase = carve.Take(padded);
+    double* dRho = carve.Take(p * stride);
+    double* dPhase = carve.Take(p * stride);
+    double* eta = carve.Take(RoundUp8(l));
+    double* c = carve.Take(RoundUp8(l));
+    double* workSpace = carve.Take(RoundUp8(work));
+    kernel::ResponseAndJacobian(skinFactor_.data(), padded,
+                                PrepareLayers(resistivity, thickness, eta, c), rho, phase, dRho,
+                                dPhase, stride, workSpace);
+    std::copy(rho, rho + f, rhoA.begin());
+    std::copy(phase, phase + f, phaseDeg.begin());
+    return {dRho, dPhase, stride, p};
+}
+
+void LayeredEarth::Log10(std::span<const double> values, std::span<double> out)
+{
+    if (out.size() < values.size()) {
+        throw std::invalid_argument("log10: the output holds " + std::to_string(out.size()) + " values for " +
+                                    std::to_string(values.size()));
+    }
+    kernel::Log10(values.data(), values.size(), out.data());
 }
 
 Response LayeredEarth::Compute(const LayeredModel& model)

@@ -78,7 +78,29 @@ public:
                              std::span<const double> thickness, std::span<double> rhoA,
                              std::span<double> phaseDeg, std::span<double> jacobian);
 
+    // The kernel's own layout of the Jacobian: column k (parameter k, ordered as above) of
+    // ∂log10 ρa at dLog10RhoA[k·stride ..] and of ∂φ (degrees) at dPhaseDeg[k·stride ..], one
+    // value per frequency. Left in the object's work space by ComputeWithJacobianColumns and
+    // valid until its next call.
+    struct JacobianColumns {
+        const double* dLog10RhoA = nullptr;
+        const double* dPhaseDeg = nullptr;
+        std::size_t stride = 0;
+        std::size_t columns = 0;  // 2L − 1
+    };
+
+    // As ComputeWithJacobian without turning the Jacobian into rows: for callers that read it
+    // column by column (normal equations, a column-major matrix), which saves a transposition
+    // and a copy. Throws std::invalid_argument as Compute does.
+    JacobianColumns ComputeWithJacobianColumns(std::span<const double> resistivity,
+                                               std::span<const double> thickness, std::span<double> rhoA,
+                                               std::span<double> phaseDeg);
+
     Response Compute(const LayeredModel& model);
+
+    // log10 of every value (all positive), in SIMD lanes: the log10 ρa a misfit compares,
+    // within a few ulps of std::log10. `out` holds as many values and may be `values`.
+    static void Log10(std::span<const double> values, std::span<double> out);
 
     // χ² = Σ_i [wρ_i·(log10 ρa_i − log10RhoA_i)]² + [wφ_i·(φ_i − phaseDeg_i)]² of a model
     // against `data`, without storing the response: the fast path for samplers. Throws

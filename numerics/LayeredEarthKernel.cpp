@@ -328,6 +328,20 @@ double ChiSquareImpl(const double* s, std::size_t count, Layers layers, const do
     return hn::GetLane(hn::SumOfLanes(d, sum));
 }
 
+void Log10Impl(const double* values, std::size_t count, double* out)
+{
+    const D d;
+    const std::size_t n = hn::Lanes(d);
+    std::size_t i = 0;
+    for (; i + n <= count; i += n) hn::StoreU(hn::Log10(d, hn::LoadU(d, values + i)), d, out + i);
+    if (i < count) {
+        HWY_ALIGN double tail[kLanePadding];
+        for (std::size_t k = 0; k < n; ++k) tail[k] = i + k < count ? values[i + k] : 1.0;
+        hn::Store(hn::Log10(d, hn::Load(d, tail)), d, tail);
+        for (std::size_t k = 0; i + k < count; ++k) out[i + k] = tail[k];
+    }
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace mt1d::earth::kernel
 HWY_AFTER_NAMESPACE();
@@ -339,6 +353,7 @@ HWY_EXPORT(ResponseImpl);
 HWY_EXPORT(ResponseAndJacobianImpl);
 HWY_EXPORT(ChiSquareImpl);
 HWY_EXPORT(TransposeImpl);
+HWY_EXPORT(Log10Impl);
 
 void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, double* phaseDeg)
 {
@@ -366,6 +381,11 @@ void Transpose(const double* columns, std::size_t stride, std::size_t rows, std:
                double* out)
 {
     HWY_DYNAMIC_DISPATCH(TransposeImpl)(columns, stride, rows, cols, out);
+}
+
+void Log10(const double* values, std::size_t count, double* out)
+{
+    HWY_DYNAMIC_DISPATCH(Log10Impl)(values, count, out);
 }
 
 std::vector<std::int64_t> AvailableTargets() { return hwy::SupportedAndGeneratedTargets(); }

@@ -63,6 +63,10 @@ void Transpose(const double* columns, std::size_t stride, std::size_t rows, std:
 double ChiSquare(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
                  const double* log10RhoAWeight, const double* phaseDeg, const double* phaseWeight);
 
+// log10 of `count` positive values, in SIMD lanes (Highway's Log10, within a few ulps of the
+// correctly rounded value); `out` may be `values`.
+void Log10(const double* values, std::size_t count, double* out);
+
 // The instruction sets this kernel was compiled for that the processor supports, as Highway
 // target bits, best first; tests run every one of them.
 std::vector<std::int64_t> AvailableTargets();

@@ -19,9 +19,7 @@ using nlohmann::json;
 using io::JsonCursor;
 
 constexpr std::array kMethods = {fitting::Method::kLayered, fitting::Method::kOccam};
-constexpr std::array kStatuses = {fitting::FitStatus::kConverged,        fitting::FitStatus::kMaxIterations,
-                                  fitting::FitStatus::kTargetReached,    fitting::FitStatus::kTargetNotReached,
-                                  fitting::FitStatus::kCancelled,        fitting::FitStatus::kInvalidInput};
+constexpr auto kStatuses = fitting::kAllFitStatuses;
 constexpr std::array kComponents = {fitting::FitComponents::kRho, fitting::FitComponents::kPhase,
                                     fitting::FitComponents::kBoth};
 

@@ -81,9 +81,7 @@ Method ReadMethod(const io::JsonCursor& field)
 constexpr std::array kComponents = {fitting::FitComponents::kRho, fitting::FitComponents::kPhase,
                                     fitting::FitComponents::kBoth};
 constexpr std::array kFitMethods = {fitting::Method::kLayered, fitting::Method::kOccam};
-constexpr std::array kStatuses = {fitting::FitStatus::kConverged,        fitting::FitStatus::kMaxIterations,
-                                  fitting::FitStatus::kTargetReached,    fitting::FitStatus::kTargetNotReached,
-                                  fitting::FitStatus::kCancelled,        fitting::FitStatus::kInvalidInput};
+constexpr auto kStatuses = fitting::kAllFitStatuses;
 
 std::string_view ComponentsName(fitting::FitComponents c) { return fitting::ToString(c); }
 std::string_view FitMethodName(fitting::Method m) { return fitting::ToString(m); }

@@ -87,6 +87,8 @@ QString StatusText(fitting::FitStatus status)
     case fitting::FitStatus::kTargetNotReached: return QStringLiteral("未达目标 RMS");
     case fitting::FitStatus::kCancelled: return QStringLiteral("已取消");
     case fitting::FitStatus::kInvalidInput: return QStringLiteral("数据不可用");
+    case fitting::FitStatus::kDampingExhausted: return QStringLiteral("阻尼耗尽，未收敛");
+    case fitting::FitStatus::kNonFiniteMisfit: return QStringLiteral("失配不是有限值");
     }
     return {};
 }

@@ -5,6 +5,7 @@
 #include "fitting/LayeredFit.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/OccamFit.h"
+#include "tests/fitting/FitAssertions.h"
 #include "tests/fitting/RealSoundings.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +28,7 @@ TEST(CullSounding, OccamReachesRmsOne)
     ASSERT_EQ(curve->rows.size(), 23u);
     const auto fit = FitOccam(*curve, OccamOptions{});
     const auto& r = fit.report;
+    ASSERT_TRUE(testing_support::HasOccamModel(fit, kDefaultOccamLayers));
     EXPECT_EQ(r.status, FitStatus::kTargetReached) << r.message;
     EXPECT_LE(r.rms, 1.0);
     EXPECT_GE(r.rms, 1.0 - kLevelTolerance);
@@ -103,6 +105,7 @@ TEST(OccamCodeSite, MatchesOrBeatsThePeerAfterTenIterations)
     options.mesh.layerTops = tops;
     const auto fit = FitOccam(*curve, options);
     const auto& h = fit.report.history;
+    ASSERT_TRUE(testing_support::HasOccamModel(fit, 21));
     ASSERT_GE(h.size(), 2u) << fit.report.message;
     const auto& tenth = h[std::min<std::size_t>(10, h.size() - 1)];
     EXPECT_LE(tenth.rms, 1.675);
@@ -116,6 +119,35 @@ TEST(OccamCodeSite, MatchesOrBeatsThePeerAfterTenIterations)
     RecordProperty("rms_end", std::to_string(fit.report.rms));
     RecordProperty("roughness_end", std::to_string(*fit.report.roughness));
     RecordProperty("iterations", std::to_string(fit.report.iterations));
+}
+
+// The iteration limit bounds the count on a real run that gives up the target and goes back
+// to a smoother model: with the peer's layers the misfit stalls at iteration 10 and the run
+// goes back at 11, so that a limit of 10 once reported 11 iterations.
+TEST(OccamCodeSite, TheIterationLimitBoundsTheIterationsReported)
+{
+    const auto root = testing_support::OccamRunDir();
+    if (!root) GTEST_SKIP() << testing_support::kNoSharedData;
+    const auto curve = testing_support::OccamRunCurve();
+    ASSERT_TRUE(curve);
+    OccamOptions options;
+    options.mesh.layerTops = testing_support::OccamRunLayerTops(*root);
+    for (std::size_t limit : {9u, 10u, 11u, 12u}) {
+        options.maxIterations = limit;
+        const auto fit = FitOccam(*curve, options);
+        ASSERT_TRUE(testing_support::HasOccamModel(fit, 21)) << "limit " << limit;
+        EXPECT_EQ(fit.report.iterations, limit);
+        EXPECT_EQ(fit.report.history.back().iteration, limit);
+        EXPECT_EQ(fit.report.history.size(), limit + 1);
+        EXPECT_EQ(fit.report.status, FitStatus::kMaxIterations) << fit.report.message;
+    }
+    // The default mesh on the same data, read as the program reads it, reaches the target.
+    options = OccamOptions{};
+    options.maxIterations = 10;
+    const auto fit = FitOccam(*curve, options);
+    ASSERT_TRUE(testing_support::HasOccamModel(fit, kDefaultOccamLayers));
+    EXPECT_LE(fit.report.iterations, 10u);
+    EXPECT_EQ(fit.report.status, FitStatus::kTargetReached) << fit.report.message;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "fitting/BoundTransform.h"
 #include "fitting/Damping.h"
 #include "fitting/FitData.h"
+#include "fitting/FitStatus.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/Roughness.h"
 #include "fitting/SeededRandom.h"
@@ -18,6 +19,8 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -98,6 +101,40 @@ TEST(Damping, StaysAboveItsFloorAndGivesUpAfterEnoughRejections)
     // ν doubles too: after k rejections λ has grown by 2·4·…·2^k = 2^(k(k+1)/2), which first
     // passes 1e16/1e-12 ≈ 2^93 at k = 14.
     EXPECT_EQ(rejections, 14);
+}
+
+TEST(Damping, GivesUpAtTheCeilingItIsGiven)
+{
+    Damping d(1.0, 3.0);
+    d.Reject();  // λ = 2
+    EXPECT_FALSE(d.Exhausted());
+    d.Reject();  // λ = 8
+    EXPECT_TRUE(d.Exhausted());
+}
+
+// --- Statuses --------------------------------------------------------------------------------
+
+// The JSON names of the statuses, the older ones unchanged; only a minimum or the target
+// counts as the goal reached.
+TEST(FitStatus, EveryStatusHasItsOwnNameAndOnlyAMinimumOrTheTargetIsTheGoal)
+{
+    const std::pair<FitStatus, std::string_view> names[] = {
+        {FitStatus::kConverged, "converged"},
+        {FitStatus::kMaxIterations, "max-iterations"},
+        {FitStatus::kTargetReached, "target-reached"},
+        {FitStatus::kTargetNotReached, "target-not-reached"},
+        {FitStatus::kCancelled, "cancelled"},
+        {FitStatus::kInvalidInput, "invalid-input"},
+        {FitStatus::kDampingExhausted, "damping-exhausted"},
+        {FitStatus::kNonFiniteMisfit, "non-finite-misfit"},
+    };
+    ASSERT_EQ(std::size(names), kAllFitStatuses.size());
+    for (std::size_t k = 0; k < kAllFitStatuses.size(); ++k) {
+        EXPECT_EQ(kAllFitStatuses[k], names[k].first) << k;
+        EXPECT_EQ(ToString(names[k].first), names[k].second);
+        const bool goal = names[k].first == FitStatus::kConverged || names[k].first == FitStatus::kTargetReached;
+        EXPECT_EQ(GoalReached(names[k].first), goal) << names[k].second;
+    }
 }
 
 // --- Seeded random numbers -------------------------------------------------------------------
@@ -188,6 +225,26 @@ TEST(LargestWithin, ClosesInOnTheCrossingFromBelow)
     EXPECT_GE(s.rms, 5.0 * (1.0 - kLevelTolerance));
     EXPECT_NEAR(s.log10Mu, 4.0, 2e-3);  // f' = 4 there: 5e-3 in f is ~1.3e-3 in x
     EXPECT_LT(calls, 25);
+}
+
+// A coarser tolerance is honoured: the minimum within it, found in fewer calls.
+TEST(SmallestRms, StopsAtTheToleranceItIsGiven)
+{
+    int fine = 0, coarse = 0;
+    SmallestRms(CountingParabola{2.3, 1.0, &fine}, 0.0, {-10.0, 10.0});
+    const MultiplierSample s = SmallestRms(CountingParabola{2.3, 1.0, &coarse}, 0.0, {-10.0, 10.0}, 0.3);
+    EXPECT_NEAR(s.log10Mu, 2.3, 0.3);
+    EXPECT_LT(coarse, fine);
+}
+
+TEST(LargestWithin, StopsAtTheLevelToleranceItIsGiven)
+{
+    int fine = 0, coarse = 0;
+    LargestWithin(CountingParabola{2.0, 1.0, &fine}, {2.0, 1.0}, 5.0, {-10.0, 10.0});
+    const MultiplierSample s = LargestWithin(CountingParabola{2.0, 1.0, &coarse}, {2.0, 1.0}, 5.0, {-10.0, 10.0}, 0.1);
+    EXPECT_LE(s.rms, 5.0);
+    EXPECT_GE(s.rms, 4.5);
+    EXPECT_LT(coarse, fine);
 }
 
 TEST(LargestWithin, TakesTheEndOfTheRangeWhenTheLevelIsNeverPassed)
@@ -288,8 +345,28 @@ INSTANTIATE_TEST_SUITE_P(
                       MeshRefusal{"OneTop", Tops({0.0}), "at least two"},
                       MeshRefusal{"TooFewLayers", Depths(2, std::nullopt, std::nullopt), "3 to 500 layers, not 2"},
                       MeshRefusal{"BottomAboveTop", Depths(10, 500.0, 100.0), "must lie below the top depth"},
-                      MeshRefusal{"NegativeTop", Depths(10, -1.0, 100.0), "top depth must be finite and positive"}),
+                      MeshRefusal{"NegativeTop", Depths(10, -1.0, 100.0), "top depth must be finite and positive"},
+                      MeshRefusal{"TopAboveOneCentimetre", Depths(10, 0.005, 100.0),
+                                  "the top depth (0.005 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"BottomBelowTenThousandKilometres", Depths(10, std::nullopt, 2e7),
+                                  "the bottom depth (2e+07 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"BottomTooCloseToTheTop", Depths(10, 100.0, 199.0),
+                                  "the bottom depth (199 m) must lie below the top depth (100 m) by a factor of at least 2"},
+                      MeshRefusal{"BottomTooCloseToTheSkinDepthTop", Depths(10, std::nullopt, 60.0),
+                                  "the top depth (50.3292 m, from the skin depth) by a factor of at least 2"},
+                      MeshRefusal{"GivenTopAboveOneCentimetre", Tops({0.0, 1e-5, 10.0}),
+                                  "top 2 (1e-05 m) must lie from 0.01 m to 1e+07 m"},
+                      MeshRefusal{"GivenTopTooDeep", Tops({0.0, 10.0, 1e300}), "top 3 (1e+300 m) must lie from"}),
     [](const auto& info) { return info.param.name; });
+
+// A bottom exactly twice the top is accepted (the factor is a bound, not a strict one), as
+// are the ends of the depth range.
+TEST(SmoothMesh, AcceptsTheEndsOfTheDepthRangeAndABottomTwiceTheTop)
+{
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Depths(5, 100.0, 200.0)).Ok());
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Depths(5, kMinMeshDepthM, kMaxMeshDepthM)).Ok());
+    EXPECT_TRUE(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), Tops({0.0, kMinMeshDepthM, kMaxMeshDepthM})).Ok());
+}
 
 // --- Uncertainty -------------------------------------------------------------------------------
 

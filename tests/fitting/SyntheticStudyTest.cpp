@@ -4,6 +4,7 @@
 #include "fitting/LayeredFit.h"
 #include "fitting/Misfit.h"
 #include "fitting/OccamFit.h"
+#include "tests/fitting/FitAssertions.h"
 #include "tests/fitting/SyntheticSounding.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +43,7 @@ TEST(NoiseStudy, TrueParametersLieWithinTwoStandardErrorsNinetyPercentOfTheTime)
     for (const auto& curve : Draws()) {
         const auto fit = FitLayered(curve, LayeredOptions{});
         ASSERT_EQ(fit.report.status, FitStatus::kConverged) << fit.report.message;
+        ASSERT_TRUE(testing_support::HasLayeredModel(fit, 3));
         for (std::size_t i = 0; i < 5; ++i) {
             const double value = i < 3 ? fit.model.resistivity[i] : fit.model.thickness[i - 3];
             const double error = std::abs(std::log10(value / truth[i]));

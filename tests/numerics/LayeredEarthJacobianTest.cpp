@@ -240,4 +240,31 @@ TEST(LayeredEarthJacobian, ResponseEqualsThatOfCompute)
     });
 }
 
+// The column view holds the same numbers as the rows, column k of ∂log10 ρa and of ∂φ at
+// k·stride, and the same response.
+TEST(LayeredEarthJacobian, ColumnsHoldTheRowsTransposed)
+{
+    const std::vector<double> f = LogFrequencies(1e-4, 1e4, 23);
+    ForEachTarget([&](const std::string& target) {
+        std::mt19937_64 rng(9);
+        for (int trial = 0; trial < 10; ++trial) {
+            const Earth e = RandomEarth(rng, 1 + 3 * trial, {0.1, 1e5}, {1.0, 1e5});
+            const Jacobian j = Analytic(f, e);
+            LayeredEarth kernel(f);
+            std::vector<double> rho(f.size()), phase(f.size());
+            const auto columns = kernel.ComputeWithJacobianColumns(e.rho, e.h, rho, phase);
+            ASSERT_EQ(columns.columns, j.columns) << target;
+            ASSERT_GE(columns.stride, f.size()) << target;
+            for (std::size_t i = 0; i < f.size(); ++i) {
+                EXPECT_EQ(rho[i], j.rhoA[i]) << target;
+                EXPECT_EQ(phase[i], j.phase[i]) << target;
+                for (std::size_t c = 0; c < j.columns; ++c) {
+                    EXPECT_EQ(columns.dLog10RhoA[c * columns.stride + i], j.At(i, c)) << target << ' ' << e.Describe();
+                    EXPECT_EQ(columns.dPhaseDeg[c * columns.stride + i], j.At(f.size() + i, c)) << target << ' ' << e.Describe();
+                }
+            }
+        }
+    });
+}
+
 }  // namespace

@@ -59,6 +59,54 @@ TEST(LayeredEarthResponse, HalfSpaceHasItsOwnResistivityAndFortyFiveDegrees)
     });
 }
 
+// Far above any skin depth of the layers the top layer alone answers: ρa = ρ_0, 45°, and the
+// Jacobian holds ∂log10 ρa/∂log10 ρ_0 = 1 (∂φ/∂log10 ρ_0 = 0) and nothing for deeper layers.
+// π·f·μ0 overflows above 5.7e307 Hz, which once made every derivative NaN (∞·0).
+TEST(LayeredEarthResponse, FrequenciesNearTheLargestDoubleSeeOnlyTheTopLayer)
+{
+    const std::vector<double> f = {1e308, std::numeric_limits<double>::max()};
+    const Earth e{{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
+    ForEachTarget([&](const std::string& target) {
+        LayeredEarth kernel(f);
+        std::vector<double> rhoA(2), phase(2), jacobian(2 * 2 * 5);
+        kernel.ComputeWithJacobian(e.rho, e.h, rhoA, phase, jacobian);
+        for (std::size_t i = 0; i < f.size(); ++i) {
+            EXPECT_NEAR(rhoA[i], 100.0, 1e-12 * 100.0) << target << " f " << f[i];
+            EXPECT_NEAR(phase[i], 45.0, 1e-12) << target << " f " << f[i];
+            for (std::size_t c = 0; c < 5; ++c) {
+                EXPECT_NEAR(jacobian[i * 5 + c], c == 0 ? 1.0 : 0.0, 1e-12) << target << " ρa row " << i << " col " << c;
+                EXPECT_NEAR(jacobian[(2 + i) * 5 + c], 0.0, 1e-12) << target << " φ row " << i << " col " << c;
+            }
+        }
+    });
+}
+
+// The misfit's log10 ρa in SIMD lanes: within 2 ulps of the correctly rounded log10 (taken
+// here as std::log10, itself within 1 ulp) over the range of ρa, for every count of values
+// (a partial last block included) and in place.
+TEST(LayeredEarthLog10, AgreesWithTheLibraryWithinTwoUlpsForEveryCount)
+{
+    ForEachTarget([&](const std::string& target) {
+        for (std::size_t count : {1u, 2u, 3u, 7u, 8u, 9u, 31u, 64u, 65u}) {
+            std::vector<double> values(count), out(count, std::numeric_limits<double>::quiet_NaN());
+            for (std::size_t i = 0; i < count; ++i) values[i] = std::pow(10.0, -6.0 + 16.0 * static_cast<double>(i) / 64.0) * 1.37;
+            LayeredEarth::Log10(values, out);
+            for (std::size_t i = 0; i < count; ++i) {
+                const double expected = std::log10(values[i]);
+                EXPECT_NEAR(out[i], expected, 2.0 * kEps * std::max(std::abs(expected), 1.0)) << target << " " << values[i];
+            }
+            std::vector<double> inPlace = values;
+            LayeredEarth::Log10(inPlace, inPlace);
+            EXPECT_EQ(inPlace, out) << target;
+        }
+        EXPECT_EQ(std::vector<double>{0.0}, [] {
+            std::vector<double> v{1.0};
+            LayeredEarth::Log10(v, v);
+            return v;
+        }()) << target;
+    });
+}
+
 TEST(LayeredEarthResponse, LayersOfOneResistivityActAsAHalfSpace)
 {
     const std::vector<double> f = LogFrequencies(1e-4, 1e4, 23);
