@@ -145,6 +145,8 @@ sampling::SamplingOptions ParseBatchSampleOptions(BatchCommandValues& values)
 {
     RefuseGivenOf(values, kFitOnlyOptionNames, " 不能与 --method sample 同时使用",
                   " does not go with --method sample (it steers a fit)");
+    RefuseGivenOf(values, StopCriterionOptionNames(), " 不能与 --method sample 同时使用",
+                  " does not go with --method sample (it steers a fit)");
     if (Given(values.fit.seedOption)) values.sample.seed = values.fit.seed;
     return ParseSampleOptions(values.sample);
 }

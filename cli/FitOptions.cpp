@@ -5,6 +5,7 @@
 #include "cli/CommonOptions.h"
 #include "fitting/FitData.h"
 #include "cli/OptionValues.h"
+#include "fitting/Damping.h"
 
 #include <initializer_list>
 #include <utility>
@@ -38,6 +39,9 @@ void RefuseGiven(std::initializer_list<const CLI::Option*> options, const std::s
 }
 
 }  // namespace
+
+// The options of the stop criteria, in a group of their own in the help.
+void AddStopCriteria(CLI::App& command, FitOptionValues& values);
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values)
 {
@@ -116,6 +120,64 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
                                         "layered: seed of the starting models; the same seed gives the same fit.\n"
                                         "Default: " + std::to_string(layered.seed))
                             ->type_name("S");
+    AddStopCriteria(command, values);
+}
+
+namespace {
+
+void AddCriterion(CLI::App& command, FitOptionValues::Criterion& criterion, const std::string& name,
+                  const std::string& description, const std::string& defaultText)
+{
+    criterion.option = command.add_option(name, criterion.text, description + " Default: " + defaultText)
+                           ->type_name("X")
+                           ->group("Stop criteria");
+}
+
+}  // namespace
+
+const std::vector<std::string>& StopCriterionOptionNames()
+{
+    static const std::vector<std::string> names = {
+        "--relative-tolerance", "--settled-steps",        "--exact-chi2", "--initial-damping",
+        "--max-damping",        "--rms-tolerance",        "--roughness-tolerance", "--step-cuts",
+        "--multiplier-tolerance", "--level-tolerance"};
+    return names;
+}
+
+void AddStopCriteria(CLI::App& command, FitOptionValues& values)
+{
+    const fitting::LayeredOptions layered;
+    const fitting::OccamOptions occam;
+    AddCriterion(command, values.relativeTolerance, "--relative-tolerance",
+                 "layered: a step that lowers chi-square by less than this share of it is small;\n"
+                 "0 to below 1.", report::NumberText(layered.relativeTolerance));
+    AddCriterion(command, values.settledSteps, "--settled-steps",
+                 "layered: small accepted steps in a row that end a start (a minimum), 1 to 100.",
+                 std::to_string(layered.settledSteps));
+    AddCriterion(command, values.exactChi2, "--exact-chi2",
+                 "layered: chi-square per value at or below which the fit is exact, 0 or more.",
+                 report::NumberText(layered.exactChi2PerValue));
+    AddCriterion(command, values.initialDamping, "--initial-damping",
+                 "layered: the damping of the first Levenberg-Marquardt step, 1e-12 up to the\n"
+                 "ceiling.", report::NumberText(layered.initialDamping));
+    AddCriterion(command, values.maxDamping, "--max-damping",
+                 "layered: the ceiling of the damping; a start whose damping reaches it ends\n"
+                 "with the status damping-exhausted.", report::NumberText(layered.maxDamping));
+    AddCriterion(command, values.rmsTolerance, "--rms-tolerance",
+                 "occam: the search for the target ends when an iteration lowers the RMS by\n"
+                 "less than this share; 0 to below 1.", report::NumberText(occam.rmsTolerance));
+    AddCriterion(command, values.roughnessTolerance, "--roughness-tolerance",
+                 "occam: smoothing at the target ends when an iteration lowers the roughness\n"
+                 "by less than this share; 0 to below 1.", report::NumberText(occam.roughnessTolerance));
+    AddCriterion(command, values.stepCuts, "--step-cuts",
+                 "occam: halvings of a step that does not improve the misfit, 0 to 60.",
+                 std::to_string(occam.stepCuts));
+    AddCriterion(command, values.multiplierTolerance, "--multiplier-tolerance",
+                 "occam: width in decades of the Lagrange multiplier within which the smallest\n"
+                 "RMS is located, 1e-4 to 1.", report::NumberText(occam.multiplierTolerance));
+    AddCriterion(command, values.levelTolerance, "--level-tolerance",
+                 "occam: how close below the target the chosen model must come, as a share of\n"
+                 "the target, 1e-9 to 0.5.", report::NumberText(occam.levelTolerance));
 }
 
 jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
@@ -131,6 +193,41 @@ jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
         RefuseGiven({values.startsOption, values.seedOption}, " 仅用于 --method layered",
                     " applies to --method layered only");
     }
+    if (layered) {
+        RefuseGiven({values.rmsTolerance.option, values.roughnessTolerance.option, values.stepCuts.option,
+                     values.multiplierTolerance.option, values.levelTolerance.option},
+                    " 仅用于 --method occam", " applies to --method occam only");
+    } else {
+        RefuseGiven({values.relativeTolerance.option, values.settledSteps.option, values.exactChi2.option,
+                     values.initialDamping.option, values.maxDamping.option},
+                    " 仅用于 --method layered", " applies to --method layered only");
+    }
+    const auto number = [](const FitOptionValues::Criterion& c, const char* name, double lowest, double highest,
+                           const char* range, std::optional<double>& into) {
+        if (Given(c.option)) into = ParseNumberOption(name, c.text, lowest, highest, range);
+    };
+    const auto count = [](const FitOptionValues::Criterion& c, const char* name, std::size_t lowest, std::size_t highest,
+                          std::optional<std::size_t>& into) {
+        if (Given(c.option)) into = ParseCountOption(name, c.text, lowest, highest);
+    };
+    // Below 1, as a share: the largest double under 1.
+    constexpr double kBelowOne = 1.0 - 1e-16;
+    number(values.relativeTolerance, "--relative-tolerance", 0.0, kBelowOne, "0 to below 1", options.relativeTolerance);
+    count(values.settledSteps, "--settled-steps", 1, 100, options.settledSteps);
+    number(values.exactChi2, "--exact-chi2", 0.0, 1e300, "0 or more", options.exactChi2PerValue);
+    number(values.initialDamping, "--initial-damping", fitting::kMinLambda, 1e300, "1e-12 or more", options.initialDamping);
+    number(values.maxDamping, "--max-damping", fitting::kMinLambda, 1e300, "1e-12 or more", options.maxDamping);
+    if (options.initialDamping && options.maxDamping && !(*options.initialDamping < *options.maxDamping)) {
+        RefuseUsage("--initial-damping 须小于 --max-damping", "--initial-damping must lie below --max-damping");
+    }
+    if (options.initialDamping && !options.maxDamping && !(*options.initialDamping < fitting::kMaxLambda)) {
+        RefuseUsage("--initial-damping 须小于阻尼上限", "--initial-damping must lie below the damping ceiling (--max-damping)");
+    }
+    number(values.rmsTolerance, "--rms-tolerance", 0.0, kBelowOne, "0 to below 1", options.rmsTolerance);
+    number(values.roughnessTolerance, "--roughness-tolerance", 0.0, kBelowOne, "0 to below 1", options.roughnessTolerance);
+    count(values.stepCuts, "--step-cuts", 0, 60, options.stepCuts);
+    number(values.multiplierTolerance, "--multiplier-tolerance", 1e-4, 1.0, "1e-4 to 1", options.multiplierTolerance);
+    number(values.levelTolerance, "--level-tolerance", 1e-9, 0.5, "1e-9 to 0.5", options.levelTolerance);
     if (Given(values.layerTopsOption)) {
         RefuseGiven({values.layersOption, values.topDepthOption, values.bottomDepthOption},
                     " 不能与 --layer-tops 同时使用（--layer-tops 已给出每一层）",

@@ -37,9 +37,19 @@ struct FitOptionValues {
     CLI::Option* maxIterationsOption = nullptr;
     CLI::Option* startsOption = nullptr;
     CLI::Option* seedOption = nullptr;
+    // Stop criteria: each a value as typed and its option.
+    struct Criterion {
+        std::string text;
+        CLI::Option* option = nullptr;
+    };
+    Criterion relativeTolerance, settledSteps, exactChi2, initialDamping, maxDamping;   // layered
+    Criterion rmsTolerance, roughnessTolerance, stepCuts, multiplierTolerance, levelTolerance;  // occam
 };
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values);
+
+// The names of the stop criteria's options, for a command that takes them only with fits.
+const std::vector<std::string>& StopCriterionOptionNames();
 
 // Converts the values into the options of a fit; throws UsageError for a value that cannot
 // be used and for an option that does not apply to the method (--starts and --seed are for

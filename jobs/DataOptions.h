@@ -20,27 +20,27 @@ inline constexpr double kMaxFloorPercent = 100.0;  // a standard error as large 
 struct DataOptions {
     // The curve: empty for the file's default (sounding::DefaultMode). A result file records
     // the mode used, never an empty one.
-    std::optional<sounding::Mode> mode;
+    std::optional<sounding::Mode> mode{};
     // Error floor in percent of |Z|, 0 to kMaxFloorPercent (CurveDerivation.h).
     double floorPercent = kDefaultFloorPercent;
     // Column files: the columns in order, replacing or supplying the file's header; empty: the
     // header. Other files ignore it, and a result records it only for a column file.
-    std::vector<sounding::Column> columns;
+    std::vector<sounding::Column> columns{};
     // Rotate the tensor into the frame whose x axis points this many degrees clockwise from
     // north; empty: the file's own frame. Refused for files of ρa and phase only.
-    std::optional<double> rotateDeg;
+    std::optional<double> rotateDeg{};
     // EDI impedance files: what Z.VAR is the variance of; empty: as the file's own error blocks
     // show, else complex (sounding/ImpedanceErrors.h).
-    std::optional<sounding::VarianceConvention> varianceConvention;
+    std::optional<sounding::VarianceConvention> varianceConvention{};
     // EDI files of ρa and phase only: the unit of RHO*.ERR; empty: decided per file.
-    std::optional<sounding::RhoErrorUnit> rhoErrorUnit;
+    std::optional<sounding::RhoErrorUnit> rhoErrorUnit{};
     // Frequencies in Hz whose rows the user leaves out (matched to 1e-6 relative).
-    std::vector<double> excludeFrequencies;
+    std::vector<double> excludeFrequencies{};
     // Keep rows whose phase lies outside 0°–90°, which no 1-D earth gives.
     bool keepAnyPhase = false;
     // When set, rows that are not one-dimensional under these limits are not used
     // (dims/OneDMask.h); needs the impedance tensor.
-    std::optional<dims::DimsOptions> only1d;
+    std::optional<dims::DimsOptions> only1d{};
 
     friend bool operator==(const DataOptions&, const DataOptions&) = default;
 };

@@ -41,10 +41,7 @@ FitRun FitCurve(const LoadedCurve& loaded, const FitOptions& options, const std:
     return run;
 }
 
-bool FitSucceeded(const fitting::FitReport& report)
-{
-    return report.status == fitting::FitStatus::kConverged || report.status == fitting::FitStatus::kTargetReached;
-}
+bool FitSucceeded(const fitting::FitReport& report) { return fitting::GoalReached(report.status); }
 
 earth::LayeredModel ModelOf(const FitRecord& record)
 {

@@ -14,6 +14,16 @@ FitOptions Resolved(const FitOptions& options)
         r.layerTops.clear();
         r.topDepthM.reset();
         r.bottomDepthM.reset();
+        r.relativeTolerance = options.relativeTolerance.value_or(defaults.relativeTolerance);
+        r.settledSteps = options.settledSteps.value_or(defaults.settledSteps);
+        r.exactChi2PerValue = options.exactChi2PerValue.value_or(defaults.exactChi2PerValue);
+        r.initialDamping = options.initialDamping.value_or(defaults.initialDamping);
+        r.maxDamping = options.maxDamping.value_or(defaults.maxDamping);
+        r.rmsTolerance.reset();
+        r.roughnessTolerance.reset();
+        r.stepCuts.reset();
+        r.multiplierTolerance.reset();
+        r.levelTolerance.reset();
         return r;
     }
     const fitting::OccamOptions defaults;
@@ -21,6 +31,16 @@ FitOptions Resolved(const FitOptions& options)
     r.maxIterations = options.maxIterations.value_or(defaults.maxIterations);
     r.starts.reset();
     r.seed.reset();
+    r.relativeTolerance.reset();
+    r.settledSteps.reset();
+    r.exactChi2PerValue.reset();
+    r.initialDamping.reset();
+    r.maxDamping.reset();
+    r.rmsTolerance = options.rmsTolerance.value_or(defaults.rmsTolerance);
+    r.roughnessTolerance = options.roughnessTolerance.value_or(defaults.roughnessTolerance);
+    r.stepCuts = options.stepCuts.value_or(defaults.stepCuts);
+    r.multiplierTolerance = options.multiplierTolerance.value_or(defaults.multiplierTolerance);
+    r.levelTolerance = options.levelTolerance.value_or(defaults.levelTolerance);
     return r;
 }
 
@@ -34,6 +54,11 @@ fitting::LayeredOptions LayeredOptionsOf(const FitOptions& options)
     o.seed = *r.seed;
     o.targetRms = r.targetRms;
     o.data.components = r.components;
+    o.relativeTolerance = *r.relativeTolerance;
+    o.settledSteps = *r.settledSteps;
+    o.exactChi2PerValue = *r.exactChi2PerValue;
+    o.initialDamping = *r.initialDamping;
+    o.maxDamping = *r.maxDamping;
     return o;
 }
 
@@ -51,6 +76,11 @@ fitting::OccamOptions OccamOptionsOf(const FitOptions& options)
     }
     o.mesh.topDepthM = r.topDepthM;
     o.mesh.bottomDepthM = r.bottomDepthM;
+    o.rmsTolerance = *r.rmsTolerance;
+    o.roughnessTolerance = *r.roughnessTolerance;
+    o.stepCuts = *r.stepCuts;
+    o.multiplierTolerance = *r.multiplierTolerance;
+    o.levelTolerance = *r.levelTolerance;
     return o;
 }
 

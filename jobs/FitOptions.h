@@ -26,17 +26,31 @@ struct FitOptions {
     fitting::Method method = fitting::Method::kOccam;
     fitting::FitComponents components = fitting::FitComponents::kBoth;
     double targetRms = 1.0;                    // finite and positive
-    std::optional<std::size_t> maxIterations;  // occam: of the run; layered: of each start
+    std::optional<std::size_t> maxIterations{};  // occam: of the run; layered: of each start
     // Layered: layers of the model, the half-space included. Occam: layers of the mesh; with
     // layer tops, their count.
-    std::optional<std::size_t> layers;
+    std::optional<std::size_t> layers{};
     // Layered fits only.
-    std::optional<std::size_t> starts;  // empty: fitting::DefaultStarts(layers)
-    std::optional<std::uint64_t> seed;  // empty: kDefaultSeed
+    std::optional<std::size_t> starts{};  // empty: fitting::DefaultStarts(layers)
+    std::optional<std::uint64_t> seed{};  // empty: kDefaultSeed
     // Occam fits only, as given; empty: chosen from the data (OccamMesh.h).
-    std::vector<double> layerTops;  // m, the first 0
-    std::optional<double> topDepthM;
-    std::optional<double> bottomDepthM;
+    std::vector<double> layerTops{};  // m, the first 0
+    std::optional<double> topDepthM{};
+    std::optional<double> bottomDepthM{};
+
+    // Stop criteria, each empty for the engine's documented default (fitting/LayeredFit.h,
+    // fitting/OccamFit.h). Layered fits:
+    std::optional<double> relativeTolerance{};   // a step lowering χ² by less than this share is small
+    std::optional<std::size_t> settledSteps{};   // small accepted steps in a row that end a start
+    std::optional<double> exactChi2PerValue{};   // χ²/N at or below which the fit is exact
+    std::optional<double> initialDamping{};      // λ of the first step
+    std::optional<double> maxDamping{};          // the ceiling of λ
+    // Occam fits:
+    std::optional<double> rmsTolerance{};        // phase 1 ends when the RMS falls by less than this share
+    std::optional<double> roughnessTolerance{};  // phase 2 ends when the roughness falls by less than this share
+    std::optional<std::size_t> stepCuts{};       // halvings of a step that does not improve
+    std::optional<double> multiplierTolerance{}; // decades of μ within which the smallest RMS is found
+    std::optional<double> levelTolerance{};      // how close below the target the chosen model comes
 
     friend bool operator==(const FitOptions&, const FitOptions&) = default;
 };

@@ -85,6 +85,23 @@ void ReadOptions(const JsonCursor& c, jobs::DataOptions& curve, jobs::FitOptions
     s.bottomDepthM = c.Member("bottom_depth_m").PositiveOrNull();
     if (const JsonCursor starts = c.Member("starts"); !starts.IsNull()) s.starts = starts.Count();
     if (const JsonCursor seed = c.Member("seed"); !seed.IsNull()) s.seed = seed.Unsigned();
+    // Stop criteria: results written before they were options lack them.
+    const auto number = [&](const char* key, std::optional<double>& value) {
+        if (const auto v = c.Optional(key)) value = v->NotNegative();
+    };
+    const auto count = [&](const char* key, std::optional<std::size_t>& value) {
+        if (const auto v = c.Optional(key)) value = v->Count();
+    };
+    number("relative_tolerance", s.relativeTolerance);
+    count("settled_steps", s.settledSteps);
+    number("exact_chi2", s.exactChi2PerValue);
+    number("initial_damping", s.initialDamping);
+    number("max_damping", s.maxDamping);
+    number("rms_tolerance", s.rmsTolerance);
+    number("roughness_tolerance", s.roughnessTolerance);
+    count("step_cuts", s.stepCuts);
+    number("multiplier_tolerance", s.multiplierTolerance);
+    number("level_tolerance", s.levelTolerance);
 }
 
 std::vector<fitting::HistoryEntry> ReadHistory(const JsonCursor& c)

@@ -64,6 +64,16 @@ void PutFitOptions(Json& object, const jobs::FitOptions& options)
     object["bottom_depth_m"] = JsonNumber(options.bottomDepthM);
     object["starts"] = OrNull(options.starts);
     object["seed"] = OrNull(options.seed);
+    object["relative_tolerance"] = JsonNumber(options.relativeTolerance);
+    object["settled_steps"] = OrNull(options.settledSteps);
+    object["exact_chi2"] = JsonNumber(options.exactChi2PerValue);
+    object["initial_damping"] = JsonNumber(options.initialDamping);
+    object["max_damping"] = JsonNumber(options.maxDamping);
+    object["rms_tolerance"] = JsonNumber(options.rmsTolerance);
+    object["roughness_tolerance"] = JsonNumber(options.roughnessTolerance);
+    object["step_cuts"] = OrNull(options.stepCuts);
+    object["multiplier_tolerance"] = JsonNumber(options.multiplierTolerance);
+    object["level_tolerance"] = JsonNumber(options.levelTolerance);
 }
 
 Json FitOptionsJson(const jobs::DataOptions& data, const jobs::FitOptions& fit)

@@ -7,7 +7,9 @@
 //          within_errors, error_multiple})
 //   fit:   method, fit, target_rms, max_iterations, layers, layer_tops, top_depth_m,
 //          bottom_depth_m (Occam; null when chosen from the data), starts, seed (layered;
-//          null for Occam fits)
+//          null for Occam fits), the stop criteria relative_tolerance, settled_steps,
+//          exact_chi2, initial_damping, max_damping (layered), rms_tolerance,
+//          roughness_tolerance, step_cuts, multiplier_tolerance, level_tolerance (Occam)
 // A value that is not set is null. Results written before a key existed lack it; a reader
 // takes the key's default then.
 

@@ -41,6 +41,8 @@ std::vector<OptionChange> Changes()
         {"Floor", [](BatchPlan& p) { p.data.floorPercent = 7.0; }, "floor_percent"},
         {"Mode", [](BatchPlan& p) { p.data.mode = Mode::kXy; }, "mode"},
         {"Rotation", [](BatchPlan& p) { p.data.rotateDeg = 10.0; }, "rotate_deg"},
+        {"RelativeTolerance", [](BatchPlan& p) { p.fit.relativeTolerance = 1e-5; }, "relative_tolerance"},
+        {"MaxDamping", [](BatchPlan& p) { p.fit.maxDamping = 1e10; }, "max_damping"},
         {"VarianceReading",
          [](BatchPlan& p) { p.data.varianceConvention = mt1d::sounding::VarianceConvention::kPart; }, "var_convention"},
         {"Exclusions", [](BatchPlan& p) { p.data.excludeFrequencies = {1.0}; }, "exclude_hz"},
@@ -57,6 +59,8 @@ std::vector<OptionChange> MeshChanges()
         {"TopDepth", [](BatchPlan& p) { p.fit.topDepthM = 20.0; }, "top_depth_m"},
         {"BottomDepth", [](BatchPlan& p) { p.fit.bottomDepthM = 5e4; }, "bottom_depth_m"},
         {"LayerTops", [](BatchPlan& p) { p.fit.layerTops = {0.0, 100.0, 1000.0, 5000.0}; }, "layer_tops"},
+        {"RmsTolerance", [](BatchPlan& p) { p.fit.rmsTolerance = 1e-3; }, "rms_tolerance"},
+        {"StepCuts", [](BatchPlan& p) { p.fit.stepCuts = 3; }, "step_cuts"},
     };
 }
 

@@ -319,3 +319,35 @@ TEST(CliFitRealData, OccamCodeSiteDoesAtLeastAsWellAsThePeerInTenIterations)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CliFit, StopCriteriaAreRecordedAndBelongToTheirMethod)
+{
+    // Each criterion given reaches the record; the other method's are null.
+    const nlohmann::json layered = FitJson({"--method", "layered", "--layers", "2", "--starts", "2",
+                                            "--relative-tolerance", "1e-5", "--max-damping", "1e12"});
+    EXPECT_EQ(layered["options"]["relative_tolerance"], 1e-5);
+    EXPECT_EQ(layered["options"]["max_damping"], 1e12);
+    EXPECT_EQ(layered["options"]["settled_steps"], 2);  // the default, resolved
+    EXPECT_TRUE(layered["options"]["rms_tolerance"].is_null());
+    const nlohmann::json occam = FitJson({"--step-cuts", "3", "--rms-tolerance", "0.001"});
+    EXPECT_EQ(occam["options"]["step_cuts"], 3);
+    EXPECT_EQ(occam["options"]["rms_tolerance"], 0.001);
+    EXPECT_TRUE(occam["options"]["max_damping"].is_null());
+
+    const std::vector<std::vector<std::string>> refused = {
+        {"--max-damping", "1e10"},                                       // a layered criterion for Occam
+        {"--method", "layered", "--step-cuts", "3"},                     // and the other way round
+        {"--rms-tolerance", "1"},                                        // a share below 1
+        {"--step-cuts", "61"},
+        {"--method", "layered", "--initial-damping", "10", "--max-damping", "1"},
+    };
+    for (const auto& options : refused) {
+        const ProgramRun run = RunMt1d(With({"fit", file_}, options));
+        EXPECT_EQ(run.status, 2) << options.front() << ": " << run.err;
+        EXPECT_EQ(run.out, "");
+    }
+}
+
+}  // namespace

@@ -119,10 +119,10 @@ TEST(FitJsonReader, ReadsBackTheRecordsOfRealFits)
     settings.layers = 3;
     settings.starts = 5;
     settings.seed = 1;
-    const jobs::FitRecord a = jobs::MakeFitRecord(site, jobs::DataOptions{mt1d::sounding::Mode::kDet}, settings, data.data, layered);
+    const jobs::FitRecord a = jobs::MakeFitRecord(site, jobs::DataOptions{.mode = mt1d::sounding::Mode::kDet}, settings, data.data, layered);
     settings = jobs::FitOptions{};
     settings.layers = 20;
-    const jobs::FitRecord b = jobs::MakeFitRecord(site, jobs::DataOptions{mt1d::sounding::Mode::kDet}, settings, data.data, smooth);
+    const jobs::FitRecord b = jobs::MakeFitRecord(site, jobs::DataOptions{.mode = mt1d::sounding::Mode::kDet}, settings, data.data, smooth);
     ASSERT_EQ(a.correlation.size(), 25u);
     ASSERT_EQ(a.products.size(), 2u);
     ASSERT_EQ(b.report.layers.size(), 20u);

@@ -34,9 +34,12 @@ TEST(FitJson, HasEveryKeyOfAFitResultInOrder)
     EXPECT_EQ(Keys(json["site"]),
               (std::vector<std::string>{"name", "file", "latitude_deg", "longitude_deg", "elevation_m"}));
     EXPECT_EQ(Keys(json["options"]),
-              (std::vector<std::string>{"mode", "floor_percent", "columns", "rotate_deg", "var_convention", "rho_err", "exclude_hz", "keep_any_phase", "only_1d", "method", "fit", "target_rms",
+              (std::vector<std::string>{"mode", "floor_percent", "columns", "rotate_deg", "var_convention", "rho_err",
+                                        "exclude_hz", "keep_any_phase", "only_1d", "method", "fit", "target_rms",
                                         "max_iterations", "layers", "layer_tops", "top_depth_m", "bottom_depth_m",
-                                        "starts", "seed"}));
+                                        "starts", "seed", "relative_tolerance", "settled_steps", "exact_chi2",
+                                        "initial_damping", "max_damping", "rms_tolerance", "roughness_tolerance",
+                                        "step_cuts", "multiplier_tolerance", "level_tolerance"}));
     EXPECT_EQ(Keys(json["history"][0]), (std::vector<std::string>{"iteration", "rms", "roughness", "multiplier"}));
     EXPECT_EQ(Keys(json["response"][0]), (std::vector<std::string>{"frequency_hz", "rho_ohmm", "phase_deg"}));
     EXPECT_EQ(Keys(json["niblett_bostick"][0]),

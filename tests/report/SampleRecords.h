@@ -14,7 +14,7 @@ inline jobs::FitRecord LayeredRecord()
 {
     jobs::FitRecord r;
     r.site = {"S1", "data/s1.edi", 43.34115277777778, -95.95905833333333, 418.0};
-    r.curve = {sounding::Mode::kDet, 5.0, {}, 30.0};
+    r.curve = {.mode = sounding::Mode::kDet, .floorPercent = 5.0, .rotateDeg = 30.0};
     r.settings.method = fitting::Method::kLayered;
     r.settings.components = fitting::FitComponents::kBoth;
     r.settings.targetRms = 1.0;
@@ -52,10 +52,10 @@ inline jobs::FitRecord OccamRecord()
 {
     jobs::FitRecord r;
     r.site = {"aushield", "aushield.dat", std::nullopt, std::nullopt, std::nullopt};
-    r.curve = {sounding::Mode::kXy, 0.0, {sounding::Column::kPeriod, sounding::Column::kLog10Rho,
-                                          sounding::Column::kLog10RhoErr, sounding::Column::kPhase,
-                                          sounding::Column::kPhaseErr},
-               std::nullopt};
+    r.curve = {.mode = sounding::Mode::kXy,
+               .floorPercent = 0.0,
+               .columns = {sounding::Column::kPeriod, sounding::Column::kLog10Rho, sounding::Column::kLog10RhoErr,
+                           sounding::Column::kPhase, sounding::Column::kPhaseErr}};
     r.settings.method = fitting::Method::kOccam;
     r.settings.components = fitting::FitComponents::kRho;
     r.settings.targetRms = 1.0;

@@ -89,7 +89,8 @@ TEST(SampleJson, HasEveryKeyInOrderWithTheSiteAndTheOptionsUsed)
     EXPECT_EQ(json["format_version"], 1);
     EXPECT_EQ(json["site"]["name"], "S1");
     EXPECT_EQ(Keys(json["options"]),
-              (std::vector<std::string>{"mode", "floor_percent", "columns", "rotate_deg", "var_convention", "rho_err", "exclude_hz", "keep_any_phase", "only_1d", "samples", "burn_in",
+              (std::vector<std::string>{"mode", "floor_percent", "columns", "rotate_deg", "var_convention", "rho_err",
+                                        "exclude_hz", "keep_any_phase", "only_1d", "samples", "burn_in",
                                         "chains", "temperatures", "max_layers", "min_depth_m", "max_depth_m",
                                         "min_rho_ohmm", "max_rho_ohmm", "seed"}));
     const Json& o = json["options"];
