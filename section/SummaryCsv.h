@@ -1,7 +1,6 @@
 #pragma once
 // The summary.csv of a batch output folder: one header line naming the columns, then one row
-// per sounding. Fields are separated by commas and quoted with " when they hold a comma, a
-// quote (doubled) or a line break, as report/Formatting.h writes them.
+// per sounding, read with the CSV reader of io/Csv.h.
 
 #include <cstddef>
 #include <map>
@@ -25,11 +24,6 @@ struct SummaryRow {
     // The field of `column`; empty when the row has no such column.
     std::string_view Field(std::string_view column) const;
 };
-
-// Splits CSV text into records of fields. A quoted field may span lines. Throws SurveyError
-// naming `file` and the line for an unterminated quote or text after a closing quote.
-std::vector<std::vector<std::string>> SplitCsv(std::string_view text, const std::string& file,
-                                               std::vector<std::size_t>* recordLines = nullptr);
 
 // The rows of a summary. The header must name at least the columns "site" and "status";
 // every row must have as many fields as the header. Blank lines are skipped. Anything else is

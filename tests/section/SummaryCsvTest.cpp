@@ -10,22 +10,6 @@
 namespace {
 
 using namespace mt1d::section;
-using Records = std::vector<std::vector<std::string>>;
-
-TEST(SplitCsvTest, QuotedFieldsKeepCommasQuotesAndLineBreaks)
-{
-    const std::string text = "a,b,c\n\"x, y\",\"say \"\"hi\"\"\",\"two\nlines\"\r\n,,\n";
-    std::vector<std::size_t> lines;
-    const Records records = SplitCsv(text, "s.csv", &lines);
-    EXPECT_EQ(records, (Records{{"a", "b", "c"}, {"x, y", "say \"hi\"", "two\nlines"}, {"", "", ""}}));
-    // The third record starts on line 4: the quoted line break counts.
-    EXPECT_EQ(lines, (std::vector<std::size_t>{1, 2, 4}));
-}
-
-TEST(SplitCsvTest, BlankLinesAndAMissingFinalLineBreakAreHarmless)
-{
-    EXPECT_EQ(SplitCsv("a,b\n\n1,2", "s.csv"), (Records{{"a", "b"}, {"1", "2"}}));
-}
 
 TEST(ParseSummaryTest, RowsByColumnNameWithTheirLines)
 {
