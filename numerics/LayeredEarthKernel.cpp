@@ -2,9 +2,22 @@
 // derivatives by the chain rule back up the recursion. Highway's foreach_target compiles this
 // file once per instruction set; the entry points at the end pick one at run time. The scaled
 // impedance W, η_j, θ_j and s are those of LayeredEarthKernel.h (time dependence e^{+iωt}).
+//
+// The choice at run time is made here, from the processor's feature flags, rather than by
+// HWY_DYNAMIC_DISPATCH: that would link Highway's shared library, whose static constructor
+// costs every process about 4 ms at start-up, far more than most commands of mt1d take. The
+// vector code itself is Highway's headers alone.
+
+#include <hwy/detect_targets.h>
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "numerics/LayeredEarthKernel.cpp"
+// The instruction sets compiled for, on x86-64: AVX-512 (F, VL, DQ, BW), AVX2 with FMA, SSE4
+// and plain C++. Elsewhere Highway's own choice of what the compiler can build.
+#if HWY_ARCH_X86_64
+#undef HWY_TARGETS
+#define HWY_TARGETS (HWY_AVX3 | HWY_AVX2 | HWY_SSE4 | HWY_SCALAR)
+#endif
 // Scalable vectors (SVE, RVV) cannot be members of the small complex type below.
 #ifndef HWY_DISABLED_TARGETS
 #define HWY_DISABLED_TARGETS (HWY_SVE | HWY_SVE2 | HWY_SVE_256 | HWY_SVE2_128 | HWY_RVV)
@@ -14,6 +27,9 @@
 #include <hwy/contrib/math/math-inl.h>
 
 #include "numerics/LayeredEarthKernel.h"
+
+#include <atomic>
+#include <string>
 
 HWY_BEFORE_NAMESPACE();
 namespace mt1d::earth::kernel {
@@ -349,15 +365,84 @@ HWY_AFTER_NAMESPACE();
 #if HWY_ONCE
 namespace mt1d::earth::kernel {
 
-HWY_EXPORT(ResponseImpl);
-HWY_EXPORT(ResponseAndJacobianImpl);
-HWY_EXPORT(ChiSquareImpl);
-HWY_EXPORT(TransposeImpl);
-HWY_EXPORT(Log10Impl);
+namespace {
+
+// One compiled instruction set: its name, whether this processor runs it, its entry points.
+struct Target {
+    const char* name;
+    bool (*supported)();
+    decltype(&N_SCALAR::ResponseImpl) response;
+    decltype(&N_SCALAR::ResponseAndJacobianImpl) responseAndJacobian;
+    decltype(&N_SCALAR::ChiSquareImpl) chiSquare;
+    decltype(&N_SCALAR::TransposeImpl) transpose;
+    decltype(&N_SCALAR::Log10Impl) log10;
+};
+
+#define MT1D_KERNEL_TARGET(ns, label, check)                                                            \
+    Target{label, check, &ns::ResponseImpl, &ns::ResponseAndJacobianImpl, &ns::ChiSquareImpl, &ns::TransposeImpl, \
+           &ns::Log10Impl}
+
+#if HWY_ARCH_X86_64
+// The features each Highway target requires (hwy/targets.cc of Highway 1.0); the compiler's
+// checks include the operating system's support of the wider registers.
+bool HasSse4()
+{
+    return __builtin_cpu_supports("ssse3") && __builtin_cpu_supports("sse4.1") && __builtin_cpu_supports("sse4.2") &&
+           __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("aes");
+}
+bool HasAvx2()
+{
+    return HasSse4() && __builtin_cpu_supports("avx") && __builtin_cpu_supports("avx2") &&
+           __builtin_cpu_supports("bmi") && __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("fma") &&
+           __builtin_cpu_supports("f16c") && __builtin_cpu_supports("lzcnt");
+}
+bool HasAvx3()
+{
+    return HasAvx2() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512dq") && __builtin_cpu_supports("avx512bw");
+}
+#endif
+bool Always() { return true; }
+
+// Best first.
+const std::vector<Target>& CompiledTargets()
+{
+    static const std::vector<Target> targets = {
+#if HWY_ARCH_X86_64
+        MT1D_KERNEL_TARGET(N_AVX3, "AVX3", HasAvx3),
+        MT1D_KERNEL_TARGET(N_AVX2, "AVX2", HasAvx2),
+        MT1D_KERNEL_TARGET(N_SSE4, "SSE4", HasSse4),
+#endif
+        MT1D_KERNEL_TARGET(N_SCALAR, "SCALAR", Always),
+    };
+    return targets;
+}
+
+#undef MT1D_KERNEL_TARGET
+
+const Target& Best()
+{
+    for (const Target& t : CompiledTargets()) {
+        if (t.supported()) return t;
+    }
+    return CompiledTargets().back();
+}
+
+// The set in use: the best one the processor supports, unless a test holds another.
+std::atomic<const Target*> forced{nullptr};
+
+const Target& Chosen()
+{
+    static const Target& best = Best();
+    const Target* held = forced.load(std::memory_order_relaxed);
+    return held != nullptr ? *held : best;
+}
+
+}  // namespace
 
 void Response(const double* s, std::size_t padded, Layers layers, double* rhoA, double* phaseDeg)
 {
-    HWY_DYNAMIC_DISPATCH(ResponseImpl)(s, padded, layers, rhoA, phaseDeg);
+    Chosen().response(s, padded, layers, rhoA, phaseDeg);
 }
 
 std::size_t JacobianWorkSize(std::size_t layerCount) { return 6 * layerCount * kLanePadding; }
@@ -366,29 +451,42 @@ void ResponseAndJacobian(const double* s, std::size_t padded, Layers layers, dou
                          double* phaseDeg, double* dRho, double* dPhase, std::size_t stride,
                          double* work)
 {
-    HWY_DYNAMIC_DISPATCH(ResponseAndJacobianImpl)(s, padded, layers, rhoA, phaseDeg, dRho, dPhase,
-                                                   stride, work);
+    Chosen().responseAndJacobian(s, padded, layers, rhoA, phaseDeg, dRho, dPhase, stride, work);
 }
 
 double ChiSquare(const double* s, std::size_t count, Layers layers, const double* log10RhoA,
                  const double* log10RhoAWeight, const double* phaseDeg, const double* phaseWeight)
 {
-    return HWY_DYNAMIC_DISPATCH(ChiSquareImpl)(s, count, layers, log10RhoA, log10RhoAWeight,
-                                               phaseDeg, phaseWeight);
+    return Chosen().chiSquare(s, count, layers, log10RhoA, log10RhoAWeight, phaseDeg, phaseWeight);
 }
 
 void Transpose(const double* columns, std::size_t stride, std::size_t rows, std::size_t cols,
                double* out)
 {
-    HWY_DYNAMIC_DISPATCH(TransposeImpl)(columns, stride, rows, cols, out);
+    Chosen().transpose(columns, stride, rows, cols, out);
 }
 
-void Log10(const double* values, std::size_t count, double* out)
+void Log10(const double* values, std::size_t count, double* out) { Chosen().log10(values, count, out); }
+
+std::vector<std::string> AvailableTargets()
 {
-    HWY_DYNAMIC_DISPATCH(Log10Impl)(values, count, out);
+    std::vector<std::string> names;
+    for (const Target& t : CompiledTargets()) {
+        if (t.supported()) names.emplace_back(t.name);
+    }
+    return names;
 }
 
-std::vector<std::int64_t> AvailableTargets() { return hwy::SupportedAndGeneratedTargets(); }
+std::string CurrentTarget() { return Chosen().name; }
+
+void HoldTargetForTest(const std::string& name)
+{
+    const Target* held = nullptr;
+    for (const Target& t : CompiledTargets()) {
+        if (name == t.name && t.supported()) held = &t;
+    }
+    forced.store(held, std::memory_order_relaxed);
+}
 
 }  // namespace mt1d::earth::kernel
 #endif  // HWY_ONCE

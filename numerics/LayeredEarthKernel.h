@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace mt1d::earth::kernel {
@@ -67,8 +68,16 @@ double ChiSquare(const double* s, std::size_t count, Layers layers, const double
 // correctly rounded value); `out` may be `values`.
 void Log10(const double* values, std::size_t count, double* out);
 
-// The instruction sets this kernel was compiled for that the processor supports, as Highway
-// target bits, best first; tests run every one of them.
-std::vector<std::int64_t> AvailableTargets();
+// The instruction sets this kernel was compiled for that the processor supports, by name
+// ("AVX3", "AVX2", "SSE4", "SCALAR"), best first; tests run every one of them.
+std::vector<std::string> AvailableTargets();
+
+// The set the entry points use now.
+std::string CurrentTarget();
+
+// Holds the entry points to the named set (one of AvailableTargets()), or back to the best the
+// processor supports for an empty or unknown name. For tests; not for use while other threads
+// compute.
+void HoldTargetForTest(const std::string& name);
 
 }  // namespace mt1d::earth::kernel

@@ -17,7 +17,7 @@ std::string Layers(int count)
 #ifdef MT1D_CLI_SECTION
 const std::string kCommands = "forward, invert, data, fit, misfit, sample, batch, convert or section";
 #else
-const std::string kCommands = "forward, invert, data, fit, sample or batch";
+const std::string kCommands = "forward, invert, data, fit, misfit, sample, batch or convert";
 #endif
 
 // Input that cannot be used: a message on standard error that names the problem, exit

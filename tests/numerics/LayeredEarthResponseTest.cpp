@@ -378,3 +378,24 @@ TEST(LayeredEarthMisfit, MisfitDataOfTheWrongLengthIsRefused)
 }
 
 }  // namespace
+
+namespace {
+
+// The kernel picks its instruction set itself (without Highway's shared library): the best the
+// processor supports, plain C++ always among them, and a test can hold any of them.
+TEST(LayeredEarthTargets, TheBestSupportedSetIsUsedAndEachCanBeHeld)
+{
+    namespace kernel = mt1d::earth::kernel;
+    const std::vector<std::string> available = kernel::AvailableTargets();
+    ASSERT_FALSE(available.empty());
+    EXPECT_EQ(available.back(), "SCALAR");
+    EXPECT_EQ(kernel::CurrentTarget(), available.front());
+    for (const std::string& name : available) {
+        kernel::HoldTargetForTest(name);
+        EXPECT_EQ(kernel::CurrentTarget(), name);
+    }
+    kernel::HoldTargetForTest("NO-SUCH-SET");
+    EXPECT_EQ(kernel::CurrentTarget(), available.front());
+}
+
+}  // namespace

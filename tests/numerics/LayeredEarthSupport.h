@@ -4,7 +4,7 @@
 
 #include "numerics/LayeredEarthKernel.h"
 
-#include <hwy/targets.h>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -79,10 +79,10 @@ inline void RecordFigure(const std::string& name, double value)
 // the set's name for messages.
 inline void ForEachTarget(const std::function<void(const std::string&)>& body)
 {
-    for (const std::int64_t target : mt1d::earth::kernel::AvailableTargets()) {
-        hwy::SetSupportedTargetsForTest(target);
-        body(hwy::TargetName(target));
-        hwy::SetSupportedTargetsForTest(0);
+    for (const std::string& target : mt1d::earth::kernel::AvailableTargets()) {
+        mt1d::earth::kernel::HoldTargetForTest(target);
+        body(target);
+        mt1d::earth::kernel::HoldTargetForTest({});
     }
 }
 
