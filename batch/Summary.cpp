@@ -13,7 +13,8 @@ namespace mt1d::batch {
 
 namespace {
 
-constexpr std::size_t kFieldCount = 12;
+constexpr std::size_t kFieldCount = 14;
+constexpr std::size_t kFieldCountWithoutDims = 12;
 
 std::string OneLine(std::string_view text)
 {
@@ -26,11 +27,12 @@ std::vector<std::string> Fields(const SummaryRow& row)
 {
     return {row.site,      row.file, row.latitude,   row.longitude,     row.elevation,
             row.mode,      row.method, row.rms,      row.iterations,    row.targetReached,
-            row.depthOfInvestigationM, row.status};
+            row.depthOfInvestigationM, row.oneDFraction, row.strikeDeg, row.status};
 }
 
 SummaryRow FromFields(std::vector<std::string> f)
 {
+    if (f.size() == kFieldCountWithoutDims) f.insert(f.begin() + 11, 2, std::string());
     SummaryRow row;
     row.site = std::move(f[0]);
     row.file = std::move(f[1]);
@@ -43,7 +45,9 @@ SummaryRow FromFields(std::vector<std::string> f)
     row.iterations = std::move(f[8]);
     row.targetReached = std::move(f[9]);
     row.depthOfInvestigationM = std::move(f[10]);
-    row.status = std::move(f[11]);
+    row.oneDFraction = std::move(f[11]);
+    row.strikeDeg = std::move(f[12]);
+    row.status = std::move(f[13]);
     return row;
 }
 
@@ -64,6 +68,10 @@ SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::
     row.iterations = std::to_string(fit.iterations);
     row.targetReached = fit.targetReached ? "true" : "false";
     row.depthOfInvestigationM = io::NumberText(fit.depthOfInvestigationM);
+    if (record.dims) {
+        row.oneDFraction = io::NumberText(record.dims->oneDFraction);
+        row.strikeDeg = io::NumberText(record.dims->strikeDeg);
+    }
     row.status = jobs::FitSucceeded(fit) ? std::string(kStatusOk)
                                      : OneLine(std::string(fitting::ToString(fit.status)) + ": " + fit.message);
     return row;
@@ -99,15 +107,18 @@ std::vector<SummaryRow> ParseSummaryCsv(std::string_view text, const std::string
         throw BatchError(e.what());
     }
     if (records.empty()) throw BatchError(file + ": empty; a batch summary starts with its header");
-    if (io::CsvLine(records.front().fields) != kSummaryHeader) {
+    const std::string header = io::CsvLine(records.front().fields);
+    const bool withDims = header == kSummaryHeader;
+    if (!withDims && header != kSummaryHeaderWithoutDims) {
         throw BatchError(file + ", line 1: not a batch summary (expected the header " + std::string(kSummaryHeader) + ")");
     }
     std::vector<SummaryRow> rows;
     for (std::size_t i = 1; i < records.size(); ++i) {
         std::vector<std::string>& fields = records[i].fields;
-        if (fields.size() != kFieldCount) {
+        const std::size_t expected = withDims ? kFieldCount : kFieldCountWithoutDims;
+        if (fields.size() != expected) {
             throw BatchError(file + ", line " + std::to_string(records[i].line) + ": " + std::to_string(fields.size()) +
-                             " fields; a summary row has " + std::to_string(kFieldCount));
+                             " fields; a summary row has " + std::to_string(expected));
         }
         rows.push_back(FromFields(std::move(fields)));
     }

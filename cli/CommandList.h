@@ -11,6 +11,7 @@
 MT1D_CLI_COMMAND(AddForwardCommand)
 MT1D_CLI_COMMAND(AddInvertCommand)
 MT1D_CLI_COMMAND(AddDataCommand)
+MT1D_CLI_COMMAND(AddDimsCommand)
 MT1D_CLI_COMMAND(AddFitCommand)
 MT1D_CLI_COMMAND(AddMisfitCommand)
 MT1D_CLI_COMMAND(AddSampleCommand)

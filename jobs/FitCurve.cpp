@@ -38,6 +38,7 @@ FitRun FitCurve(const LoadedCurve& loaded, const FitOptions& options, const std:
         run.model = fit.model;
     }
     run.record->notes = loaded.curve.notes;
+    run.record->dims = SummarizeDims(loaded.sounding, loaded.options.only1d.value_or(dims::DimsOptions{}));
     return run;
 }
 

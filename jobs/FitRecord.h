@@ -10,6 +10,7 @@
 #include "fitting/OccamFit.h"
 #include "jobs/DataOptions.h"
 #include "jobs/FitOptions.h"
+#include "jobs/SiteDims.h"
 #include "jobs/SiteSummary.h"
 
 #include <cstddef>
@@ -32,6 +33,9 @@ struct FitRecord {
     // order (ρ_1 … ρ_L, h_1 … h_{L−1}), P × P row-major.
     std::vector<fitting::LayerProducts> products;
     std::vector<double> correlation;
+    // The phase-tensor verdict on the sounding (with the limits of --only-1d where given);
+    // empty for a sounding of apparent resistivity and phase only.
+    std::optional<DimsSummary> dims;
 };
 
 // The record of a finished fit. `data` are the values the fit used.

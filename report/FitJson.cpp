@@ -92,7 +92,21 @@ Json FitJson(const jobs::FitRecord& record)
             {"correlation", CorrelationJson(record)},
             {"response", std::move(response)},
             {"niblett_bostick", std::move(bostick)},
-            {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)}};
+            {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)},
+            {"dimensionality", DimsSummaryJson(record.dims)}};
+}
+
+Json DimsSummaryJson(const std::optional<jobs::DimsSummary>& dims)
+{
+    if (!dims) return nullptr;
+    return {{"max_skew_deg", JsonNumber(dims->limits.maxSkewDeg)},
+            {"max_ellipticity", JsonNumber(dims->limits.maxEllipticity)},
+            {"within_errors", dims->limits.withinErrors},
+            {"computed_rows", dims->computedRows},
+            {"one_d_rows", dims->oneDRows},
+            {"one_d_fraction", JsonNumber(dims->oneDFraction)},
+            {"strike_deg", JsonNumber(dims->strikeDeg)},
+            {"strike_sd_deg", JsonNumber(dims->strikeSdDeg)}};
 }
 
 std::string FitJsonText(const jobs::FitRecord& record) { return JsonLayout(FitJson(record)) + "\n"; }

@@ -18,7 +18,11 @@
 //       "correlation": {"parameters": ["log10_rho_1", …], "matrix": [[…]]} (layered) or null,
 //       "response": [{"frequency_hz", "rho_ohmm", "phase_deg"}],
 //       "niblett_bostick": [{"frequency_hz", "depth_m", "resistivity_ohmm"}],
-//       "depth_of_investigation_m"
+//       "depth_of_investigation_m",
+//       "dimensionality": {"max_skew_deg", "max_ellipticity", "within_errors", "computed_rows",
+//                          "one_d_rows", "one_d_fraction", "strike_deg", "strike_sd_deg"}
+//                         (null for a sounding without an impedance tensor; absent in files of
+//                         earlier versions of the program)
 //     }
 //
 // Phases are impedance phases in degrees (first quadrant); standard errors are in log10 units
@@ -28,6 +32,7 @@
 #include "jobs/FitRecord.h"
 #include "report/Formatting.h"
 
+#include <optional>
 #include <string>
 
 namespace mt1d::report {
@@ -36,6 +41,9 @@ inline constexpr const char* kFitFormatName = "mt1d fit";
 inline constexpr int kFitFormatVersion = 1;
 
 Json FitJson(const jobs::FitRecord& record);
+
+// The "dimensionality" member: null when empty.
+Json DimsSummaryJson(const std::optional<jobs::DimsSummary>& dims);
 
 // FitJson laid out one member per line (JsonLayout), with a final line break.
 std::string FitJsonText(const jobs::FitRecord& record);

@@ -235,6 +235,19 @@ jobs::FitRecord ReadFitJson(const JsonCursor& root)
                                     e.Member("resistivity_ohmm").Positive()});
     }
     r.depthOfInvestigationM = root.Member("depth_of_investigation_m").NotNegative();
+    // Files written before the dimensionality was recorded have no such key.
+    if (const auto d = root.Optional("dimensionality")) {
+        jobs::DimsSummary dims;
+        dims.limits.maxSkewDeg = d->Member("max_skew_deg").NotNegative();
+        dims.limits.maxEllipticity = d->Member("max_ellipticity").NotNegative();
+        dims.limits.withinErrors = d->Member("within_errors").Bool();
+        dims.computedRows = d->Member("computed_rows").Count(sounding::kMaxFrequencies);
+        dims.oneDRows = d->Member("one_d_rows").Count(dims.computedRows);
+        dims.oneDFraction = d->Member("one_d_fraction").NotNegativeOrNull();
+        dims.strikeDeg = d->Member("strike_deg").NumberOrNull();
+        dims.strikeSdDeg = d->Member("strike_sd_deg").NotNegativeOrNull();
+        record.dims = dims;
+    }
     return record;
 }
 

@@ -13,6 +13,7 @@
 #include "gui/classic/ResponseChart.h"
 #include "gui/classic/StringGrid.h"
 #include "gui/classic/UpDown.h"
+#include "gui/common/UserGuide.h"
 #include "gui/common/ViewSettings.h"
 #include "gui/common/WaitCursor.h"
 #include "gui/common/WindowPlacement.h"
@@ -246,6 +247,8 @@ void TForm1::CreateMenus()
     HelpMenu = menuBar()->addMenu(QStringLiteral("帮助"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     HelpMenu->menuAction()->setStatusTip(QStringLiteral("Help"));
+    UserGuideAction = AddAction(HelpMenu, QStringLiteral("用户指南"), QStringLiteral("User guide"), "UserGuideAction");
+    UserGuideAction->setShortcut(QKeySequence::HelpContents);
     AboutAction = AddAction(HelpMenu, QStringLiteral("关于"), QStringLiteral("About"), "AboutAction");
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
@@ -284,6 +287,7 @@ void TForm1::ConnectHandlers()
     connect(QuitAction, &QAction::triggered, this, [] { QApplication::closeAllWindows(); });
     connect(ConventionalPhaseAction, &QAction::toggled, this, &TForm1::ConventionalPhaseClick);
     connect(AboutAction, &QAction::triggered, this, &TForm1::StaticText3Click);
+    connect(UserGuideAction, &QAction::triggered, this, [this] { mt1d::gui::OpenUserGuide(this); });
 }
 
 void TForm1::FormCreate()

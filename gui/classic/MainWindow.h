@@ -100,6 +100,7 @@ public:
     QMenu* ViewMenu;
     QAction* ConventionalPhaseAction;
     QMenu* HelpMenu;
+    QAction* UserGuideAction;
     QAction* AboutAction;
 
     // The size that shows the whole design area with the menu and status bars.

@@ -6,6 +6,7 @@
 #include "sounding/Modes.h"
 #include "session/ResultExport.h"
 #include "gui/common/SettingsNames.h"
+#include "gui/common/UserGuide.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -317,7 +318,9 @@ void SoundingWindow::BuildMenus()
     CloseAction = add(file, QStringLiteral("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
     QuitAction = add(file, QStringLiteral("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    UserGuideAction = add(help, QStringLiteral("用户指南"), QStringLiteral("User guide"), QKeySequence::HelpContents);
     AboutAction = add(help, QStringLiteral("关于"), QStringLiteral("About"));
+    connect(UserGuideAction, &QAction::triggered, this, [this] { OpenUserGuide(this); });
 
     connect(OpenSoundingAction, &QAction::triggered, this, [this] {
         if (workspace_) workspace_->ChooseAndOpenSoundings(this);

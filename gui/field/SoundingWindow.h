@@ -100,6 +100,7 @@ public:
     QAction* ExportResultsAction;
     QAction* CloseAction;
     QAction* QuitAction;
+    QAction* UserGuideAction;
     QAction* AboutAction;
 
 signals:

@@ -58,7 +58,7 @@ TEST(ForwardCommand, StoresModelResponseAndDefaultSetup)
 {
     const auto store = StartedStore();
     EXPECT_EQ(store->LayerCount, 3);
-    // The default model and start the README describes.
+    // The default model and start the classic guide describes (docs/guide/classic.md).
     const float model[] = {1000, 10, 1000, 500, 500, 100};
     const float start[] = {200, 2, 200, 100, 100, 20};
     for (int k = 0; k < 6; ++k) {

@@ -30,7 +30,7 @@ TEST(CliForward, DefaultModelPrintsTheWindowsListing)
     EXPECT_EQ(run.out, WindowListing("3", mt1d::DefaultTable()));
     const auto lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 41u);
-    EXPECT_EQ(lines[20], "1.0E+00 4.4E+01 -6.3E-02");  // the README's example
+    EXPECT_EQ(lines[20], "1.0E+00 4.4E+01 -6.3E-02");  // the classic guide's example (docs/guide/classic.md)
 }
 
 TEST(CliForward, ModelOptionIsTheTable)

@@ -23,7 +23,7 @@ std::vector<mt1d::InversionOutcome> WindowInversions(int source, int method, int
     return outcomes;
 }
 
-// The README's example: the report of one press, the layers found again.
+// The classic guide's example (docs/guide/classic.md): the report of one press, the layers found again.
 TEST(CliInvert, PrintsTheReportOfOnePress)
 {
     const ProgramRun run = RunMt1d({"invert", "--source", "res", "--method", "svd"});

@@ -81,6 +81,7 @@ void ExpectSameRecord(const jobs::FitRecord& a, const jobs::FitRecord& b)
         EXPECT_EQ(a.products[i].log10TransverseResistanceSd, b.products[i].log10TransverseResistanceSd);
     }
     EXPECT_EQ(a.correlation, b.correlation);
+    EXPECT_EQ(a.dims, b.dims);
 }
 
 TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
@@ -88,6 +89,14 @@ TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
     for (const jobs::FitRecord& record : {LayeredRecord(), OccamRecord()}) {
         ExpectSameRecord(ParseFitJson(FitJsonText(record), "fit.json"), record);
     }
+    // The dimensionality of a tensor sounding (0.1 + 0.2: every digit must come back), and
+    // none for a sounding of apparent resistivity and phase only.
+    jobs::FitRecord withDims = LayeredRecord();
+    withDims.dims = jobs::DimsSummary{{5.0, 0.2, true, 2.0}, 41, 17, 17.0 / 41.0, 0.1 + 0.2, 1.5};
+    ExpectSameRecord(ParseFitJson(FitJsonText(withDims), "fit.json"), withDims);
+    jobs::FitRecord noTensor = OccamRecord();
+    noTensor.dims.reset();
+    ExpectSameRecord(ParseFitJson(FitJsonText(noTensor), "fit.json"), noTensor);
 }
 
 // The records of real fits (a small synthetic sounding), with all the digits their numbers have.

@@ -30,7 +30,8 @@ TEST(FitJson, HasEveryKeyOfAFitResultInOrder)
     EXPECT_EQ(Keys(json), (std::vector<std::string>{"format", "format_version", "site", "options", "method", "mode",
                                                    "status", "rms", "roughness", "iterations", "target_reached",
                                                    "message", "values_fitted", "notes", "history", "layers", "correlation",
-                                                   "response", "niblett_bostick", "depth_of_investigation_m"}));
+                                                   "response", "niblett_bostick", "depth_of_investigation_m",
+                                                   "dimensionality"}));
     EXPECT_EQ(Keys(json["site"]),
               (std::vector<std::string>{"name", "file", "latitude_deg", "longitude_deg", "elevation_m"}));
     EXPECT_EQ(Keys(json["options"]),

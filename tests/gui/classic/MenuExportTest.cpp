@@ -12,6 +12,8 @@
 #include "gui/classic/ResponseChart.h"
 
 #include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QFile>
 #include <QImage>
 #include <QMenu>
@@ -73,6 +75,15 @@ void OpenAndClose(QMenu* menu)
 
 }  // namespace
 
+// Takes the URLs the program asks the desktop to open, instead of the desktop.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls << url; }
+};
+
 class MenuExportTest : public QObject, private GuiFixture {
     Q_OBJECT
 
@@ -97,6 +108,7 @@ private slots:
         QTest::newRow("quit") << "QuitAction" << "文件" << "退出" << "Quit";
         QTest::newRow("conventional phase") << "ConventionalPhaseAction" << "视图" << "常规阻抗相位"
                                             << "Conventional impedance phase";
+        QTest::newRow("user guide") << "UserGuideAction" << "帮助" << "用户指南" << "User guide";
         QTest::newRow("about") << "AboutAction" << "帮助" << "关于" << "About";
     }
 
@@ -177,6 +189,24 @@ private slots:
         QVERIFY(form->OpenSoundingAction->isEnabled());
         form->OpenSoundingAction->trigger();
         QCOMPARE(calls, 1);
+    }
+
+    // 帮助 → 用户指南 opens the guide's first page, which links every page of the guide.
+    void userGuideOpensTheGuidesFirstPage()
+    {
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "Open");
+        form->UserGuideAction->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        const QString path = catcher.urls.front().toLocalFile();
+        QVERIFY2(path.endsWith(QStringLiteral("docs/guide/README.md")), qPrintable(path));
+        QFile page(path);
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(page.readAll());
+        for (const char* link : {"inspect.md", "fit.md", "uncertainty.md", "survey.md", "classic.md"}) {
+            QVERIFY2(text.contains(QStringLiteral("](") + QLatin1String(link) + ")"), link);
+        }
     }
 
     void quitClosesTheWindow()
