@@ -4,13 +4,13 @@
 
 namespace mt1d::section {
 
-std::string_view SummaryRow::Field(std::string_view column) const
+std::string_view SummaryFields::Field(std::string_view column) const
 {
     const auto it = fields.find(column);
     return it == fields.end() ? std::string_view{} : std::string_view(it->second);
 }
 
-std::vector<SummaryRow> ParseSummary(std::string_view text, const std::string& file)
+std::vector<SummaryFields> ParseSummary(std::string_view text, const std::string& file)
 {
     std::vector<io::CsvRecord> records;
     try {
@@ -28,14 +28,14 @@ std::vector<SummaryRow> ParseSummary(std::string_view text, const std::string& f
                               "\"; this is not the summary of an mt1d batch");
         }
     }
-    std::vector<SummaryRow> rows;
+    std::vector<SummaryFields> rows;
     for (std::size_t r = 1; r < records.size(); ++r) {
         const std::vector<std::string>& fields = records[r].fields;
         if (fields.size() != header.size()) {
             throw SurveyError(file + ", line " + std::to_string(records[r].line) + ": " + std::to_string(fields.size()) +
                               " fields, the header names " + std::to_string(header.size()));
         }
-        SummaryRow row;
+        SummaryFields row;
         row.line = records[r].line;
         for (std::size_t c = 0; c < header.size(); ++c) row.fields.emplace(header[c], fields[c]);
         rows.push_back(std::move(row));

@@ -17,7 +17,7 @@ public:
 };
 
 // One row of the summary, by column name.
-struct SummaryRow {
+struct SummaryFields {
     std::size_t line = 0;  // 1-based line of the file where the row starts
     std::map<std::string, std::string, std::less<>> fields;
 
@@ -28,6 +28,6 @@ struct SummaryRow {
 // The rows of a summary. The header must name at least the columns "site" and "status";
 // every row must have as many fields as the header. Blank lines are skipped. Anything else is
 // refused with SurveyError naming the file and the line.
-std::vector<SummaryRow> ParseSummary(std::string_view text, const std::string& file);
+std::vector<SummaryFields> ParseSummary(std::string_view text, const std::string& file);
 
 }  // namespace mt1d::section

@@ -71,12 +71,12 @@ Survey ReadSurvey(const fs::path& folder)
         throw SurveyError(folder.string() + ": no " + kSummaryFileName +
                           "; not the output folder of mt1d batch");
     }
-    const std::vector<SummaryRow> rows = ParseSummary(ReadSummaryText(summaryFile), summaryFile.string());
+    const std::vector<SummaryFields> rows = ParseSummary(ReadSummaryText(summaryFile), summaryFile.string());
 
     Survey survey;
     survey.folder = folder;
     ResultIndex index(folder);
-    for (const SummaryRow& row : rows) {
+    for (const SummaryFields& row : rows) {
         const std::string site(row.Field("site"));
         const std::string status(row.Field("status"));
         const std::string where = summaryFile.filename().string() + " line " + std::to_string(row.line);
