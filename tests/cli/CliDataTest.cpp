@@ -244,6 +244,24 @@ TEST(CliHelp, ListsTheFieldCommandsWithTheirFileAndPhase)
     EXPECT_NE(data.out.find("Default: det for\n"), std::string::npos) << data.out;
     EXPECT_EQ(data.out.find("fit:"), std::string::npos);
     EXPECT_EQ(data.out.find("--method"), std::string::npos);
+    // The accepted ranges of a usable row, in the help of both (the words, wherever wrapped).
+    const auto words = [](const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\n' || c == ' ') {
+                if (!out.empty() && out.back() != ' ') out += ' ';
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    for (const ProgramRun& help : {data, RunMt1d({"fit", "--help"})}) {
+        EXPECT_NE(words(help.out).find("usable when it has frequencies from 1e-6 to 1e6 Hz, apparent resistivities "
+                                       "from 1e-9 to 1e9 ohm-m, phases from -180 to 180 degrees"),
+                  std::string::npos)
+            << help.out;
+    }
     // An option that is needed is shown without brackets.
     EXPECT_NE(RunMt1d({"batch", "--help"}).out.find("mt1d batch INPUT --out DIR [--mode M]"), std::string::npos);
     const ProgramRun fit = RunMt1d({"fit", "-h"});
