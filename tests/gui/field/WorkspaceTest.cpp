@@ -9,11 +9,16 @@
 #include "session/Project.h"
 
 #include <QFile>
+#include <QScreen>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <nlohmann/json.hpp>
+
+#include <limits>
 
 namespace mt1d::test {
 
@@ -249,6 +254,47 @@ private slots:
         QCoreApplication::sendEvent(window, &drop);
         QCOMPARE(workspace->Windows().size(), 3);  // the first, the dropped sounding, the project's
         QVERIFY(messages.isEmpty());
+    }
+
+    // The command line's files as a drop takes them: a project opens its windows, the
+    // others are soundings; a project refused opens nothing and leaves the rest alone.
+    void commandLineOpensProjectsAndSoundings()
+    {
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (edi.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(edi));
+        const QString project = dir_.filePath(QStringLiteral("one.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(project));
+        const QString damaged = dir_.filePath(QStringLiteral("damaged.mt1dproj"));
+        Write(damaged, QByteArray("{\"format\": \"mt1d-project\""));
+        const auto opened = workspace->OpenFiles({project, edi, damaged}, {}, nullptr);
+        QCOMPARE(opened.size(), 2);  // the project's window and the sounding
+        QCOMPARE(workspace->Windows().size(), 3);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("damaged.mt1dproj")), qPrintable(messages.first()));
+    }
+
+    // A project may hold any numbers for where a window stood: it opens on the screen.
+    void projectGeometryIsCutToTheScreen()
+    {
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (edi.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(edi));
+        const QString file = dir_.filePath(QStringLiteral("huge.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(file));
+        nlohmann::json document = nlohmann::json::parse(Bytes(file).toStdString());
+        const int most = std::numeric_limits<int>::max();
+        document["windows"][0]["geometry"] = {{"x", most}, {"y", most}, {"width", most}, {"height", most},
+                                              {"maximized", false}};
+        Write(file, QByteArray::fromStdString(document.dump()));
+        QVERIFY(workspace->OpenProject(file));
+        SoundingWindow* opened = workspace->Windows().last();
+        const QRect screen = opened->screen()->availableGeometry();
+        QVERIFY2(screen.contains(opened->geometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                    .arg(opened->geometry().x())
+                                                                    .arg(opened->geometry().y())
+                                                                    .arg(opened->geometry().width())
+                                                                    .arg(opened->geometry().height())));
     }
 
 private:
