@@ -8,6 +8,7 @@
 #include "report/SampleJson.h"
 #include "batch/SiteSample.h"
 #include "batch/Resume.h"
+#include "batch/OutputFolder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -238,6 +239,20 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
                           (error ? ": " + error.message() : ": a file of that name is in the way");
         return summary;
     }
+    // The folder is this run's alone until it returns (OutputFolder.h).
+    std::optional<io::FolderLock> lock;
+    try {
+        lock = ClaimOutputFolder(plan.outputDir);
+    } catch (const io::FolderBusy& e) {
+        summary.status = BatchStatus::kFolderBusy;
+        summary.message = e.what();
+        return summary;
+    } catch (const io::WriteError& e) {
+        summary.status = BatchStatus::kCannotWrite;
+        summary.message = e.what();
+        return summary;
+    }
+    RemoveStaleTemporaries(plan.outputDir);
     try {
         io::WriteFileAtomically(plan.outputDir / kSitesFileName, SitesCsv(plan.sites), plan.fileCalls);
     } catch (const io::WriteError& e) {

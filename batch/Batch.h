@@ -21,7 +21,12 @@
 //     shard of a plan; what --merge orders the joined summary by and checks shards against.
 // Every file is written atomically (AtomicFile.h): a temporary file beside it, synced, then
 // renamed, so that an interrupted run never leaves a partial file; a crash leaves at most a
-// hidden temporary file (.<name>.XXXXXX).
+// hidden temporary file (.<name>.XXXXXX), which the next run into the folder removes.
+//
+// One run at a time: a run holds a lock on the output folder (OutputFolder.h) from before its
+// first file until it returns; a second run into the same folder ends at once with
+// kFolderBusy, naming the other run's process. A lock left by a run that was killed does not
+// count.
 //
 // Workers: plan.workers std::jthreads (0: one per core) each take the next site in input order,
 // fit it and write its file. The files do not depend on the number of workers or on the
@@ -108,11 +113,12 @@ enum class BatchStatus {
     kCancelled,      // the stop token ended the run; sites not fitted are "cancelled"
     kInvalidPlan,    // the plan cannot be run (message); nothing was written
     kCannotWrite,    // the output folder, sites.csv or summary.csv could not be written (message)
+    kFolderBusy,     // another run holds the output folder (message names it); nothing was written
 };
 
 struct BatchSummary {
     BatchStatus status = BatchStatus::kInvalidPlan;
-    std::string message;            // for kInvalidPlan and kCannotWrite
+    std::string message;            // for kInvalidPlan, kCannotWrite and kFolderBusy
     std::vector<SummaryRow> rows;   // summary.csv's rows, in input order
     std::size_t ok = 0;
     std::size_t failed = 0;         // rows neither ok nor cancelled

@@ -242,6 +242,9 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     }
     if (terminal) err << "\r\033[K";
     if (summary.status == batch::BatchStatus::kInvalidPlan) throw InputError(summary.message);
+    if (summary.status == batch::BatchStatus::kFolderBusy) {
+        throw InputError("--out 文件夹正被另一次运行使用 (--out: " + summary.message + ")");
+    }
     if (summary.status == batch::BatchStatus::kCannotWrite) {
         err << "mt1d: 无法写出结果 (" << summary.message << ")\n";
         return kRunFailed;
@@ -282,7 +285,8 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
                      "extension, with -2, -3, ... for later files of the same name.")
         ->type_name("");
     values->outOption = command->add_option("--out", values->out, "The output folder (made when missing).")
-                            ->type_name("DIR");
+                            ->type_name("DIR")
+                            ->required();
     AddDataOptions(*command, values->data);
     AddFitOptions(*command, values->fit);
     CLI::Option* method = command->get_option("--method");
@@ -325,7 +329,8 @@ Subcommand AddBatchCommand(CLI::App& mt1d)
         "in flight are dropped, no file is left half-written, the summary lists them as\n"
         "cancelled, and --resume fits what is missing.\n"
         "Exit status: 0 when every sounding reached its goal, 1 when some did not (or the run\n"
-        "was stopped), 2 for arguments that cannot be used (nothing is written then).\n"
+        "was stopped), 2 for arguments that cannot be used or an --out folder another run\n"
+        "is writing into (nothing is written then).\n"
         "\n"
         "Examples:\n"
         "  mt1d batch survey/ --out fits --floor 5 -j 2\n"

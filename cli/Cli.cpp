@@ -23,6 +23,8 @@ constexpr AddSubcommand kCommands[] = {
 #undef MT1D_CLI_COMMAND
 };
 
+constexpr const char* kEndOfOptions = "--";
+
 // Characters of a parser message quoted at most: CLI11 echoes what it could not use.
 constexpr std::size_t kParserMessageLength = 200;
 
@@ -31,7 +33,7 @@ constexpr const char* kDescription =
     "layered model, and fits of measured soundings";
 
 constexpr const char* kFooter =
-    "Options may also be written --option=VALUE.\n"
+    "Options may also be written --option=VALUE; after -- every word is a file (mt1d data -- -a.edi).\n"
     "\n"
     "Phase: the phase column of the forward response and the inversion is this program's\n"
     "classic phase, 45° − 2φ of the usual impedance phase φ = arg Z (e^{+iωt}); over a uniform\n"
@@ -137,7 +139,12 @@ const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
                "unknown command '" + word + "'; the commands are " + en);
     }
     const Subcommand& command = *program.Find(parsed.front()->get_name());
-    const std::vector<std::string> extra = command.command->remaining();
+    std::vector<std::string> extra = command.command->remaining();
+    // "--" ends the options (a file named like one may follow); CLI11 lists the mark itself
+    // among the words it left, once.
+    if (const auto mark = std::find(extra.begin(), extra.end(), std::string(kEndOfOptions)); mark != extra.end()) {
+        extra.erase(mark);
+    }
     if (!extra.empty()) {
         const std::string name = command.command->get_name();
         const std::string word = Excerpt(extra.front());
@@ -146,10 +153,11 @@ const Subcommand& Parse(Program& program, const std::vector<std::string>& args)
     return command;
 }
 
+// --help or -h before any "--" (after it they are names of files).
 bool AsksForHelp(const std::vector<std::string>& args)
 {
-    return std::any_of(args.begin(), args.end(),
-                       [](const std::string& a) { return a == "--help" || a == "-h"; });
+    const auto end = std::find(args.begin(), args.end(), std::string(kEndOfOptions));
+    return std::any_of(args.begin(), end, [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 }  // namespace

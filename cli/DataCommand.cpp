@@ -51,6 +51,7 @@ Subcommand AddDataCommand(CLI::App& mt1d)
                     "columns; null for an unknown value) and \"notes\" (warnings, and why each\n"
                     "unusable row is unusable).");
     command->footer(
+        UsableRowsHelp() + "\n\n"
         "Examples:\n"
         "  mt1d data site.edi --mode xy --floor 2\n"
         "  mt1d data aushield.dat --columns period,log10rho,log10rho_err,phase,phase_err \\\n"

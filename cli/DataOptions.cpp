@@ -9,6 +9,7 @@
 #include "sounding/ReadError.h"
 #include "sounding/ImpedanceErrors.h"
 #include "sounding/ReadOptions.h"
+#include "sounding/Limits.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -35,6 +36,32 @@ void AddSoundingFile(CLI::App& command, DataOptionValues& values)
                     "data file (EMData) or a column text file; the format is recognised from the\n"
                     "content.")
         ->type_name("");
+}
+
+std::string UsableRowsHelp()
+{
+    constexpr std::size_t kWidth = 88;
+    const std::string text = "A row is usable when it has " + std::string(sounding::kUsableRangesText) +
+                             "; mt1d data lists every other row with the reason.";
+    std::string out;
+    std::size_t column = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::size_t length = end - start;
+        if (column > 0 && column + 1 + length > kWidth) {
+            out += "\n";
+            column = 0;
+        } else if (column > 0) {
+            out += " ";
+            ++column;
+        }
+        out += text.substr(start, length);
+        column += length;
+        start = end + 1;
+    }
+    return out;
 }
 
 void AddDataOptions(CLI::App& command, DataOptionValues& values)

@@ -51,6 +51,10 @@ void AddSoundingFile(CLI::App& command, DataOptionValues& values);
 // --max-ellipticity X.
 void AddDataOptions(CLI::App& command, DataOptionValues& values);
 
+// The paragraph of the help that says which rows are usable (sounding/Limits.h), wrapped for
+// a footer.
+std::string UsableRowsHelp();
+
 struct DataRequest {
     std::string file;
     jobs::DataOptions options;

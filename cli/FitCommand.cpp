@@ -67,7 +67,7 @@ Subcommand AddFitCommand(CLI::App& mt1d)
         "A fit that ends without reaching its goal (occam: the target RMS; layered: a settled\n"
         "minimum; either: the iteration limit) is printed in full and named on standard error;\n"
         "mt1d then exits with status 1.\n"
-        "\n"
+        "\n" + UsableRowsHelp() + "\n\n"
         "Examples:\n"
         "  mt1d fit site.edi --floor 5 --target-rms 1 --format json > site.fit.json\n"
         "  mt1d fit aushield.dat --columns period,log10rho,log10rho_err,phase,phase_err \\\n"

@@ -36,9 +36,9 @@ std::string UsageLine(const CLI::App& command)
     std::string out = lead;
     std::size_t column = out.size();
     for (const CLI::Option* option : command.get_options()) {
-        // Positional arguments are needed; options are not.
-        const std::string item =
-            option->nonpositional() ? " [" + OptionName(*option) + "]" : " " + OptionName(*option);
+        // Positional arguments are needed, and the options marked required.
+        const bool optional = option->nonpositional() && !option->get_required();
+        const std::string item = optional ? " [" + OptionName(*option) + "]" : " " + OptionName(*option);
         if (column + item.size() > kLineWidth) {
             out += "\n" + std::string(lead.size(), ' ');
             column = lead.size();

@@ -72,6 +72,24 @@ std::optional<std::uint64_t> Whole(std::string_view text)
     return value;
 }
 
+// The Chinese words for a range written "A to B", "A to below B" or "A or more", so that a
+// message is not half in one language and half in the other.
+std::string ChineseRange(const std::string& range)
+{
+    const auto split = [&](std::string_view word, std::string& a, std::string& b) {
+        const std::size_t at = range.find(word);
+        if (at == std::string::npos) return false;
+        a = range.substr(0, at);
+        b = range.substr(at + word.size());
+        return true;
+    };
+    std::string a, b;
+    if (split(" or more", a, b) && b.empty()) return "不小于 " + a + " 的数";
+    if (split(" to below ", a, b)) return "不小于 " + a + " 且小于 " + b + " 的数";
+    if (split(" to ", a, b)) return " " + a + " 到 " + b + " 之间的数";
+    return " " + range + " 的数";
+}
+
 }  // namespace
 
 double ParseNumberOption(const std::string& option, const std::string& text, double lowest, double highest,
@@ -80,7 +98,7 @@ double ParseNumberOption(const std::string& option, const std::string& text, dou
     const auto value = Decimal(text);
     if (!value || *value < lowest || *value > highest) {
         const std::string v = Excerpt(text);
-        RefuseUsage(option + " 取 " + range + " 之间的数：“" + v + "”",
+        RefuseUsage(option + " 取" + ChineseRange(range) + "：“" + v + "”",
                     option + " takes a number from " + range + ", not '" + v + "'");
     }
     return *value;

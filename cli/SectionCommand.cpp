@@ -1,6 +1,7 @@
 // mt1d section: the resistivity section of a batch output folder as a PNG, SVG or PDF figure.
 
 #include "render/SectionFigure.h"
+#include "cli/OptionValues.h"
 #include "cli/Subcommand.h"
 
 #include "section/Section.h"
@@ -19,6 +20,8 @@ struct SectionCommandValues {
     std::string out;
     std::string profile = "auto";
     std::string depth;
+    CLI::Option* depthOption = nullptr;
+    bool depthGiven() const { return depthOption != nullptr && depthOption->count() > 0; }
 };
 
 section::SectionOptions ParseSectionOptions(const SectionCommandValues& values)
@@ -31,19 +34,9 @@ section::SectionOptions ParseSectionOptions(const SectionCommandValues& values)
             RefuseUsage("--profile 应为 auto 或 LAT1,LON1,LAT2,LON2", std::string("--profile: ") + e.what());
         }
     }
-    if (!values.depth.empty()) {
-        double depth = 0.0;
-        std::size_t used = 0;
-        try {
-            depth = std::stod(values.depth, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != values.depth.size() || !std::isfinite(depth) || depth <= 0.0) {
-            RefuseUsage("--depth 应为正数 (米)", "--depth must be a positive number of metres, not '" + values.depth + "'");
-        }
-        options.bottomM = depth;
-    }
+    // A decimal number as every other numeric option takes it (no hexadecimal, blanks around
+    // it ignored).
+    if (values.depthGiven()) options.bottomM = ParsePositiveOption("--depth", values.depth);
     return options;
 }
 
@@ -96,7 +89,7 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
                      "site at 0 km. LAT1,LON1,LAT2,LON2: the great circle from the first point\n"
                      "(0 km) through the second, in degrees.")
         ->type_name("LINE");
-    command
+    values->depthOption = command
         ->add_option("--depth", values->depth,
                      "The depth of the section in m (default: the deepest depth of investigation\n"
                      "of the sites, rounded up to 1, 2 or 5 × 10^k m).")

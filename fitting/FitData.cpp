@@ -93,8 +93,10 @@ SelectedData SelectData(const sounding::Curve& curve, const DataSelection& selec
         }
         excluded[index] = true;
     }
+    std::size_t usableExcluded = 0;
     for (std::size_t i = 0; i < curve.rows.size(); ++i) {
         const auto& r = curve.rows[i];
+        if (r.usable && excluded[i]) ++usableExcluded;
         if (!r.usable || excluded[i]) continue;
         out.error = AddRow(out.data, i, r.frequencyHz, r.rhoOhmM, r.rhoErrOhmM, r.phaseDeg,
                            r.phaseErrDeg);
@@ -104,7 +106,8 @@ SelectedData SelectData(const sounding::Curve& curve, const DataSelection& selec
         }
     }
     if (out.data.FrequencyCount() == 0) {
-        out.error = "nothing to fit: the curve has no usable rows left after the exclusions";
+        out.error = usableExcluded > 0 ? "nothing to fit: the curve has no usable rows left after the exclusions"
+                                       : "nothing to fit: the curve has no usable rows";
         return out;
     }
     LayOut(out.data);

@@ -88,12 +88,14 @@ Mesh SmoothMesh(const FitData& data, const MeshOptions& options)
     const double bottom = options.bottomDepthM
                               ? *options.bottomDepthM
                               : fromSkinDepth(kBottomSkinDepths * SkinDepth(data.rhoA[lo], data.frequencies[lo]));
-    if (!std::isfinite(top) || top <= 0.0) {
-        mesh.error = "the top depth must be finite and positive, not " + Number(top);
-        return mesh;
-    }
-    if (!std::isfinite(bottom) || bottom <= 0.0) {
-        mesh.error = "the bottom depth must be finite and positive, not " + Number(bottom);
+    // A depth the user did not give comes from the data: say so instead of naming an option.
+    for (const auto& [name, value, given, row] : {std::tuple{"top", top, options.topDepthM.has_value(), hi},
+                                                 std::tuple{"bottom", bottom, options.bottomDepthM.has_value(), lo}}) {
+        if (std::isfinite(value) && value > 0.0) continue;
+        mesh.error = given ? std::string("the ") + name + " depth must be finite and positive, not " + Number(value)
+                           : std::string("the data give no ") + name + " depth: the skin depth at " +
+                                 Number(data.frequencies[row]) + " Hz (apparent resistivity " + Number(data.rhoA[row]) +
+                                 " ohm-m) is " + Number(value) + " m";
         return mesh;
     }
     for (const auto& [name, value, given] : {std::tuple{"top", top, options.topDepthM.has_value()},

@@ -34,7 +34,51 @@ private:
 
 std::string SystemWords(int error) { return std::strerror(error); }
 
+constexpr std::string_view kRandomPart = "XXXXXX";  // what mkstemp replaces
+
+bool IsRandomCharacter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
 }  // namespace
+
+std::string TemporaryPattern(const std::string& fileName)
+{
+    // "." + stem + "." + six random characters must stay a valid name: a stem too long keeps
+    // its extension (what a folder's reader and the clean-up go by) behind a "~" and loses
+    // the end of its base. mkstemp makes the name unique either way.
+    const std::size_t room = kMaxFileNameBytes - 2 - kRandomPart.size();
+    std::string stem = fileName;
+    if (stem.size() > room) {
+        const std::size_t dot = fileName.rfind('.');
+        std::string extension = dot == std::string::npos || dot == 0 ? std::string() : fileName.substr(dot);
+        if (extension.size() + 1 >= room) extension.clear();
+        std::size_t keep = room - extension.size() - 1;
+        // Never cut a UTF-8 character in two: step back over continuation bytes.
+        while (keep > 0 && (static_cast<unsigned char>(fileName[keep]) & 0xC0) == 0x80) --keep;
+        stem = fileName.substr(0, keep) + "~" + extension;
+    }
+    return "." + stem + "." + std::string(kRandomPart);
+}
+
+bool IsTemporaryName(std::string_view name)
+{
+    // "." + a stem of at least one character + "." + the random part.
+    if (name.size() < 3 + kRandomPart.size() || name.front() != '.') return false;
+    const std::size_t dot = name.size() - kRandomPart.size() - 1;
+    if (name[dot] != '.') return false;
+    for (const char c : name.substr(dot + 1)) {
+        if (!IsRandomCharacter(c)) return false;
+    }
+    return true;
+}
+
+std::string_view TemporaryStem(std::string_view name)
+{
+    if (!IsTemporaryName(name)) return {};
+    return name.substr(1, name.size() - kRandomPart.size() - 2);
+}
 
 FileCalls FileCalls::System()
 {
@@ -54,7 +98,7 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 
     // mkstemp makes a name of its own in the target's folder, so that the rename stays on one
     // file system and never crosses into another one.
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string pattern = (folder / TemporaryPattern(target.filename().string())).string();
     std::vector<char> temp(pattern.begin(), pattern.end());
     temp.push_back('\0');
     Descriptor fd(::mkstemp(temp.data()));

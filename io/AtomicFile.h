@@ -3,7 +3,8 @@
 // old file or the new one, never a mixture: the bytes go to a temporary file in the same
 // folder, which is flushed to the disk (fsync) and then renamed over the target; the folder
 // is synced last so that the rename itself survives a crash. On any failure the temporary file
-// is removed and the target is untouched.
+// is removed and the target is untouched. The temporary's name (TemporaryPattern) stays within
+// the file system's limit whenever the target's does.
 //
 // The system calls go through FileCalls so that a test can make one of them fail as a full
 // disk would.
@@ -33,6 +34,21 @@ class WriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The longest name of a file the folders of Linux take (NAME_MAX), in bytes.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+
+// The mkstemp pattern of the temporary file for `fileName`: "." + the name + ".XXXXXX", or,
+// when that would exceed kMaxFileNameBytes, "." + the name's beginning + "~" + its extension +
+// ".XXXXXX"; so a file whose own name fits can always be written.
+std::string TemporaryPattern(const std::string& fileName);
+
+// Whether `name` (a file name, no folder) has the form of such a temporary file, and the part
+// between the leading dot and the random part ("S01.json" of ".S01.json.Ab3xYz"; empty when
+// it has not that form). A crash between creating and renaming one leaves it behind; the
+// caller who owns a folder may remove them (batch::RunBatch does).
+bool IsTemporaryName(std::string_view name);
+std::string_view TemporaryStem(std::string_view name);
 
 // Throws WriteError.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,

@@ -9,6 +9,9 @@
 #include "fitting/OccamMesh.h"
 
 #include <array>
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +24,8 @@ using nlohmann::json;
 // Lists kept in a sounding's header or notes; far more than any file gives.
 constexpr std::size_t kMaxListEntries = sounding::kMaxTextLines * 10;
 constexpr std::size_t kMaxHistory = 100000;
+// The readers take any finite elevation.
+constexpr double kMaxElevation = std::numeric_limits<double>::max();
 
 template <typename Enum, std::size_t N>
 std::vector<std::string> Names(const std::array<Enum, N>& values, std::string_view (*name)(Enum))
@@ -172,6 +177,42 @@ std::vector<std::string> Strings(const io::JsonCursor& field)
     return strings;
 }
 
+// A project holds what a reader produced (sounding/Normalize.h and the readers' checks); a
+// value no reader gives is refused at its place, so that a damaged or forged project cannot
+// reach the fits and plots with it.
+std::optional<double> CheckedOptional(const io::JsonCursor& f, const char* key, double lowest, double highest,
+                                      const std::string& range)
+{
+    const auto field = f.Optional(key);
+    if (!field) return std::nullopt;
+    const double value = field->NumberOrNonFinite();
+    if (!std::isfinite(value) || value < lowest || value > highest) {
+        field->Refuse("expected a number " + range + ", not " + io::DescribeValue(field->Value()));
+    }
+    return value;
+}
+
+// Rows from the highest frequency to the lowest, each frequency once; rows without a positive
+// finite frequency only after all the others.
+class FrequencyOrder {
+public:
+    void Check(const io::JsonCursor& field, double frequencyHz)
+    {
+        const bool positive = std::isfinite(frequencyHz) && frequencyHz > 0.0;
+        if (positive && unusableSeen_) field.Refuse("a frequency after rows without one (the rows are out of order)");
+        if (positive && previous_ && !(frequencyHz < *previous_)) {
+            field.Refuse(frequencyHz == *previous_ ? "the frequency " + io::DescribeValue(field.Value()) + " is given twice"
+                                                   : "the frequencies are not in order from the highest to the lowest");
+        }
+        if (positive) previous_ = frequencyHz;
+        if (!positive) unusableSeen_ = true;
+    }
+
+private:
+    std::optional<double> previous_;
+    bool unusableSeen_ = false;
+};
+
 sounding::Sounding SoundingFromJson(const io::JsonCursor& f)
 {
     sounding::Sounding s;
@@ -180,9 +221,11 @@ sounding::Sounding SoundingFromJson(const io::JsonCursor& f)
     s.kind = ReadEnum(f.Member("kind"), kKinds, KindName);
     const io::JsonCursor site = f.Member("site");
     s.site.name = site.Member("name").String();
-    s.site.location.latitudeDeg = OptionalNumberOf(site, "latitude_deg");
-    s.site.location.longitudeDeg = OptionalNumberOf(site, "longitude_deg");
-    s.site.location.elevationM = OptionalNumberOf(site, "elevation_m");
+    s.site.location.latitudeDeg = CheckedOptional(site, "latitude_deg", -90.0, 90.0, "from -90 to 90 (degrees)");
+    s.site.location.longitudeDeg =
+        CheckedOptional(site, "longitude_deg", -180.0, 180.0, "from -180 to 180 (degrees)");
+    s.site.location.elevationM =
+        CheckedOptional(site, "elevation_m", -kMaxElevation, kMaxElevation, "(metres)");
     for (const auto& pair : site.Member("header").Elements(kMaxListEntries)) {
         const auto items = pair.Elements(2);
         if (items.size() != 2) pair.Refuse("expected a name and a value");
@@ -190,22 +233,32 @@ sounding::Sounding SoundingFromJson(const io::JsonCursor& f)
     }
     s.site.info = Strings(site.Member("info"));
 
+    FrequencyOrder order;
     for (const auto& row : f.Member("tensor").Elements(sounding::kMaxFrequencies)) {
         sounding::TensorRow r;
         r.frequencyHz = row.Member("frequency_hz").NumberOrNonFinite();
+        order.Check(row.Member("frequency_hz"), r.frequencyHz);
         r.rotationDeg = row.Member("rotation_deg").NumberOrNonFinite();
         const auto elements = row.Member("z").Elements(4);
         if (elements.size() != 4) row.Member("z").Refuse("expected the four elements xx, xy, yx, yy");
         for (std::size_t k = 0; k < 4; ++k) {
             const io::JsonCursor& e = elements[k];
-            if (e.Has("re") || e.Has("im")) r.z[k].value = std::complex<double>(e.Member("re").NumberOrNonFinite(), e.Member("im").NumberOrNonFinite());
+            if (e.Has("re") || e.Has("im")) {
+                // A reader keeps an element only when both parts are numbers.
+                r.z[k].value = std::complex<double>(e.Member("re").Number(), e.Member("im").Number());
+            }
             r.z[k].variance = OptionalNumberOf(e, "variance");
+            if (r.z[k].variance && !(*r.z[k].variance >= 0.0)) {
+                e.Member("variance").Refuse("expected a variance of 0 or more, not " +
+                                            io::DescribeValue(e.Member("variance").Value()));
+            }
         }
         s.tensor.push_back(r);
     }
     for (const auto& row : f.Member("rho_phase").Elements(sounding::kMaxFrequencies)) {
         sounding::RhoPhaseRow r;
         r.frequencyHz = row.Member("frequency_hz").NumberOrNonFinite();
+        order.Check(row.Member("frequency_hz"), r.frequencyHz);
         r.rotationDeg = row.Member("rotation_deg").NumberOrNonFinite();
         const auto modes = row.Member("modes").Elements(4);
         if (modes.size() != 4) row.Member("modes").Refuse("expected the four modes xy, yx, det, berd");

@@ -28,7 +28,7 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
         QStringLiteral("Fits each sounding opened, smoothly and then with layers (with --screenshot: before the picture)."));
     parser.addOption(columns);
     parser.addOption(fit);
-    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Sounding files to open, one window each."),
+    parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Sounding files to open, one window each, and projects (.mt1dproj)."),
                                  QStringLiteral("[files...]"));
 
     LaunchOptions options;

@@ -3,7 +3,8 @@
 // Qt takes for itself (-platform, -style, …) are removed by QApplication before these are read.
 //
 //   mt1d-gui                     the window
-//   mt1d-gui FILE...             the window, and a sounding window for each file
+//   mt1d-gui FILE...             the window, and a sounding window for each file; a project
+//                                (FILE.mt1dproj) opens its windows, as when dropped
 //   mt1d-gui --columns LIST FILE...
 //                                column files read with these columns (e.g.
 //                                period,log10rho,log10rho_err,phase,phase_err)

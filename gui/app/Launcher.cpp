@@ -151,7 +151,8 @@ int RunApplication(int& argc, char** argv)
     });
     form.show();
     if (!options.measure) {
-        const auto opened = workspace.OpenSoundings(options.files, read, &form);
+        // Projects (.mt1dproj) open as a drop opens them; the other files are soundings.
+        const auto opened = workspace.OpenFiles(options.files, read, &form);
         if (options.fit && options.screenshot.isEmpty()) {
             for (field::SoundingWindow* window : opened) FitBoth(window, [] {});
         }

@@ -20,4 +20,9 @@ struct WindowPlacement {
 WindowPlacement PlaceWindow(const QSize& wanted, const QSize& minimum, const QRect& available,
                             const QMargins& frame);
 
+// A window's geometry as a project or the settings remember it (any ints, however absurd),
+// moved and cut so that it lies within `available`: at most its size, at least 1 × 1
+// pixel, as far from where it was as that allows.
+QRect FitToScreen(int x, int y, int width, int height, const QRect& available);
+
 }  // namespace mt1d::gui

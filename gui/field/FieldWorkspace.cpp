@@ -202,8 +202,12 @@ void FieldWorkspace::ChooseAndOpenProject(QWidget* parent)
     if (!file.isEmpty()) OpenProject(file, parent);
 }
 
-void FieldWorkspace::OpenDropped(const QStringList& files, QWidget* parent)
+void FieldWorkspace::OpenDropped(const QStringList& files, QWidget* parent) { OpenFiles(files, {}, parent); }
+
+QList<SoundingWindow*> FieldWorkspace::OpenFiles(const QStringList& files, const session::ReadSettings& read,
+                                                 QWidget* parent)
 {
+    const QList<SoundingWindow*> before = Windows();
     QStringList soundings;
     for (const QString& file : files) {
         if (QFileInfo(file).suffix().compare(kProjectSuffix, Qt::CaseInsensitive) == 0) {
@@ -212,7 +216,12 @@ void FieldWorkspace::OpenDropped(const QStringList& files, QWidget* parent)
             soundings << file;
         }
     }
-    OpenSoundings(soundings, {}, parent);
+    OpenSoundings(soundings, read, parent);
+    QList<SoundingWindow*> opened;
+    for (SoundingWindow* window : Windows()) {
+        if (!before.contains(window)) opened << window;
+    }
+    return opened;
 }
 
 }  // namespace mt1d::gui::field

@@ -72,6 +72,9 @@ public:
     void ChooseAndOpenProject(QWidget* parent);
     // Files dropped on a window: projects (by their suffix) and soundings.
     void OpenDropped(const QStringList& files, QWidget* parent);
+    // Files as a drop takes them (projects by their suffix, in order, then the soundings read
+    // with `read`); the command line gives them so. Returns every window opened.
+    QList<SoundingWindow*> OpenFiles(const QStringList& files, const session::ReadSettings& read, QWidget* parent);
 
     // The state of every open window, as a project.
     session::Project CurrentProject() const;

@@ -7,6 +7,7 @@
 #include "session/ResultExport.h"
 #include "gui/common/SettingsNames.h"
 #include "gui/common/UserGuide.h"
+#include "gui/common/WindowPlacement.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +25,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProgressBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QPushButton>
 #include <QSettings>
@@ -754,7 +757,17 @@ session::WindowGeometry SoundingWindow::Geometry() const
 
 void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
 {
-    if (g.width > 0 && g.height > 0) setGeometry(g.x, g.y, g.width, g.height);
+    // A project may hold any numbers (a forged width of 2^31 − 1 grew the process to 8 GB):
+    // the window goes on the screen it names, cut to that screen's free area.
+    if (g.width > 0 && g.height > 0) {
+        const QPoint corner(g.x, g.y);
+        QScreen* onScreen = QGuiApplication::screenAt(corner);
+        if (onScreen == nullptr) onScreen = screen();
+        if (onScreen == nullptr) onScreen = QGuiApplication::primaryScreen();
+        if (onScreen != nullptr) {
+            setGeometry(gui::FitToScreen(g.x, g.y, g.width, g.height, onScreen->availableGeometry()));
+        }
+    }
     if (g.maximized) setWindowState(windowState() | Qt::WindowMaximized);
 }
 

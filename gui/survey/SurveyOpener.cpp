@@ -129,6 +129,7 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
         switch (result.status) {
         case batch::BatchStatus::kInvalidPlan:
         case batch::BatchStatus::kCannotWrite:
+        case batch::BatchStatus::kFolderBusy:
             seams.message(run->parent, title, QString::fromStdString(result.message));
             break;
         case batch::BatchStatus::kCancelled:

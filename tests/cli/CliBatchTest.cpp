@@ -250,5 +250,47 @@ TEST_F(CliBatchTest, InterruptedProgramLeavesWholeFilesAndResumeCompletesThem)
     EXPECT_EQ(FolderFiles(out_).size(), 152u);
 }
 
+// Two runs into one folder: the second is refused at once, naming the folder and the first
+// one's process; once the first is killed (kill -9: its lock file and maybe a temporary stay
+// behind) a resumed run takes the folder over and completes it.
+TEST_F(CliBatchTest, SecondProgramIntoTheSameFolderIsRefusedUntilTheFirstIsGone)
+{
+    mt1d::batch::SurveyOptions options;
+    options.sites = 150;
+    const std::string survey = dir_.Path("large");
+    mt1d::batch::WriteSurvey(survey, options);
+    std::vector<std::string> args = {MT1D_PROGRAM, "batch", survey, "--out", out_, "-j", "1"};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!fs::exists(fs::path(out_) / "S0002.json") && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const auto second = RunMt1d({"batch", survey, "--out", out_, "--resume"});
+    int status = 0;
+    const bool firstStillRunning = waitpid(pid, &status, WNOHANG) == 0;
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(firstStillRunning) << "the first run ended before the second started";
+    EXPECT_EQ(second.status, 2) << second.err;
+    EXPECT_EQ(second.out, "");
+    EXPECT_NE(second.err.find(out_), std::string::npos) << second.err;
+    EXPECT_NE(second.err.find("process " + std::to_string(pid)), std::string::npos) << second.err;
+
+    const auto resumed = RunMt1d({"batch", survey, "--out", out_, "--resume"});
+    EXPECT_EQ(resumed.status, 0) << resumed.err;
+    const auto files = FolderFiles(out_);
+    EXPECT_EQ(files.size(), 152u);
+    for (const auto& [name, bytes] : files) EXPECT_NE(name.front(), '.') << "left behind: " << name;
+}
+
 }  // namespace
 #endif

@@ -189,6 +189,7 @@ TEST(CliData, RefusesUnusableInputWithExitTwoAndNoOutput)
         {{"data", good, "--mode", "det"}, "has no data for mode det; its modes: xy"},
         {{"data", good, "--floor", "-1"}, "--floor takes a number from 0 to 100, not '-1'"},
         {{"data", good, "--floor", "101"}, "--floor takes a number from 0 to 100, not '101'"},
+        {{"data", good, "--floor", "101"}, "--floor 取 0 到 100 之间的数：“101”"},  // one language each
         {{"data", good, "--floor", "5%"}, "--floor takes a number from 0 to 100, not '5%'"},
         {{"data", good, "--floor", "nan"}, "not 'nan'"},
         {{"data", good, "--floor"}, "--floor needs a value"},
@@ -199,6 +200,7 @@ TEST(CliData, RefusesUnusableInputWithExitTwoAndNoOutput)
         {{"data", rhoOnly, "--rotate", "10"}, "cannot rotate: the file holds only apparent resistivity and phase"},
         {{"data", good, "--format", "xml"}, "--format takes text|csv|json, not 'xml'"},
         {{"data", good, "--method", "occam"}, "data does not take '--method'"},
+        {{"data", "--", good, "extra"}, "data does not take 'extra'"},
     };
     for (const auto& c : cases) {
         const ProgramRun run = RunMt1d(c.args);
@@ -214,6 +216,21 @@ TEST(CliData, RefusesUnusableInputWithExitTwoAndNoOutput)
 
 namespace {
 
+// After "--" every word is a file, so a file named like an option can be read.
+TEST(CliData, EndOfOptionsMarkLetsAFileLookLikeAnOption)
+{
+    TempDir dir;
+    dir.Write("--help", SyntheticColumnFile());
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path(""));
+    const ProgramRun marked = RunMt1d({"data", "--format", "csv", "--", "--help"});
+    const ProgramRun plain = RunMt1d({"data", "--format", "csv", "./--help"});
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(marked.status, 0) << marked.err;
+    EXPECT_FALSE(marked.out.empty());
+    EXPECT_EQ(marked.out, plain.out);
+}
+
 TEST(CliHelp, ListsTheFieldCommandsWithTheirFileAndPhase)
 {
     const ProgramRun all = RunMt1d({"--help"});
@@ -227,6 +244,26 @@ TEST(CliHelp, ListsTheFieldCommandsWithTheirFileAndPhase)
     EXPECT_NE(data.out.find("Default: det for\n"), std::string::npos) << data.out;
     EXPECT_EQ(data.out.find("fit:"), std::string::npos);
     EXPECT_EQ(data.out.find("--method"), std::string::npos);
+    // The accepted ranges of a usable row, in the help of both (the words, wherever wrapped).
+    const auto words = [](const std::string& text) {
+        std::string out;
+        for (const char c : text) {
+            if (c == '\n' || c == ' ') {
+                if (!out.empty() && out.back() != ' ') out += ' ';
+            } else {
+                out += c;
+            }
+        }
+        return out;
+    };
+    for (const ProgramRun& help : {data, RunMt1d({"fit", "--help"})}) {
+        EXPECT_NE(words(help.out).find("usable when it has frequencies from 1e-6 to 1e6 Hz, apparent resistivities "
+                                       "from 1e-9 to 1e9 ohm-m, phases from -180 to 180 degrees"),
+                  std::string::npos)
+            << help.out;
+    }
+    // An option that is needed is shown without brackets.
+    EXPECT_NE(RunMt1d({"batch", "--help"}).out.find("mt1d batch INPUT --out DIR [--mode M]"), std::string::npos);
     const ProgramRun fit = RunMt1d({"fit", "-h"});
     for (const char* word : {"--columns LIST", "--rotate DEG", "--starts K", "--seed S", "(2 layers: 20, 3: 80, 4: 180)"}) {
         EXPECT_NE(fit.out.find(word), std::string::npos) << word;

@@ -246,6 +246,8 @@ TEST_F(CliFit, RefusesUnusableInputWithExitTwoAndNoOutput)
         {{"fit", file_, "--method", "layered", "--seed", "-1"}, "--seed takes a whole number from 0 to 18446744073709551615"},
         {{"fit", file_, "--method", "layered", "--seed", "18446744073709551616"}, "not '18446744073709551616'"},
         {{"fit", file_, "--floor", "200"}, "--floor takes a number from 0 to 100"},
+        {{"fit", file_, "--method", "layered", "--relative-tolerance", "1"}, "--relative-tolerance 取不小于 0 且小于 1 的数"},
+        {{"fit", file_, "--method", "layered", "--exact-chi2", "-1"}, "--exact-chi2 取不小于 0 的数"},
         {{"fit", file_, "--mode", "det"}, "has no data for mode det"},
         {{"fit", file_, "--format", "xml"}, "--format takes text|csv|json"},
         // What the fit itself refuses: too few values for the parameters, no usable rows.

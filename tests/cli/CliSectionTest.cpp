@@ -50,6 +50,10 @@ TEST_F(CliSectionTest, TakesAProfileAndADepth)
         RunMt1d({"section", survey_.string(), "--out", Out("s.svg"), "--profile", "-30,139.9,-30,141", "--depth", "750"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, Out("s.svg") + ": 2 sites, 750 m deep\n");
+    // Blanks around a number, as every numeric option takes them.
+    const auto blanks = RunMt1d({"section", survey_.string(), "--out", Out("t.svg"), "--depth", "100 "});
+    ASSERT_EQ(blanks.status, 0) << blanks.err;
+    EXPECT_EQ(blanks.out, Out("t.svg") + ": 2 sites, 100 m deep\n");
 }
 
 struct Refusal {
@@ -87,8 +91,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{"JpegOut", {}, ".png, .svg or .pdf"},
                       Refusal{"ProfileOfThree", {"--profile", "1,2,3"}, "got 3"},
                       Refusal{"ProfileWord", {"--profile", "best"}, "\"best\" is not a number"},
-                      Refusal{"NegativeDepth", {"--depth", "-5"}, "--depth must be a positive number"},
-                      Refusal{"DepthWithUnit", {"--depth", "5km"}, "--depth must be a positive number"},
+                      Refusal{"NegativeDepth", {"--depth", "-5"}, "--depth takes a positive number, not '-5'"},
+                      Refusal{"DepthWithUnit", {"--depth", "5km"}, "--depth takes a positive number"},
+                      Refusal{"HexadecimalDepth", {"--depth", "0x10"}, "--depth takes a positive number, not '0x10'"},
+                      Refusal{"EmptyDepth", {"--depth", ""}, "--depth takes a positive number"},
                       Refusal{"NoOut", {"--out"}, "--out"}),
     [](const auto& info) { return std::string(info.param.name); });
 

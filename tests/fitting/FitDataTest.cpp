@@ -124,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"ExclusionPastTheEnd", [](Curve&, DataSelection& s) { s.excludedRows = {4}; },
                     "cannot exclude row 4: the curve has 4 rows"},
         RefusalCase{"EverythingExcluded", [](Curve&, DataSelection& s) { s.excludedRows = {0, 1, 3}; },
-                    "no usable rows"},
+                    "no usable rows left after the exclusions"},
         RefusalCase{"NaNResistivity", [](Curve& c, DataSelection&) { c.rows[1].rhoOhmM = kNaN; },
                     "row 1 (10 Hz): the apparent resistivity"},
         RefusalCase{"NegativeResistivity", [](Curve& c, DataSelection&) { c.rows[3].rhoOhmM = -1.0; },
@@ -152,6 +152,15 @@ TEST(SelectData, IgnoresFlawsInRowsItDoesNotUse)
     const auto selected = SelectData(curve, {FitComponents::kRho, {1}});
     EXPECT_TRUE(selected.Ok()) << selected.error;
     EXPECT_EQ(selected.data.Count(), 2u);
+}
+
+// Exclusions are named only when there were some: a curve without usable rows is the file's
+// problem, not the user's.
+TEST(SelectData, CurveWithoutUsableRowsDoesNotBlameExclusions)
+{
+    Curve curve = FourRows();
+    for (auto& row : curve.rows) row.usable = false;
+    EXPECT_EQ(SelectData(curve, {FitComponents::kBoth, {}}).error, "nothing to fit: the curve has no usable rows");
 }
 
 TEST(MakeFitData, RefusesColumnsOfDifferentLengths)

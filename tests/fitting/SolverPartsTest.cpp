@@ -15,6 +15,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <cmath>
 #include <optional>
 #include <ostream>
@@ -27,6 +29,7 @@ namespace {
 
 using namespace mt1d::fitting;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 // --- Bound transform ---------------------------------------------------------------------
 
@@ -276,6 +279,21 @@ TEST(SmoothMesh, DefaultLayersSpanTheSkinDepthsLogarithmically)
     EXPECT_NEAR(mesh.tops.back(), kBottomSkinDepths * 50329.21, 1e-1);
     const double ratio = mesh.tops[2] / mesh.tops[1];
     for (std::size_t k = 2; k < mesh.tops.size(); ++k) EXPECT_NEAR(mesh.tops[k] / mesh.tops[k - 1], ratio, 1e-9) << k;
+}
+
+// A depth the data cannot give is the data's problem: the message names the row, not an
+// option the user never gave.
+TEST(SmoothMesh, DepthTheDataCannotGiveNamesTheRowNotAnOption)
+{
+    FitData data = TwoRowData(100.0, 100.0, 0.01, 100.0);
+    data.rhoA[0] = std::numeric_limits<double>::quiet_NaN();  // no reader lets this through
+    const Mesh mesh = SmoothMesh(data, {});
+    EXPECT_THAT(mesh.error, HasSubstr("the data give no top depth: the skin depth at 100 Hz"));
+    EXPECT_THAT(mesh.error, Not(HasSubstr("must be finite and positive")));
+    MeshOptions given;
+    given.topDepthM = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_THAT(SmoothMesh(TwoRowData(100.0, 100.0, 0.01, 100.0), given).error,
+                HasSubstr("the top depth must be finite and positive, not nan"));
 }
 
 TEST(SmoothMesh, TakesTheUsersCountTopAndBottom)

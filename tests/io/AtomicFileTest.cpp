@@ -131,5 +131,59 @@ TEST_F(AtomicFileTest, MissingFolderIsAnErrorThatNamesTheFile)
     ExpectOldFileAlone();
 }
 
+// A file whose own name fits the folder's limit can be written, whatever the length: the
+// temporary beside it must fit too and still be recognised as one (for the clean-up of a run
+// that was killed).
+TEST_F(AtomicFileTest, NamesUpToTheLimitAreWrittenThroughATemporaryThatFits)
+{
+    const std::string twoBytes = "\xCE\xA9";  // Ω in UTF-8
+    std::string utf8;
+    while (utf8.size() + twoBytes.size() + 5 <= kMaxFileNameBytes) utf8 += twoBytes;
+    for (const std::string& name : {std::string(240, 'a') + ".json", std::string(245, 's') + ".json",
+                                    std::string(kMaxFileNameBytes - 4, 'm') + ".csv", utf8 + ".json",
+                                    std::string(kMaxFileNameBytes, 'n')}) {
+        SCOPED_TRACE(name.size());
+        std::string temporary;
+        FileCalls calls = FileCalls::System();
+        calls.rename = [&](const char* from, const char* to) {
+            temporary = fs::path(from).filename().string();
+            return ::rename(from, to);
+        };
+        ASSERT_NO_THROW(WriteFileAtomically(folder_ / name, "x", calls));
+        EXPECT_EQ(Content(folder_ / name), "x");
+        EXPECT_LE(temporary.size(), kMaxFileNameBytes);
+        EXPECT_TRUE(IsTemporaryName(temporary)) << temporary;
+        const std::size_t dot = name.rfind('.');
+        if (dot != std::string::npos) {
+            EXPECT_TRUE(TemporaryStem(temporary).ends_with(name.substr(dot))) << temporary;
+        }
+        if (name.starts_with(twoBytes)) {  // not cut inside a character
+            EXPECT_EQ(TemporaryStem(temporary).find("\xCE~"), std::string::npos);
+        }
+    }
+}
+
+TEST(TemporaryNameTest, RecognisesOnlyTheFormOfTheTemporaries)
+{
+    const struct {
+        const char* name;
+        const char* stem;  // empty: not a temporary
+    } cases[] = {
+        {".S0114.json.ZSCpze", "S0114.json"},
+        {".summary.csv.a1B2c3", "summary.csv"},
+        {".x.000000", "x"},
+        {"S0114.json.ZSCpze", ""},   // not hidden
+        {".S0114.json.ZSCpz", ""},   // five random characters
+        {".S0114.json.ZSC-ze", ""},  // not one of mkstemp's
+        {"..ZSCpze", ""},            // no stem
+        {".mt1d-batch.lock", ""},
+        {".gitignore", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsTemporaryName(c.name), *c.stem != '\0') << c.name;
+        EXPECT_EQ(TemporaryStem(c.name), c.stem) << c.name;
+    }
+}
+
 }  // namespace
 }  // namespace mt1d::io

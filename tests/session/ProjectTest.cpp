@@ -49,8 +49,9 @@ sounding::Sounding AwkwardSounding()
     }
     sounding::TensorRow unusable;
     unusable.frequencyHz = std::numeric_limits<double>::quiet_NaN();
-    // Not finite: written as null, read back as NaN (a reader never gives an infinite value).
-    unusable[sounding::Component::kXy].value = std::complex<double>(1.0, std::numeric_limits<double>::quiet_NaN());
+    // A reader keeps an element only when both its parts are finite (a project holding
+    // another is refused).
+    unusable[sounding::Component::kXy].value = std::complex<double>(1.0, -2.0);
     s.tensor.push_back(unusable);
     return s;
 }
@@ -450,6 +451,44 @@ INSTANTIATE_TEST_SUITE_P(
                        return Edit(g, [](json& d) { d["windows"][0]["session"]["floor_percent"] = 250; });
                    },
                    "error floor"},
+        DamageCase{"FrequenciesOutOfOrder",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["tensor"][2]["frequency_hz"] = 1e3; });
+                   },
+                   "windows[1].session.sounding.tensor[2].frequency_hz: the frequencies are not in order"},
+        DamageCase{"FrequencyTwice",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) {
+                           auto& rows = d["windows"][1]["session"]["sounding"]["tensor"];
+                           rows[2]["frequency_hz"] = rows[1]["frequency_hz"];
+                       });
+                   },
+                   "windows[1].session.sounding.tensor[2].frequency_hz: the frequency 166.6"},
+        DamageCase{"FrequencyAfterAnUnusableOne",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["tensor"][0]["frequency_hz"] = nullptr; });
+                   },
+                   "windows[1].session.sounding.tensor[1].frequency_hz: a frequency after rows without one"},
+        DamageCase{"ImpedanceNotANumber",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["tensor"][0]["z"][1]["im"] = nullptr; });
+                   },
+                   "windows[1].session.sounding.tensor[0].z[1].im: expected a number"},
+        DamageCase{"NegativeVariance",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["tensor"][0]["z"][1]["variance"] = -1.0; });
+                   },
+                   "windows[1].session.sounding.tensor[0].z[1].variance: expected a variance of 0 or more, not -1"},
+        DamageCase{"LatitudeBeyondThePole",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["site"]["latitude_deg"] = 1e308; });
+                   },
+                   "windows[1].session.sounding.site.latitude_deg: expected a number from -90 to 90 (degrees), not 1e+308"},
+        DamageCase{"LongitudeBeyondTheDateLine",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][1]["session"]["sounding"]["site"]["longitude_deg"] = 400; });
+                   },
+                   "windows[1].session.sounding.site.longitude_deg: expected a number from -180 to 180"},
         DamageCase{"NegativeWidth",
                    [](const std::string& g) {
                        return Edit(g, [](json& d) { d["windows"][0]["geometry"]["width"] = -5; });

@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QStatusBar>
 
+#include <limits>
+
 namespace mt1d::test {
 
 class PlacementTest : public QObject, private GuiFixture {
@@ -66,6 +68,41 @@ private slots:
             gui::PlaceWindow(QSize(773, 520), QSize(320, 240), available, frame);
         QCOMPARE(place.framePosition, position);
         QCOMPARE(place.size, size);
+    }
+
+    // A remembered geometry with any numbers ends up on the screen, cut to it.
+    void rememberedGeometryIsMovedAndCutToTheScreen_data()
+    {
+        // As stored: four ints (a QRect of the largest would overflow its right edge).
+        QTest::addColumn<int>("x");
+        QTest::addColumn<int>("y");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<QRect>("placed");
+        const int most = std::numeric_limits<int>::max();
+        const int least = std::numeric_limits<int>::min();
+        QTest::newRow("fits") << 100 << 50 << 800 << 600 << QRect(100, 50, 800, 600);
+        QTest::newRow("exactly the screen") << 0 << 0 << 1920 << 1080 << QRect(0, 0, 1920, 1080);
+        QTest::newRow("one pixel too wide") << 0 << 0 << 1921 << 1080 << QRect(0, 0, 1920, 1080);
+        QTest::newRow("largest size") << 0 << 0 << most << most << QRect(0, 0, 1920, 1080);
+        QTest::newRow("off to the right") << 5000 << 10 << 800 << 600 << QRect(1120, 10, 800, 600);
+        QTest::newRow("largest position") << most << most << 800 << 600 << QRect(1120, 480, 800, 600);
+        QTest::newRow("far up and left") << least << -40 << 800 << 600 << QRect(0, 0, 800, 600);
+        QTest::newRow("overhanging the right edge") << 1500 << 0 << 800 << 600 << QRect(1120, 0, 800, 600);
+        QTest::newRow("second screen") << 2000 << 0 << 4000 << 600 << QRect(1920, 0, 1280, 600);
+    }
+
+    void rememberedGeometryIsMovedAndCutToTheScreen()
+    {
+        QFETCH(int, x);
+        QFETCH(int, y);
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(QRect, placed);
+        const QRect screen = QString::fromLatin1(QTest::currentDataTag()) == QLatin1String("second screen")
+                                 ? QRect(1920, 0, 1280, 1024)
+                                 : QRect(0, 0, 1920, 1080);
+        QCOMPARE(gui::FitToScreen(x, y, width, height, screen), placed);
     }
 
     // ------------------------------------------------------------------ the window

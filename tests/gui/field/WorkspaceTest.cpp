@@ -9,11 +9,17 @@
 #include "session/Project.h"
 
 #include <QFile>
+#include <QScreen>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <limits>
 
 namespace mt1d::test {
 
@@ -38,6 +44,15 @@ void Write(const QString& file, const QByteArray& bytes)
 std::string Snapshot(const gui::field::FieldWorkspace& workspace)
 {
     return session::ProjectToJson(workspace.CurrentProject());
+}
+
+// The same without where the windows stand: a window is cut to the screen when it opens, and
+// the test's screen (800 × 600) is smaller than a sounding window may be.
+std::string SnapshotOfSessions(const gui::field::FieldWorkspace& workspace)
+{
+    session::Project project = workspace.CurrentProject();
+    for (auto& window : project.windows) window.geometry = {};
+    return session::ProjectToJson(project);
 }
 
 }  // namespace
@@ -72,7 +87,7 @@ private slots:
 
         const QString file = dir_.filePath(QStringLiteral("two.mt1dproj"));
         QVERIFY(workspace->SaveProjectTo(file));
-        const std::string before = Snapshot(*workspace);
+        const std::string before = SnapshotOfSessions(*workspace);
         const int plotted = first->RhoPlot->Fitted()->dataCount();
         for (SoundingWindow* w : workspace->Windows()) w->close();
         QTRY_VERIFY(workspace->Windows().isEmpty());
@@ -80,7 +95,7 @@ private slots:
         QVERIFY(workspace->OpenProject(file));
         QCOMPARE(workspace->Windows().size(), 2);
         QCOMPARE(workspace->ProjectFile(), file);
-        QCOMPARE(Snapshot(*workspace), before);  // every number, setting and geometry
+        QCOMPARE(SnapshotOfSessions(*workspace), before);  // every number and setting
         SoundingWindow* back = workspace->Windows().first();
         QCOMPARE(back->RhoPlot->Fitted()->dataCount(), plotted);
         QCOMPARE(back->State().edited->resistivity[1], 77.7);
@@ -249,6 +264,49 @@ private slots:
         QCoreApplication::sendEvent(window, &drop);
         QCOMPARE(workspace->Windows().size(), 3);  // the first, the dropped sounding, the project's
         QVERIFY(messages.isEmpty());
+    }
+
+    // The command line's files as a drop takes them: a project opens its windows, the
+    // others are soundings; a project refused opens nothing and leaves the rest alone.
+    void commandLineOpensProjectsAndSoundings()
+    {
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (edi.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(edi));
+        const QString project = dir_.filePath(QStringLiteral("one.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(project));
+        const QString damaged = dir_.filePath(QStringLiteral("damaged.mt1dproj"));
+        Write(damaged, QByteArray("{\"format\": \"mt1d-project\""));
+        const auto opened = workspace->OpenFiles({project, edi, damaged}, {}, nullptr);
+        QCOMPARE(opened.size(), 2);  // the project's window and the sounding
+        QCOMPARE(workspace->Windows().size(), 3);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(QStringLiteral("damaged.mt1dproj")), qPrintable(messages.first()));
+    }
+
+    // A project may hold any numbers for where a window stood: it opens on the screen.
+    void projectGeometryIsCutToTheScreen()
+    {
+        const QString edi = SharedFile("edi/IAJ34.edi");
+        if (edi.isEmpty()) QSKIP(testing_support::kNoSharedData);
+        QVERIFY(Open(edi));
+        const QString file = dir_.filePath(QStringLiteral("huge.mt1dproj"));
+        QVERIFY(workspace->SaveProjectTo(file));
+        nlohmann::json document = nlohmann::json::parse(Bytes(file).toStdString());
+        const int most = std::numeric_limits<int>::max();
+        document["windows"][0]["geometry"] = {{"x", most}, {"y", most}, {"width", most}, {"height", most},
+                                              {"maximized", false}};
+        Write(file, QByteArray::fromStdString(document.dump()));
+        QVERIFY(workspace->OpenProject(file));
+        SoundingWindow* opened = workspace->Windows().last();
+        // On the screen, and no larger than the screen or, where that is smaller, the window's
+        // own minimum.
+        const QRect screen = opened->screen()->availableGeometry();
+        const QRect placed = opened->geometry();
+        const QString where = QStringLiteral("%1,%2 %3x%4").arg(placed.x()).arg(placed.y()).arg(placed.width()).arg(placed.height());
+        QVERIFY2(screen.contains(placed.topLeft()), qPrintable(where));
+        QVERIFY2(placed.width() <= std::max({screen.width(), opened->minimumWidth(), opened->minimumSizeHint().width()}), qPrintable(where));
+        QVERIFY2(placed.height() <= std::max({screen.height(), opened->minimumHeight(), opened->minimumSizeHint().height()}), qPrintable(where));
     }
 
 private:
