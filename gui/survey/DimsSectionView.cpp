@@ -17,6 +17,8 @@ namespace mt1d::gui::survey {
 
 namespace {
 
+const QColor kNoDataGrey(200, 200, 200);
+
 QCPColorGradient GradientOf(DimsSectionView::Quantity quantity)
 {
     QCPColorGradient gradient;
@@ -44,6 +46,8 @@ DimsSectionView::DimsSectionView(section::Section section, std::filesystem::path
     auto* top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("显示")));
     top->addWidget(QuantityBox);
+    top->addSpacing(12);
+    top->addWidget(new QLabel(QStringLiteral("灰色：该处无数据（周期超出测点频段，或测点无阻抗张量）")));
     top->addStretch(1);
 
     Plot = new QCustomPlot;
@@ -72,6 +76,8 @@ DimsSectionView::DimsSectionView(section::Section section, std::filesystem::path
     names->grid()->setVisible(false);
     connect(x, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), names, qOverload<const QCPRange&>(&QCPAxis::setRange));
 
+    // Cells without data are transparent: grey shows through, apart from the white of β = 0.
+    Plot->axisRect()->setBackground(QBrush(kNoDataGrey));
     Map = new QCPColorMap(x, y);
     Map->setInterpolate(false);
     Scale = new QCPColorScale(Plot);
