@@ -97,6 +97,27 @@ QString StatusText(fitting::FitStatus status)
     return {};
 }
 
+// Whether a row is 1-D, in the data table: 是 or 否 (tinted, with the reason as a tooltip),
+// empty where the analysis gives no verdict (with the reason, when there is one).
+QTableWidgetItem* DimsItem(const std::optional<dims::DimsResult>& result, std::size_t row)
+{
+    auto* item = ReadOnlyItem(QString());
+    item->setTextAlignment(Qt::AlignCenter);
+    if (!result || row >= result->rows.size()) return item;
+    const dims::DimsRow& d = result->rows[row];
+    if (!d.oneD) {
+        item->setToolTip(QString::fromStdString(d.note));
+    } else if (*d.oneD) {
+        item->setText(QStringLiteral("是"));
+    } else {
+        item->setText(QStringLiteral("否"));
+        item->setForeground(QColor(170, 20, 20));
+        item->setBackground(QColor(255, 228, 214));
+        item->setToolTip(QStringLiteral("非一维：%1").arg(QString::fromStdString(d.notOneD)));
+    }
+    return item;
+}
+
 }  // namespace
 
 SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace, QWidget* parent)
@@ -121,6 +142,11 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     Tabs->addTab(BuildPlots(), QStringLiteral("曲线与模型"));
     Uncertainty = new UncertaintyView;
     Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
+    Dims = new DimsView;
+    Tabs->addTab(Dims, QStringLiteral("维度"));
+    Dims->SetSounding(state_.sounding);  // the sounding of a window never changes
+    connect(Dims, &DimsView::analysed, this, &SoundingWindow::ShowDataTable);
+    connect(Dims, &DimsView::excludeRequested, this, &SoundingWindow::ExcludeNotOneD);
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
@@ -186,10 +212,10 @@ QWidget* SoundingWindow::BuildDataPanel()
     form->addWidget(FloorBox);
     layout->addLayout(form);
 
-    DataTable = new QTableWidget(0, 7);
+    DataTable = new QTableWidget(0, 8);
     DataTable->setHorizontalHeaderLabels({QStringLiteral("拟合"), QStringLiteral("频率 (Hz)"), QStringLiteral("周期 (s)"),
                                           QStringLiteral("ρa (Ω·m)"), QStringLiteral("± ρa"), QStringLiteral("相位 (°)"),
-                                          QStringLiteral("± 相位")});
+                                          QStringLiteral("± 相位"), QStringLiteral("一维")});
     DataTable->verticalHeader()->setVisible(false);
     DataTable->verticalHeader()->setDefaultSectionSize(20);
     DataTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -437,6 +463,7 @@ void SoundingWindow::ShowDataTable()
         DataTable->setItem(r, kRhoErrColumn, ReadOnlyItem(row.usable ? Number(row.rhoErrOhmM, 3) : QString()));
         DataTable->setItem(r, kPhaseColumn, ReadOnlyItem(row.usable ? Number(row.phaseDeg) : QString()));
         DataTable->setItem(r, kPhaseErrColumn, ReadOnlyItem(row.usable ? Number(row.phaseErrDeg, 3) : QString()));
+        DataTable->setItem(r, kDimsColumn, DimsItem(Dims->Result(), i));
     }
     DataTable->resizeColumnsToContents();
     filling_ = wasFilling;
@@ -617,6 +644,7 @@ void SoundingWindow::SetBusy(bool busy)
                                                        RunButton, ResultsTable, LayeredModelButton, OccamModelButton}) {
         w->setEnabled(!busy);
     }
+    Dims->ExcludeButton->setEnabled(!busy && Dims->Result() && !Dims->Figure().notOneDRows.empty());
     const bool layered = state_.fit.method == fitting::Method::kLayered;
     LayersBox->setEnabled(!busy && layered);
     StartsBox->setEnabled(!busy && layered);
@@ -648,6 +676,18 @@ void SoundingWindow::RowToggled(int row, int column)
     if (filling_ || column != kUseColumn) return;
     const bool excluded = DataTable->item(row, column)->checkState() != Qt::Checked;
     Apply([&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
+}
+
+void SoundingWindow::ExcludeNotOneD()
+{
+    if (Runner->Busy()) return;
+    const std::vector<std::size_t> rows = Dims->Figure().notOneDRows;
+    Apply([&] {
+        session::Session next = state_;
+        for (std::size_t row : rows) next = session::WithRowExcluded(next, row, true);
+        return next;
+    }, false);
+    statusBar()->showMessage(QStringLiteral("已排除 %1 个非一维频点（勾选数据表中的行可恢复）").arg(rows.size()), 8000);
 }
 
 void SoundingWindow::FitSettingsChanged()
@@ -774,6 +814,7 @@ void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
 QString SoundingWindow::ExportFigure(const QString& file)
 {
     if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file);
+    if (Tabs->currentWidget() == Dims) return Dims->ExportFigure(file);
     return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot});
 }
 

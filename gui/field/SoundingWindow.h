@@ -1,7 +1,9 @@
 #pragma once
 // The window of one sounding: its data (site, mode, error floor, the rows with a check box
 // each to leave a frequency out of fitting), the fit settings and results, and three plots
-// (ρa and phase against period, the models against depth) in a tab of their own.
+// (ρa and phase against period, the models against depth) in a tab of their own, the
+// uncertainty tab, and the dimensionality tab (DimsView.h), whose rows that are not 1-D are
+// marked in the data table and can be left out of fitting with one click.
 //
 // The window holds a session::Session and nothing else of consequence: every slot reads the
 // widgets, calls one command of the session library and shows the new state; a refusal goes
@@ -11,6 +13,7 @@
 
 #include "gui/field/CurvePlot.h"
 #include "gui/field/DepthPlot.h"
+#include "gui/field/DimsView.h"
 #include "gui/field/FitRunner.h"
 #include "session/Project.h"
 #include "session/Session.h"
@@ -39,7 +42,7 @@ class SoundingWindow : public QMainWindow {
 
 public:
     // Columns of the data table and of the results table.
-    enum DataColumn { kUseColumn, kFrequencyColumn, kPeriodColumn, kRhoColumn, kRhoErrColumn, kPhaseColumn, kPhaseErrColumn };
+    enum DataColumn { kUseColumn, kFrequencyColumn, kPeriodColumn, kRhoColumn, kRhoErrColumn, kPhaseColumn, kPhaseErrColumn, kDimsColumn };
     enum ResultColumn { kLayerColumn, kTopColumn, kThicknessColumn, kResistivityColumn, kFactorColumn,
                         kConductanceColumn, kTransverseColumn };
 
@@ -92,6 +95,7 @@ public:
     DepthPlot* ModelPlot;
     FitRunner* Runner;
     UncertaintyView* Uncertainty;  // the uncertainty tab
+    DimsView* Dims;                // the dimensionality tab
     QAction* OpenSoundingAction;
     QAction* OpenProjectAction;
     QAction* SaveProjectAction;
@@ -136,6 +140,8 @@ private:
     void ModeChosen();
     void FloorChanged();
     void RowToggled(int row, int column);
+    // Leaves out of fitting every row the dimensionality tab finds not 1-D.
+    void ExcludeNotOneD();
     void FitSettingsChanged();
     void RunClicked();
     void FitDone(const session::FitOutcome& outcome);

@@ -3,12 +3,15 @@
 #include "gui/field/FieldWorkspace.h"
 #include "render/SectionFigure.h"
 #include "gui/survey/SectionView.h"
+#include "gui/survey/DimsSectionView.h"
+#include "section/DimsSection.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QVBoxLayout>
 
 namespace mt1d::gui::survey {
@@ -32,6 +35,7 @@ SectionWindow::SectionWindow(section::Section section, fs::path folder, field::F
     QStringList notes;
     for (const auto& note : section.notes) notes << QString::fromStdString(note);
     const std::size_t count = section.sites.size();
+    dims_ = new DimsSectionView(section, folder_);
     view_ = new SectionView(std::move(section), this);
     auto* summary = new QLabel(QStringLiteral("%1 个测点; 点击测点列打开其测深窗口").arg(count), this);
     auto* save = new QPushButton(QStringLiteral("保存图件…"), this);
@@ -41,7 +45,10 @@ SectionWindow::SectionWindow(section::Section section, fs::path folder, field::F
     top->addWidget(save);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(view_, 1);
+    tabs_ = new QTabWidget(this);
+    tabs_->addTab(view_, QStringLiteral("电阻率剖面"));
+    tabs_->addTab(dims_, QStringLiteral("相位张量拟剖面"));
+    layout->addWidget(tabs_, 1);
     if (!notes.isEmpty()) {
         auto* noteLabel = new QLabel(notes.join(QLatin1Char('\n')), this);
         noteLabel->setObjectName(QStringLiteral("NotesLabel"));
@@ -55,16 +62,7 @@ SectionWindow::SectionWindow(section::Section section, fs::path folder, field::F
 
 fs::path SectionWindow::SoundingFile(const section::SectionSite& site) const
 {
-    const fs::path given(site.sourceFile);
-    std::error_code ec;
-    if (given.empty()) return {};
-    if (fs::is_regular_file(given, ec)) return given;
-    if (given.is_relative()) {
-        for (const fs::path& base : {folder_.parent_path(), folder_}) {
-            if (fs::is_regular_file(base / given, ec)) return base / given;
-        }
-    }
-    return {};
+    return section::LocateSoundingFile(site.sourceFile, folder_);
 }
 
 void SectionWindow::OpenSite(std::size_t index)
@@ -82,9 +80,11 @@ void SectionWindow::OpenSite(std::size_t index)
 
 void SectionWindow::SaveFigure()
 {
-    const QString file = seams.chooseFigureFile(this, QString::fromStdString((folder_ / "section.png").string()));
+    const bool pseudo = tabs_->currentWidget() == dims_;
+    const QString file = seams.chooseFigureFile(
+        this, QString::fromStdString((folder_ / (pseudo ? "phase-tensor-section.png" : "section.png")).string()));
     if (file.isEmpty()) return;
-    const QString problem = section::WriteSectionFigure(view_->Shown(), file);
+    const QString problem = pseudo ? dims_->ExportFigure(file) : section::WriteSectionFigure(view_->Shown(), file);
     if (!problem.isEmpty()) seams.message(this, QStringLiteral("保存剖面图"), problem);
 }
 

@@ -2,7 +2,8 @@
 // The window of a survey's section: the section, the notes about sites left out, and a button
 // that saves the figure. Clicking a site's column opens its sounding in a sounding window of
 // the workspace: the file the batch was given, found as given, or beside the output folder
-// or inside it; a file that is nowhere is named in a message.
+// or inside it; a file that is nowhere is named in a message. A second tab shows the sites'
+// phase tensors as a pseudo-section (DimsSectionView.h).
 
 #include "section/Section.h"
 
@@ -13,6 +14,7 @@
 #include <functional>
 
 class QLabel;
+class QTabWidget;
 
 namespace mt1d::gui::field {
 class FieldWorkspace;
@@ -20,6 +22,7 @@ class FieldWorkspace;
 
 namespace mt1d::gui::survey {
 
+class DimsSectionView;
 class SectionView;
 
 class SectionWindow : public QWidget {
@@ -36,6 +39,8 @@ public:
 
     Seams seams;
     SectionView* View() const { return view_; }
+    DimsSectionView* DimsView() const { return dims_; }
+    QTabWidget* Tabs() const { return tabs_; }
     const std::filesystem::path& Folder() const { return folder_; }
 
     // Opens the sounding of the site (an index into the section's sites), as a click does.
@@ -46,6 +51,8 @@ private:
     std::filesystem::path SoundingFile(const section::SectionSite& site) const;
 
     SectionView* view_ = nullptr;
+    DimsSectionView* dims_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
     std::filesystem::path folder_;
     field::FieldWorkspace* workspace_ = nullptr;
 };

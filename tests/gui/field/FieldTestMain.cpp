@@ -37,6 +37,7 @@ int main(int argc, char** argv)
         {QStringLiteral("SoundingWindowTest"), mt1d::test::NewSoundingWindowTest},
         {QStringLiteral("WorkspaceTest"), mt1d::test::NewWorkspaceTest},
         {QStringLiteral("UncertaintyTest"), mt1d::test::NewUncertaintyTest},
+        {QStringLiteral("DimsTabTest"), mt1d::test::NewDimsTabTest},
     };
     bool ran = false;
     for (const auto& [name, make] : classes) {

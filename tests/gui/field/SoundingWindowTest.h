@@ -10,5 +10,6 @@ namespace mt1d::test {
 std::unique_ptr<QObject> NewSoundingWindowTest();
 std::unique_ptr<QObject> NewWorkspaceTest();
 std::unique_ptr<QObject> NewUncertaintyTest();
+std::unique_ptr<QObject> NewDimsTabTest();
 
 }  // namespace mt1d::test

@@ -3,6 +3,7 @@
 // at once, a cancelled run, and refusals, all without a display.
 
 #include "gui/field/FieldWorkspace.h"
+#include "gui/survey/DimsSectionView.h"
 #include "gui/survey/SectionView.h"
 #include "gui/survey/SectionWindow.h"
 #include "tests/support/SharedData.h"
@@ -11,6 +12,10 @@
 #include "gui/survey/SurveyOpener.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QTabWidget>
+#include <qcustomplot.h>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -111,6 +116,43 @@ private slots:
         // West to east: 07-E1 (129.0° E) first, Adv1 (145.3° E) last.
         QCOMPARE(QString::fromStdString(window->View()->Shown().sites.front().name), QStringLiteral("07-E1"));
         QCOMPARE(QString::fromStdString(window->View()->Shown().sites.back().name), QStringLiteral("Adv1"));
+    }
+
+    void thePseudoSectionShowsThePhaseTensorOfEverySite()
+    {
+        if (!CopySoundings()) QSKIP(testing_support::kNoSharedData);
+        QSignalSpy finished(opener.get(), &SurveyOpener::runFinished);
+        opener->Open(folder->path(), nullptr);
+        QVERIFY(finished.wait(120000));
+        QCOMPARE(shown.size(), 1);
+        SectionWindow* window = shown.first();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        gui::survey::DimsSectionView* view = window->DimsView();
+        QVERIFY(!view->Shown().has_value());  // read only when first shown
+        window->Tabs()->setCurrentWidget(view);
+        QVERIFY(view->Shown().has_value());
+        const section::DimsSection& grid = *view->Shown();
+        // Every one of the four soundings has its tensor: four columns, in the section's order.
+        QCOMPARE(grid.sites.size(), std::size_t{4});
+        for (std::size_t k = 0; k < 4; ++k) QCOMPARE(grid.sites[k].name, window->View()->Shown().sites[k].name);
+        QVERIFY2(view->NotesLabel->text().isEmpty(), qPrintable(view->NotesLabel->text()));
+        QCOMPARE(view->Map->data()->keySize(), static_cast<int>(grid.distanceCells));
+        QCOMPARE(view->Map->data()->valueSize(), static_cast<int>(grid.periodCells));
+        // The map holds β, then the ellipticity once chosen, cell for cell.
+        const auto sameCells = [&](bool beta) {
+            for (std::size_t d = 0; d < grid.distanceCells; d += 7) {
+                for (std::size_t p = 0; p < grid.periodCells; ++p) {
+                    const double want = beta ? grid.Beta(d, p) : grid.Ellipticity(d, p);
+                    const double got = view->Map->data()->cell(static_cast<int>(d), static_cast<int>(p));
+                    if (!(std::isnan(want) ? std::isnan(got) : got == want)) return false;
+                }
+            }
+            return true;
+        };
+        QVERIFY(sameCells(true));
+        view->QuantityBox->setCurrentIndex(1);
+        emit view->QuantityBox->activated(1);
+        QVERIFY(sameCells(false));
     }
 
     void aClickOnAColumnOpensThatSitesSoundingWindow()
