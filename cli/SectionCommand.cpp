@@ -1,77 +1,65 @@
 // mt1d section: the resistivity section of a batch output folder as a PNG, SVG or PDF figure.
+// The command line is read here; the drawing runs in mt1d-section (SectionDrawing.h).
 
-#include "render/SectionFigure.h"
+#include "cli/SectionDrawing.h"
 #include "cli/Subcommand.h"
 
-#include "section/Section.h"
-#include "section/SurveyFolder.h"
-
-#include <cmath>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
 #include <memory>
-#include <stdexcept>
+
+#include <unistd.h>
 
 namespace mt1d::cli {
 
 namespace {
 
-struct SectionCommandValues {
-    std::string folder;
-    std::string out;
-    std::string profile = "auto";
-    std::string depth;
-};
+SectionDrawer gDrawer = &StartSectionProgram;
 
-section::SectionOptions ParseSectionOptions(const SectionCommandValues& values)
+// The program file of this process (empty when it cannot be read).
+std::string ThisProgram()
 {
-    section::SectionOptions options;
-    if (values.profile != "auto") {
-        try {
-            options.profile = section::ParseProfileLine(values.profile);
-        } catch (const std::invalid_argument& e) {
-            RefuseUsage("--profile 应为 auto 或 LAT1,LON1,LAT2,LON2", std::string("--profile: ") + e.what());
-        }
-    }
-    if (!values.depth.empty()) {
-        double depth = 0.0;
-        std::size_t used = 0;
-        try {
-            depth = std::stod(values.depth, &used);
-        } catch (const std::exception&) {
-            used = 0;
-        }
-        if (used != values.depth.size() || !std::isfinite(depth) || depth <= 0.0) {
-            RefuseUsage("--depth 应为正数 (米)", "--depth must be a positive number of metres, not '" + values.depth + "'");
-        }
-        options.bottomM = depth;
-    }
-    return options;
-}
-
-int RunSectionCommand(const SectionCommandValues& values, std::ostream& out, std::ostream& err)
-{
-    const section::SectionOptions options = ParseSectionOptions(values);
-    const QString file = QString::fromStdString(values.out);
-    if (!section::FigureFormatOf(file)) {
-        RefuseUsage("--out 应以 .png、.svg 或 .pdf 结尾", "--out must end in .png, .svg or .pdf");
-    }
-    section::Section made;
-    try {
-        made = section::MakeSection(section::ReadSurvey(values.folder), options);
-    } catch (const section::SurveyError& e) {
-        throw InputError(std::string("无法绘制剖面 (no section: ") + e.what() + ")");
-    }
-    for (const auto& note : made.notes) err << "mt1d: " << note << "\n";
-    const auto app = section::GuiForFigures();
-    const QString problem = section::WriteSectionFigure(made, file);
-    if (!problem.isEmpty()) {
-        err << "mt1d: 无法写出剖面图 (" << problem.toStdString() << ")\n";
-        return kRunFailed;
-    }
-    out << values.out << ": " << made.sites.size() << " sites, " << made.grid.bottomM << " m deep\n";
-    return kSuccess;
+    std::string path(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
 }
 
 }  // namespace
+
+void UseSectionDrawer(SectionDrawer drawer) { gDrawer = drawer; }
+
+SectionDrawer CurrentSectionDrawer() { return gDrawer; }
+
+std::vector<std::string> SectionProgramArguments(const SectionRequest& request)
+{
+    std::vector<std::string> args{"section", request.folder, "--out=" + request.out, "--profile=" + request.profile};
+    if (!request.depth.empty()) args.push_back("--depth=" + request.depth);
+    return args;
+}
+
+int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::ostream& err)
+{
+    const std::string self = ThisProgram();
+    const std::string program = self.substr(0, self.rfind('/') + 1) + "mt1d-section";
+    std::vector<std::string> args = SectionProgramArguments(request);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // Nothing is written before the exec; flush anyway so that nothing buffered is lost with it.
+    out.flush();
+    err.flush();
+    std::cout.flush();
+    std::cerr.flush();
+    if (!self.empty()) execv(program.c_str(), argv.data());
+    const int error = self.empty() ? ENOENT : errno;
+    err << "mt1d: 无法启动绘图程序 " << program << " (the section is drawn by " << program
+        << ", which cannot be started: " << std::strerror(error) << ")\n";
+    return kRunFailed;
+}
 
 Subcommand AddSectionCommand(CLI::App& mt1d)
 {
@@ -83,7 +71,7 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
         "investigation, with the site names and the distance in km along the top. Sites that\n"
         "failed or have no location are left out with a note each; when no site has a\n"
         "location, the sites are placed one unit apart in the summary's order.");
-    auto values = std::make_shared<SectionCommandValues>();
+    auto values = std::make_shared<SectionRequest>();
     command->add_option("DIR", values->folder, "The output folder of mt1d batch (summary.csv and <site>.json).")
         ->type_name("")
         ->required();
@@ -105,7 +93,7 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
         "Examples:\n"
         "  mt1d section results --out section.png\n"
         "  mt1d section results --out section.pdf --profile -30.1,140.0,-29.5,141.2 --depth 5000");
-    return {command, [values](std::ostream& out, std::ostream& err) { return RunSectionCommand(*values, out, err); }};
+    return {command, [values](std::ostream& out, std::ostream& err) { return gDrawer(*values, out, err); }};
 }
 
 }  // namespace mt1d::cli
