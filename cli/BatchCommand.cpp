@@ -90,12 +90,12 @@ public:
                     if (errno == EINTR) continue;
                     return;
                 }
-                if (fds[1].revents != 0) return;
                 signalfd_siginfo info{};
                 if (fds[0].revents != 0 && read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
                     source.request_stop();
                     received_ = true;
                 }
+                if (fds[1].revents != 0) return;  // a signal that came with the end was taken first
             }
         });
     }

@@ -35,28 +35,39 @@ std::vector<double> Autocovariance(std::span<const double> x, double& mean)
     return lagged;
 }
 
-double Combined(std::span<const std::span<const double>> chains)
+// A chain's mean and autocovariances γ̂_t, t = 0 … n−1.
+struct Autocovariances {
+    double mean = 0.0;
+    std::vector<double> acov;
+};
+
+Autocovariances Of(std::span<const double> x)
+{
+    Autocovariances a;
+    a.acov = Autocovariance(x, a.mean);
+    return a;
+}
+
+// ESS of m chains of n values each from their autocovariances (BDA3 §11.5, Geyer's sequence).
+double FromAutocovariances(const std::vector<const Autocovariances*>& chains)
 {
     const std::size_t m = chains.size();
-    std::size_t n = std::numeric_limits<std::size_t>::max();
-    for (const auto& c : chains) n = std::min(n, c.size());
+    const std::size_t n = m == 0 ? 0 : chains.front()->acov.size();
     if (m == 0 || n < kMinValues) return std::numeric_limits<double>::quiet_NaN();
 
     const double nd = static_cast<double>(n);
     std::vector<double> meanAcov(n, 0.0);
-    std::vector<double> means(m);
     double w = 0.0;  // mean within-chain variance, divisor n − 1
-    for (std::size_t j = 0; j < m; ++j) {
-        const std::vector<double> acov = Autocovariance(chains[j].first(n), means[j]);
-        for (std::size_t t = 0; t < n; ++t) meanAcov[t] += acov[t] / static_cast<double>(m);
-        w += acov[0] * nd / (nd - 1.0) / static_cast<double>(m);
+    for (const Autocovariances* c : chains) {
+        for (std::size_t t = 0; t < n; ++t) meanAcov[t] += c->acov[t] / static_cast<double>(m);
+        w += c->acov[0] * nd / (nd - 1.0) / static_cast<double>(m);
     }
     double varPlus = w * (nd - 1.0) / nd;
     if (m > 1) {
         double grand = 0.0;
-        for (const double mu : means) grand += mu / static_cast<double>(m);
+        for (const Autocovariances* c : chains) grand += c->mean / static_cast<double>(m);
         double between = 0.0;
-        for (const double mu : means) between += (mu - grand) * (mu - grand);
+        for (const Autocovariances* c : chains) between += (c->mean - grand) * (c->mean - grand);
         varPlus += between / static_cast<double>(m - 1);
     }
     const double total = static_cast<double>(m) * nd;
@@ -82,14 +93,42 @@ double Combined(std::span<const std::span<const double>> chains)
 
 double EffectiveSampleSize(std::span<const double> chain)
 {
-    const std::span<const double> one[] = {chain};
-    return Combined(one);
+    if (chain.size() < kMinValues) return std::numeric_limits<double>::quiet_NaN();
+    const Autocovariances a = Of(chain);
+    return FromAutocovariances({&a});
 }
 
 double CombinedEffectiveSampleSize(const std::vector<std::vector<double>>& chains)
 {
-    std::vector<std::span<const double>> spans(chains.begin(), chains.end());
-    return Combined(spans);
+    return EffectiveSampleSizes(chains).combined;
+}
+
+ChainsEss EffectiveSampleSizes(const std::vector<std::vector<double>>& chains)
+{
+    ChainsEss out;
+    std::size_t n = std::numeric_limits<std::size_t>::max();
+    for (const auto& c : chains) n = std::min(n, c.size());
+    std::vector<Autocovariances> whole(chains.size());
+    std::vector<Autocovariances> cut(chains.size());
+    std::vector<const Autocovariances*> common;
+    for (std::size_t j = 0; j < chains.size(); ++j) {
+        if (chains[j].size() >= kMinValues) {
+            whole[j] = Of(chains[j]);
+            out.chains.push_back(FromAutocovariances({&whole[j]}));
+        } else {
+            out.chains.push_back(std::numeric_limits<double>::quiet_NaN());
+        }
+        if (n < kMinValues) continue;
+        if (chains[j].size() == n) {
+            common.push_back(&whole[j]);
+        } else {
+            cut[j] = Of(std::span<const double>(chains[j]).first(n));
+            common.push_back(&cut[j]);
+        }
+    }
+    out.combined = n < kMinValues || chains.empty() ? std::numeric_limits<double>::quiet_NaN()
+                                                    : FromAutocovariances(common);
+    return out;
 }
 
 }  // namespace mt1d::sampling

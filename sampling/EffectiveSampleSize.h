@@ -27,4 +27,12 @@ double EffectiveSampleSize(std::span<const double> chain);
 // nothing about one mean).
 double CombinedEffectiveSampleSize(const std::vector<std::vector<double>>& chains);
 
+// Both at once, each chain's autocovariances computed once (again only for a chain longer
+// than the shortest).
+struct ChainsEss {
+    std::vector<double> chains;  // EffectiveSampleSize of each
+    double combined = 0.0;       // CombinedEffectiveSampleSize
+};
+ChainsEss EffectiveSampleSizes(const std::vector<std::vector<double>>& chains);
+
 }  // namespace mt1d::sampling

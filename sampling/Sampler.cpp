@@ -101,10 +101,8 @@ void Gather(const std::vector<std::optional<ChainOutcome>>& outcomes, const Post
         for (const auto& o : outcomes) {
             if (o && s < o->essSeries.size()) chains.push_back(o->essSeries[s]);
         }
-        EssFigure figure;
-        for (const auto& c : chains) figure.chains.push_back(EffectiveSampleSize(c));
-        figure.combined = CombinedEffectiveSampleSize(chains);
-        figures.push_back(std::move(figure));
+        ChainsEss ess = EffectiveSampleSizes(chains);
+        figures.push_back({std::move(ess.chains), ess.combined});
     }
     result.ess.misfit = figures[0];
     result.ess.layerCount = figures[1];
