@@ -30,6 +30,16 @@ using Clock = std::chrono::steady_clock;
 // More workers than this is a mistake of the caller, not a machine.
 constexpr std::size_t kMaxWorkers = 1024;
 
+// The results' folder is synced once per group of files rather than after each one: after at
+// most this many results or this long since the last sync, and once more before summary.csv.
+// What a system crash (power loss, not a crash of the program: the page cache keeps everything
+// renamed) can then leave: each <site>.json is whole, because its bytes are synced before it is
+// renamed into place, or it is the earlier run's whole file, or it is absent; only results
+// renamed since the last folder sync can be missing. summary.csv is written after a folder
+// sync of every result, so a summary on the disk names no result that is not.
+constexpr std::size_t kFilesPerFolderSync = 64;
+constexpr auto kFolderSyncInterval = std::chrono::seconds(1);
+
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 std::string Lower(std::string text)
@@ -136,11 +146,30 @@ private:
             row = FitRow(site.name, site.file, *fit.record);
         }
         try {
-            io::WriteFileAtomically(result, text, plan_.fileCalls);
+            io::WriteFileAtomically(result, text, plan_.fileCalls, io::FolderSync::kByCaller);
         } catch (const io::WriteError& e) {
             return FailedRow(site.name, site.file, e.what());
         }
+        Written();
         return row;
+    }
+
+public:
+    // Syncs the output folder if a result was renamed into it since its last sync.
+    void SyncFolder()
+    {
+        if (unsynced_.exchange(0) == 0) return;
+        io::SyncFolder(plan_.outputDir, plan_.fileCalls);
+        lastSync_.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
+    }
+
+private:
+    // One more result renamed into the folder: syncs it when a group is complete.
+    void Written()
+    {
+        const std::size_t unsynced = unsynced_.fetch_add(1) + 1;
+        const Clock::time_point last{Clock::duration(lastSync_.load(std::memory_order_relaxed))};
+        if (unsynced >= kFilesPerFolderSync || Clock::now() - last >= kFolderSyncInterval) SyncFolder();
     }
 
     // The row of an earlier run's result for the site when it was made as this plan makes it;
@@ -205,6 +234,8 @@ private:
     const Clock::time_point start_ = Clock::now();
     std::atomic<bool> cancel_{false};
     std::atomic<std::size_t> next_{0};
+    std::atomic<std::size_t> unsynced_{0};  // results renamed since the folder's last sync
+    std::atomic<Clock::rep> lastSync_{start_.time_since_epoch().count()};
     std::mutex mutex_;
     std::vector<std::optional<SummaryRow>> rows_;  // each slot written once, under the mutex
     std::size_t done_ = 0;
@@ -271,6 +302,7 @@ BatchSummary RunBatch(const BatchPlan& plan, const BatchCallbacks& callbacks, st
         for (std::size_t w = 0; w < workers; ++w) pool.emplace_back([&run] { run.Work(); });
     }  // the workers are joined here, before the stop callback goes
 
+    run.SyncFolder();
     summary.rows = run.Rows();
     summary.resumed = run.Resumed();
     for (const SummaryRow& row : summary.rows) {

@@ -12,10 +12,16 @@
 #include "cli/SampleOptions.h"
 #include "cli/Subcommand.h"
 
+#include <poll.h>
 #include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
@@ -57,8 +63,10 @@ bool Given(const CLI::Option* option) { return option != nullptr && option->coun
 }
 
 // SIGINT and SIGTERM, while a batch runs, ask it to stop instead of ending the program: they
-// are blocked in every thread (the workers inherit the mask) and a watcher takes them with
-// sigtimedwait. The mask is restored when the batch is over.
+// are blocked in every thread (the workers inherit the mask) and a watcher takes them from a
+// signalfd. The watcher also waits on an eventfd that the destructor writes, so that it ends
+// as soon as the batch does (no polling tick). The mask is restored when the batch is over;
+// a signal that arrives after the watcher has gone is then delivered as usual.
 class StopOnSignals {
 public:
     explicit StopOnSignals(std::stop_source& source)
@@ -67,21 +75,40 @@ public:
         sigaddset(&signals_, SIGINT);
         sigaddset(&signals_, SIGTERM);
         pthread_sigmask(SIG_BLOCK, &signals_, &previous_);
-        watcher_ = std::jthread([this, &source](std::stop_token done) {
-            const timespec wait{0, 100'000'000};  // 0.1 s: how soon the watcher sees the batch end
-            while (!done.stop_requested()) {
-                if (sigtimedwait(&signals_, nullptr, &wait) > 0) {
+        signalFd_ = signalfd(-1, &signals_, SFD_CLOEXEC);
+        wakeFd_ = eventfd(0, EFD_CLOEXEC);
+        if (signalFd_ < 0 || wakeFd_ < 0) {
+            // Without them the signals keep their usual effect: the program ends.
+            Close();
+            pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+            return;
+        }
+        watcher_ = std::thread([this, &source] {
+            pollfd fds[2] = {{signalFd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+            for (;;) {
+                if (poll(fds, 2, -1) < 0) {
+                    if (errno == EINTR) continue;
+                    return;
+                }
+                signalfd_siginfo info{};
+                if (fds[0].revents != 0 && read(signalFd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
                     source.request_stop();
                     received_ = true;
                 }
+                if (fds[1].revents != 0) return;  // a signal that came with the end was taken first
             }
         });
     }
     ~StopOnSignals()
     {
-        watcher_.request_stop();
-        watcher_.join();
-        pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        if (watcher_.joinable()) {
+            const std::uint64_t one = 1;
+            while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {
+            }
+            watcher_.join();
+            Close();
+            pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
+        }
     }
     StopOnSignals(const StopOnSignals&) = delete;
     StopOnSignals& operator=(const StopOnSignals&) = delete;
@@ -89,10 +116,19 @@ public:
     bool Received() const { return received_; }
 
 private:
+    void Close()
+    {
+        if (signalFd_ >= 0) close(signalFd_);
+        if (wakeFd_ >= 0) close(wakeFd_);
+        signalFd_ = wakeFd_ = -1;
+    }
+
     sigset_t signals_{};
     sigset_t previous_{};
+    int signalFd_ = -1;
+    int wakeFd_ = -1;
     std::atomic<bool> received_{false};
-    std::jthread watcher_;
+    std::thread watcher_;
 };
 
 std::string Clock(double seconds)

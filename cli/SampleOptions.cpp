@@ -74,7 +74,7 @@ void AddSampleOptions(CLI::App& command, SampleOptionValues& values, SampleSeedO
         command
             .add_option("--seed", values.seed,
                         "Seed of the chains' generators, 0 to 2^64 − 1; the same seed and chains give the\n"
-                        "same output. Default: " + values.seed)
+                        "same output (but for the timings in \"ess\"). Default: " + values.seed)
             ->type_name("S");
     }
     values.minDepthOption =

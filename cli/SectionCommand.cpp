@@ -1,70 +1,65 @@
 // mt1d section: the resistivity section of a batch output folder as a PNG, SVG or PDF figure.
+// The command line is read here; the drawing runs in mt1d-section (SectionDrawing.h).
 
-#include "render/SectionFigure.h"
-#include "cli/OptionValues.h"
+#include "cli/SectionDrawing.h"
 #include "cli/Subcommand.h"
 
-#include "section/Section.h"
-#include "section/SurveyFolder.h"
-
-#include <cmath>
+#include <cerrno>
+#include <cstring>
+#include <iostream>
 #include <memory>
-#include <stdexcept>
+
+#include <unistd.h>
 
 namespace mt1d::cli {
 
 namespace {
 
-struct SectionCommandValues {
-    std::string folder;
-    std::string out;
-    std::string profile = "auto";
-    std::string depth;
-    CLI::Option* depthOption = nullptr;
-    bool depthGiven() const { return depthOption != nullptr && depthOption->count() > 0; }
-};
+SectionDrawer gDrawer = &StartSectionProgram;
 
-section::SectionOptions ParseSectionOptions(const SectionCommandValues& values)
+// The program file of this process (empty when it cannot be read).
+std::string ThisProgram()
 {
-    section::SectionOptions options;
-    if (values.profile != "auto") {
-        try {
-            options.profile = section::ParseProfileLine(values.profile);
-        } catch (const std::invalid_argument& e) {
-            RefuseUsage("--profile 应为 auto 或 LAT1,LON1,LAT2,LON2", std::string("--profile: ") + e.what());
-        }
-    }
-    // A decimal number as every other numeric option takes it (no hexadecimal, blanks around
-    // it ignored).
-    if (values.depthGiven()) options.bottomM = ParsePositiveOption("--depth", values.depth);
-    return options;
-}
-
-int RunSectionCommand(const SectionCommandValues& values, std::ostream& out, std::ostream& err)
-{
-    const section::SectionOptions options = ParseSectionOptions(values);
-    const QString file = QString::fromStdString(values.out);
-    if (!section::FigureFormatOf(file)) {
-        RefuseUsage("--out 应以 .png、.svg 或 .pdf 结尾", "--out must end in .png, .svg or .pdf");
-    }
-    section::Section made;
-    try {
-        made = section::MakeSection(section::ReadSurvey(values.folder), options);
-    } catch (const section::SurveyError& e) {
-        throw InputError(std::string("无法绘制剖面 (no section: ") + e.what() + ")");
-    }
-    for (const auto& note : made.notes) err << "mt1d: " << note << "\n";
-    const auto app = section::GuiForFigures();
-    const QString problem = section::WriteSectionFigure(made, file);
-    if (!problem.isEmpty()) {
-        err << "mt1d: 无法写出剖面图 (" << problem.toStdString() << ")\n";
-        return kRunFailed;
-    }
-    out << values.out << ": " << made.sites.size() << " sites, " << made.grid.bottomM << " m deep\n";
-    return kSuccess;
+    std::string path(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
+    path.resize(static_cast<std::size_t>(length));
+    return path;
 }
 
 }  // namespace
+
+void UseSectionDrawer(SectionDrawer drawer) { gDrawer = drawer; }
+
+SectionDrawer CurrentSectionDrawer() { return gDrawer; }
+
+std::vector<std::string> SectionProgramArguments(const SectionRequest& request)
+{
+    std::vector<std::string> args{"section", request.folder, "--out=" + request.out, "--profile=" + request.profile};
+    if (request.depthGiven) args.push_back("--depth=" + request.depth);
+    return args;
+}
+
+int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::ostream& err)
+{
+    const std::string self = ThisProgram();
+    const std::string program = self.substr(0, self.rfind('/') + 1) + "mt1d-section";
+    std::vector<std::string> args = SectionProgramArguments(request);
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    // Nothing is written before the exec; flush anyway so that nothing buffered is lost with it.
+    out.flush();
+    err.flush();
+    std::cout.flush();
+    std::cerr.flush();
+    if (!self.empty()) execv(program.c_str(), argv.data());
+    const int error = self.empty() ? ENOENT : errno;
+    err << "mt1d: 无法启动绘图程序 " << program << " (the section is drawn by " << program
+        << ", which cannot be started: " << std::strerror(error) << ")\n";
+    return kRunFailed;
+}
 
 Subcommand AddSectionCommand(CLI::App& mt1d)
 {
@@ -76,7 +71,7 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
         "investigation, with the site names and the distance in km along the top. Sites that\n"
         "failed or have no location are left out with a note each; when no site has a\n"
         "location, the sites are placed one unit apart in the summary's order.");
-    auto values = std::make_shared<SectionCommandValues>();
+    auto values = std::make_shared<SectionRequest>();
     command->add_option("DIR", values->folder, "The output folder of mt1d batch (summary.csv and <site>.json).")
         ->type_name("")
         ->required();
@@ -89,7 +84,7 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
                      "site at 0 km. LAT1,LON1,LAT2,LON2: the great circle from the first point\n"
                      "(0 km) through the second, in degrees.")
         ->type_name("LINE");
-    values->depthOption = command
+    CLI::Option* depth = command
         ->add_option("--depth", values->depth,
                      "The depth of the section in m (default: the deepest depth of investigation\n"
                      "of the sites, rounded up to 1, 2 or 5 × 10^k m).")
@@ -98,7 +93,10 @@ Subcommand AddSectionCommand(CLI::App& mt1d)
         "Examples:\n"
         "  mt1d section results --out section.png\n"
         "  mt1d section results --out section.pdf --profile -30.1,140.0,-29.5,141.2 --depth 5000");
-    return {command, [values](std::ostream& out, std::ostream& err) { return RunSectionCommand(*values, out, err); }};
+    return {command, [values, depth](std::ostream& out, std::ostream& err) {
+                values->depthGiven = depth->count() > 0;
+                return gDrawer(*values, out, err);
+            }};
 }
 
 }  // namespace mt1d::cli

@@ -89,7 +89,8 @@ FileCalls FileCalls::System()
     return calls;
 }
 
-void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, const FileCalls& calls)
+void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes, const FileCalls& calls,
+                         FolderSync sync)
 {
     const std::string name = target.string();
     const auto fail = [&](const std::string& why) { throw WriteError("cannot write " + name + ": " + why); };
@@ -135,10 +136,14 @@ void WriteFileAtomically(const std::filesystem::path& target, std::string_view b
     if (calls.rename(tempName.c_str(), name.c_str()) != 0) fail(SystemWords(errno));
     renamed = true;
 
-    // The rename is durable once the folder's entry is on the disk. Some file systems cannot
-    // sync a folder; the file itself is complete either way.
-    Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (dir.Get() >= 0) calls.fsync(dir.Get());
+    // The rename is durable once the folder's entry is on the disk.
+    if (sync == FolderSync::kNow) SyncFolder(folder, calls);
+}
+
+bool SyncFolder(const std::filesystem::path& folder, const FileCalls& calls)
+{
+    Descriptor dir(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return dir.Get() >= 0 && calls.fsync(dir.Get()) == 0;
 }
 
 }  // namespace mt1d::io

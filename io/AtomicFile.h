@@ -50,8 +50,20 @@ std::string TemporaryPattern(const std::string& fileName);
 bool IsTemporaryName(std::string_view name);
 std::string_view TemporaryStem(std::string_view name);
 
+// Whether WriteFileAtomically syncs the target's folder after the rename (kNow), or leaves it
+// to the caller (kByCaller), who writes many files into one folder and syncs it once for a
+// group of them with SyncFolder. Either way the file's bytes are on the disk before its name
+// is: a crash leaves the old file, the new one whole, or (kByCaller, before the folder's sync)
+// no new name, never a partial file.
+enum class FolderSync { kNow, kByCaller };
+
 // Throws WriteError.
 void WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
-                         const FileCalls& calls = FileCalls::System());
+                         const FileCalls& calls = FileCalls::System(), FolderSync sync = FolderSync::kNow);
+
+// Makes the renames done in `folder` durable (fsync of the folder). Returns false when the
+// folder cannot be opened or synced (some file systems cannot sync a folder; the files in it
+// are complete either way).
+bool SyncFolder(const std::filesystem::path& folder, const FileCalls& calls = FileCalls::System());
 
 }  // namespace mt1d::io

@@ -62,6 +62,29 @@ Json BestModelJson(const earth::LayeredModel& model)
     return layers;
 }
 
+Json EssFigureJson(const sampling::EssFigure& figure, double seconds)
+{
+    return {{"combined", JsonNumber(figure.combined)},
+            {"per_second", seconds > 0.0 ? JsonNumber(figure.combined / seconds) : Json(nullptr)},
+            {"chains", Numbers(figure.chains)}};
+}
+
+Json EssJson(const sampling::Ess& ess)
+{
+    Json depths = Json::array();
+    for (std::size_t d = 0; d < ess.log10Rho.size() && d < ess.depthM.size(); ++d) {
+        Json figure = {{"depth_m", JsonNumber(ess.depthM[d])}};
+        const Json values = EssFigureJson(ess.log10Rho[d], ess.seconds);
+        for (const auto& [key, value] : values.items()) figure[key] = value;
+        depths.push_back(std::move(figure));
+    }
+    return {{"seconds", JsonNumber(ess.seconds)},
+            {"stride", ess.stride},
+            {"misfit", EssFigureJson(ess.misfit, ess.seconds)},
+            {"layer_count", EssFigureJson(ess.layerCount, ess.seconds)},
+            {"log10_rho", std::move(depths)}};
+}
+
 }  // namespace
 
 Json SampleJson(const jobs::SampleRecord& record)
@@ -91,6 +114,7 @@ Json SampleJson(const jobs::SampleRecord& record)
             {"layer_count", std::move(layerCount)},
             {"acceptance", std::move(acceptance)},
             {"rhat", {{"misfit", JsonNumber(r.rhat.misfit)}, {"layer_count", JsonNumber(r.rhat.layerCount)}}},
+            {"ess", EssJson(r.ess)},
             {"samples", r.samples},
             {"seed", r.seed},
             {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)},

@@ -17,6 +17,11 @@
 //       "layer_count": [{"layers", "probability"}],
 //       "acceptance": {"birth", "death", "move", "change", and "swap" with tempering: rate},
 //       "rhat": {"misfit", "layer_count"} (null where not finite: see "warnings"),
+//       "ess": {"seconds" (the chains' wall-clock time), "stride" (every stride-th kept sample
+//               was used), "misfit", "layer_count": {"combined", "per_second", "chains": [one
+//               per chain]}, "log10_rho": [{"depth_m", "combined", "per_second", "chains"}]}
+//              (effective sample sizes, sampling/EffectiveSampleSize.h; "seconds" and
+//              "per_second" are the only values that differ between two runs of one seed),
 //       "samples" (kept), "seed",
 //       "depth_of_investigation_m", "best_rms",
 //       "best_model": [{"top_m", "thickness_m" (null for the half-space), "resistivity_ohmm"}]

@@ -67,6 +67,16 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
         if (stepsDone <= plan.burnIn) out.trace.burnInPoints++;
     };
     record(0);
+    out.essSeries.resize(2 + plan.essLog10Depths.size());
+    for (auto& series : out.essSeries) series.reserve(plan.samples / plan.essStride + 1);
+    const auto recordEss = [&] {
+        const ModelState& model = cold.State();
+        out.essSeries[0].push_back(cold.ChiSquare());
+        out.essSeries[1].push_back(static_cast<double>(model.Layers()));
+        for (std::size_t d = 0; d < plan.essLog10Depths.size(); ++d) {
+            out.essSeries[2 + d].push_back(model.Log10Rhos()[model.LayerAt(plan.essLog10Depths[d])]);
+        }
+    };
 
     const std::uint64_t total = plan.burnIn + plan.samples;
     const std::uint64_t firstHalf = plan.samples / 2;
@@ -123,6 +133,7 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
             const std::size_t half = step - plan.burnIn < firstHalf ? 0 : 1;
             out.misfit[half].Add(cold.ChiSquare());
             out.layers[half].Add(static_cast<double>(cold.State().Layers()));
+            if ((step - plan.burnIn) % plan.essStride == 0) recordEss();
         }
         if ((step + 1) % plan.traceStride == 0) record(step + 1);
         if ((step + 1) % kPublishSteps == 0) {

@@ -37,6 +37,10 @@ struct ChainPlan {
     std::size_t swapInterval = 10;
     std::size_t traceStride = 1;
     std::size_t dataCount = 0;  // for the RMS of the trace
+    // The kept samples recorded for the effective sample size: every essStride-th, with the
+    // log10 ρ at each of these log10 depths (m).
+    std::size_t essStride = 1;
+    std::vector<double> essLog10Depths;
 };
 
 // What the supervising thread reads while the chain runs.
@@ -56,6 +60,9 @@ struct ChainOutcome {
     // The first and second half of the kept samples, for split R-hat.
     std::array<RunningMoments, 2> misfit, layers;
     ChainTrace trace;
+    // Every essStride-th kept sample: the misfit χ², the number of layers, and log10 ρ at
+    // each of the plan's essLog10Depths, one series each in that order.
+    std::vector<std::vector<double>> essSeries;
     earth::LayeredModel best;
     double bestChi2 = 0.0;
     std::uint64_t steps = 0;  // burn-in included

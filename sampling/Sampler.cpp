@@ -1,11 +1,13 @@
 #include "sampling/Sampler.h"
 
 #include "sampling/ChainRun.h"
+#include "sampling/EffectiveSampleSize.h"
 #include "fitting/Misfit.h"
 #include "fitting/NiblettBostick.h"
 #include "sampling/PosteriorSummary.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <exception>
@@ -91,6 +93,20 @@ void Gather(const std::vector<std::optional<ChainOutcome>>& outcomes, const Post
         result.acceptance.push_back({m, c.proposed, c.accepted, c.Rate()});
     }
     result.rhat = {SplitRhat(misfit), SplitRhat(layers)};
+
+    // The effective sample sizes, series by series over the chains that ran.
+    std::vector<EssFigure> figures;
+    for (std::size_t s = 0; s < 2 + result.ess.depthM.size(); ++s) {
+        std::vector<std::vector<double>> chains;
+        for (const auto& o : outcomes) {
+            if (o && s < o->essSeries.size()) chains.push_back(o->essSeries[s]);
+        }
+        ChainsEss ess = EffectiveSampleSizes(chains);
+        figures.push_back({std::move(ess.chains), ess.combined});
+    }
+    result.ess.misfit = figures[0];
+    result.ess.layerCount = figures[1];
+    result.ess.log10Rho.assign(figures.begin() + 2, figures.end());
 }
 
 }  // namespace
@@ -123,6 +139,15 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
     const PosteriorGrid grid(prior, options.depthCells, options.rhoBins);
     DescribeGrid(grid, result);
 
+    // The depths of the effective sample size, and the thinning that bounds what it keeps.
+    std::vector<double> essDepths;
+    for (const double quarter : {0.25, 0.5, 0.75}) {
+        essDepths.push_back(prior.minLog10Depth + quarter * prior.DepthSpan());
+        result.ess.depthM.push_back(std::pow(10.0, essDepths.back()));
+    }
+    const std::uint64_t perChain = options.samples / chains + 1;
+    result.ess.stride = (perChain + kEssPoints - 1) / kEssPoints;
+
     // The plan of every chain.
     std::vector<ChainPlan> plans(chains);
     const std::vector<double> ladder = TemperatureLadder(options.tempering.temperatures, options.tempering.maxTemperature);
@@ -138,6 +163,8 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
         const std::uint64_t steps = p.burnIn + p.samples;
         p.traceStride = static_cast<std::size_t>(std::max<std::uint64_t>(1, (steps + options.tracePoints - 1) / options.tracePoints));
         p.dataCount = dataCount;
+        p.essStride = static_cast<std::size_t>(result.ess.stride);
+        p.essLog10Depths = essDepths;
     }
 
     std::vector<ChainLive> live(chains);
@@ -173,6 +200,7 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
         if (control.progress) control.progress(progress);
     };
 
+    const auto started = std::chrono::steady_clock::now();
     {
         std::vector<std::jthread> workers;
         for (std::size_t t = 0; t < threads; ++t) {
@@ -206,6 +234,7 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
             lock.lock();
         }
     }  // the workers are joined here
+    result.ess.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (failure) std::rethrow_exception(failure);
     report();
 

@@ -3,7 +3,7 @@
 // that say how far to trust it. Each member is one key of the command line's JSON output
 // (depthM → "depth_m", log10RhoGrid → "log10_rho_grid", density, p10, p50, p90, mean,
 // interfaceProbability → "interface_probability", layerCount → "layer_count" [{layers,
-// probability}], acceptance → {move: rate}, rhat → {misfit, layer_count}, samples, seed),
+// probability}], acceptance → {move: rate}, rhat → {misfit, layer_count}, ess, samples, seed),
 // and the window draws the density image, percentiles, interface probability, layer-count
 // histogram and misfit traces from the same members.
 
@@ -51,6 +51,28 @@ struct Rhat {
     double layerCount = 0.0;
 };
 
+// The effective sample size (EffectiveSampleSize.h) of one quantity: of each chain that ran,
+// in chain order, and of the chains together; NaN where too few samples were kept.
+struct EssFigure {
+    std::vector<double> chains;
+    double combined = 0.0;
+};
+
+// How many independent draws the kept samples are worth, for the misfit χ², the number of
+// layers and log10 ρ at a few depths (the quarter points of the prior's log-depth range), and
+// the wall-clock time the chains took, for ESS per second. Chains that keep more than
+// kEssPoints samples are thinned to every `stride`-th for it, which can only lower the figure
+// (it stays close while the ESS is well below kEssPoints per chain).
+inline constexpr std::uint64_t kEssPoints = 65'536;
+struct Ess {
+    EssFigure misfit;
+    EssFigure layerCount;
+    std::vector<double> depthM;
+    std::vector<EssFigure> log10Rho;  // one per depth
+    std::uint64_t stride = 1;
+    double seconds = 0.0;
+};
+
 // One chain's misfit and layer count every `stride` steps, burn-in included: point i is the
 // model after i·stride steps (point 0 the start). The first `burnInPoints` points lie within
 // burn-in.
@@ -89,6 +111,7 @@ struct SamplingResult {
     // tempering ran.
     std::vector<MoveAcceptance> acceptance;
     Rhat rhat;
+    Ess ess;
     std::vector<ChainTrace> traces;  // one per chain that ran (a cancelled run may not start all)
     // The proposal widths the temperature-1 member of each chain that ran settled on in burn-in.
     std::vector<ProposalWidths> widths;

@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <mutex>
 #include <set>
@@ -286,6 +289,65 @@ TEST_F(RunBatchTest, ProgressCountsEverySiteOnceWithARateAndTimeLeft)
     EXPECT_EQ(summary.rows.front().site, "S0004");
     // Every shard lists the whole plan.
     EXPECT_EQ(ParseSitesCsv(ReadText(dir_ / "out" / kSitesFileName), "sites.csv"), plan.sites);
+}
+
+}  // namespace
+
+namespace {
+
+// The results' folder is synced once per group of results, not after each one; every result
+// is still synced itself before its rename, and the folder is synced after the last result and
+// before summary.csv is renamed into place.
+TEST(RunBatchFolderSyncTest, SyncsTheFolderPerGroupAndEveryFileBeforeItsRename)
+{
+    TempDir dir;
+    constexpr std::size_t kSites = 150;
+    WriteSurvey(dir / "survey", batch_testing::SmallSurvey(kSites));
+    BatchPlan plan = PlanFor(dir / "survey", dir / "out", 1);
+    std::vector<std::string> calls;  // "file", "folder" (fsyncs) or the renamed file's name
+    const auto system = mt1d::io::FileCalls::System();
+    plan.fileCalls.fsync = [&calls, system](int fd) {
+        struct stat s {};
+        fstat(fd, &s);
+        calls.push_back(S_ISDIR(s.st_mode) ? "folder" : "file");
+        return system.fsync(fd);
+    };
+    plan.fileCalls.rename = [&calls, system](const char* from, const char* to) {
+        calls.push_back(fs::path(to).filename().string());
+        return system.rename(from, to);
+    };
+    const auto start = std::chrono::steady_clock::now();
+    const BatchSummary summary = RunBatch(plan, {}, {});
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_EQ(summary.status, BatchStatus::kFinished) << summary.message;
+    ASSERT_EQ(summary.ok, kSites);
+
+    std::size_t folderSyncs = 0;
+    std::size_t results = 0;
+    std::string previous;
+    bool syncedSinceResult = true;
+    for (const std::string& call : calls) {
+        if (call == "folder") {
+            ++folderSyncs;
+            syncedSinceResult = true;
+        } else if (call != "file") {
+            EXPECT_EQ(previous, "file") << call << " renamed before its bytes were synced";
+            if (call.ends_with(".json")) {
+                ++results;
+                syncedSinceResult = false;
+            }
+            if (call == kSummaryFileName) {
+                EXPECT_TRUE(syncedSinceResult) << "summary.csv before the results' folder sync";
+            }
+        }
+        previous = call;
+    }
+    EXPECT_EQ(results, kSites);
+    // sites.csv and summary.csv sync the folder themselves, the end of the run once, and a
+    // group of 64 results or a second of work once each: at most 4 + 150/64 + seconds. A sync
+    // per result would make it 150 or more.
+    EXPECT_GE(folderSyncs, 3u);
+    EXPECT_LE(static_cast<double>(folderSyncs), 4.0 + static_cast<double>(kSites) / 64.0 + seconds);
 }
 
 }  // namespace

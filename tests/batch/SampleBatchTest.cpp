@@ -5,6 +5,7 @@
 #include "batch/Batch.h"
 #include "batch/BatchError.h"
 #include "tests/batch/BatchTestSupport.h"
+#include "tests/support/SampleTimings.h"
 #include "batch/SiteSample.h"
 #include "report/Formatting.h"
 
@@ -37,6 +38,14 @@ mt1d::sampling::SamplingOptions SmallRun()
     return options;
 }
 
+// Every file of the folder, the results without their timings.
+std::map<std::string, std::string> SampleFiles(const fs::path& folder)
+{
+    std::map<std::string, std::string> files = batch_testing::FolderFiles(folder);
+    for (auto& [name, text] : files) text = mt1d_testing::WithoutTimings(text);
+    return files;
+}
+
 class SampleBatchTest : public testing::Test {
 protected:
     void SetUp() override { WriteSurvey(survey_, batch_testing::SmallSurvey(4)); }
@@ -60,7 +69,7 @@ TEST_F(SampleBatchTest, OneAndTwoWorkersWriteByteIdenticalFoldersSeededPerSite)
         const BatchSummary summary = RunBatch(SamplePlan(out, workers), {}, {});
         ASSERT_EQ(summary.status, BatchStatus::kFinished) << summary.message;
         EXPECT_EQ(summary.failed + summary.ok, 4u);
-        folders[workers - 1] = FolderFiles(out);
+        folders[workers - 1] = SampleFiles(out);
     }
     EXPECT_EQ(folders[0].size(), 4u + 2u);  // a result per site, sites.csv, summary.csv
     EXPECT_EQ(folders[0], folders[1]);
@@ -126,13 +135,13 @@ TEST_F(SampleBatchTest, ResumeTakesOnlyResultsSampledAlikeAndNeverAnotherMethods
     const fs::path out = dir_ / "out";
     BatchPlan plan = SamplePlan(out, 2);
     ASSERT_EQ(RunBatch(plan, {}, {}).status, BatchStatus::kFinished);
-    const auto first = FolderFiles(out);
+    const auto first = SampleFiles(out);
     plan.resume = true;
 
     // The same run: every site taken from its file, the folder unchanged.
     BatchSummary again = RunBatch(plan, {}, {});
     EXPECT_EQ(again.resumed, 4u);
-    EXPECT_EQ(FolderFiles(out), first);
+    EXPECT_EQ(SampleFiles(out), first);
 
     // A change of any option the result depends on samples again.
     const std::vector<std::function<void(BatchPlan&)>> changes = {
@@ -158,7 +167,7 @@ TEST_F(SampleBatchTest, ResumeTakesOnlyResultsSampledAlikeAndNeverAnotherMethods
     BatchPlan sampleOverFits = SamplePlan(dir_ / "fits", 2);
     sampleOverFits.resume = true;
     EXPECT_EQ(RunBatch(sampleOverFits, {}, {}).resumed, 0u);
-    EXPECT_EQ(FolderFiles(dir_ / "fits"), first);  // now sampled over, as the first folder
+    EXPECT_EQ(SampleFiles(dir_ / "fits"), first);  // now sampled over, as the first folder
     fit.resume = true;
     EXPECT_EQ(RunBatch(fit, {}, {}).resumed, 0u);
 
@@ -166,7 +175,7 @@ TEST_F(SampleBatchTest, ResumeTakesOnlyResultsSampledAlikeAndNeverAnotherMethods
     std::ofstream(out / "S0003.json", std::ios::binary) << first.at("S0003.json").substr(0, 100);
     again = RunBatch(plan, {}, {});
     EXPECT_EQ(again.resumed, 3u);
-    EXPECT_EQ(FolderFiles(out), first);
+    EXPECT_EQ(SampleFiles(out), first);
 }
 
 TEST_F(SampleBatchTest, SitesThatCannotBeSampledAreRecordedAndTheOthersGoOn)
@@ -188,7 +197,7 @@ TEST_F(SampleBatchTest, SitesThatCannotBeSampledAreRecordedAndTheOthersGoOn)
     summary = RunBatch(plan, {}, {});
     EXPECT_EQ(summary.failed, 5u);
     EXPECT_TRUE(summary.rows[2].status.starts_with("cannot sample: ")) << summary.rows[2].status;
-    EXPECT_EQ(FolderFiles(dir_ / "out2").size(), 2u);
+    EXPECT_EQ(SampleFiles(dir_ / "out2").size(), 2u);
 }
 
 }  // namespace

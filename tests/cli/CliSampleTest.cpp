@@ -3,6 +3,7 @@
 // (a few thousand samples): the sampler's own tests and the study tool check its statistics.
 
 #include "tests/cli/CliRun.h"
+#include "tests/support/SampleTimings.h"
 #include "tests/cli/CsvReader.h"
 #include "tests/cli/SoundingFiles.h"
 
@@ -125,9 +126,28 @@ TEST_F(CliSample, JsonHoldsEveryKeyOfTheRunWithConsistentShapes)
     const nlohmann::json json = Json(With(kSmallRun, {"--seed", "11", "--min-depth", "20", "--max-depth", "8000"}));
     for (const char* key : {"format", "format_version", "site", "options", "status", "message", "values_fitted",
                             "notes", "warnings", "depth_m", "log10_rho_grid", "density", "p10", "p50", "p90",
-                            "mean", "interface_probability", "layer_count", "acceptance", "rhat", "samples", "seed",
-                            "depth_of_investigation_m", "best_rms", "best_model"}) {
+                            "mean", "interface_probability", "layer_count", "acceptance", "rhat", "ess", "samples",
+                            "seed", "depth_of_investigation_m", "best_rms", "best_model"}) {
         EXPECT_TRUE(json.contains(key)) << key;
+    }
+    // The effective sample sizes: of each of the 2 chains and together, per second of the run,
+    // for log10 ρ at the quarter points of 20 … 8000 m in log depth: 20 · 400^(1/4, 1/2, 3/4).
+    const nlohmann::json& ess = json["ess"];
+    const double seconds = ess["seconds"].get<double>();
+    EXPECT_GT(seconds, 0.0);
+    EXPECT_EQ(ess["stride"], 1);
+    std::vector<nlohmann::json> figures{ess["misfit"], ess["layer_count"]};
+    ASSERT_EQ(ess["log10_rho"].size(), 3u);
+    const double depths[] = {20.0 * std::pow(400.0, 0.25), 400.0, 20.0 * std::pow(400.0, 0.75)};
+    for (std::size_t d = 0; d < 3; ++d) {
+        EXPECT_NEAR(ess["log10_rho"][d]["depth_m"].get<double>(), depths[d], 1e-9 * depths[d]);
+        figures.push_back(ess["log10_rho"][d]);
+    }
+    for (const nlohmann::json& f : figures) {
+        ASSERT_EQ(f["chains"].size(), 2u) << f;
+        EXPECT_GT(f["combined"].get<double>(), 0.0) << f;
+        EXPECT_LE(f["combined"].get<double>(), 4000.0) << f;
+        EXPECT_DOUBLE_EQ(f["per_second"].get<double>(), f["combined"].get<double>() / seconds) << f;
     }
     ExpectConsistentPosterior(json, 8);
     EXPECT_EQ(json["format"], "mt1d sample");
@@ -194,7 +214,8 @@ TEST_F(CliSample, SameSeedGivesTheSameOutputToTheByteAndAnotherSeedAnother)
         const ProgramRun other = Run(With(kSmallRun, {"--seed", "6", "--format", format}));
         ASSERT_EQ(first.status, 0) << first.err;
         EXPECT_FALSE(first.out.empty());
-        EXPECT_EQ(first.out, again.out);
+        // To the byte but for the timings of the effective sample size (ess.seconds, per_second).
+        EXPECT_EQ(mt1d_testing::WithoutTimings(first.out), mt1d_testing::WithoutTimings(again.out));
         EXPECT_NE(first.out, other.out);
     }
 }

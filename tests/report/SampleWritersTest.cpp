@@ -45,6 +45,12 @@ jobs::SampleRecord HandRecord()
                     {sampling::Move::kMove, 10, 5, 0.5},
                     {sampling::Move::kChange, 10, 6, 0.6}};
     r.rhat = {1.01, 1.05};
+    r.ess.misfit = {{4.0, 5.0}, 8.0};
+    r.ess.layerCount = {{std::nan(""), 3.0}, std::nan("")};
+    r.ess.depthM = {10.0, 100.0, 1000.0};
+    r.ess.log10Rho = {{{1.0, 2.0}, 2.5}, {{3.0, 4.0}, 6.0}, {{5.0, 6.0}, 12.0}};
+    r.ess.stride = 3;
+    r.ess.seconds = 0.5;
     r.samples = 12;
     r.seed = 18446744073709551615ull;  // the largest seed, beyond a double's integers
     r.chains = 2;
@@ -83,9 +89,19 @@ TEST(SampleJson, HasEveryKeyInOrderWithTheSiteAndTheOptionsUsed)
     EXPECT_EQ(Keys(json), (std::vector<std::string>{
                               "format", "format_version", "site", "options", "status", "message", "values_fitted",
                               "notes", "warnings", "depth_m", "log10_rho_grid", "density", "p10", "p50", "p90",
-                              "mean", "interface_probability", "layer_count", "acceptance", "rhat", "samples",
-                              "seed", "depth_of_investigation_m", "best_rms", "best_model"}));
+                              "mean", "interface_probability", "layer_count", "acceptance", "rhat", "ess",
+                              "samples", "seed", "depth_of_investigation_m", "best_rms", "best_model"}));
     EXPECT_EQ(json["format"], "mt1d sample");
+    // The effective sample sizes: per second of the chains' 0.5 s, NaN as null, each depth's
+    // figure with its depth.
+    const Json& ess = json["ess"];
+    EXPECT_EQ(Keys(ess), (std::vector<std::string>{"seconds", "stride", "misfit", "layer_count", "log10_rho"}));
+    EXPECT_EQ(ess["stride"], 3);
+    EXPECT_EQ(ess["misfit"], Json::parse(R"({"combined": 8.0, "per_second": 16.0, "chains": [4.0, 5.0]})"));
+    EXPECT_EQ(ess["layer_count"], Json::parse(R"({"combined": null, "per_second": null, "chains": [null, 3.0]})"));
+    ASSERT_EQ(ess["log10_rho"].size(), 3u);
+    EXPECT_EQ(ess["log10_rho"][1],
+              Json::parse(R"({"depth_m": 100.0, "combined": 6.0, "per_second": 12.0, "chains": [3.0, 4.0]})"));
     EXPECT_EQ(json["format_version"], 1);
     EXPECT_EQ(json["site"]["name"], "S1");
     EXPECT_EQ(Keys(json["options"]),

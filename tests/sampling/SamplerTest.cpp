@@ -76,6 +76,14 @@ void ExpectIdentical(const SamplingResult& a, const SamplingResult& b)
     EXPECT_EQ(a.bestModel.resistivity, b.bestModel.resistivity);
     EXPECT_EQ(a.bestModel.thickness, b.bestModel.thickness);
     EXPECT_EQ(a.bestRms, b.bestRms);
+    EXPECT_EQ(a.ess.misfit.chains, b.ess.misfit.chains);
+    EXPECT_EQ(a.ess.misfit.combined, b.ess.misfit.combined);
+    EXPECT_EQ(a.ess.layerCount.combined, b.ess.layerCount.combined);
+    ASSERT_EQ(a.ess.log10Rho.size(), b.ess.log10Rho.size());
+    for (std::size_t d = 0; d < a.ess.log10Rho.size(); ++d) {
+        EXPECT_EQ(a.ess.log10Rho[d].chains, b.ess.log10Rho[d].chains);
+        EXPECT_EQ(a.ess.log10Rho[d].combined, b.ess.log10Rho[d].combined);
+    }
 }
 
 struct ThreadCase {
@@ -173,6 +181,31 @@ TEST(Sampler, ResultHasTheShapeItsReadersExpect)
     EXPECT_GT(r.depthOfInvestigationM, 0.0);
     EXPECT_GE(r.bestRms, 0.0);
     EXPECT_EQ(r.bestModel.thickness.size() + 1, r.bestModel.resistivity.size());
+
+    // The effective sample sizes: one per chain for each quantity, at the quarter points of the
+    // prior's log-depth range. A chain of n samples is worth at most n (it is positively
+    // correlated: the sampler repeats a model it does not leave); together at most their sum.
+    EXPECT_EQ(r.ess.stride, 1u);
+    EXPECT_GT(r.ess.seconds, 0.0);
+    ASSERT_EQ(r.ess.depthM.size(), 3u);
+    for (std::size_t d = 0; d < 3; ++d) {
+        const double quarter = 0.25 * static_cast<double>(d + 1);
+        EXPECT_NEAR(std::log10(r.ess.depthM[d]), r.prior.minLog10Depth + quarter * r.prior.DepthSpan(), 1e-12);
+    }
+    ASSERT_EQ(r.ess.log10Rho.size(), 3u);
+    std::vector<const EssFigure*> figures{&r.ess.misfit, &r.ess.layerCount};
+    for (const auto& f : r.ess.log10Rho) figures.push_back(&f);
+    for (const EssFigure* f : figures) {
+        ASSERT_EQ(f->chains.size(), 3u);
+        double sum = 0.0;
+        for (std::size_t c = 0; c < 3; ++c) {
+            EXPECT_GT(f->chains[c], 1.0);
+            EXPECT_LE(f->chains[c], c == 0 ? 10'001.0 : 10'000.0);
+            sum += f->chains[c];
+        }
+        EXPECT_GT(f->combined, 1.0);
+        EXPECT_LE(f->combined, sum * 1.2);  // chains that agree: about the sum, within its error
+    }
 }
 
 TEST(Sampler, TemperingAddsTheSwapRate)
