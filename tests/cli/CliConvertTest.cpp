@@ -31,7 +31,9 @@ void ExpectSameTensor(const mt1d::sounding::Sounding& a, const mt1d::sounding::S
             if (!ea.value) continue;
             EXPECT_NEAR(std::abs(*eb.value - *ea.value), 0.0, 1e-6 * std::abs(*ea.value)) << i << "," << k;
             ASSERT_EQ(ea.variance.has_value(), eb.variance.has_value());
-            if (ea.variance) EXPECT_NEAR(*eb.variance, *ea.variance, 1e-6 * *ea.variance);
+            if (ea.variance) {
+                EXPECT_NEAR(*eb.variance, *ea.variance, 1e-6 * *ea.variance);
+            }
         }
     }
 }

@@ -196,7 +196,7 @@ TEST_F(CliSectionTest, ProgramDrawsThroughTheSectionProgramWithTheSameResults)
         {{"section", "--out=s.svg", "--depth", "750", "results"}, 0, "s.svg: 2 sites, 750 m deep\n",
          "mt1d: S3: not fitted (no usable rows for mode det); left out\n"},
         {{"section", "--out", "s.png", "--depth=-5", "results"}, 2, "",
-         "mt1d: --depth 应为正数 (米) (--depth must be a positive number of metres, not '-5')\n(mt1d --help)\n"},
+         "mt1d: --depth 取正数：“-5” (--depth takes a positive number, not '-5')\n(mt1d --help)\n"},
         {{"section", "--out", "s.png", "nowhere"}, 2, "", "not a folder"},
     };
     for (const auto& c : cases) {
