@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -64,10 +65,15 @@ std::string AwkwardCount(std::mt19937& random, std::string_view old)
 {
     static const char* const kValues[] = {"0", "1", "-1", "2", "10000", "10001", "65536", "2147483648",
                                           "4294967297", "18446744073709551616", "99999999999999999999", ""};
+    // atoll saturates at the ends of long long; the neighbours are taken only where they exist.
     const long long number = old.empty() ? 0 : std::atoll(std::string(old).c_str());
     switch (random() % 3) {
-    case 0: return std::to_string(number + 1);
-    case 1: return std::to_string(number - 1);
+    case 0:
+        if (number < std::numeric_limits<long long>::max()) return std::to_string(number + 1);
+        return std::string(old) + "0";
+    case 1:
+        if (number > std::numeric_limits<long long>::min()) return std::to_string(number - 1);
+        return std::string(old) + "0";
     default: return kValues[random() % (sizeof kValues / sizeof kValues[0])];
     }
 }
