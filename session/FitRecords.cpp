@@ -1,6 +1,7 @@
 #include "session/FitRecords.h"
 
 #include "session/SessionCommands.h"
+#include "jobs/SiteDims.h"
 
 namespace mt1d::session {
 
@@ -14,7 +15,10 @@ jobs::SiteSummary SiteOf(const Session& session)
 jobs::FitRecord RecordOf(const Session& session, const FitOutcome& outcome)
 {
     const FitContext& c = outcome.context;
-    return {SiteOf(session), c.curve, c.settings, c.valuesFitted, c.notes, outcome.report, c.products, c.correlation};
+    // The dimensionality as `mt1d fit` records it: of the sounding, with the thresholds of the
+    // data options.
+    return {SiteOf(session), c.curve, c.settings, c.valuesFitted, c.notes, outcome.report, c.products, c.correlation,
+            jobs::SummarizeDims(session.sounding, c.curve.only1d.value_or(dims::DimsOptions{}))};
 }
 
 jobs::FitRecord ModelRecord(const Session& session, const earth::LayeredModel& model)

@@ -1,5 +1,7 @@
 #include "session/SessionCommands.h"
 
+#include "sounding/Rotation.h"
+
 #include "sounding/CurveDerivation.h"
 #include "fitting/LayeredFit.h"
 #include "sounding/Limits.h"
@@ -255,6 +257,45 @@ Session WithRowExcluded(const Session& session, std::size_t row, bool excluded)
     const bool present = at != rows.end() && *at == row;
     if (excluded && !present) rows.insert(at, row);
     if (!excluded && present) rows.erase(at);
+    return next;
+}
+
+Session WithRowsExcluded(const Session& session, const std::vector<std::size_t>& rows)
+{
+    Session next = session;
+    for (const std::size_t row : rows) next = WithRowExcluded(next, row, true);
+    return next;
+}
+
+Session WithRotation(const Session& session, double targetDeg)
+{
+    if (!std::isfinite(targetDeg)) throw Refusal("the rotation angle must be a finite number of degrees");
+    if (session.sounding.kind != sounding::DataKind::kImpedance) {
+        throw Refusal("the sounding holds apparent resistivity and phase only: without the impedance tensor it "
+                      "cannot be rotated");
+    }
+    Session next = session;
+    // One note for the rotation however often it changes: the file's own frame, from the
+    // first rotation's note, and the frame the tensor is in now.
+    constexpr std::string_view kNote = "impedance tensor rotated from the file's frame";
+    auto& notes = next.sounding.notes;
+    std::optional<std::string> first;
+    for (auto it = notes.begin(); it != notes.end();) {
+        if (it->rfind(kNote, 0) == 0) {
+            if (!first) first = *it;
+            it = notes.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    sounding::RotateTo(next.sounding, targetDeg);
+    if (first && !notes.empty()) {
+        std::string& note = notes.back();
+        const std::size_t oldTo = first->rfind(" to ");
+        const std::size_t newTo = note.rfind(" to ");
+        if (oldTo != std::string::npos && newTo != std::string::npos) note = first->substr(0, oldTo) + note.substr(newTo);
+    }
+    next.read.rotateToDeg = targetDeg;
     return next;
 }
 

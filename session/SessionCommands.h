@@ -70,6 +70,14 @@ Session WithMode(const Session& session, sounding::Mode mode);
 Session WithFloor(const Session& session, double floorPercent);
 // Refused for a row past the end of the curve.
 Session WithRowExcluded(const Session& session, std::size_t row, bool excluded);
+// Every row in `rows` left out of fitting (a row already out stays out); refused, changing
+// nothing, when one of them does not exist.
+Session WithRowsExcluded(const Session& session, const std::vector<std::size_t>& rows);
+// The impedance tensor turned into the frame whose x axis points `targetDeg` clockwise from
+// north (sounding/Rotation.h), for example to a strike so that xy and yx become the two modes
+// of a 2-D earth. Rows, exclusions and fits stay; the notes say from which frame the file's
+// tensor came. Refused for a sounding of ρa and phase only and an angle that is not finite.
+Session WithRotation(const Session& session, double targetDeg);
 
 // --- Fitting -------------------------------------------------------------------------------
 

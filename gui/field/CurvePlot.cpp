@@ -45,6 +45,12 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     excluded_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(grey, 1.2), Qt::NoBrush, 7));
     excludedBars_ = BarsOn(excluded_, grey);
 
+    notOneD_ = addGraph();
+    notOneD_->setName(QStringLiteral("非一维"));
+    notOneD_->setLineStyle(QCPGraph::lsNone);
+    notOneD_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(QColor(200, 30, 30), 1.2), Qt::NoBrush, 11));
+    notOneD_->removeFromLegend();
+
     for (ModelLine line : kModelLines) {
         QCPGraph* graph = addGraph();
         graph->setName(ModelLineName(line));
@@ -66,8 +72,9 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
 void CurvePlot::SetObserved(const std::vector<ObservedPoint>& points)
 {
     observed_ = points;
-    QVector<double> keys[2], values[2], minus[2], plus[2];
+    QVector<double> keys[2], values[2], minus[2], plus[2], markKeys, markValues;
     for (const auto& p : points) {
+        if (p.notOneD) markKeys << p.periodS, markValues << p.value;
         const int k = p.excluded ? 1 : 0;
         keys[k] << p.periodS;
         values[k] << p.value;
@@ -78,10 +85,13 @@ void CurvePlot::SetObserved(const std::vector<ObservedPoint>& points)
     excluded_->setData(keys[1], values[1]);
     fittedBars_->setData(minus[0], plus[0]);
     excludedBars_->setData(minus[1], plus[1]);
-    if (keys[1].isEmpty()) {
-        excluded_->removeFromLegend();
-    } else if (!legend->hasItemWithPlottable(excluded_)) {
-        excluded_->addToLegend();
+    notOneD_->setData(markKeys, markValues);
+    for (QCPGraph* graph : {excluded_, notOneD_}) {
+        if (graph->dataCount() == 0) {
+            graph->removeFromLegend();
+        } else if (!legend->hasItemWithPlottable(graph)) {
+            graph->addToLegend();
+        }
     }
 }
 

@@ -108,6 +108,15 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     MaxEllipticityBox->setStatusTip(QStringLiteral("Largest ellipticity of a 1-D frequency"));
     ExcludeButton = new QPushButton(QStringLiteral("一键排除非一维"));
     ExcludeButton->setStatusTip(QStringLiteral("Leave every frequency that is not 1-D out of fitting (tick a row to bring it back)"));
+    RotationBox = new QDoubleSpinBox;
+    RotationBox->setRange(-180.0, 180.0);
+    RotationBox->setDecimals(1);
+    RotationBox->setSingleStep(5.0);
+    RotationBox->setSuffix(QStringLiteral("°"));
+    RotationBox->setKeyboardTracking(false);  // a rotation once the number is typed, not per digit
+    RotationBox->setStatusTip(QStringLiteral("Rotate the impedance tensor: its x axis this many degrees clockwise from north"));
+    StrikeButton = new QPushButton(QStringLiteral("旋转到走向"));
+    StrikeButton->setStatusTip(QStringLiteral("Rotate the tensor to the site's strike: xy along it, yx across it"));
     SummaryLabel = new QLabel;
     SummaryLabel->setWordWrap(true);
     SummaryLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -123,6 +132,12 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     controls->addWidget(MaxEllipticityBox);
     controls->addStretch(1);
     controls->addWidget(ExcludeButton);
+    auto* frame = new QHBoxLayout;
+    frame->addWidget(new QLabel(QStringLiteral("张量坐标系：x 轴自北顺时针")));
+    frame->addWidget(RotationBox);
+    frame->addSpacing(8);
+    frame->addWidget(StrikeButton);
+    frame->addStretch(1);
 
     Plot = new QCustomPlot;
     Plot->setAutoAddPlottableToLegend(false);
@@ -188,6 +203,7 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
+    layout->addLayout(frame);
     layout->addWidget(SummaryLabel);
     layout->addWidget(NoteLabel);
     layout->addWidget(Plot, 1);
@@ -195,6 +211,19 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     connect(MaxSkewBox, &QDoubleSpinBox::valueChanged, this, &DimsView::Analyse);
     connect(MaxEllipticityBox, &QDoubleSpinBox::valueChanged, this, &DimsView::Analyse);
     connect(ExcludeButton, &QPushButton::clicked, this, &DimsView::excludeRequested);
+    connect(RotationBox, &QDoubleSpinBox::valueChanged, this, [this](double value) {
+        if (!settingRotation_) emit rotateRequested(value);
+    });
+    connect(StrikeButton, &QPushButton::clicked, this, [this] {
+        if (result_ && result_->strikeDeg) emit rotateRequested(*result_->strikeDeg);
+    });
+}
+
+void DimsView::SetRotation(std::optional<double> rotationDeg)
+{
+    settingRotation_ = true;
+    RotationBox->setValue(rotationDeg.value_or(0.0));
+    settingRotation_ = false;
 }
 
 dims::DimsOptions DimsView::Options() const
@@ -241,6 +270,11 @@ void DimsView::Draw()
     MaxSkewBox->setEnabled(shown);
     MaxEllipticityBox->setEnabled(shown);
     ExcludeButton->setEnabled(shown && !figure_.notOneDRows.empty());
+    RotationBox->setEnabled(shown);
+    const bool strike = shown && result_->strikeDeg.has_value();
+    StrikeButton->setEnabled(strike);
+    StrikeButton->setText(strike ? QStringLiteral("旋转到走向 %1°").arg(*result_->strikeDeg, 0, 'f', 1)
+                                 : QStringLiteral("旋转到走向"));
     if (!shown) {
         SummaryLabel->clear();
         Plot->replot(QCustomPlot::rpQueuedReplot);

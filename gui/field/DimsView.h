@@ -3,11 +3,13 @@
 // frequency by frequency? The phase-tensor ellipses against period, filled by the skew angle
 // β, with β, the ellipticity and the strike below them (error bars of one standard error,
 // threshold lines dashed), a line with the share of 1-D rows and the site's strike, the
-// thresholds to change, and a button that leaves every row that is not 1-D out of fitting.
+// thresholds to change, a button that leaves every row that is not 1-D out of fitting, and the
+// frame of the tensor: an angle to rotate it to, or the site's strike at one click, so that xy
+// and yx become the two modes of a 2-D earth.
 //
 // The tab analyses the sounding itself (dims::AnalyseDimensionality, well under a
 // millisecond) and draws DimsFigure.h's figure of it; the window does the exclusion through
-// its session, so that ticking a row brings it back. A sounding of ρa and phase only has no
+// its session, so that ticking a row or undoing brings it back, and the rotation likewise. A sounding of ρa and phase only has no
 // tensor: the tab says so and shows nothing else.
 
 #include "dims/Dimensionality.h"
@@ -35,6 +37,9 @@ public:
 
     // Analyses the sounding with the thresholds of the boxes and draws it.
     void SetSounding(const sounding::Sounding& sounding);
+    // Shows the frame the window's tensor is in (degrees clockwise from north; empty: the
+    // file's own), without asking for a rotation.
+    void SetRotation(std::optional<double> rotationDeg);
 
     // The analysis on show; empty for a sounding without tensor.
     const std::optional<dims::DimsResult>& Result() const { return result_; }
@@ -49,6 +54,8 @@ public:
     QLabel* SummaryLabel;
     QLabel* NoteLabel;  // shown for a sounding without tensor
     QPushButton* ExcludeButton;
+    QDoubleSpinBox* RotationBox;  // the frame to rotate to, clockwise from north
+    QPushButton* StrikeButton;    // rotates to the site's strike
     QCustomPlot* Plot;
     QCPAxisRect* EllipseRect;
     QCPAxisRect* BetaRect;
@@ -61,6 +68,8 @@ signals:
     void analysed();
     // The user asks to leave out the rows that are not 1-D.
     void excludeRequested();
+    // The user asks to rotate the tensor into this frame (degrees clockwise from north).
+    void rotateRequested(double rotationDeg);
 
 private:
     void Analyse();
@@ -70,6 +79,7 @@ private:
     std::optional<dims::DimsResult> result_;
     DimsFigure figure_;
     QString noTensor_;
+    bool settingRotation_ = false;
 };
 
 }  // namespace mt1d::gui::field

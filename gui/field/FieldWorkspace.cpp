@@ -46,6 +46,15 @@ FieldWorkspace::Seams DialogSeams()
         (void)file;
         return text;
     };
+    seams.askSave = [](QWidget* parent, const QString& site) {
+        const auto answer = QMessageBox::question(
+            parent, QStringLiteral("保存更改"),
+            QStringLiteral("测点 %1 的窗口有未保存的更改（排除、拟合或手动修改的模型）。关闭前保存工程吗？").arg(site),
+            QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+        if (answer == QMessageBox::Save) return FieldWorkspace::SaveAnswer::kSave;
+        if (answer == QMessageBox::Discard) return FieldWorkspace::SaveAnswer::kDiscard;
+        return FieldWorkspace::SaveAnswer::kCancel;
+    };
     seams.message = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::warning(parent, title, text);
     };
@@ -173,6 +182,7 @@ bool FieldWorkspace::SaveProjectTo(const QString& file, QWidget* parent)
         return false;
     }
     projectFile_ = file;
+    for (SoundingWindow* window : Windows()) window->MarkSaved();
     return true;
 }
 

@@ -6,7 +6,8 @@
 // A file that cannot be read is named in a message with its line and problem, and nothing
 // else changes. A column file without a header line that names its columns is offered again
 // with a column list the user gives. Opening a project adds its windows to those open;
-// saving writes every open window.
+// saving writes every open window. A window closing with unsaved changes asks through
+// seams.askSave.
 
 #include "session/Project.h"
 #include "session/Session.h"
@@ -33,6 +34,9 @@ class FieldWorkspace : public QObject {
     Q_OBJECT
 
 public:
+    // What the user answers when a window with unsaved changes closes.
+    enum class SaveAnswer { kSave, kDiscard, kCancel };
+
     struct Seams {
         std::function<QStringList(QWidget* parent)> chooseSoundings;
         std::function<QString(QWidget* parent)> chooseProjectToOpen;
@@ -43,6 +47,8 @@ public:
         // when the user declines.
         std::function<std::optional<QString>(QWidget* parent, const QString& file, const QString& problem)> askColumns;
         std::function<void(QWidget* parent, const QString& title, const QString& text)> message;
+        // A window of the site closes with changes not saved: save the project, discard or cancel.
+        std::function<SaveAnswer(QWidget* parent, const QString& site)> askSave;
     };
 
     // The seams are the program's dialogs and message boxes.
@@ -61,8 +67,8 @@ public:
     // Reads the project and opens its windows where they stood; on a refusal shows the
     // message and changes nothing. Returns whether it opened.
     bool OpenProject(const QString& file, QWidget* parent = nullptr);
-    // Writes every open window to `file` (atomically); a failure is shown, and the old file
-    // stays as it was.
+    // Writes every open window to `file` (atomically) and marks them saved; a failure is
+    // shown, and the old file and the windows' marks stay as they were.
     bool SaveProjectTo(const QString& file, QWidget* parent = nullptr);
     // To the current project file, or as SaveProjectAs when there is none yet.
     bool SaveProject(QWidget* parent = nullptr);

@@ -34,6 +34,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -126,7 +127,10 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     const QString site = QString::fromStdString(state_.sounding.site.name);
-    setWindowTitle(QStringLiteral("%1 — 测点数据与拟合").arg(site.isEmpty() ? QStringLiteral("测点") : site));
+    setWindowTitle(QStringLiteral("%1[*] — 测点数据与拟合").arg(site.isEmpty() ? QStringLiteral("测点") : site));
+    UndoStack = new QUndoStack(this);
+    connect(UndoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });
+    connect(UndoStack, &QUndoStack::indexChanged, this, &SoundingWindow::UpdateUndoActions);
 
     Runner = new FitRunner(this);
     connect(Runner, &FitRunner::finished, this, &SoundingWindow::FitDone);
@@ -144,9 +148,14 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
     Dims = new DimsView;
     Tabs->addTab(Dims, QStringLiteral("维度"));
-    Dims->SetSounding(state_.sounding);  // the sounding of a window never changes
-    connect(Dims, &DimsView::analysed, this, &SoundingWindow::ShowDataTable);
+    connect(Dims, &DimsView::analysed, this, [this] {
+        ShowDataTable();
+        ShowObserved();
+        RhoPlot->replot(QCustomPlot::rpQueuedReplot);
+        PhasePlot->replot(QCustomPlot::rpQueuedReplot);
+    });
     connect(Dims, &DimsView::excludeRequested, this, &SoundingWindow::ExcludeNotOneD);
+    connect(Dims, &DimsView::rotateRequested, this, &SoundingWindow::RotateTo);
 
     auto* splitter = new QSplitter(Qt::Horizontal);
     splitter->setObjectName(QStringLiteral("mainSplitter"));
@@ -178,9 +187,14 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     splitter->restoreState(settings.value(kSplitterKey).toByteArray());
 
     Show(state_);
+    UpdateUndoActions();
 }
 
 SoundingWindow::~SoundingWindow() = default;
+
+bool SoundingWindow::IsModified() const { return !UndoStack->isClean(); }
+
+void SoundingWindow::MarkSaved() { UndoStack->setClean(); }
 
 QWidget* SoundingWindow::BuildDataPanel()
 {
@@ -298,10 +312,14 @@ QWidget* SoundingWindow::BuildFitPanel()
     connect(RunButton, &QPushButton::clicked, this, &SoundingWindow::RunClicked);
     connect(ResultsTable, &QTableWidget::cellChanged, this, &SoundingWindow::ResultEdited);
     connect(LayeredModelButton, &QPushButton::clicked, this, [this] {
-        if (state_.layered) Apply([&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
+        if (state_.layered) {
+            Apply(QStringLiteral("表中换为层状模型"), [&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
+        }
     });
     connect(OccamModelButton, &QPushButton::clicked, this, [this] {
-        if (state_.occam) Apply([&] { return session::WithEditedModel(state_, state_.occam->model); }, false);
+        if (state_.occam) {
+            Apply(QStringLiteral("表中换为光滑模型"), [&] { return session::WithEditedModel(state_, state_.occam->model); }, false);
+        }
     });
     return box;
 }
@@ -323,7 +341,13 @@ QWidget* SoundingWindow::BuildPlots()
     plots->setStretchFactor(1, 2);
     connect(ModelPlot, &DepthPlot::resistivityDragged, this, &SoundingWindow::ResistivityDragged);
     connect(ModelPlot, &DepthPlot::interfaceDragged, this, &SoundingWindow::InterfaceDragged);
-    connect(ModelPlot, &DepthPlot::dragFinished, this, [this] { Show(state_, true); });
+    connect(ModelPlot, &DepthPlot::dragFinished, this, [this] {
+        if (!dragStart_) return Show(state_, true);
+        session::Session before = std::move(*dragStart_);
+        dragStart_.reset();
+        UndoStack->push(new SessionStep(QStringLiteral("拖动模型"), std::move(before), state_,
+                                        [this](const session::Session& s, bool rescale) { Show(s, rescale); }, true));
+    });
     return plots;
 }
 
@@ -346,6 +370,17 @@ void SoundingWindow::BuildMenus()
     file->addSeparator();
     CloseAction = add(file, QStringLiteral("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
     QuitAction = add(file, QStringLiteral("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    UndoAction = add(edit, QStringLiteral("撤销"), QStringLiteral("Undo"), QKeySequence::Undo);
+    RedoAction = add(edit, QStringLiteral("重做"), QStringLiteral("Redo"));
+    RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // Not while a fit runs: its result is taken into the state it started from.
+    connect(UndoAction, &QAction::triggered, this, [this] {
+        if (!Runner->Busy()) UndoStack->undo();
+    });
+    connect(RedoAction, &QAction::triggered, this, [this] {
+        if (!Runner->Busy()) UndoStack->redo();
+    });
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     UserGuideAction = add(help, QStringLiteral("用户指南"), QStringLiteral("User guide"), QKeySequence::HelpContents);
     AboutAction = add(help, QStringLiteral("关于"), QStringLiteral("About"));
@@ -394,20 +429,47 @@ void SoundingWindow::BuildMenus()
 }
 
 template <typename Command>
-void SoundingWindow::Apply(Command&& command, bool rescale)
+void SoundingWindow::Apply(const QString& text, Command&& command, bool rescale, StepKind kind)
 {
+    std::optional<session::Session> next;
     try {
-        Show(command(), rescale);
+        next = command();
     } catch (const session::Refusal& refusal) {
         statusBar()->showMessage(QString::fromStdString(refusal.what()), 8000);
         Show(state_, false);  // the widgets back to the state
+        return;
     }
+    Push(text, std::move(*next), rescale, kind);
+}
+
+void SoundingWindow::Push(const QString& text, session::Session next, bool rescale, StepKind kind)
+{
+    UndoStack->push(new SessionStep(text, state_, std::move(next),
+                                    [this](const session::Session& s, bool r) { Show(s, r); }, rescale, kind));
+}
+
+void SoundingWindow::UpdateUndoActions()
+{
+    const bool idle = !Runner->Busy();
+    UndoAction->setEnabled(idle && UndoStack->canUndo());
+    RedoAction->setEnabled(idle && UndoStack->canRedo());
+    UndoAction->setText(UndoStack->canUndo() ? QStringLiteral("撤销 %1").arg(UndoStack->undoText()) : QStringLiteral("撤销"));
+    RedoAction->setText(UndoStack->canRedo() ? QStringLiteral("重做 %1").arg(UndoStack->redoText()) : QStringLiteral("重做"));
 }
 
 void SoundingWindow::Show(session::Session next, bool rescale)
 {
     state_ = std::move(next);
     curve_ = session::CurveOf(state_);
+    // The 维度 tab analyses the tensor again only when its frame changed (a rotation, or its undo).
+    const std::optional<double> frame =
+        state_.sounding.tensor.empty() ? std::nullopt : std::optional(state_.sounding.tensor.front().rotationDeg);
+    if (!dimsSet_ || frame != dimsFrame_) {
+        dimsSet_ = true;
+        dimsFrame_ = frame;
+        Dims->SetSounding(state_.sounding);
+    }
+    Dims->SetRotation(frame);
     filling_ = true;
     const auto& site = state_.sounding.site;
     SiteLabel->setText(QStringLiteral("测点：%1    文件：%2")
@@ -478,8 +540,11 @@ void SoundingWindow::ShowObserved()
         const bool excluded = session::IsExcluded(state_, i);
         // σ(log10 ρa) = δρa / (ρa ln 10): the bar spans a factor 10^σ either way.
         const double factor = std::pow(10.0, row.rhoErrOhmM / (row.rhoOhmM * std::log(10.0)));
-        rho.push_back({row.periodS, row.rhoOhmM, row.rhoOhmM / factor, row.rhoOhmM * factor, excluded});
-        phase.push_back({row.periodS, row.phaseDeg, row.phaseDeg - row.phaseErrDeg, row.phaseDeg + row.phaseErrDeg, excluded});
+        const auto& result = Dims->Result();
+        const bool notOneD = result && i < result->rows.size() && result->rows[i].oneD == false;
+        rho.push_back({row.periodS, row.rhoOhmM, row.rhoOhmM / factor, row.rhoOhmM * factor, excluded, notOneD});
+        phase.push_back({row.periodS, row.phaseDeg, row.phaseDeg - row.phaseErrDeg, row.phaseDeg + row.phaseErrDeg,
+                         excluded, notOneD});
     }
     RhoPlot->SetObserved(rho);
     PhasePlot->SetObserved(phase);
@@ -649,6 +714,9 @@ void SoundingWindow::SetBusy(bool busy)
     LayersBox->setEnabled(!busy && layered);
     StartsBox->setEnabled(!busy && layered);
     ModelPlot->setEnabled(!busy);
+    Dims->RotationBox->setEnabled(!busy && Dims->Result());
+    Dims->StrikeButton->setEnabled(!busy && Dims->Result() && Dims->Result()->strikeDeg);
+    UpdateUndoActions();
     ProgressBar->setVisible(busy);
     CancelButton->setVisible(busy);
     CancelButton->setEnabled(busy);
@@ -661,33 +729,40 @@ void SoundingWindow::SetBusy(bool busy)
 void SoundingWindow::ModeChosen()
 {
     const auto mode = static_cast<sounding::Mode>(ModeBox->currentData().toInt());
-    Apply([&] { return session::WithMode(state_, mode); });
+    if (mode == state_.mode) return;
+    Apply(QStringLiteral("模式 %1").arg(ModeBox->currentText()), [&] { return session::WithMode(state_, mode); });
 }
 
 void SoundingWindow::FloorChanged()
 {
     if (filling_) return;
     const double floor = FloorBox->value();
-    Apply([&] { return session::WithFloor(state_, floor); });
+    Apply(QStringLiteral("误差下限 %1 %").arg(floor), [&] { return session::WithFloor(state_, floor); }, true,
+          StepKind::kFloor);
 }
 
 void SoundingWindow::RowToggled(int row, int column)
 {
     if (filling_ || column != kUseColumn) return;
     const bool excluded = DataTable->item(row, column)->checkState() != Qt::Checked;
-    Apply([&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
+    Apply((excluded ? QStringLiteral("排除第 %1 行") : QStringLiteral("恢复第 %1 行")).arg(row + 1),
+          [&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
 }
 
 void SoundingWindow::ExcludeNotOneD()
 {
     if (Runner->Busy()) return;
     const std::vector<std::size_t> rows = Dims->Figure().notOneDRows;
-    Apply([&] {
-        session::Session next = state_;
-        for (std::size_t row : rows) next = session::WithRowExcluded(next, row, true);
-        return next;
-    }, false);
-    statusBar()->showMessage(QStringLiteral("已排除 %1 个非一维频点（勾选数据表中的行可恢复）").arg(rows.size()), 8000);
+    Apply(QStringLiteral("排除 %1 个非一维频点").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); },
+          false);
+    statusBar()->showMessage(QStringLiteral("已排除 %1 个非一维频点（撤销 Ctrl+Z 或勾选数据表中的行可恢复）").arg(rows.size()), 8000);
+}
+
+void SoundingWindow::RotateTo(double rotationDeg)
+{
+    if (Runner->Busy() || state_.read.rotateToDeg == rotationDeg) return;
+    Apply(QStringLiteral("旋转到 %1°").arg(rotationDeg, 0, 'f', 1),
+          [&] { return session::WithRotation(state_, rotationDeg); }, true, StepKind::kRotation);
 }
 
 void SoundingWindow::FitSettingsChanged()
@@ -699,7 +774,9 @@ void SoundingWindow::FitSettingsChanged()
     settings.targetRms = TargetBox->value();
     settings.components = static_cast<fitting::FitComponents>(ComponentsBox->currentData().toInt());
     settings.starts = static_cast<std::size_t>(StartsBox->value());
-    Apply([&] { return session::WithFitSettings(state_, settings); }, false);
+    if (settings == state_.fit) return;
+    Apply(QStringLiteral("拟合设置"), [&] { return session::WithFitSettings(state_, settings); }, false,
+          StepKind::kFitSettings);
 }
 
 void SoundingWindow::RunFit(fitting::Method method)
@@ -735,7 +812,8 @@ void SoundingWindow::FitDone(const session::FitOutcome& outcome)
 {
     SetBusy(false);
     try {
-        Show(session::WithFitOutcome(state_, outcome), true);
+        Push(outcome.method == fitting::Method::kLayered ? QStringLiteral("层状反演结果") : QStringLiteral("光滑反演结果"),
+             session::WithFitOutcome(state_, outcome), true);
     } catch (const session::Refusal& refusal) {
         Show(state_, false);
         FitLabel->setText(QStringLiteral("拟合未进行：%1").arg(QString::fromStdString(refusal.what())));
@@ -754,14 +832,17 @@ void SoundingWindow::ResultEdited(int row, int column)
         return;
     }
     if (column == kResistivityColumn) {
-        Apply([&] { return session::WithLayerResistivity(state_, layer, *value); }, false);
+        Apply(QStringLiteral("第 %1 层电阻率").arg(row + 1),
+              [&] { return session::WithLayerResistivity(state_, layer, *value); }, false);
     } else if (column == kThicknessColumn) {
-        Apply([&] { return session::WithLayerThickness(state_, layer, *value); }, false);
+        Apply(QStringLiteral("第 %1 层厚度").arg(row + 1), [&] { return session::WithLayerThickness(state_, layer, *value); },
+              false);
     }
 }
 
 void SoundingWindow::ResistivityDragged(std::size_t layer, double rho)
 {
+    if (!dragStart_) dragStart_ = state_;
     try {
         state_ = session::WithLayerResistivity(state_, layer, rho);
     } catch (const session::Refusal&) {
@@ -772,6 +853,7 @@ void SoundingWindow::ResistivityDragged(std::size_t layer, double rho)
 
 void SoundingWindow::InterfaceDragged(std::size_t index, double depth)
 {
+    if (!dragStart_) dragStart_ = state_;
     try {
         state_ = session::WithInterfaceDepth(state_, index, depth);
     } catch (const session::Refusal&) {
@@ -839,6 +921,15 @@ QString SoundingWindow::ExportResults(const QString& file)
 
 void SoundingWindow::closeEvent(QCloseEvent* event)
 {
+    if (IsModified() && workspace_ && workspace_->seams.askSave) {
+        switch (workspace_->seams.askSave(this, QString::fromStdString(state_.sounding.site.name))) {
+        case FieldWorkspace::SaveAnswer::kSave:
+            if (!workspace_->SaveProject(this)) return event->ignore();  // not saved: the window stays
+            break;
+        case FieldWorkspace::SaveAnswer::kDiscard: break;
+        case FieldWorkspace::SaveAnswer::kCancel: return event->ignore();
+        }
+    }
     Runner->Cancel();
     Uncertainty->Cancel();
     QSettings settings(kSettingsOrganisation, kSettingsApplication);

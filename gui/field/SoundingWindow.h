@@ -10,11 +10,18 @@
 // to the status bar or a message and leaves the state as it was. Fits run on a FitRunner; the
 // controls that would change the data are disabled while one runs. The hand-edited model
 // follows drags in the depth plot and edits in the results table at once.
+//
+// Every change of the state (exclusions, floor, mode, rotation, fit settings, a fit taken into
+// the table, hand edits, a whole drag) is a step on the window's undo stack (编辑 → 撤销 Ctrl+Z,
+// 重做 Ctrl+Shift+Z). A window whose state differs from the one last saved or opened shows
+// the mark [*] in its title, and closing it asks to save the project, discard the changes or
+// cancel (through the workspace's seams).
 
 #include "gui/field/CurvePlot.h"
 #include "gui/field/DepthPlot.h"
 #include "gui/field/DimsView.h"
 #include "gui/field/FitRunner.h"
+#include "gui/field/SessionStep.h"
 #include "session/Project.h"
 #include "session/Session.h"
 #include "gui/field/UncertaintyView.h"
@@ -32,6 +39,7 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTabWidget;
+class QUndoStack;
 
 namespace mt1d::gui::field {
 
@@ -53,6 +61,11 @@ public:
     const sounding::Curve& ShownCurve() const { return curve_; }
     // The RMS of the hand-edited model against the fitted data, when there is one.
     std::optional<double> EditedRms() const { return editedRms_; }
+
+    // Whether the state differs from the one last saved or opened.
+    bool IsModified() const;
+    // The state as it is now has been saved.
+    void MarkSaved();
 
     session::WindowGeometry Geometry() const;
     void ApplyGeometry(const session::WindowGeometry& geometry);
@@ -104,6 +117,9 @@ public:
     QAction* ExportResultsAction;
     QAction* CloseAction;
     QAction* QuitAction;
+    QAction* UndoAction;
+    QAction* RedoAction;
+    QUndoStack* UndoStack;
     QAction* UserGuideAction;
     QAction* AboutAction;
 
@@ -133,15 +149,20 @@ private:
     void FitResultsColumns();
     void ShowFitStatus();
     void SetBusy(bool busy);
-    // Runs a command of the state; a refusal is shown in the status bar.
+    // Runs a command of the state and puts what it gives on the undo stack as a step called
+    // `text`; a refusal is shown in the status bar and changes nothing.
     template <typename Command>
-    void Apply(Command&& command, bool rescale = true);
+    void Apply(const QString& text, Command&& command, bool rescale = true, StepKind kind = StepKind::kOnce);
+    // Puts a new state in place as a step of the undo stack.
+    void Push(const QString& text, session::Session next, bool rescale, StepKind kind = StepKind::kOnce);
+    void UpdateUndoActions();
 
     void ModeChosen();
     void FloorChanged();
     void RowToggled(int row, int column);
     // Leaves out of fitting every row the dimensionality tab finds not 1-D.
     void ExcludeNotOneD();
+    void RotateTo(double rotationDeg);
     void FitSettingsChanged();
     void RunClicked();
     void FitDone(const session::FitOutcome& outcome);
@@ -155,6 +176,9 @@ private:
     std::optional<double> editedRms_;
     QPointer<FieldWorkspace> workspace_;
     bool filling_ = false;  // the tables are being filled by the window itself
+    std::optional<session::Session> dragStart_;  // the state before the drag under way
+    bool dimsSet_ = false;                        // the 维度 tab has been given the sounding
+    std::optional<double> dimsFrame_;             // the frame of the tensor it shows
 };
 
 }  // namespace mt1d::gui::field

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <limits>
 
 namespace mt1d::session {
@@ -78,6 +79,88 @@ TEST(SessionCommands, ExcludingARowPastTheEndIsRefused)
     const std::size_t rows = s.sounding.RowCount();
     EXPECT_NO_THROW(WithRowExcluded(s, rows - 1, true));
     EXPECT_THROW(WithRowExcluded(s, rows, true), Refusal);
+}
+
+TEST(SessionCommands, SeveralRowsAreExcludedAtOnceOrNotAtAll)
+{
+    const Session s = WithRowExcluded(SessionOfModel(ThreeLayers()), 4, true);
+    EXPECT_EQ(WithRowsExcluded(s, {9, 4, 1}).excludedRows, (std::vector<std::size_t>{1, 4, 9}));
+    // One row that does not exist: nothing of the others is taken either.
+    EXPECT_THROW(WithRowsExcluded(s, {1, s.sounding.RowCount()}), Refusal);
+    EXPECT_EQ(s.excludedRows, (std::vector<std::size_t>{4}));
+}
+
+// A 2-D tensor whose strike is 30° east of north: in the frame of the strike Zxx = Zyy = 0,
+// Zxy = a, Zyx = −b. In the north frame (Δ = −30°) it reads R(Δ)·Z·R(Δ)ᵀ with
+// R = [[cos Δ, sin Δ], [−sin Δ, cos Δ]], multiplied out here by hand.
+sounding::Sounding TwoDimensionalTensor()
+{
+    using C = std::complex<double>;
+    const C a(30.0, 28.0), b(5.0, 6.5);
+    const double d = -30.0 * std::acos(-1.0) / 180.0, c = std::cos(d), n = std::sin(d);
+    // R·Z = [[−n·b, c·a], [−c·b, −n·a]]; (R·Z)·Rᵀ with Rᵀ = [[c, −n], [n, c]].
+    const C xx = -n * b * c + c * a * n, xy = n * b * n + c * a * c;
+    const C yx = -c * b * c - n * a * n, yy = c * b * n - n * a * c;
+    sounding::Sounding s;
+    s.sourceName = "two-d.edi";
+    s.site.name = "two-d";
+    s.kind = sounding::DataKind::kImpedance;
+    for (const double f : {100.0, 10.0, 1.0, 0.1}) {
+        sounding::TensorRow row;
+        row.frequencyHz = f;
+        row.rotationDeg = 0.0;
+        row.z = {sounding::ImpedanceElement{xx, 1.0}, {xy, 1.0}, {yx, 1.0}, {yy, 1.0}};
+        s.tensor.push_back(row);
+    }
+    return s;
+}
+
+TEST(SessionCommands, RotationToTheStrikeMakesTheTensorTwoDimensional)
+{
+    using sounding::Component;
+    Session s = WithRowExcluded(NewSession(TwoDimensionalTensor(), "two-d.edi", {}), 2, true);
+    const Session turned = WithRotation(s, 30.0);
+    // Rounding of a few products of numbers near 40: 1e-12 of them.
+    for (const auto& row : turned.sounding.tensor) {
+        EXPECT_EQ(row.rotationDeg, 30.0);
+        EXPECT_LT(std::abs(*row[Component::kXx].value), 1e-12);
+        EXPECT_LT(std::abs(*row[Component::kYy].value), 1e-12);
+        EXPECT_LT(std::abs(*row[Component::kXy].value - std::complex<double>(30.0, 28.0)), 1e-12);
+        EXPECT_LT(std::abs(*row[Component::kYx].value + std::complex<double>(5.0, 6.5)), 1e-12);
+    }
+    EXPECT_EQ(turned.read.rotateToDeg, std::optional<double>(30.0));
+    EXPECT_EQ(turned.excludedRows, s.excludedRows);
+    // ρa of xy at 1 Hz in the strike frame: 0.2·T·|a|² = 0.2·(30² + 28²).
+    const auto curve = CurveOf(WithMode(turned, sounding::Mode::kXy));
+    EXPECT_NEAR(curve.rows[2].rhoOhmM, 0.2 * (900.0 + 784.0), 1e-9);
+
+    // Turned again: one note, naming the file's frame and the frame now.
+    const Session again = WithRotation(turned, 75.0);
+    std::vector<std::string> rotationNotes;
+    for (const std::string& note : again.sounding.notes) {
+        if (note.find("rotated") != std::string::npos) rotationNotes.push_back(note);
+    }
+    ASSERT_EQ(rotationNotes.size(), 1u);
+    EXPECT_NE(rotationNotes[0].find("(0°"), std::string::npos) << rotationNotes[0];
+    EXPECT_NE(rotationNotes[0].find("to 75°"), std::string::npos) << rotationNotes[0];
+    // And back: the tensor of the north frame again.
+    const Session back = WithRotation(again, 0.0);
+    for (std::size_t i = 0; i < back.sounding.tensor.size(); ++i) {
+        for (std::size_t k = 0; k < 4; ++k) {
+            EXPECT_LT(std::abs(*back.sounding.tensor[i].z[k].value - *s.sounding.tensor[i].z[k].value), 1e-12);
+        }
+    }
+}
+
+TEST(SessionCommands, RotationIsRefusedWithoutATensorOrAnAngle)
+{
+    const Session rhoPhase = SessionOfModel(ThreeLayers());
+    EXPECT_THROW(WithRotation(rhoPhase, 30.0), Refusal);
+    const Session tensor = NewSession(TwoDimensionalTensor(), "two-d.edi", {});
+    EXPECT_THROW(WithRotation(tensor, std::numeric_limits<double>::quiet_NaN()), Refusal);
+    EXPECT_THROW(WithRotation(tensor, std::numeric_limits<double>::infinity()), Refusal);
+    EXPECT_FALSE(tensor.read.rotateToDeg.has_value());
+    EXPECT_EQ(tensor.sounding.tensor[0].rotationDeg, 0.0);
 }
 
 TEST(SessionCommands, ExcludedRowsLeaveTheFitData)

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cmath>
 
 namespace mt1d::test {
 
@@ -128,6 +129,71 @@ private slots:
         QVERIFY(!session::IsExcluded(window->State(), notOneD.front()));
     }
 
+    void notOneDRowsAreMarkedOnTheCurvesAndUndoBringsThemBack()
+    {
+        SoundingWindow* window = OpenShared(kTensorFile);
+        if (!window) return;
+        const dims::DimsResult expected = dims::AnalyseDimensionality(window->State().sounding);
+        std::vector<std::size_t> notOneD;
+        int marked = 0;  // rows drawn on the curves (usable) that are not 1-D
+        for (std::size_t i = 0; i < expected.rows.size(); ++i) {
+            if (expected.rows[i].oneD != false) continue;
+            notOneD.push_back(i);
+            marked += window->ShownCurve().rows[i].usable ? 1 : 0;
+        }
+        if (marked == 0) QSKIP("the file has no usable row that is not 1-D");
+        for (gui::field::CurvePlot* plot : {window->RhoPlot, window->PhasePlot}) {
+            QCOMPARE(plot->NotOneD()->dataCount(), marked);
+        }
+        QVERIFY(window->RhoPlot->legend->hasItemWithPlottable(window->RhoPlot->NotOneD()));
+        QVERIFY(!window->isWindowModified());
+
+        window->Dims->ExcludeButton->click();
+        QCOMPARE(window->State().excludedRows, notOneD);
+        QVERIFY(window->isWindowModified());
+        QVERIFY(window->UndoAction->isEnabled());
+        window->UndoAction->trigger();
+        QVERIFY(window->State().excludedRows.empty());
+        QCOMPARE(window->DataTable->item(static_cast<int>(notOneD.front()), SoundingWindow::kUseColumn)->checkState(),
+                 Qt::Checked);
+        QVERIFY(!window->isWindowModified());  // back where it was opened
+        window->RedoAction->trigger();
+        QCOMPARE(window->State().excludedRows, notOneD);
+    }
+
+    void rotationToTheStrikeTurnsTheTensorAndUndoTurnsItBack()
+    {
+        SoundingWindow* window = OpenShared(kTensorFile);
+        if (!window) return;
+        const auto strike = window->Dims->Result()->strikeDeg;
+        if (!strike) QSKIP("the file has no 2-D rows, hence no strike");
+        const sounding::Sounding original = window->State().sounding;
+        const double frame = original.tensor.front().rotationDeg;
+        QCOMPARE(window->Dims->RotationBox->value(), frame);
+        QVERIFY(window->Dims->StrikeButton->isEnabled());
+        QVERIFY(window->Dims->StrikeButton->text().contains(QString::number(*strike, 'f', 1)));
+
+        window->Dims->StrikeButton->click();
+        for (const auto& row : window->State().sounding.tensor) QCOMPARE(row.rotationDeg, *strike);
+        QCOMPARE(window->State().read.rotateToDeg, std::optional<double>(*strike));
+        QCOMPARE(window->Dims->RotationBox->value(), std::round(*strike * 10.0) / 10.0);
+        // The off-diagonal elements change with the frame (the 2-D rows' by far); the strike,
+        // measured from north, does not (rounding of the rotation: 1e-9°).
+        QVERIFY(*window->State().sounding.tensor.front().z[1].value != *original.tensor.front().z[1].value);
+        QVERIFY(std::abs(*window->Dims->Result()->strikeDeg - *strike) < 1e-9);
+
+        // A typed angle: one more step.
+        window->Dims->RotationBox->setValue(40.0);
+        QCOMPARE(window->State().sounding.tensor.front().rotationDeg, 40.0);
+        window->UndoAction->trigger();  // the typed angle and the strike are one run of rotations
+        QCOMPARE(window->State().sounding.tensor.front().rotationDeg, frame);
+        QVERIFY(!window->State().read.rotateToDeg.has_value());
+        QCOMPARE(window->Dims->RotationBox->value(), frame);
+        for (std::size_t i = 0; i < original.tensor.size(); ++i) {
+            QVERIFY(*window->State().sounding.tensor[i].z[1].value == *original.tensor[i].z[1].value);
+        }
+    }
+
     void fileWithoutTensorShowsTheNoteAndNothingElse()
     {
         SoundingWindow* window = OpenShared("edi/tf_edi_rho_only.edi");
@@ -138,6 +204,8 @@ private slots:
         QVERIFY(window->Dims->NoteLabel->text().contains(QStringLiteral("没有阻抗张量")));
         QVERIFY(!window->Dims->Plot->isVisibleTo(window));
         QVERIFY(!window->Dims->ExcludeButton->isEnabled());
+        QVERIFY(!window->Dims->RotationBox->isEnabled());
+        QVERIFY(!window->Dims->StrikeButton->isEnabled());
         for (int r = 0; r < window->DataTable->rowCount(); ++r) {
             QVERIFY(window->DataTable->item(r, SoundingWindow::kDimsColumn)->text().isEmpty());
         }

@@ -75,6 +75,12 @@ protected:
             ++columnQuestions;
             return columnAnswer;
         };
+        saveQuestions.clear();
+        saveAnswer = gui::field::FieldWorkspace::SaveAnswer::kDiscard;
+        s.askSave = [this](QWidget*, const QString& site) {
+            saveQuestions << site;
+            return saveAnswer;
+        };
     }
 
     // Fails the test for every modal window the watchdog had to close.
@@ -108,6 +114,8 @@ protected:
     QString chosenFile;
     std::optional<QString> columnAnswer;
     int columnQuestions = 0;
+    QStringList saveQuestions;  // the sites of windows that asked to save on closing
+    gui::field::FieldWorkspace::SaveAnswer saveAnswer = gui::field::FieldWorkspace::SaveAnswer::kDiscard;
 };
 
 // The response of a model at the given frequencies, by the kernel.

@@ -38,6 +38,7 @@ int main(int argc, char** argv)
         {QStringLiteral("WorkspaceTest"), mt1d::test::NewWorkspaceTest},
         {QStringLiteral("UncertaintyTest"), mt1d::test::NewUncertaintyTest},
         {QStringLiteral("DimsTabTest"), mt1d::test::NewDimsTabTest},
+        {QStringLiteral("UndoTest"), mt1d::test::NewUndoTest},
     };
     bool ran = false;
     for (const auto& [name, make] : classes) {

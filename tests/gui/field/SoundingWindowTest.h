@@ -11,5 +11,6 @@ std::unique_ptr<QObject> NewSoundingWindowTest();
 std::unique_ptr<QObject> NewWorkspaceTest();
 std::unique_ptr<QObject> NewUncertaintyTest();
 std::unique_ptr<QObject> NewDimsTabTest();
+std::unique_ptr<QObject> NewUndoTest();
 
 }  // namespace mt1d::test
