@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <string_view>
+
 namespace mt1d::gui {
 
 LaunchOptions ParseLaunchOptions(const QStringList& arguments)
@@ -55,6 +57,16 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
         return refuse(QStringLiteral("--screenshot needs a file name"));
     }
     return options;
+}
+
+bool AsksForHelp(int argc, const char* const* argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") return false;
+        if (arg == "-h" || arg == "-?" || arg == "--help" || arg == "--help-all") return true;
+    }
+    return false;
 }
 
 }  // namespace mt1d::gui

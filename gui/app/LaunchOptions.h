@@ -38,4 +38,8 @@ struct LaunchOptions {
 // `arguments` as QCoreApplication::arguments() gives them, the program name first.
 LaunchOptions ParseLaunchOptions(const QStringList& arguments);
 
+// Whether the command line asks for the help (-h, -?, --help, --help-all before any "--"):
+// then the program answers without a display, before the window system is needed.
+bool AsksForHelp(int argc, const char* const* argv);
+
 }  // namespace mt1d::gui

@@ -78,6 +78,17 @@ int RunApplication(int& argc, char** argv)
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    if (AsksForHelp(argc, argv)) {
+        // No window system for the help: it is read over ssh and in scripts without a display.
+        QCoreApplication core(argc, argv);
+        const LaunchOptions options = ParseLaunchOptions(QCoreApplication::arguments());
+        if (options.action == LaunchOptions::Action::kRefuse) {
+            std::fprintf(stderr, "%s", qPrintable(options.text));
+            return 2;
+        }
+        Print(options.text);
+        return 0;
+    }
     GuardedApplication app(argc, argv);
     const LaunchOptions options = ParseLaunchOptions(QCoreApplication::arguments());
     switch (options.action) {

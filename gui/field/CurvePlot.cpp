@@ -2,6 +2,11 @@
 
 #include "gui/field/PlotAxes.h"
 
+#include <QMouseEvent>
+
+#include <algorithm>
+#include <cmath>
+
 namespace mt1d::gui::field {
 
 namespace {
@@ -50,6 +55,9 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     notOneD_->setLineStyle(QCPGraph::lsNone);
     notOneD_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(QColor(200, 30, 30), 1.2), Qt::NoBrush, 11));
     notOneD_->removeFromLegend();
+
+    band_ = new QRubberBand(QRubberBand::Rectangle, this);
+    setStatusTip(QStringLiteral("Click a point to leave it out of fitting or take it back; drag a rectangle to leave out every point in it"));
 
     for (ModelLine line : kModelLines) {
         QCPGraph* graph = addGraph();
@@ -131,6 +139,66 @@ void CurvePlot::Rescale()
         const AxisRange y = LinearRangeOf(low, high, kLinearMargin, {0.0, 90.0});
         yAxis->setRange(y.lower, y.upper);
     }
+}
+
+QPointF CurvePlot::PixelOf(const ObservedPoint& point) const
+{
+    return {xAxis->coordToPixel(point.periodS), yAxis->coordToPixel(point.value)};
+}
+
+std::optional<std::size_t> CurvePlot::RowAt(QPoint pixel) const
+{
+    std::optional<std::size_t> nearest;
+    double best = kPickPixels;
+    for (const ObservedPoint& p : observed_) {
+        const QPointF at = PixelOf(p);
+        const double d = std::hypot(at.x() - pixel.x(), at.y() - pixel.y());
+        if (d <= best) best = d, nearest = p.row;
+    }
+    return nearest;
+}
+
+std::vector<std::size_t> CurvePlot::RowsIn(const QRect& pixels) const
+{
+    std::vector<std::size_t> rows;
+    const QRectF area(pixels.normalized());
+    for (const ObservedPoint& p : observed_) {
+        if (area.contains(PixelOf(p))) rows.push_back(p.row);
+    }
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void CurvePlot::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) pressedAt_ = event->position().toPoint();
+    QCustomPlot::mousePressEvent(event);
+}
+
+void CurvePlot::mouseMoveEvent(QMouseEvent* event)
+{
+    if (pressedAt_ && (event->buttons() & Qt::LeftButton)) {
+        const QRect rect = QRect(*pressedAt_, event->position().toPoint()).normalized();
+        band_->setGeometry(rect);
+        band_->setVisible(rect.width() + rect.height() >= kClickPixels);
+    }
+    QCustomPlot::mouseMoveEvent(event);
+}
+
+void CurvePlot::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && pressedAt_) {
+        const QPoint from = *pressedAt_;
+        const QPoint to = event->position().toPoint();
+        pressedAt_.reset();
+        band_->hide();
+        if ((to - from).manhattanLength() < kClickPixels) {
+            if (const auto row = RowAt(to)) emit pointClicked(*row);
+        } else if (const auto rows = RowsIn(QRect(from, to)); !rows.empty()) {
+            emit rowsSelected(rows);
+        }
+    }
+    QCustomPlot::mouseReleaseEvent(event);
 }
 
 }  // namespace mt1d::gui::field

@@ -4,6 +4,10 @@
 // user excluded the row), a red square around each point of a row the dimensionality analysis
 // finds not 1-D, and the response of each model as a line.
 //
+// The user edits the data where they are drawn: a click on a point asks to leave its row out
+// of fitting or take it back (pointClicked), a rectangle dragged over points asks to leave all
+// of them out (rowsSelected). The plot only says which rows; the window decides.
+//
 // Error bars: the phase bar is φ ± δφ. The ρa bar spans ρa·10^(±σ) with σ = δρa/(ρa·ln 10),
 // the error the fits weigh log10 ρa with, so that it is symmetric on the log axis and never
 // reaches zero.
@@ -12,6 +16,10 @@
 
 #include <qcustomplot.h>
 
+#include <QRubberBand>
+
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 namespace mt1d::gui::field {
@@ -23,6 +31,7 @@ struct ObservedPoint {
     double high = 0.0;   // upper end
     bool excluded = false;
     bool notOneD = false;  // the phase tensor says the earth is not 1-D at this period
+    std::size_t row = 0;   // the row of the curve the point stands for
 };
 
 class CurvePlot : public QCustomPlot {
@@ -41,12 +50,32 @@ public:
     // Ranges that take in every point, bar and line.
     void Rescale();
 
+    // The row of the point nearest to a pixel of the widget, within kPickPixels; none else.
+    std::optional<std::size_t> RowAt(QPoint pixel) const;
+    // The rows of the points inside a rectangle of pixels, ascending.
+    std::vector<std::size_t> RowsIn(const QRect& pixels) const;
+    // The pixel a point is drawn at.
+    QPointF PixelOf(const ObservedPoint& point) const;
+    const std::vector<ObservedPoint>& Observed() const { return observed_; }
+
+    static constexpr double kPickPixels = 8.0;
+    static constexpr int kClickPixels = 4;  // a press and release closer than this are a click
+
     QCPGraph* Fitted() const { return fitted_; }
     QCPGraph* Excluded() const { return excluded_; }
     QCPGraph* NotOneD() const { return notOneD_; }
     QCPErrorBars* FittedBars() const { return fittedBars_; }
     QCPErrorBars* ExcludedBars() const { return excludedBars_; }
     QCPGraph* Line(ModelLine line) const { return lines_[static_cast<std::size_t>(line)]; }
+
+signals:
+    void pointClicked(std::size_t row);
+    void rowsSelected(const std::vector<std::size_t>& rows);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     Quantity quantity_;
@@ -57,6 +86,8 @@ private:
     QCPErrorBars* excludedBars_;
     std::array<QCPGraph*, 3> lines_{};
     std::vector<ObservedPoint> observed_;
+    std::optional<QPoint> pressedAt_;
+    QRubberBand* band_ = nullptr;
 };
 
 }  // namespace mt1d::gui::field

@@ -339,6 +339,10 @@ QWidget* SoundingWindow::BuildPlots()
     plots->addWidget(ModelPlot);
     plots->setStretchFactor(0, 3);
     plots->setStretchFactor(1, 2);
+    for (CurvePlot* plot : {RhoPlot, PhasePlot}) {
+        connect(plot, &CurvePlot::pointClicked, this, &SoundingWindow::PointClicked);
+        connect(plot, &CurvePlot::rowsSelected, this, &SoundingWindow::RowsSelected);
+    }
     connect(ModelPlot, &DepthPlot::resistivityDragged, this, &SoundingWindow::ResistivityDragged);
     connect(ModelPlot, &DepthPlot::interfaceDragged, this, &SoundingWindow::InterfaceDragged);
     connect(ModelPlot, &DepthPlot::dragFinished, this, [this] {
@@ -542,9 +546,9 @@ void SoundingWindow::ShowObserved()
         const double factor = std::pow(10.0, row.rhoErrOhmM / (row.rhoOhmM * std::log(10.0)));
         const auto& result = Dims->Result();
         const bool notOneD = result && i < result->rows.size() && result->rows[i].oneD == false;
-        rho.push_back({row.periodS, row.rhoOhmM, row.rhoOhmM / factor, row.rhoOhmM * factor, excluded, notOneD});
+        rho.push_back({row.periodS, row.rhoOhmM, row.rhoOhmM / factor, row.rhoOhmM * factor, excluded, notOneD, i});
         phase.push_back({row.periodS, row.phaseDeg, row.phaseDeg - row.phaseErrDeg, row.phaseDeg + row.phaseErrDeg,
-                         excluded, notOneD});
+                         excluded, notOneD, i});
     }
     RhoPlot->SetObserved(rho);
     PhasePlot->SetObserved(phase);
@@ -747,6 +751,20 @@ void SoundingWindow::RowToggled(int row, int column)
     const bool excluded = DataTable->item(row, column)->checkState() != Qt::Checked;
     Apply((excluded ? QStringLiteral("排除第 %1 行") : QStringLiteral("恢复第 %1 行")).arg(row + 1),
           [&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
+}
+
+void SoundingWindow::PointClicked(std::size_t row)
+{
+    if (Runner->Busy()) return;
+    const bool excluded = !session::IsExcluded(state_, row);
+    Apply((excluded ? QStringLiteral("排除第 %1 行") : QStringLiteral("恢复第 %1 行")).arg(row + 1),
+          [&] { return session::WithRowExcluded(state_, row, excluded); }, false);
+}
+
+void SoundingWindow::RowsSelected(const std::vector<std::size_t>& rows)
+{
+    if (Runner->Busy()) return;
+    Apply(QStringLiteral("排除 %1 行").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); }, false);
 }
 
 void SoundingWindow::ExcludeNotOneD()

@@ -160,6 +160,9 @@ private:
     void ModeChosen();
     void FloorChanged();
     void RowToggled(int row, int column);
+    // A point of the curves clicked (its row in or out) or a rectangle drawn over points (out).
+    void PointClicked(std::size_t row);
+    void RowsSelected(const std::vector<std::size_t>& rows);
     // Leaves out of fitting every row the dimensionality tab finds not 1-D.
     void ExcludeNotOneD();
     void RotateTo(double rotationDeg);

@@ -6,6 +6,8 @@
 
 #include <QTest>
 
+#include <vector>
+
 using mt1d::gui::LaunchOptions;
 using mt1d::gui::ParseLaunchOptions;
 
@@ -66,6 +68,24 @@ private slots:
         QVERIFY(options.measure);
         QVERIFY(ParseLaunchOptions({"mt1d-gui"}).files.isEmpty());
         QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--columns <list>")));
+    }
+
+    // The help is recognised before the window system starts; a file called -h after "--" is a file.
+    void helpIsRecognisedBeforeTheApplicationStarts()
+    {
+        const auto asks = [](std::initializer_list<const char*> args) {
+            std::vector<const char*> argv{"mt1d-gui"};
+            argv.insert(argv.end(), args);
+            return mt1d::gui::AsksForHelp(static_cast<int>(argv.size()), argv.data());
+        };
+        QVERIFY(asks({"--help"}));
+        QVERIFY(asks({"a.edi", "-h"}));
+        QVERIFY(asks({"-?"}));
+        QVERIFY(asks({"--help-all"}));
+        QVERIFY(!asks({}));
+        QVERIFY(!asks({"a.edi", "--measure"}));
+        QVERIFY(!asks({"--", "-h"}));
+        QVERIFY(!asks({"--helpful"}));
     }
 };
 

@@ -9,6 +9,7 @@
 #include "tests/gui/field/FieldFixture.h"
 
 #include <QDoubleSpinBox>
+#include <QMouseEvent>
 #include <QFile>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -124,6 +125,50 @@ private slots:
         window->UndoAction->trigger();  // the four floor steps at once
         QCOMPARE(window->State().floorPercent, floor);
         QVERIFY(!window->UndoAction->isEnabled());
+    }
+
+    void pointsAreExcludedByClickAndByRectangleWhereTheyAreDrawn()
+    {
+        SoundingWindow* window = OpenCull();
+        if (!window) return;
+        gui::field::CurvePlot* plot = window->RhoPlot;
+        plot->replot(QCustomPlot::rpImmediateRefresh);  // the axes' pixels as drawn
+        const auto& points = plot->Observed();
+        QVERIFY(points.size() > 8);
+        const auto pixelOfRow = [&](std::size_t row) {
+            for (const auto& p : points) {
+                if (p.row == row) return plot->PixelOf(p).toPoint();
+            }
+            return QPoint(-1, -1);
+        };
+        // A click within a few pixels of the point takes its row out, a second click back in.
+        QTest::mouseClick(plot, Qt::LeftButton, {}, pixelOfRow(5) + QPoint(2, -2));
+        QCOMPARE(window->State().excludedRows, std::vector<std::size_t>{5});
+        QCOMPARE(window->DataTable->item(5, SoundingWindow::kUseColumn)->checkState(), Qt::Unchecked);
+        QCOMPARE(plot->Excluded()->dataCount(), 1);
+        QTest::mouseClick(plot, Qt::LeftButton, {}, pixelOfRow(5));
+        QVERIFY(window->State().excludedRows.empty());
+        // A click on empty paper changes nothing.
+        const int steps = window->UndoStack->count();
+        QTest::mouseClick(plot, Qt::LeftButton, {}, QPoint(3, 3));
+        QCOMPARE(window->UndoStack->count(), steps);
+
+        // A rectangle over the points of rows 2 to 4 (periods ascend with the row): those rows.
+        QRect around;
+        for (std::size_t row : {2, 3, 4}) around |= QRect(pixelOfRow(row), QSize(1, 1));
+        around.adjust(-3, -3, 3, 3);
+        const auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, QPointF(at), plot->mapToGlobal(QPointF(at)), Qt::LeftButton, buttons, Qt::NoModifier);
+            QCoreApplication::sendEvent(plot, &event);
+        };
+        QCOMPARE(plot->RowsIn(around), (std::vector<std::size_t>{2, 3, 4}));
+        send(QEvent::MouseButtonPress, around.topLeft(), Qt::LeftButton);
+        send(QEvent::MouseMove, around.center(), Qt::LeftButton);
+        send(QEvent::MouseMove, around.bottomRight(), Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, around.bottomRight(), Qt::NoButton);
+        QCOMPARE(window->State().excludedRows, (std::vector<std::size_t>{2, 3, 4}));
+        window->UndoAction->trigger();  // the rectangle is one step
+        QVERIFY(window->State().excludedRows.empty());
     }
 
     void closingAChangedWindowAsksToSaveDiscardOrCancel()
