@@ -348,7 +348,7 @@ std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_
     if (startsRun < startsPlanned) s << " (of " << startsPlanned << " planned)";
     if (startsRun > 1) {
         s << ", " << r.startsNearBest << " of which reached the same misfit";
-        if (r.startsNearBest < kFewStartsAtBest) s << " (few: more starts may find a lower misfit)";
+        if (r.startsNearBest < kFewStartsAtBest) s << " (" << kFewStartsNote << ")";
     }
     return s.str();
 }

@@ -32,6 +32,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace mt1d::fitting {
@@ -61,6 +62,8 @@ std::size_t DefaultStarts(std::size_t layers);
 inline constexpr double kSameMinimumTolerance = 1e-3;
 // Fewer starts than this at the best misfit (of several) earn a warning in the message.
 inline constexpr std::size_t kFewStartsAtBest = 3;
+// What the run's message says when fewer than kFewStartsAtBest starts reached the best misfit.
+inline constexpr std::string_view kFewStartsNote = "few: more starts may find a lower misfit";
 // The stop criteria of each start, defaults of the members of LayeredOptions (below).
 // A start has converged when `settledSteps` accepted steps in a row each lower χ² by less
 // than `relativeTolerance` of it (one such step may only mean heavy damping), or when χ²/N

@@ -5,7 +5,7 @@ namespace mt1d::jobs {
 FitRecord MakeFitRecord(const SiteSummary& site, const DataOptions& curve, const FitOptions& settings,
                         const fitting::FitData& data, const fitting::LayeredFitResult& fit)
 {
-    FitRecord record{site, curve, settings, data.Count(), {}, fit.report, fit.products, {}};
+    FitRecord record{site, curve, settings, data.Count(), {}, fit.report, fit.products, {}, std::nullopt};
     if (fit.report.status != fitting::FitStatus::kInvalidInput) record.correlation = fit.uncertainty.correlation;
     return record;
 }
@@ -13,7 +13,7 @@ FitRecord MakeFitRecord(const SiteSummary& site, const DataOptions& curve, const
 FitRecord MakeFitRecord(const SiteSummary& site, const DataOptions& curve, const FitOptions& settings,
                         const fitting::FitData& data, const fitting::OccamFitResult& fit)
 {
-    return FitRecord{site, curve, settings, data.Count(), {}, fit.report, {}, {}};
+    return FitRecord{site, curve, settings, data.Count(), {}, fit.report, {}, {}, std::nullopt};
 }
 
 std::vector<std::string> CorrelationParameterNames(std::size_t layers)

@@ -118,7 +118,7 @@ jobs::FitOptions DefaultWindowFit()
 {
     jobs::FitOptions fit;
     fit.layers = 3;
-    fit.starts = 20;
+    fit.starts = fitting::DefaultStarts(3);  // as mt1d fit
     fit.seed = jobs::kDefaultSeed;
     return fit;
 }
@@ -297,6 +297,15 @@ Session WithRotation(const Session& session, double targetDeg)
     }
     next.read.rotateToDeg = targetDeg;
     return next;
+}
+
+jobs::FitOptions StartsFollowLayers(const jobs::FitOptions& before, jobs::FitOptions after)
+{
+    if (before.layers && after.layers && before.layers != after.layers && before.starts
+        && *before.starts == fitting::DefaultStarts(*before.layers) && after.starts == before.starts) {
+        after.starts = fitting::DefaultStarts(*after.layers);
+    }
+    return after;
 }
 
 Session WithFitSettings(const Session& session, const jobs::FitOptions& settings)

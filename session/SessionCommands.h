@@ -84,6 +84,12 @@ Session WithRotation(const Session& session, double targetDeg);
 // Refused when a value lies outside the ranges of Session.h.
 Session WithFitSettings(const Session& session, const jobs::FitOptions& settings);
 
+// The settings `after` with the starts of a layered fit following its layer count as
+// `mt1d fit`'s default does (fitting::DefaultStarts): when the count changes and the starts
+// were the default of the old count, they become the default of the new one; starts the user
+// chose stay.
+jobs::FitOptions StartsFollowLayers(const jobs::FitOptions& before, jobs::FitOptions after);
+
 // Runs the fit the settings ask for on the session's data. Runs on any thread (the session
 // is read only); `control` carries progress and cancellation. Refused data come back as an
 // outcome with status kInvalidInput and the reason in its message.

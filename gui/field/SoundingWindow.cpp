@@ -3,6 +3,7 @@
 #include "io/AtomicFile.h"
 #include "gui/field/FieldWorkspace.h"
 #include "gui/field/FieldFigure.h"
+#include "fitting/LayeredFit.h"
 #include "sounding/Modes.h"
 #include "session/ResultExport.h"
 #include "gui/common/SettingsNames.h"
@@ -491,7 +492,7 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     LayersBox->setValue(static_cast<int>(state_.fit.layers.value_or(3)));
     TargetBox->setValue(state_.fit.targetRms);
     ComponentsBox->setCurrentIndex(ComponentsBox->findData(static_cast<int>(state_.fit.components)));
-    StartsBox->setValue(static_cast<int>(state_.fit.starts.value_or(20)));
+    StartsBox->setValue(static_cast<int>(state_.fit.starts.value_or(fitting::DefaultStarts(state_.fit.layers.value_or(3)))));
     const bool layered = state_.fit.method == fitting::Method::kLayered;
     LayersBox->setEnabled(layered && !Runner->Busy());
     StartsBox->setEnabled(layered && !Runner->Busy());
@@ -704,6 +705,10 @@ void SoundingWindow::ShowFitStatus()
                           .arg(last->report.iterations)
                           .arg(last->elapsedMs, 0, 'f', 0)
                           .arg(StatusText(last->report.status)));
+    if (last->method == fitting::Method::kLayered
+        && last->report.message.find(fitting::kFewStartsNote) != std::string::npos) {
+        FitLabel->setText(FitLabel->text() + QStringLiteral("；少数起点达到最佳失配：更多起点可能找到更低的失配"));
+    }
     FitLabel->setToolTip(QString::fromStdString(last->report.message));
 }
 
@@ -792,6 +797,7 @@ void SoundingWindow::FitSettingsChanged()
     settings.targetRms = TargetBox->value();
     settings.components = static_cast<fitting::FitComponents>(ComponentsBox->currentData().toInt());
     settings.starts = static_cast<std::size_t>(StartsBox->value());
+    settings = session::StartsFollowLayers(state_.fit, settings);
     if (settings == state_.fit) return;
     Apply(QStringLiteral("拟合设置"), [&] { return session::WithFitSettings(state_, settings); }, false,
           StepKind::kFitSettings);

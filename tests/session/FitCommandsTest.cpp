@@ -122,5 +122,29 @@ INSTANTIATE_TEST_SUITE_P(
                       SettingsCase{"MostStarts", Settings(3, 1.0, kMaxStarts), true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// mt1d fit's default starts, 20·(L − 1)² within [20, 1000], worked out by hand for the counts used.
+TEST(FitSettings, StartsFollowTheLayerCountUntilTheUserChoosesThem)
+{
+    const jobs::FitOptions fresh = DefaultWindowFit();
+    EXPECT_EQ(fresh.starts, std::optional<std::size_t>(80));  // 3 layers: 20·2²
+    struct Case {
+        std::size_t layersBefore, startsBefore, layersAfter, startsAfter, expected;
+    };
+    for (const Case c : {Case{3, 80, 5, 80, 320},     // the default follows: 20·4²
+                         Case{5, 320, 2, 320, 20},    // down to the floor of 20
+                         Case{3, 80, 12, 80, 1000},   // 20·11² = 2420, held at 1000
+                         Case{3, 50, 5, 50, 50},      // the user's own number stays
+                         Case{3, 80, 3, 120, 120},    // the starts changed themselves
+                         Case{3, 80, 5, 200, 200}}) { // both at once: the user's starts
+        jobs::FitOptions before = fresh, after = fresh;
+        before.layers = c.layersBefore;
+        before.starts = c.startsBefore;
+        after.layers = c.layersAfter;
+        after.starts = c.startsAfter;
+        EXPECT_EQ(StartsFollowLayers(before, after).starts, std::optional<std::size_t>(c.expected))
+            << c.layersBefore << " → " << c.layersAfter << " layers, starts " << c.startsAfter;
+    }
+}
+
 }  // namespace
 }  // namespace mt1d::session
