@@ -1,58 +1,54 @@
 #include "gui/field/FitRunner.h"
 
-#include <QtConcurrent/QtConcurrentRun>
-
 namespace mt1d::gui::field {
 
-FitRunner::FitRunner(QObject* parent) : QObject(parent)
+FitRunner::FitRunner(QObject* parent)
+    : QObject(parent),
+      run_(new BackgroundRun(kProgressIntervalMs, BackgroundRun::OnDestroy::kLeave, this)),
+      typed_(run_)
 {
-    poll_.setInterval(kProgressIntervalMs);
-    connect(&poll_, &QTimer::timeout, this, &FitRunner::progressed);
-    connect(&watcher_, &QFutureWatcher<session::FitOutcome>::finished, this, [this] {
-        poll_.stop();
-        busy_ = false;
-        const session::FitOutcome outcome = watcher_.result();
-        emit finished(outcome);
+    connect(run_, &BackgroundRun::progressed, this, &FitRunner::progressed);
+    connect(run_, &BackgroundRun::finished, this, [this] {
+        if (std::optional<session::FitOutcome> outcome = typed_.Take()) {
+            emit finished(*outcome);
+            return;
+        }
+        session::FitOutcome refused;
+        refused.method = method_;
+        refused.report.method = method_;
+        refused.report.mode = mode_;
+        refused.report.status = fitting::FitStatus::kInvalidInput;
+        refused.report.message = typed_.Failure();
+        emit finished(refused);
     });
 }
 
-FitRunner::~FitRunner()
-{
-    // The task keeps its own copy of the shared block; it only needs telling to stop.
-    if (shared_) shared_->cancel.store(true);
-    watcher_.disconnect();
-}
+FitRunner::~FitRunner() = default;
 
 bool FitRunner::Start(session::Session state)
 {
-    if (busy_) return false;
-    shared_ = std::make_shared<Shared>();
-    busy_ = true;
-    std::shared_ptr<Shared> shared = shared_;
-    watcher_.setFuture(QtConcurrent::run([shared, state = std::move(state)] {
+    const fitting::Method method = state.fit.method;
+    const sounding::Mode mode = state.mode;
+    using Block = TypedRun<fitting::Progress, session::FitOutcome>::Block;
+    const bool started = typed_.Start([state = std::move(state)](Block& block) {
         fitting::RunControl control;
-        control.cancel = &shared->cancel;
-        control.progress = [shared](const fitting::Progress& p) {
-            const std::lock_guard lock(shared->mutex);
-            shared->progress.started = true;
-            shared->progress.last = p;
-        };
+        control.cancel = &block.cancel;
+        control.progress = [&block](const fitting::Progress& p) { block.Report(p); };
         return session::RunFit(state, control);
-    }));
-    poll_.start();
-    return true;
+    });
+    if (started) {
+        method_ = method;
+        mode_ = mode;
+    }
+    return started;
 }
 
-void FitRunner::Cancel()
-{
-    if (shared_) shared_->cancel.store(true);
-}
+void FitRunner::Cancel() { run_->Cancel(); }
 
 FitProgress FitRunner::Progress() const
 {
-    if (!shared_) return {};
-    const std::lock_guard lock(shared_->mutex);
-    return shared_->progress;
+    const auto [reported, last] = typed_.Latest();
+    return {reported, last};
 }
 
 }  // namespace mt1d::gui::field

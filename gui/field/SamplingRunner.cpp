@@ -15,72 +15,58 @@ double MsSince(std::chrono::steady_clock::time_point start)
 
 }  // namespace
 
-SamplingRunner::SamplingRunner(QObject* parent) : QObject(parent)
+SamplingRunner::SamplingRunner(QObject* parent)
+    : QObject(parent),
+      run_(new BackgroundRun(kProgressIntervalMs, BackgroundRun::OnDestroy::kLeave, this)),
+      typed_(run_)
 {
-    poll_.setInterval(kProgressIntervalMs);
-    connect(&poll_, &QTimer::timeout, this, &SamplingRunner::progressed);
-    connect(&watcher_, &QFutureWatcher<UncertaintyRun>::finished, this, [this] {
-        poll_.stop();
-        busy_ = false;
-        const UncertaintyRun run = watcher_.result();
-        emit finished(run);
+    connect(run_, &BackgroundRun::progressed, this, &SamplingRunner::progressed);
+    connect(run_, &BackgroundRun::finished, this, [this] {
+        if (std::optional<UncertaintyRun> run = typed_.Take()) {
+            emit finished(*run);
+            return;
+        }
+        UncertaintyRun refused;
+        refused.sampling.status = sampling::SamplingStatus::kInvalidInput;
+        refused.sampling.message = typed_.Failure();
+        emit finished(refused);
     });
 }
 
-SamplingRunner::~SamplingRunner()
-{
-    // The task holds its own reference to the shared block; it only needs telling to stop.
-    if (shared_) shared_->cancel.store(true);
-    watcher_.disconnect();
-}
+SamplingRunner::~SamplingRunner() = default;
 
 bool SamplingRunner::Start(UncertaintyRequest request)
 {
-    if (busy_) return false;
-    shared_ = std::make_shared<Shared>();
-    busy_ = true;
-    std::shared_ptr<Shared> shared = shared_;
-    watcher_.setFuture(QtConcurrent::run([shared, request = std::move(request)] {
+    using Block = TypedRun<UncertaintyProgress, UncertaintyRun>::Block;
+    return typed_.Start([request = std::move(request)](Block& block) {
         const auto started = std::chrono::steady_clock::now();
         UncertaintyRun run;
         sampling::SamplingControl control;
-        control.cancel = &shared->cancel;
-        control.progress = [shared](const sampling::SamplingProgress& p) {
-            const std::lock_guard lock(shared->mutex);
-            shared->progress.started = true;
-            shared->progress.last = p;
+        control.cancel = &block.cancel;
+        control.progress = [&block](const sampling::SamplingProgress& p) {
+            block.Change([&](UncertaintyProgress& latest) {
+                latest.started = true;
+                latest.last = p;
+            });
         };
         run.sampling = sampling::Sample(request.data, request.options, control);
         run.samplingMs = MsSince(started);
         if (request.layered && run.sampling.status == sampling::SamplingStatus::kCompleted) {
-            {
-                const std::lock_guard lock(shared->mutex);
-                shared->progress.ranges = true;
-            }
+            block.Change([](UncertaintyProgress& latest) { latest.ranges = true; });
             fitting::RunControl rangesControl;
-            rangesControl.cancel = &shared->cancel;
+            rangesControl.cancel = &block.cancel;
             run.equivalence = sampling::EquivalenceRanges(*request.layered, request.data, {}, rangesControl);
             run.rangesModel = request.layered->model;
         }
-        run.cancelled = shared->cancel.load();
+        run.cancelled = block.cancel.load();
         run.data = request.data;
         run.elapsedMs = MsSince(started);
         return run;
-    }));
-    poll_.start();
-    return true;
+    });
 }
 
-void SamplingRunner::Cancel()
-{
-    if (shared_) shared_->cancel.store(true);
-}
+void SamplingRunner::Cancel() { run_->Cancel(); }
 
-UncertaintyProgress SamplingRunner::Progress() const
-{
-    if (!shared_) return {};
-    const std::lock_guard lock(shared_->mutex);
-    return shared_->progress;
-}
+UncertaintyProgress SamplingRunner::Progress() const { return typed_.Latest().second; }
 
 }  // namespace mt1d::gui::field

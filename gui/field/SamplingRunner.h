@@ -2,24 +2,20 @@
 // Runs the uncertainty tab's work on the thread pool: the sampling of a sounding and, when
 // there is a layered fit, the equivalence ranges of that fit, one after the other.
 //
-// Built like FitRunner: the task owns copies of its input and a shared block with the cancel
-// flag and the latest progress; it never calls into a widget. The owner hears of the end
-// through a QFutureWatcher it owns (a destroyed runner hears nothing) and polls the progress
-// with a timer. Destroying the runner asks the task to stop; the sampler then returns within
-// its progress interval (25 ms) and the result is dropped.
+// Built like FitRunner on gui/common/BackgroundRun.h: the task owns copies of its input and
+// the block it shares with the run; it never calls into a widget. Destroying the runner asks
+// the task to stop; the sampler then returns within its progress interval (25 ms) and the
+// result is dropped.
 
 #include "sampling/Equivalence.h"
 #include "fitting/FitData.h"
 #include "fitting/LayeredFit.h"
 #include "sampling/Sampler.h"
 
-#include <QFutureWatcher>
-#include <QObject>
-#include <QTimer>
+#include "gui/common/BackgroundRun.h"
 
-#include <atomic>
-#include <memory>
-#include <mutex>
+#include <QObject>
+
 #include <optional>
 
 namespace mt1d::gui::field {
@@ -52,13 +48,13 @@ class SamplingRunner : public QObject {
     Q_OBJECT
 
 public:
-    // How often the owner's progress display is brought up to date.
+    // How often the owner's progress display is brought up to date, at most.
     static constexpr int kProgressIntervalMs = 25;
 
     explicit SamplingRunner(QObject* parent = nullptr);
     ~SamplingRunner() override;
 
-    bool Busy() const { return busy_; }
+    bool Busy() const { return run_->Busy(); }
     // Starts a run. Refused (false) while one runs.
     bool Start(UncertaintyRequest request);
     // Asks the running task to stop.
@@ -67,19 +63,12 @@ public:
 
 signals:
     void progressed();
+    // A task that could not run (it threw) ends as sampling refused (kInvalidInput), with why.
     void finished(const mt1d::gui::field::UncertaintyRun& run);
 
 private:
-    struct Shared {
-        std::atomic<bool> cancel{false};
-        mutable std::mutex mutex;
-        UncertaintyProgress progress;
-    };
-
-    std::shared_ptr<Shared> shared_;
-    QFutureWatcher<UncertaintyRun> watcher_;
-    QTimer poll_;
-    bool busy_ = false;
+    BackgroundRun* run_;
+    TypedRun<UncertaintyProgress, UncertaintyRun> typed_;
 };
 
 }  // namespace mt1d::gui::field

@@ -6,10 +6,8 @@
 #include "section/SurveyFolder.h"
 
 #include <QFileDialog>
-#include <QFutureWatcher>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QtConcurrent>
 
 #include <filesystem>
 
@@ -17,16 +15,18 @@ namespace mt1d::gui::survey {
 
 namespace fs = std::filesystem;
 
-struct SurveyOpener::Run {
-    std::stop_source stop;
-    QFuture<batch::BatchSummary> future;
-    QPointer<QProgressDialog> progress;
-    QPointer<QWidget> parent;
-    QString output;
-};
+// How often the progress dialog is brought up to date, at most.
+constexpr int kProgressIntervalMs = 50;
 
-SurveyOpener::SurveyOpener(field::FieldWorkspace* workspace, QObject* parent) : QObject(parent), workspace_(workspace)
+SurveyOpener::SurveyOpener(field::FieldWorkspace* workspace, QObject* parent)
+    : QObject(parent),
+      workspace_(workspace),
+      // The batch writes the folder the next run reads: it is waited for.
+      run_(new BackgroundRun(kProgressIntervalMs, BackgroundRun::OnDestroy::kWait, this)),
+      typed_(std::make_unique<Run>(run_))
 {
+    connect(run_, &BackgroundRun::progressed, this, &SurveyOpener::ShowProgress);
+    connect(run_, &BackgroundRun::finished, this, &SurveyOpener::Finished);
     seams.chooseFolder = [](QWidget* parent) {
         return QFileDialog::getExistingDirectory(parent, QStringLiteral("打开测区 (Open survey folder)"));
     };
@@ -37,11 +37,9 @@ SurveyOpener::SurveyOpener(field::FieldWorkspace* workspace, QObject* parent) : 
 
 SurveyOpener::~SurveyOpener()
 {
-    if (running_) {
-        running_->stop.request_stop();
-        running_->future.waitForFinished();
-        delete running_->progress.data();
-    }
+    // A run going on is stopped and waited for first; then its dialog goes.
+    delete run_;
+    delete progress_.data();
 }
 
 void SurveyOpener::ChooseAndOpen(QWidget* parent)
@@ -50,15 +48,14 @@ void SurveyOpener::ChooseAndOpen(QWidget* parent)
     if (!folder.isEmpty()) Open(folder, parent);
 }
 
-void SurveyOpener::Cancel()
-{
-    if (running_) running_->stop.request_stop();
-}
+void SurveyOpener::Cancel() { run_->Cancel(); }
+
+QProgressDialog* SurveyOpener::ProgressDialog() const { return progress_.data(); }
 
 void SurveyOpener::Open(const QString& folder, QWidget* parent)
 {
     const QString title = QStringLiteral("打开测区");
-    if (running_) {
+    if (run_->Busy()) {
         seams.message(parent, title, QStringLiteral("已有测区正在拟合 (a survey is being fitted already)"));
         return;
     }
@@ -84,68 +81,74 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     }
     plan.outputDir = path / kSurveyOutputFolder;
     plan.resume = true;
-    auto run = std::make_shared<Run>();
-    run->parent = parent;
-    run->output = QString::fromStdString(plan.outputDir.string());
-    run->progress = new QProgressDialog(QStringLiteral("拟合测区 %1 …").arg(folder), QStringLiteral("取消"), 0,
-                                        static_cast<int>(plan.sites.size()), parent);
-    run->progress->setObjectName(QStringLiteral("SurveyProgress"));
-    run->progress->setWindowModality(Qt::WindowModal);
-    run->progress->setMinimumDuration(0);
-    run->progress->setAutoClose(false);
-    run->progress->setAutoReset(false);
-    run->progress->setValue(0);
-    connect(run->progress, &QProgressDialog::canceled, this, &SurveyOpener::Cancel);
-    running_ = run;
+    parent_ = parent;
+    output_ = QString::fromStdString(plan.outputDir.string());
+    label_ = QStringLiteral("拟合测区 %1 …").arg(folder);
+    auto* dialog = new QProgressDialog(label_, QStringLiteral("取消"), 0, static_cast<int>(plan.sites.size()), parent);
+    dialog->setObjectName(QStringLiteral("SurveyProgress"));
+    dialog->setWindowModality(Qt::NonModal);
+    dialog->setMinimumDuration(0);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setValue(0);
+    connect(dialog, &QProgressDialog::canceled, this, &SurveyOpener::Cancel);
+    progress_ = dialog;
 
-    // The workers report on their own threads; the dialog is updated from the event loop.
-    QPointer<QProgressDialog> dialog = run->progress;
-    batch::BatchCallbacks callbacks;
-    callbacks.progress = [this, dialog](const batch::BatchProgress& p) {
-        const int done = static_cast<int>(p.done);
-        const int failed = static_cast<int>(p.failed);
-        QMetaObject::invokeMethod(this, [dialog, done, failed] {
-            if (!dialog) return;
-            dialog->setValue(done);
-            if (failed > 0) dialog->setLabelText(dialog->labelText().section(QLatin1Char('\n'), 0, 0) +
-                                                 QStringLiteral("\n%1 个测点未拟合 (failed)").arg(failed));
-        }, Qt::QueuedConnection);
-    };
-    const std::stop_token token = run->stop.get_token();
-    run->future = QtConcurrent::run([plan = std::move(plan), callbacks, token] { return batch::RunBatch(plan, callbacks, token); });
-    auto* watcher = new QFutureWatcher<batch::BatchSummary>(this);
-    connect(watcher, &QFutureWatcher<batch::BatchSummary>::finished, this, [this, watcher, run] {
-        watcher->deleteLater();
-        running_.reset();
-        // Not deleted at once: a modal dialog's setValue() processes events, and this may be
-        // one of them, so the dialog may be inside setValue() right now. deleteLater() waits
-        // until control is back in the loop that called it.
-        if (run->progress) {
-            run->progress->hide();
-            run->progress->deleteLater();
-        }
-        const batch::BatchSummary result = run->future.result();
-        const QString title = QStringLiteral("打开测区");
-        switch (result.status) {
-        case batch::BatchStatus::kInvalidPlan:
-        case batch::BatchStatus::kCannotWrite:
-        case batch::BatchStatus::kFolderBusy:
-            seams.message(run->parent, title, QString::fromStdString(result.message));
-            break;
-        case batch::BatchStatus::kCancelled:
-            seams.message(run->parent, title,
-                          QStringLiteral("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled; 再次打开测区继续)")
-                              .arg(result.ok + result.failed)
-                              .arg(result.rows.size())
-                              .arg(run->output));
-            break;
-        case batch::BatchStatus::kFinished:
-            ShowSection(run->output, run->parent);
-            break;
-        }
-        emit runFinished();
+    typed_->Start([plan = std::move(plan)](Run::Block& block) {
+        batch::BatchCallbacks callbacks;
+        // On the batch's workers: the counts go into the block, and nowhere else.
+        callbacks.progress = [&block](const batch::BatchProgress& p) {
+            block.Report({static_cast<int>(p.done), static_cast<int>(p.failed)});
+        };
+        return batch::RunBatch(plan, callbacks, block.stop.get_token());
     });
-    watcher->setFuture(run->future);
+}
+
+void SurveyOpener::ShowProgress()
+{
+    const auto [reported, counts] = typed_->Latest();
+    if (!reported || !progress_) return;
+    progress_->setValue(counts.done);
+    if (counts.failed > 0) {
+        progress_->setLabelText(label_ + QStringLiteral("\n%1 个测点未拟合 (failed)").arg(counts.failed));
+    }
+}
+
+void SurveyOpener::Finished()
+{
+    if (progress_) {
+        progress_->hide();
+        progress_->deleteLater();
+        progress_.clear();
+    }
+    const QString title = QStringLiteral("打开测区");
+    const std::optional<batch::BatchSummary> outcome = typed_->Take();
+    if (!outcome) {
+        seams.message(parent_, title,
+                      QStringLiteral("测区未能拟合 (the survey could not be fitted): %1")
+                          .arg(QString::fromStdString(typed_->Failure())));
+        emit runFinished();
+        return;
+    }
+    const batch::BatchSummary& result = *outcome;
+    switch (result.status) {
+    case batch::BatchStatus::kInvalidPlan:
+    case batch::BatchStatus::kCannotWrite:
+    case batch::BatchStatus::kFolderBusy:
+        seams.message(parent_, title, QString::fromStdString(result.message));
+        break;
+    case batch::BatchStatus::kCancelled:
+        seams.message(parent_, title,
+                      QStringLiteral("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled; 再次打开测区继续)")
+                          .arg(result.ok + result.failed)
+                          .arg(result.rows.size())
+                          .arg(output_));
+        break;
+    case batch::BatchStatus::kFinished:
+        ShowSection(output_, parent_);
+        break;
+    }
+    emit runFinished();
 }
 
 void SurveyOpener::ShowSection(const QString& folder, QWidget* parent)

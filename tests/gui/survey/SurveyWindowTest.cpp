@@ -214,6 +214,43 @@ private slots:
         QVERIFY(!opener->Busy());
     }
 
+    // 打开测区… over and over from a sounding window, as a user would with other windows open:
+    // the progress dialog's last update and the end of the run arrive together (a resumed run
+    // ends within milliseconds), which once ended the program inside QProgressDialog::setValue.
+    void openingASurveyFiftyTimesWithOtherWindowsOpenNeverCrashes()
+    {
+        if (!CopySoundings()) QSKIP(testing_support::kNoSharedData);
+        const fs::path root = folder->path().toStdString();
+        const auto others = workspace->OpenSoundings({folder->path() + QStringLiteral("/CD1_2.edi")});
+        QCOMPARE(others.size(), 1);
+        QWidget* parent = others.first();
+        parent->show();
+        QVERIFY(QTest::qWaitForWindowExposed(parent));
+        for (int round = 0; round < 50; ++round) {
+            // Every tenth round fits from scratch; the others resume and end at once. Every
+            // seventh is cancelled at once.
+            if (round % 10 == 0) fs::remove_all(root / gui::survey::kSurveyOutputFolder);
+            const bool cancel = round % 7 == 3;
+            QSignalSpy finished(opener.get(), &SurveyOpener::runFinished);
+            opener->Open(folder->path(), parent);
+            QVERIFY(opener->Busy());
+            if (cancel) opener->Cancel();
+            QVERIFY(finished.wait(120000));
+            QVERIFY(!opener->Busy());
+            if (cancel && shown.isEmpty()) {
+                QCOMPARE(messages.size(), 1);
+                QVERIFY2(messages.first().contains(QStringLiteral("cancelled")), qPrintable(messages.first()));
+                messages.clear();
+                continue;
+            }
+            QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+            QCOMPARE(shown.size(), 1);
+            QCOMPARE(shown.first()->View()->Shown().sites.size(), std::size_t{4});
+            delete shown.first().data();
+            shown.clear();
+        }
+    }
+
     void aFolderWithNeitherSoundingsNorResultsIsRefused()
     {
         section_testing::WriteText(fs::path(folder->path().toStdString()) / "notes.md", "field notes\n");
