@@ -10,17 +10,23 @@
 #include "sounding/Curve.h"
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace mt1d::jobs {
 
 inline constexpr double kDefaultFloorPercent = 5.0;
 inline constexpr double kMaxFloorPercent = 100.0;  // a standard error as large as |Z| itself
+// The name of both off-diagonal curves fitted together, as --mode and a result's JSON give it.
+inline constexpr std::string_view kBothOffDiagonalName = "xy+yx";
 
 struct DataOptions {
     // The curve: empty for the file's default (sounding::DefaultMode). A result file records
     // the mode used, never an empty one.
     std::optional<sounding::Mode> mode{};
+    // `--mode xy+yx`: both off-diagonal curves of the (rotated) sounding, fitted by one model,
+    // each with its own errors and exclusions. `mode` is then kXy; its JSON form "xy+yx".
+    bool bothOffDiagonal = false;
     // Error floor in percent of |Z|, 0 to kMaxFloorPercent (CurveDerivation.h).
     double floorPercent = kDefaultFloorPercent;
     // Column files: the columns in order, replacing or supplying the file's header; empty: the
