@@ -305,6 +305,7 @@ jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
     }
 
     options.targetRms = ParsePositiveOption("--target-rms", values.targetRms);
+    ParseShiftOptions(values, options);
     if (Given(values.maxIterationsOption)) {
         options.maxIterations = ParseCountOption("--max-iterations", values.maxIterations, 1, jobs::kMaxFitIterations);
     }
@@ -321,7 +322,6 @@ jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
     if (Given(values.layerTopsOption)) options.layerTops = ParseNumberListOption("--layer-tops", values.layerTops);
     if (Given(values.topDepthOption)) options.topDepthM = ParsePositiveOption("--top-depth", values.topDepth);
     if (Given(values.bottomDepthOption)) options.bottomDepthM = ParsePositiveOption("--bottom-depth", values.bottomDepth);
-    ParseShiftOptions(values, options);
     return options;
 }
 
