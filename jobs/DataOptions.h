@@ -24,9 +24,6 @@ struct DataOptions {
     // The curve: empty for the file's default (sounding::DefaultMode). A result file records
     // the mode used, never an empty one.
     std::optional<sounding::Mode> mode{};
-    // `--mode xy+yx`: both off-diagonal curves of the (rotated) sounding, fitted by one model,
-    // each with its own errors and exclusions. `mode` is then kXy; its JSON form "xy+yx".
-    bool bothOffDiagonal = false;
     // Error floor in percent of |Z|, 0 to kMaxFloorPercent (CurveDerivation.h).
     double floorPercent = kDefaultFloorPercent;
     // Column files: the columns in order, replacing or supplying the file's header; empty: the
@@ -47,6 +44,9 @@ struct DataOptions {
     // When set, rows that are not one-dimensional under these limits are not used
     // (dims/OneDMask.h); needs the impedance tensor.
     std::optional<dims::DimsOptions> only1d{};
+    // `--mode xy+yx`: both off-diagonal curves of the (rotated) sounding, fitted by one model,
+    // each with its own errors and exclusions. `mode` is then kXy; its JSON form "xy+yx".
+    bool bothOffDiagonal = false;  // last, so that aggregate initialisers keep their order
 
     friend bool operator==(const DataOptions&, const DataOptions&) = default;
 };

@@ -52,7 +52,8 @@ Json CorrelationJson(const jobs::FitRecord& record)
 }
 
 // The factors of the curves' static shifts: {"reference": …, "xy": {"factor", "log10_sd"}, …,
-// "half_space": the high-frequency estimate or null, "note"}.
+// "half_space": the high-frequency estimate (its rows, band, log10 of the xy/yx ratio with its
+// standard error, and each curve's log10 ρa level there) or null, "note"}.
 Json StaticShiftJson(const fitting::StaticShiftReport& shift)
 {
     Json out = {{"reference", shift.reference}};
@@ -66,8 +67,10 @@ Json StaticShiftJson(const fitting::StaticShiftReport& shift)
         estimate = {{"rows", e.rows},
                     {"high_hz", JsonNumber(e.highHz)},
                     {"low_hz", JsonNumber(e.lowHz)},
-                    {"ratio", JsonNumber(std::pow(10.0, e.log10Ratio))},
-                    {"log10_sd", JsonNumber(e.log10Sd)}};
+                    {"log10_ratio", JsonNumber(e.log10Ratio)},
+                    {"log10_sd", JsonNumber(e.log10Sd)},
+                    {"log10_levels", Json::array()}};
+        for (const double level : e.curveLevels) estimate["log10_levels"].push_back(JsonNumber(level));
     }
     out["half_space"] = std::move(estimate);
     out["note"] = shift.note;

@@ -138,8 +138,10 @@ fitting::StaticShiftReport ReadStaticShift(const JsonCursor& c)
         h.rows = e->Member("rows").Count();
         h.highHz = e->Member("high_hz").Positive();
         h.lowHz = e->Member("low_hz").Positive();
-        h.log10Ratio = std::log10(e->Member("ratio").Positive());
+        h.log10Ratio = e->Member("log10_ratio").Number();
         h.log10Sd = e->Member("log10_sd").NotNegative();
+        const JsonCursor levels = e->Member("log10_levels");
+        for (std::size_t i = 0; i < levels.Size(); ++i) h.curveLevels.push_back(levels.Element(i).Number());
         shift.halfSpace = h;
     }
     shift.note = c.Member("note").String();
