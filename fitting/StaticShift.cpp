@@ -354,7 +354,9 @@ StaticShiftReport MakeShiftReport(const ShiftDesign& design, std::span<const dou
         CurveShift shift;
         shift.mode = design.modes[c];
         shift.factor = std::pow(10.0, level[c]);
-        if (design.mode == ShiftMode::kFree && c < log10Sd.size()) shift.log10Sd = log10Sd[c];
+        // The reference curve's factor is held, not fitted: no standard error.
+        const bool fitted = design.Unknowns() > 0 && design.a.row(static_cast<Eigen::Index>(c)).squaredNorm() > 0.0;
+        if (design.mode == ShiftMode::kFree && fitted && c < log10Sd.size()) shift.log10Sd = log10Sd[c];
         r.curves.push_back(shift);
     }
     r.halfSpace = estimate;
