@@ -1,6 +1,7 @@
 #include "jobs/FitCurve.h"
 
 #include "fitting/FitData.h"
+#include "fitting/StaticShift.h"
 
 namespace mt1d::jobs {
 
@@ -56,6 +57,13 @@ FitRun FitCurve(const LoadedCurve& loaded, const FitOptions& options, const std:
     if (pair) {
         for (std::string& note : run.record->notes) note = "xy: " + note;
         for (const std::string& note : loaded.second->notes) run.record->notes.push_back("yx: " + note);
+        // Without factors, the high-frequency estimate says whether the curves need them.
+        if (!run.record->report.staticShift) {
+            if (const auto estimate = fitting::EstimateHalfSpace(selected.data)) {
+                run.record->notes.push_back(fitting::HalfSpaceNote(selected.data, *estimate) +
+                                            " (--shift free fits the factors)");
+            }
+        }
     }
     run.record->dims = SummarizeDims(loaded.sounding, loaded.options.only1d.value_or(dims::DimsOptions{}));
     return run;
