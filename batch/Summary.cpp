@@ -62,7 +62,8 @@ SummaryRow FitRow(const std::string& site, const std::string& file, const jobs::
     row.latitude = io::NumberText(record.site.latitudeDeg);
     row.longitude = io::NumberText(record.site.longitudeDeg);
     row.elevation = io::NumberText(record.site.elevationM);
-    row.mode = std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode)));
+    row.mode = record.curve.bothOffDiagonal ? std::string(jobs::kBothOffDiagonalName)
+                                            : std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode)));
     row.method = std::string(fitting::ToString(record.settings.method));
     row.rms = io::NumberText(fit.rms);
     row.iterations = std::to_string(fit.iterations);

@@ -2,6 +2,10 @@
 
 #include "cli/CommonOptions.h"
 #include "report/CurveWriters.h"
+#include "sounding/Modes.h"
+
+#include <sstream>
+#include <string>
 #include "cli/DataOptions.h"
 #include "cli/Subcommand.h"
 
@@ -21,6 +25,36 @@ int RunDataCommand(const DataCommandValues& values, std::ostream& out)
     const DataRequest request = ParseDataOptions(values.data);
     const OutputFormat format = ParseFormat(values.format);
     const jobs::LoadedCurve loaded = LoadCurve(request);
+    if (loaded.second) {
+        // --mode xy+yx: both curves; the CSV gains a first column naming each row's curve.
+        switch (format) {
+        case OutputFormat::kText:
+            out << report::CurveText(loaded.site, loaded.curve) << "\n" << report::CurveText(loaded.site, *loaded.second);
+            break;
+        case OutputFormat::kCsv: {
+            bool header = true;
+            for (const sounding::Curve* curve : {&loaded.curve, &*loaded.second}) {
+                std::istringstream lines(report::CurveCsv(*curve));
+                std::string line;
+                for (bool first = true; std::getline(lines, line); first = false) {
+                    if (first && !header) continue;
+                    out << (first ? std::string("mode") : std::string(sounding::ModeName(curve->mode))) << "," << line
+                        << "\n";
+                }
+                header = false;
+            }
+            break;
+        }
+        case OutputFormat::kJson: {
+            report::Json both = report::Json::array();
+            both.push_back(report::CurveJson(loaded.site, loaded.curve));
+            both.push_back(report::CurveJson(loaded.site, *loaded.second));
+            out << report::JsonLayout(both) << "\n";
+            break;
+        }
+        }
+        return kSuccess;
+    }
     switch (format) {
     case OutputFormat::kText: out << report::CurveText(loaded.site, loaded.curve); break;
     case OutputFormat::kCsv: out << report::CurveCsv(loaded.curve); break;

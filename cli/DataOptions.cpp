@@ -70,7 +70,9 @@ void AddDataOptions(CLI::App& command, DataOptionValues& values)
         command
             .add_option("--mode", values.mode,
                         "The curve: xy, yx (phase moved by 180° into the first quadrant), det\n"
-                        "(sqrt(Zxx·Zyy − Zxy·Zyx)) or berd ((Zxy − Zyx)/2). Default: det for\n"
+                        "(sqrt(Zxx·Zyy − Zxy·Zyx)), berd ((Zxy − Zyx)/2), or xy+yx (both\n"
+                        "off-diagonal curves, each with its own errors, fitted by one model;\n"
+                        "see --shift). Default: det for\n"
                         "impedance files, xy for files of apparent resistivity and phase only\n"
                         "(the first the file has data for of det, berd, xy, yx or xy, det, berd, yx).")
             ->type_name("M");
@@ -146,8 +148,12 @@ DataRequest ParseDataOptions(const DataOptionValues& values)
     jobs::DataOptions& options = request.options;
     if (values.modeOption != nullptr && values.modeOption->count() > 0) {
         options.mode = sounding::ParseMode(values.mode);
+        if (values.mode == jobs::kBothOffDiagonalName) {
+            options.mode = sounding::Mode::kXy;
+            options.bothOffDiagonal = true;
+        }
         if (!options.mode) {
-            const std::string list(sounding::ModeNameList());
+            const std::string list = std::string(sounding::ModeNameList()) + "|" + std::string(jobs::kBothOffDiagonalName);
             const std::string v = Excerpt(values.mode);
             RefuseUsage("--mode 只能取 " + list + "：“" + v + "”", "--mode takes " + list + ", not '" + v + "'");
         }

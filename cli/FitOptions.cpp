@@ -33,6 +33,49 @@ void RefuseGiven(std::initializer_list<const CLI::Option*> options, const std::s
     }
 }
 
+// --shift and what goes with it; refuses a reference or prior without free factors and a
+// mode reference with a surface resistivity.
+void ParseShiftOptions(const FitOptionValues& values, jobs::FitOptions& options)
+{
+    const bool anchored = Given(values.surfaceRho.option);
+    if (Given(values.shift.option)) {
+        const int choice = ParseChoice("--shift", values.shift.text, {"none", "free"});
+        options.shift = choice == 1 ? fitting::ShiftMode::kFree : fitting::ShiftMode::kNone;
+        if (options.shift == fitting::ShiftMode::kNone && anchored) {
+            RefuseUsage("--surface-rho 需要静态偏移因子，不能与 --shift none 同用",
+                        "--surface-rho anchors static-shift factors; it cannot go with --shift none");
+        }
+    }
+    if (anchored) options.shift = fitting::ShiftMode::kFree;
+    if (options.shift == fitting::ShiftMode::kNone) {
+        RefuseGiven({values.shiftReference.option, values.surfaceDepth.option, values.shiftPrior.option},
+                    " 仅用于 --shift free 或 --surface-rho", " applies with --shift free or --surface-rho only");
+        return;
+    }
+    if (Given(values.shiftReference.option)) {
+        if (anchored) {
+            RefuseUsage("--shift-reference 不能与 --surface-rho 同用：已知的地表电阻率确定所有因子",
+                        "--shift-reference cannot go with --surface-rho: the known surface resistivity holds "
+                        "every factor");
+        }
+        const int choice = ParseChoice("--shift-reference", values.shiftReference.text, {"mean", "xy", "yx"});
+        options.shiftReference = choice == 0   ? fitting::ShiftReference::kMean
+                                 : choice == 1 ? fitting::ShiftReference::kXy
+                                               : fitting::ShiftReference::kYx;
+    }
+    if (anchored) {
+        options.surfaceRhoOhmM = ParsePositiveOption("--surface-rho", values.surfaceRho.text);
+        if (Given(values.surfaceDepth.option)) {
+            options.surfaceDepthM = ParseNumberOption("--surface-depth", values.surfaceDepth.text, 0.0, 1e7, "0 to 1e7");
+        }
+    } else if (Given(values.surfaceDepth.option)) {
+        RefuseUsage("--surface-depth 仅用于 --surface-rho", "--surface-depth applies with --surface-rho only");
+    }
+    if (Given(values.shiftPrior.option)) {
+        options.shiftPriorSd = ParseNumberOption("--shift-prior", values.shiftPrior.text, 1e-3, 10.0, "1e-3 to 10");
+    }
+}
+
 [[noreturn]] void RefuseFit(const std::string& message)
 {
     throw InputError("无法拟合 (the fit cannot be made: " + message + ")");
@@ -42,6 +85,7 @@ void RefuseGiven(std::initializer_list<const CLI::Option*> options, const std::s
 
 // The options of the stop criteria, in a group of their own in the help.
 void AddStopCriteria(CLI::App& command, FitOptionValues& values);
+void AddShiftOptions(CLI::App& command, FitOptionValues& values);
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values)
 {
@@ -121,6 +165,7 @@ void AddFitOptions(CLI::App& command, FitOptionValues& values)
                                         "Default: " + std::to_string(layered.seed))
                             ->type_name("S");
     AddStopCriteria(command, values);
+    AddShiftOptions(command, values);
 }
 
 namespace {
@@ -180,6 +225,31 @@ void AddStopCriteria(CLI::App& command, FitOptionValues& values)
                  "the target, 1e-9 to 0.5.", report::NumberText(occam.levelTolerance));
 }
 
+void AddShiftOptions(CLI::App& command, FitOptionValues& values)
+{
+    const auto add = [&command](FitOptionValues::Criterion& c, const std::string& name, const std::string& type,
+                                const std::string& description) {
+        c.option = command.add_option(name, c.text, description)->type_name(type)->group("Static shift");
+    };
+    add(values.shift, "--shift", "S",
+        "none or free: a static-shift factor s per curve (rho_observed = s * rho_model, the\n"
+        "phase unchanged), fitted with the model. Default: none");
+    add(values.shiftReference, "--shift-reference", "R",
+        "With --shift free: what holds the overall level, which MT data cannot tell from the\n"
+        "model (scaling every resistivity by c and every depth by sqrt(c) scales rho_a by c):\n"
+        "mean (the factors' geometric mean is 1), xy or yx (that curve's factor is 1). Needs\n"
+        "--mode xy+yx. Default: mean");
+    add(values.surfaceRho, "--surface-rho", "OHMM",
+        "A resistivity known just below the surface (a TEM or DC sounding, a borehole)\n"
+        "anchors the level instead; every factor is then free, a single curve's too.");
+    add(values.surfaceDepth, "--surface-depth", "M",
+        "With --surface-rho: the anchor is the mean log resistivity over the top M metres.\n"
+        "Default: 0 (the top layer)");
+    add(values.shiftPrior, "--shift-prior", "SD",
+        "The standard deviation of a Gaussian prior on log10 s of every free factor, a\n"
+        "penalty in the fit. Default: " + report::NumberText(fitting::kDefaultShiftPriorSd));
+}
+
 jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
 {
     jobs::FitOptions options;
@@ -235,6 +305,7 @@ jobs::FitOptions ParseFitOptions(const FitOptionValues& values)
     }
 
     options.targetRms = ParsePositiveOption("--target-rms", values.targetRms);
+    ParseShiftOptions(values, options);
     if (Given(values.maxIterationsOption)) {
         options.maxIterations = ParseCountOption("--max-iterations", values.maxIterations, 1, jobs::kMaxFitIterations);
     }

@@ -44,6 +44,8 @@ struct FitOptionValues {
     };
     Criterion relativeTolerance, settledSteps, exactChi2, initialDamping, maxDamping;   // layered
     Criterion rmsTolerance, roughnessTolerance, stepCuts, multiplierTolerance, levelTolerance;  // occam
+    // Static shifts: --shift, --shift-reference, --surface-rho, --surface-depth, --shift-prior.
+    Criterion shift, shiftReference, surfaceRho, surfaceDepth, shiftPrior;
 };
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values);

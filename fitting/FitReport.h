@@ -7,6 +7,7 @@
 #include "fitting/FitStatus.h"
 #include "numerics/LayeredEarth.h"
 #include "fitting/NiblettBostick.h"
+#include "fitting/StaticShift.h"
 
 #include <cstddef>
 #include <optional>
@@ -56,6 +57,8 @@ struct FitReport {
     std::vector<ResponsePoint> response;
     std::vector<DepthPoint> niblettBostick;  // of the fitted rows
     double depthOfInvestigationM = 0.0;
+    // The curves' static-shift factors, when the fit had any (StaticShift.h).
+    std::optional<StaticShiftReport> staticShift;
 };
 
 // The layers of a model, tops from the accumulated thicknesses.

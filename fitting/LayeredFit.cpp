@@ -75,7 +75,7 @@ std::string CheckStopCriteria(const LayeredOptions& o)
 }
 
 // Checks the options against the data; fills `setup` or says what is wrong.
-std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
+std::string Prepare(const FitData& data, const LayeredOptions& o, std::size_t shiftUnknowns, Setup& setup)
 {
     const std::size_t layers = o.layers;
     if (layers < 1 || layers > kMaxLayers) {
@@ -147,9 +147,9 @@ std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
         setup.bounds[i] = lb;
         if (setup.free[i]) setup.freeIndex.push_back(i);
     }
-    if (data.Count() < setup.freeIndex.size()) {
+    if (data.Count() < setup.freeIndex.size() + shiftUnknowns) {
         return std::to_string(data.Count()) + " data values cannot determine " +
-               std::to_string(setup.freeIndex.size()) +
+               std::to_string(setup.freeIndex.size() + shiftUnknowns) +
                " free parameters; fit fewer layers, fix parameters or use more rows";
     }
     return {};
@@ -158,28 +158,36 @@ std::string Prepare(const FitData& data, const LayeredOptions& o, Setup& setup)
 // Levenberg–Marquardt from one start, in the unbounded unknowns u of the free parameters.
 class StartRun {
 public:
-    StartRun(Misfit& misfit, const Setup& setup) : misfit_(misfit), setup_(setup) {}
+    StartRun(Misfit& misfit, const Setup& setup)
+        : misfit_(misfit), setup_(setup), shiftCount_(misfit.ShiftUnknowns())
+    {
+    }
 
     struct Outcome {
         std::vector<double> x;  // log10 parameters
+        std::vector<double> shifts;  // the shift design's unknowns
         double chi2 = std::numeric_limits<double>::infinity();
         std::size_t iterations = 0;
         FitStatus status = FitStatus::kMaxIterations;
         std::vector<HistoryEntry> history;
     };
 
-    Outcome Run(std::vector<double> x0, const LayeredOptions& options, const RunControl& control,
-                Progress& progress, double bestChi2)
+    Outcome Run(std::vector<double> x0, const std::vector<double>& shifts0, const LayeredOptions& options,
+                const RunControl& control, Progress& progress, double bestChi2)
     {
         Outcome out;
-        const std::size_t n = setup_.freeIndex.size();
+        const std::size_t free = setup_.freeIndex.size();
+        const std::size_t n = free + shiftCount_;
         Eigen::VectorXd u(static_cast<Eigen::Index>(n));
-        for (std::size_t k = 0; k < n; ++k) {
+        for (std::size_t k = 0; k < free; ++k) {
             const std::size_t i = setup_.freeIndex[k];
             u[static_cast<Eigen::Index>(k)] = ToUnbounded(x0[i], setup_.bounds[i]);
         }
+        // The shift unknowns are log10 factors themselves, held near 0 by their prior.
+        for (std::size_t k = 0; k < shiftCount_; ++k) u[static_cast<Eigen::Index>(free + k)] = shifts0[k];
         out.x = ToParameters(u, x0);
-        out.chi2 = Linearise(out.x);
+        out.shifts = ShiftsOf(u);
+        out.chi2 = Linearise(out.x, out.shifts);
         const double count = static_cast<double>(misfit_.Count());
         out.history.push_back({0, Rms(out.chi2, misfit_.Count()), std::nullopt, 0.0});
         if (!std::isfinite(out.chi2)) {  // a start the kernel cannot compute
@@ -205,18 +213,20 @@ public:
             if (SolveStep(damping.Lambda(), predicted)) {
                 uTrial_ = u + step_;
                 ToParameters(uTrial_, out.x, xTrial_);
-                const double chi2Trial = Evaluate(xTrial_);
+                shiftsTrial_ = ShiftsOf(uTrial_);
+                const double chi2Trial = Evaluate(xTrial_, shiftsTrial_);
                 if (chi2Trial < out.chi2 && predicted > 0.0) {
-                    const double chi2New = Linearise(xTrial_);
+                    const double chi2New = Linearise(xTrial_, shiftsTrial_);
                     if (std::isfinite(chi2New)) {
                         decrease = out.chi2 - chi2New;
                         damping.Accept(decrease / predicted);
                         u = uTrial_;
                         out.x = xTrial_;
+                        out.shifts = shiftsTrial_;
                         out.chi2 = chi2New;
                         accepted = true;
                     } else {
-                        Linearise(out.x);  // its derivatives are not finite: stay where we were
+                        Linearise(out.x, out.shifts);  // its derivatives are not finite: stay where we were
                     }
                 }
             }
@@ -281,6 +291,14 @@ private:
         }
     }
 
+    std::vector<double> ShiftsOf(const Eigen::VectorXd& u) const
+    {
+        const std::size_t free = setup_.freeIndex.size();
+        std::vector<double> s(shiftCount_);
+        for (std::size_t k = 0; k < shiftCount_; ++k) s[k] = u[static_cast<Eigen::Index>(free + k)];
+        return s;
+    }
+
     std::vector<double> ToParameters(const Eigen::VectorXd& u, const std::vector<double>& base) const
     {
         std::vector<double> x;
@@ -298,16 +316,18 @@ private:
         for (std::size_t j = 0; j + 1 < layers; ++j) h_[j] = std::pow(10.0, x[layers + j]);
     }
 
-    double Evaluate(const std::vector<double>& x)
+    double Evaluate(const std::vector<double>& x, const std::vector<double>& shifts)
     {
         SetModel(x);
+        misfit_.SetShifts(shifts);
         return misfit_.Evaluate(rho_, h_);
     }
 
     // χ² at x with the normal equations a_ = JᵀJ, g_ = Jᵀr in the unknowns u.
-    double Linearise(const std::vector<double>& x)
+    double Linearise(const std::vector<double>& x, const std::vector<double>& shifts)
     {
         SetModel(x);
+        misfit_.SetShifts(shifts);
         const std::size_t n = setup_.freeIndex.size();
         slope_.resize(n);
         for (std::size_t k = 0; k < n; ++k) {
@@ -322,7 +342,8 @@ private:
     Eigen::MatrixXd a_, damped_;
     Eigen::VectorXd g_, d_, step_, uTrial_;
     Eigen::LDLT<Eigen::MatrixXd> solver_;
-    std::vector<double> xTrial_, rho_, h_, slope_;
+    std::size_t shiftCount_ = 0;
+    std::vector<double> xTrial_, shiftsTrial_, rho_, h_, slope_;
 };
 
 std::string Summary(const LayeredFitResult& r, std::size_t startsRun, std::size_t startsPlanned,
@@ -374,15 +395,30 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         result.report.message = "nothing to fit: no data values";
         return result;
     }
+    const ShiftDesignResult design = MakeShiftDesign(data, options.shift);
+    if (!design.Ok()) {
+        result.report.message = design.error;
+        return result;
+    }
+    const bool shifted = options.shift.Active();
     Setup setup;
-    if (std::string error = Prepare(data, options, setup); !error.empty()) {
+    if (std::string error = Prepare(data, options, design.design.Unknowns(), setup); !error.empty()) {
         result.report.message = error;
         return result;
     }
     const std::size_t layers = setup.layers;
     const std::size_t p = 2 * layers - 1;
 
-    result.report.niblettBostick = NiblettBostick(data);
+    // With shifts, the starts follow the data with the starting factors taken out.
+    std::optional<HalfSpaceEstimate> estimate;
+    std::vector<double> shifts0;
+    if (shifted) {
+        estimate = EstimateHalfSpace(data);
+        shifts0 = StartingShifts(design.design, estimate);
+        result.report.niblettBostick = NiblettBostick(Unshifted(data, design.design.CurveLog10(shifts0)));
+    } else {
+        result.report.niblettBostick = NiblettBostick(data);
+    }
     result.report.depthOfInvestigationM = DepthOfInvestigation(result.report.niblettBostick);
 
     // The starts: the user's model first, then seeded ones with the fixed values put in.
@@ -397,6 +433,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
     }
 
     Misfit misfit(data);
+    if (shifted) misfit.SetShiftDesign(design.design);
     StartRun runner(misfit, setup);
     StartRun::Outcome best;
     bool cancelled = false;
@@ -411,7 +448,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
             break;
         }
         progress.start = k + 1;
-        auto outcome = runner.Run(starts[k], options, control, progress, best.chi2);
+        auto outcome = runner.Run(starts[k], shifts0, options, control, progress, best.chi2);
         ++startsRun;
         result.totalIterations += outcome.iterations;
         startChi2.push_back(outcome.chi2);
@@ -447,10 +484,30 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         (i < layers ? result.model.resistivity[i] : result.model.thickness[i - layers]) =
             i < layers ? options.start->resistivity[i] : options.start->thickness[i - layers];
     }
+    misfit.SetShifts(best.shifts);
     const double chi2 = misfit.EvaluateWithJacobian(result.model.resistivity, result.model.thickness);
     result.fixed.assign(p, false);
     for (std::size_t i = 0; i < p; ++i) result.fixed[i] = !setup.free[i];
-    result.uncertainty = PosteriorUncertainty(misfit.Jacobian(), setup.free);
+    if (shifted) {
+        // The shift unknowns count as parameters of the covariance; the model's figures are
+        // their marginals, and each curve's factor a combination of the unknowns.
+        std::vector<bool> free = setup.free;
+        free.resize(p + design.design.Unknowns(), true);
+        const Uncertainty all = PosteriorUncertainty(misfit.Jacobian(), free);
+        std::vector<double> curveSd;
+        for (std::size_t c = 0; c < design.design.Curves(); ++c) {
+            std::vector<double> weights(free.size(), 0.0);
+            for (std::size_t k = 0; k < design.design.Unknowns(); ++k) {
+                weights[p + k] = design.design.a(static_cast<Eigen::Index>(c), static_cast<Eigen::Index>(k));
+            }
+            curveSd.push_back(CombinationLog10Sd(all, weights));
+        }
+        result.uncertainty = ModelPart(all, p);
+        result.report.staticShift = MakeShiftReport(design.design, best.shifts, curveSd, estimate, data);
+        result.shiftLog10 = design.design.CurveLog10(best.shifts);
+    } else {
+        result.uncertainty = PosteriorUncertainty(misfit.Jacobian(), setup.free);
+    }
     for (double sd : result.uncertainty.log10Sd) result.sdFactor.push_back(std::pow(10.0, sd));
     for (std::size_t j = 0; j + 1 < layers; ++j) {
         const double h = result.model.thickness[j], rho = result.model.resistivity[j];
@@ -458,9 +515,9 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
                                    CombinedLog10Sd(result.uncertainty, layers + j, j, -1.0),
                                    CombinedLog10Sd(result.uncertainty, layers + j, j, +1.0)});
     }
-    const double bestRms = Rms(chi2, data.Count());
+    const double bestRms = Rms(shifted ? misfit.DataChi2() : chi2, data.Count());
     for (double c : startChi2) {
-        if (Rms(c, data.Count()) <= bestRms * (1.0 + kSameMinimumTolerance)) ++result.startsNearBest;
+        if (Rms(c, data.Count()) <= Rms(chi2, data.Count()) * (1.0 + kSameMinimumTolerance)) ++result.startsNearBest;
     }
     result.forwardRuns = misfit.ForwardRuns();
     result.jacobianRuns = misfit.JacobianRuns();
@@ -476,7 +533,7 @@ LayeredFitResult FitLayered(const FitData& data, const LayeredOptions& options, 
         report.layers[j].log10RhoSd = result.uncertainty.log10Sd[j];
         if (j + 1 < layers) report.layers[j].log10ThicknessSd = result.uncertainty.log10Sd[layers + j];
     }
-    report.response = ModelResponse(result.model, data.frequencies);
+    report.response = ModelResponse(result.model, data.KernelFrequencies());
     report.message = Summary(result, startsRun, starts.size(), options.maxIterations, options.maxDamping);
     return result;
 }

@@ -27,6 +27,7 @@
 #include "fitting/FitReport.h"
 #include "numerics/LayeredEarth.h"
 #include "fitting/RunControl.h"
+#include "fitting/StaticShift.h"
 #include "fitting/Uncertainty.h"
 
 #include <cstddef>
@@ -96,6 +97,9 @@ struct LayeredOptions {
     double exactChi2PerValue = kLayeredExactChi2PerValue;  // ≥ 0
     double initialDamping = kInitialLambda;                // λ of the first step: kMinLambda ≤ value < maxDamping
     double maxDamping = kMaxLambda;                        // the ceiling of λ: finite
+
+    // Static-shift factors of the curves (StaticShift.h); none by default.
+    ShiftOptions shift;
 };
 
 struct LayerProducts {
@@ -118,6 +122,7 @@ struct LayeredFitResult {
     std::size_t totalIterations = 0;     // over all starts
     std::size_t forwardRuns = 0;         // kernel responses without Jacobian
     std::size_t jacobianRuns = 0;        // kernel responses with Jacobian
+    std::vector<double> shiftLog10;      // log10 s per curve with shifts; empty without
 };
 
 // Fits the data selected from `curve` by `options.data`. Never throws for bad input: the

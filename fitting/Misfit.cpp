@@ -13,39 +13,112 @@ double Rms(double chi2, std::size_t count)
 }
 
 Misfit::Misfit(const FitData& data)
-    : earth_(data.frequencies),
+    : earth_(std::vector<double>(data.KernelFrequencies().begin(), data.KernelFrequencies().end())),
       values_(data.values),
       sigmas_(data.sigmas),
       kernelRows_(data.kernelRows),
-      rhoA_(data.FrequencyCount()),
-      phase_(data.FrequencyCount()),
-      log10RhoA_(data.FrequencyCount()),
+      rhoA_(data.KernelFrequencies().size()),
+      phase_(data.KernelFrequencies().size()),
+      log10RhoA_(data.KernelFrequencies().size()),
       residuals_(Eigen::VectorXd::Zero(static_cast<Eigen::Index>(data.Count())))
 {
     for (double sigma : sigmas_) weights_.push_back(1.0 / sigma);
+    for (std::size_t i = 0; i < data.Count(); ++i) valueCurve_.push_back(data.CurveOfValue(i));
 }
 
-double Misfit::Score()
+void Misfit::SetShiftDesign(const ShiftDesign& design)
+{
+    shift_ = design;
+    shiftColumns_ = design.Unknowns();
+    extraRows_ = design.ExtraTerms();
+    shiftU_.assign(shiftColumns_, 0.0);
+    curveLog10_ = design.CurveLog10(shiftU_);
+    residuals_ = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(values_.size() + extraRows_));
+}
+
+void Misfit::SetShifts(std::span<const double> u)
+{
+    if (!shift_) return;
+    shiftU_.assign(u.begin(), u.end());
+    shiftU_.resize(shiftColumns_, 0.0);
+    curveLog10_ = shift_->CurveLog10(shiftU_);
+}
+
+double Misfit::Score(std::span<const double> resistivity, std::span<const double> thickness)
 {
     const std::size_t f = rhoA_.size();
     earth::LayeredEarth::Log10(rhoA_, log10RhoA_);
     double chi2 = 0.0;
+    const bool shifted = shift_.has_value();
     for (std::size_t i = 0; i < values_.size(); ++i) {
         const std::size_t k = kernelRows_[i];
-        const double predicted = k < f ? log10RhoA_[k] : phase_[k - f];
+        double predicted = k < f ? log10RhoA_[k] : phase_[k - f];
+        if (shifted && k < f) predicted += curveLog10_[valueCurve_[i]];
         const double r = (values_[i] - predicted) / sigmas_[i];
         residuals_[static_cast<Eigen::Index>(i)] = r;
         chi2 += r * r;
     }
+    dataChi2_ = chi2;
+    if (shifted) {
+        // The design's terms: each free factor's prior about 1, then the anchor.
+        auto row = static_cast<Eigen::Index>(values_.size());
+        for (std::size_t c = 0; c < shift_->priorSd.size(); ++c) {
+            if (!(shift_->priorSd[c] > 0.0)) continue;
+            const double r = -curveLog10_[c] / shift_->priorSd[c];
+            residuals_[row++] = r;
+            chi2 += r * r;
+        }
+        if (shift_->anchor) {
+            anchorGradient_.assign(resistivity.size() + thickness.size(), 0.0);
+            const double surface = SurfaceLog10Rho(resistivity, thickness, shift_->anchor->depthM, anchorGradient_);
+            const double r = (std::log10(shift_->anchor->rhoOhmM) - surface) / kSurfaceRhoLog10Sd;
+            residuals_[row++] = r;
+            chi2 += r * r;
+        }
+    }
     if (!std::isfinite(chi2)) return std::numeric_limits<double>::infinity();
     return chi2;
+}
+
+void Misfit::FillExtraRows(Eigen::MatrixXd& target, std::span<const std::size_t> modelColumns,
+                           std::span<const double> scale, std::size_t firstShiftColumn) const
+{
+    if (!shift_) return;
+    const std::size_t f = rhoA_.size();
+    // The data rows' shift columns: d(log10 ρa)/du_k = A(c, k), weighted.
+    for (std::size_t k = 0; k < shiftColumns_; ++k) {
+        double* out = target.col(static_cast<Eigen::Index>(firstShiftColumn + k)).data();
+        for (std::size_t i = 0; i < values_.size(); ++i) {
+            out[i] = kernelRows_[i] < f
+                         ? shift_->a(static_cast<Eigen::Index>(valueCurve_[i]), static_cast<Eigen::Index>(k)) * weights_[i]
+                         : 0.0;
+        }
+    }
+    auto row = static_cast<Eigen::Index>(values_.size());
+    for (std::size_t c = 0; c < shift_->priorSd.size(); ++c) {
+        if (!(shift_->priorSd[c] > 0.0)) continue;
+        for (std::size_t m = 0; m < modelColumns.size(); ++m) target(row, static_cast<Eigen::Index>(m)) = 0.0;
+        for (std::size_t k = 0; k < shiftColumns_; ++k) {
+            target(row, static_cast<Eigen::Index>(firstShiftColumn + k)) =
+                shift_->a(static_cast<Eigen::Index>(c), static_cast<Eigen::Index>(k)) / shift_->priorSd[c];
+        }
+        ++row;
+    }
+    if (shift_->anchor) {
+        for (std::size_t m = 0; m < modelColumns.size(); ++m) {
+            const std::size_t p = modelColumns[m];
+            const double g = p < anchorGradient_.size() ? anchorGradient_[p] : 0.0;
+            target(row, static_cast<Eigen::Index>(m)) = g / kSurfaceRhoLog10Sd * (scale.empty() ? 1.0 : scale[m]);
+        }
+        for (std::size_t k = 0; k < shiftColumns_; ++k) target(row, static_cast<Eigen::Index>(firstShiftColumn + k)) = 0.0;
+    }
 }
 
 double Misfit::Evaluate(std::span<const double> resistivity, std::span<const double> thickness)
 {
     ++forwardRuns_;
     earth_.Compute(resistivity, thickness, rhoA_, phase_);
-    return Score();
+    return Score(resistivity, thickness);
 }
 
 // The weighted Jacobian entry of value i in a column of the kernel's layout.
@@ -66,12 +139,17 @@ double Misfit::EvaluateWithJacobian(std::span<const double> resistivity, std::sp
     const std::size_t f = rhoA_.size();
     const auto n = static_cast<Eigen::Index>(values_.size());
     const std::size_t kept = std::min(wanted, columns.columns);
-    jacobian_.resize(n, static_cast<Eigen::Index>(kept));
+    jacobian_.resize(n + static_cast<Eigen::Index>(extraRows_), static_cast<Eigen::Index>(kept + shiftColumns_));
     for (std::size_t c = 0; c < kept; ++c) {
         double* out = jacobian_.col(static_cast<Eigen::Index>(c)).data();
         for (std::size_t i = 0; i < values_.size(); ++i) out[i] = KernelEntry(columns, c, kernelRows_[i], f) * weights_[i];
     }
-    const double chi2 = Score();
+    const double chi2 = Score(resistivity, thickness);
+    if (shift_) {
+        modelColumns_.resize(kept);
+        for (std::size_t c = 0; c < kept; ++c) modelColumns_[c] = c;
+        FillExtraRows(jacobian_, modelColumns_, {}, kept);
+    }
     if (!jacobian_.allFinite()) return std::numeric_limits<double>::infinity();
     return chi2;
 }
@@ -82,13 +160,15 @@ double Misfit::EvaluateNormalEquations(std::span<const double> resistivity, std:
 {
     ++jacobianRuns_;
     const auto kernel = earth_.ComputeWithJacobianColumns(resistivity, thickness, rhoA_, phase_);
-    const double chi2 = Score();
+    const double chi2 = Score(resistivity, thickness);
     const std::size_t f = rhoA_.size();
     const std::size_t count = values_.size();
-    const auto n = static_cast<Eigen::Index>(columns.size());
-    // The chosen columns, weighted and scaled, side by side; then their products.
-    scaled_.resize(static_cast<Eigen::Index>(count), n);
-    for (Eigen::Index k = 0; k < n; ++k) {
+    const auto modelColumns = static_cast<Eigen::Index>(columns.size());
+    const auto n = modelColumns + static_cast<Eigen::Index>(shiftColumns_);
+    // The chosen columns, weighted and scaled, side by side, then the shifts'; their products.
+    scaled_.resize(static_cast<Eigen::Index>(count + extraRows_), n);
+    FillExtraRows(scaled_, columns, scale, columns.size());
+    for (Eigen::Index k = 0; k < modelColumns; ++k) {
         const std::size_t c = columns[static_cast<std::size_t>(k)];
         const double s = scale[static_cast<std::size_t>(k)];
         double* out = scaled_.col(k).data();

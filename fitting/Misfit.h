@@ -9,16 +9,24 @@
 // every parameter, columns ordered as the kernel orders them (log10 ρ_0 .. log10 ρ_{L−1},
 // then log10 h_0 .. log10 h_{L−2}).
 //
+// With static shifts (StaticShift.h, SetShiftDesign), the prediction of log10 ρa of a value of
+// curve c is the model's plus log10 s_c, with log10 s = fixed + A·u for the design's unknowns u;
+// χ² then also holds the design's terms (a prior per free factor, the surface anchor), as rows
+// after the N data rows of the residuals and the Jacobian, and the Jacobian gains one column
+// per unknown after the model's columns. Count() stays N.
+//
 // A model whose response is not finite (parameters far outside any earth) scores χ² = +∞, so
 // a solver never takes a step to it.
 
 #include "fitting/FitData.h"
+#include "fitting/StaticShift.h"
 #include "numerics/LayeredEarth.h"
 
 #include <Eigen/Dense>
 
 #include <cstddef>
 #include <limits>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -32,11 +40,20 @@ public:
 
     std::size_t Count() const { return values_.size(); }
 
+    // The shifts of the design (StaticShift.h), with its unknowns at 0.
+    void SetShiftDesign(const ShiftDesign& design);
+    // The design's unknowns for the next evaluations (as many as it has).
+    void SetShifts(std::span<const double> u);
+    std::size_t ShiftUnknowns() const { return shiftColumns_; }
+    // χ² of the data alone at the last evaluation (the returned χ² less the design's terms).
+    double DataChi2() const { return dataChi2_; }
+
     // χ² of the model; keeps the weighted residuals and the model's response.
     double Evaluate(std::span<const double> resistivity, std::span<const double> thickness);
 
     // As Evaluate, and also the weighted Jacobian: of every parameter, or of the first
-    // `columns` (the resistivities, for a fit whose thicknesses stay fixed).
+    // `columns` (the resistivities, for a fit whose thicknesses stay fixed); then the columns
+    // of the shift unknowns.
     double EvaluateWithJacobian(std::span<const double> resistivity, std::span<const double> thickness,
                                 std::size_t columns = std::numeric_limits<std::size_t>::max());
 
@@ -44,7 +61,8 @@ public:
     // (parameter indices), column k scaled by `scale[k]`: with J_s those scaled columns,
     //     jtj = J_sᵀ J_s,   jtr = J_sᵀ r,
     // built straight from the kernel's rows, without the Jacobian below (which this call
-    // leaves as it was). +∞ when χ², jtj or jtr is not finite.
+    // leaves as it was); the shift unknowns' columns, unscaled, follow those. +∞ when χ², jtj
+    // or jtr is not finite.
     double EvaluateNormalEquations(std::span<const double> resistivity, std::span<const double> thickness,
                                    std::span<const std::size_t> columns, std::span<const double> scale,
                                    Eigen::MatrixXd& jtj, Eigen::VectorXd& jtr);
@@ -60,13 +78,26 @@ public:
     std::size_t JacobianRuns() const { return jacobianRuns_; }
 
 private:
-    double Score();
+    double Score(std::span<const double> resistivity, std::span<const double> thickness);
+    // Into `target` (rows: the data, then the design's terms): the shift unknowns' columns from
+    // `firstShiftColumn` on, and the terms' rows of the model columns (`modelColumns` the
+    // parameters of target's first columns, each scaled by `scale`, empty for 1).
+    void FillExtraRows(Eigen::MatrixXd& target, std::span<const std::size_t> modelColumns,
+                       std::span<const double> scale, std::size_t firstShiftColumn) const;
 
     earth::LayeredEarth earth_;
     std::vector<double> values_, sigmas_;
     std::vector<std::size_t> kernelRows_;
     std::vector<double> weights_;  // 1/σ per value
     std::vector<double> rhoA_, phase_, log10RhoA_;
+    // Static shifts: the curve of each value, and per value the design's weighted column entry.
+    std::optional<ShiftDesign> shift_;
+    std::vector<std::size_t> valueCurve_;
+    std::vector<double> shiftU_, curveLog10_;
+    std::size_t shiftColumns_ = 0, extraRows_ = 0;
+    std::vector<double> anchorGradient_;
+    double dataChi2_ = 0.0;
+    std::vector<std::size_t> modelColumns_;
     Eigen::VectorXd residuals_;
     Eigen::MatrixXd jacobian_, scaled_;
     std::size_t forwardRuns_ = 0, jacobianRuns_ = 0;

@@ -4,6 +4,8 @@
 #include "fitting/MultiplierFamily.h"
 #include "fitting/MultiplierSearch.h"
 #include "fitting/NiblettBostick.h"
+#include "fitting/StaticShift.h"
+#include "fitting/Uncertainty.h"
 
 #include <Eigen/Dense>
 
@@ -18,7 +20,7 @@ namespace {
 
 // One model of the run with its scores.
 struct State {
-    Eigen::VectorXd m;  // log10 ρ per layer
+    Eigen::VectorXd m;  // log10 ρ per layer, then the shift design's unknowns
     double rms = std::numeric_limits<double>::infinity();
     double roughness = 0.0;
     double multiplier = 0.0;
@@ -72,15 +74,23 @@ std::string CheckOptions(const FitData& data, const OccamOptions& o, std::size_t
 
 class Occam {
 public:
-    Occam(const FitData& data, std::vector<double> thickness, RoughnessKind kind)
+    Occam(const FitData& data, std::vector<double> thickness, RoughnessKind kind, const ShiftDesign* shift)
         : misfit_(data),
           thickness_(std::move(thickness)),
           kind_(kind),
           family_(RoughnessOperator(thickness_.size() + 1, kind))
     {
         const std::size_t n = thickness_.size() + 1;
+        layers_ = n;
+        if (shift != nullptr) {
+            misfit_.SetShiftDesign(*shift);
+            shifts_ = shift->Unknowns();
+        }
         const Eigen::MatrixXd d = RoughnessOperator(n, kind);
-        c_ = d.transpose() * d;
+        // The roughness does not see the shift unknowns; their priors (rows of the misfit)
+        // hold them.
+        c_ = Eigen::MatrixXd::Zero(static_cast<Eigen::Index>(n + shifts_), static_cast<Eigen::Index>(n + shifts_));
+        c_.topLeftCorner(static_cast<Eigen::Index>(n), static_cast<Eigen::Index>(n)) = d.transpose() * d;
         traceC_ = c_.trace();
         rho_.resize(n);
         // Phase alone hardly sees a uniform shift of log10 ρ, the direction the roughness does
@@ -94,10 +104,13 @@ public:
     State Score(const Eigen::VectorXd& m, double multiplier)
     {
         State s;
-        s.m = m.cwiseMax(kOccamMinLog10Rho).cwiseMin(kOccamMaxLog10Rho);
-        for (Eigen::Index j = 0; j < s.m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, s.m[j]);
+        s.m = m;
+        const auto n = static_cast<Eigen::Index>(layers_);
+        s.m.head(n) = m.head(n).cwiseMax(kOccamMinLog10Rho).cwiseMin(kOccamMaxLog10Rho);
+        for (Eigen::Index j = 0; j < n; ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, s.m[j]);
+        if (shifts_ > 0) misfit_.SetShifts({s.m.data() + layers_, shifts_});
         s.rms = Rms(misfit_.Evaluate(rho_, thickness_), misfit_.Count());
-        s.roughness = Roughness({s.m.data(), static_cast<std::size_t>(s.m.size())}, kind_);
+        s.roughness = Roughness({s.m.data(), layers_}, kind_);
         s.multiplier = multiplier;
         return s;
     }
@@ -107,11 +120,14 @@ public:
     // multiplier solves (JᵀJ + μ∂ᵀ∂) m = Jᵀd directly.
     void Linearise(const Eigen::VectorXd& m)
     {
-        for (Eigen::Index j = 0; j < m.size(); ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, m[j]);
-        misfit_.EvaluateWithJacobian(rho_, thickness_, static_cast<std::size_t>(m.size()));
+        for (std::size_t j = 0; j < layers_; ++j) rho_[j] = std::pow(10.0, m[static_cast<Eigen::Index>(j)]);
+        if (shifts_ > 0) misfit_.SetShifts({m.data() + layers_, shifts_});
+        misfit_.EvaluateWithJacobian(rho_, thickness_, layers_);
         const Eigen::MatrixXd& j = misfit_.Jacobian();
         d_ = misfit_.Residuals() + j * m;
-        direct_ = !seesUniformShift_ || !family_.Prepare(j, d_);
+        // The reduction serves the roughness of the layers alone: with shift unknowns each
+        // multiplier is solved directly.
+        direct_ = !seesUniformShift_ || shifts_ > 0 || !family_.Prepare(j, d_);
         if (direct_) {
             b_ = j.transpose() * j;
             rhs_ = j.transpose() * d_;
@@ -165,6 +181,7 @@ public:
 
 private:
     Misfit misfit_;
+    std::size_t layers_ = 0, shifts_ = 0;
     std::vector<double> thickness_;
     RoughnessKind kind_;
     MultiplierFamily family_;
@@ -249,15 +266,33 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
     result.layerTops = mesh.tops;
     const double target = options.targetRms;
 
-    Occam occam(data, ThicknessesOf(mesh.tops), options.roughness);
-    Eigen::VectorXd m0(static_cast<Eigen::Index>(n));
+    const ShiftDesignResult design = MakeShiftDesign(data, options.shift);
+    if (!design.Ok()) {
+        report.message = design.error;
+        return result;
+    }
+    const bool shifted = options.shift.Active();
+    const std::size_t shiftUnknowns = design.design.Unknowns();
+    std::optional<HalfSpaceEstimate> estimate;
+    std::vector<double> shifts0;
+    if (shifted) {
+        estimate = EstimateHalfSpace(data);
+        shifts0 = StartingShifts(design.design, estimate);
+    }
+    Occam occam(data, ThicknessesOf(mesh.tops), options.roughness, shifted ? &design.design : nullptr);
+    Eigen::VectorXd m0(static_cast<Eigen::Index>(n + shiftUnknowns));
     if (options.startResistivity.empty()) {
+        // The geometric mean of the observed ρa, each curve's taken at its starting factor.
+        const std::vector<double> level = shifted ? design.design.CurveLog10(shifts0) : std::vector<double>{};
         double mean = 0.0;
-        for (double r : data.rhoA) mean += std::log10(r);
-        m0.setConstant(mean / static_cast<double>(data.rhoA.size()));
+        for (std::size_t i = 0; i < data.rhoA.size(); ++i) {
+            mean += std::log10(data.rhoA[i]) - (shifted ? level[data.CurveOfRow(i)] : 0.0);
+        }
+        m0.head(static_cast<Eigen::Index>(n)).setConstant(mean / static_cast<double>(data.rhoA.size()));
     } else {
         for (std::size_t j = 0; j < n; ++j) m0[static_cast<Eigen::Index>(j)] = std::log10(options.startResistivity[j]);
     }
+    for (std::size_t k = 0; k < shiftUnknowns; ++k) m0[static_cast<Eigen::Index>(n + k)] = shifts0[k];
     State current = occam.Score(m0, 0.0);
     if (!std::isfinite(current.rms)) {
         report.status = FitStatus::kNonFiniteMisfit;
@@ -421,7 +456,7 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
     }
     ending.iterations = accepted;
 
-    for (Eigen::Index j = 0; j < current.m.size(); ++j) result.model.resistivity.push_back(std::pow(10.0, current.m[j]));
+    for (std::size_t j = 0; j < n; ++j) result.model.resistivity.push_back(std::pow(10.0, current.m[static_cast<Eigen::Index>(j)]));
     result.model.thickness = ThicknessesOf(mesh.tops);
     result.multiplier = current.multiplier;
     result.forwardRuns = occam.Data().ForwardRuns();
@@ -432,8 +467,29 @@ OccamFitResult FitOccam(const FitData& data, const OccamOptions& options, const 
     report.iterations = accepted;
     report.targetReached = current.rms <= target;
     report.layers = ReportLayers(result.model);
-    report.response = ModelResponse(result.model, data.frequencies);
+    report.response = ModelResponse(result.model, data.KernelFrequencies());
     report.message = Summary(ending, current);
+    if (shifted) {
+        // The misfit at the final model, for the data's RMS and the factors' standard errors
+        // (linearised, with the roughness left out: what the data and the priors say).
+        const Eigen::VectorXd& m = current.m;
+        occam.Linearise(m);
+        const Misfit& misfit = occam.Data();
+        report.rms = Rms(misfit.DataChi2(), data.Count());
+        std::vector<bool> free(n + shiftUnknowns, true);
+        const Uncertainty all = PosteriorUncertainty(misfit.Jacobian(), free);
+        std::vector<double> curveSd;
+        for (std::size_t c = 0; c < design.design.Curves(); ++c) {
+            std::vector<double> weights(free.size(), 0.0);
+            for (std::size_t k = 0; k < shiftUnknowns; ++k) {
+                weights[n + k] = design.design.a(static_cast<Eigen::Index>(c), static_cast<Eigen::Index>(k));
+            }
+            curveSd.push_back(CombinationLog10Sd(all, weights));
+        }
+        const std::vector<double> u(m.data() + n, m.data() + n + shiftUnknowns);
+        report.staticShift = MakeShiftReport(design.design, u, curveSd, estimate, data);
+        result.shiftLog10 = design.design.CurveLog10(u);
+    }
     return result;
 }
 

@@ -28,6 +28,7 @@
 #include "fitting/Roughness.h"
 #include "fitting/RunControl.h"
 #include "fitting/OccamMesh.h"
+#include "fitting/StaticShift.h"
 
 #include <cstddef>
 #include <optional>
@@ -80,6 +81,11 @@ struct OccamOptions {
     // model of the largest μ must come (1e-9 to 0.5).
     double multiplierTolerance = kSearchTolerance;
     double levelTolerance = kLevelTolerance;
+
+    // Static-shift factors of the curves (StaticShift.h): the unknowns join the layers', outside
+    // the roughness, held by their priors. The run's RMS (and the target) then counts the
+    // priors' terms; the report's RMS is of the data alone.
+    ShiftOptions shift;
 };
 
 struct OccamFitResult {
@@ -89,6 +95,7 @@ struct OccamFitResult {
     double multiplier = 0.0;         // μ of the final model; 0 when the start was kept
     std::size_t forwardRuns = 0;     // kernel responses without Jacobian
     std::size_t jacobianRuns = 0;    // kernel responses with Jacobian
+    std::vector<double> shiftLog10;  // log10 s per curve with shifts; empty without
 };
 
 // Fits the data selected from `curve` by `options.data`. Never throws for bad input: the

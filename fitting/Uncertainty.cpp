@@ -55,11 +55,31 @@ double CombinationLog10Sd(const Uncertainty& u, std::span<const double> weights)
     for (Eigen::Index k = 0; k < u.eigenvectors.cols(); ++k) {
         double projection = 0.0;
         for (std::size_t r = 0; r < u.freeIndex.size(); ++r) {
+            if (u.freeIndex[r] >= weights.size()) continue;
             projection += weights[u.freeIndex[r]] * u.eigenvectors(static_cast<Eigen::Index>(r), k);
         }
         variance += projection * projection * u.inverseEigenvalues[k];
     }
     return std::min(std::sqrt(variance), kMaxLog10Sd);
+}
+
+Uncertainty ModelPart(const Uncertainty& u, std::size_t p)
+{
+    const std::size_t all = u.log10Sd.size();
+    Uncertainty out;
+    out.log10Sd.assign(u.log10Sd.begin(), u.log10Sd.begin() + static_cast<std::ptrdiff_t>(std::min(p, all)));
+    out.covariance.assign(p * p, 0.0);
+    out.correlation.assign(p * p, 0.0);
+    for (std::size_t a = 0; a < p && a < all; ++a) {
+        for (std::size_t b = 0; b < p && b < all; ++b) {
+            out.covariance[a * p + b] = u.covariance[a * all + b];
+            out.correlation[a * p + b] = u.correlation[a * all + b];
+        }
+    }
+    out.freeIndex = u.freeIndex;
+    out.eigenvectors = u.eigenvectors;
+    out.inverseEigenvalues = u.inverseEigenvalues;
+    return out;
 }
 
 double CombinedLog10Sd(const Uncertainty& u, std::size_t a, std::size_t b, double sign)

@@ -37,8 +37,12 @@ struct Uncertainty {
 // `jacobian` has one column per parameter (P); `free` says which of them were fitted.
 Uncertainty PosteriorUncertainty(const Eigen::MatrixXd& jacobian, const std::vector<bool>& free);
 
+// The figures of the first `p` parameters of `u` (their marginals); combinations of them keep
+// the full decomposition, so that parameters after the first p still count in their errors.
+Uncertainty ModelPart(const Uncertainty& u, std::size_t p);
+
 // Standard error of Σ_i weights_i · log10(x_i) (one weight per parameter; fixed ones add
-// nothing), capped at kMaxLog10Sd.
+// nothing; parameters beyond the weights' length count with weight 0), capped at kMaxLog10Sd.
 double CombinationLog10Sd(const Uncertainty& u, std::span<const double> weights);
 
 // Standard error of log10(x_a) + sign · log10(x_b) (sign ±1): of the conductance h/ρ with

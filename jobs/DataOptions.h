@@ -10,12 +10,15 @@
 #include "sounding/Curve.h"
 
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace mt1d::jobs {
 
 inline constexpr double kDefaultFloorPercent = 5.0;
 inline constexpr double kMaxFloorPercent = 100.0;  // a standard error as large as |Z| itself
+// The name of both off-diagonal curves fitted together, as --mode and a result's JSON give it.
+inline constexpr std::string_view kBothOffDiagonalName = "xy+yx";
 
 struct DataOptions {
     // The curve: empty for the file's default (sounding::DefaultMode). A result file records
@@ -41,6 +44,9 @@ struct DataOptions {
     // When set, rows that are not one-dimensional under these limits are not used
     // (dims/OneDMask.h); needs the impedance tensor.
     std::optional<dims::DimsOptions> only1d{};
+    // `--mode xy+yx`: both off-diagonal curves of the (rotated) sounding, fitted by one model,
+    // each with its own errors and exclusions. `mode` is then kXy; its JSON form "xy+yx".
+    bool bothOffDiagonal = false;  // last, so that aggregate initialisers keep their order
 
     friend bool operator==(const DataOptions&, const DataOptions&) = default;
 };

@@ -31,8 +31,14 @@ struct FitRun {
 
 // Fits the curve's usable rows minus `excludedRows` (indices into loaded.curve.rows). Never
 // throws for data or options it cannot use: that is the refusal.
+// With both off-diagonal curves (loaded.second), `secondExcludedRows` are those of the yx curve.
 FitRun FitCurve(const LoadedCurve& loaded, const FitOptions& options, const std::vector<std::size_t>& excludedRows = {},
-                const fitting::RunControl& control = {});
+                const fitting::RunControl& control = {}, const std::vector<std::size_t>& secondExcludedRows = {});
+
+// The data a fit of `loaded` uses: its curve, or both curves when it has two.
+fitting::SelectedData SelectLoaded(const LoadedCurve& loaded, fitting::FitComponents components,
+                                   const std::vector<std::size_t>& excludedRows = {},
+                                   const std::vector<std::size_t>& secondExcludedRows = {});
 
 // Whether a fit reached what it was run for: a layered fit its minimum, an Occam fit its
 // target. What `mt1d fit` decides its exit status by and a batch its "ok".

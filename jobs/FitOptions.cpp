@@ -2,9 +2,32 @@
 
 namespace mt1d::jobs {
 
+namespace {
+
+void ResolveShift(FitOptions& r)
+{
+    if (r.surfaceRhoOhmM) {
+        r.shift = fitting::ShiftMode::kFree;
+        r.shiftReference = fitting::ShiftReference::kSurface;
+        r.surfaceDepthM = r.surfaceDepthM.value_or(0.0);
+    }
+    if (r.shift == fitting::ShiftMode::kNone) {
+        r.shiftReference.reset();
+        r.surfaceRhoOhmM.reset();
+        r.surfaceDepthM.reset();
+        r.shiftPriorSd.reset();
+        return;
+    }
+    r.shiftReference = r.shiftReference.value_or(fitting::ShiftReference::kMean);
+    r.shiftPriorSd = r.shiftPriorSd.value_or(fitting::kDefaultShiftPriorSd);
+}
+
+}  // namespace
+
 FitOptions Resolved(const FitOptions& options)
 {
     FitOptions r = options;
+    ResolveShift(r);
     if (options.method == fitting::Method::kLayered) {
         const fitting::LayeredOptions defaults;
         r.layers = options.layers.value_or(defaults.layers);
@@ -44,10 +67,23 @@ FitOptions Resolved(const FitOptions& options)
     return r;
 }
 
+fitting::ShiftOptions ShiftOptionsOf(const FitOptions& options)
+{
+    const FitOptions r = Resolved(options);
+    fitting::ShiftOptions s;
+    s.mode = r.shift;
+    if (r.shift == fitting::ShiftMode::kNone) return s;
+    s.reference = *r.shiftReference;
+    if (r.surfaceRhoOhmM) s.surface = fitting::SurfaceAnchor{*r.surfaceRhoOhmM, r.surfaceDepthM.value_or(0.0)};
+    s.priorSd = r.shiftPriorSd;
+    return s;
+}
+
 fitting::LayeredOptions LayeredOptionsOf(const FitOptions& options)
 {
     const FitOptions r = Resolved(options);
     fitting::LayeredOptions o;
+    o.shift = ShiftOptionsOf(r);
     o.layers = *r.layers;
     o.maxIterations = *r.maxIterations;
     o.starts = r.starts;
@@ -66,6 +102,7 @@ fitting::OccamOptions OccamOptionsOf(const FitOptions& options)
 {
     const FitOptions r = Resolved(options);
     fitting::OccamOptions o;
+    o.shift = ShiftOptionsOf(r);
     o.maxIterations = *r.maxIterations;
     o.targetRms = r.targetRms;
     o.data.components = r.components;

@@ -52,6 +52,18 @@ struct FitOptions {
     std::optional<double> multiplierTolerance{}; // decades of μ within which the smallest RMS is found
     std::optional<double> levelTolerance{};      // how close below the target the chosen model comes
 
+    // Static shifts of the curves (fitting/StaticShift.h), both methods. kNone: today's fit.
+    // kFree: one factor per curve, with a reference that holds the overall level (MT alone
+    // cannot tell it from the model): `shiftReference` mean, xy or yx, or, with
+    // `surfaceRhoOhmM`, the known resistivity below the surface (reference kSurface, every
+    // factor free; a single curve too). Resolved() sets the defaults (mean, the prior SD
+    // fitting::kDefaultShiftPriorSd, depth 0) and makes a surface resistivity mean kFree.
+    fitting::ShiftMode shift = fitting::ShiftMode::kNone;
+    std::optional<fitting::ShiftReference> shiftReference{};
+    std::optional<double> surfaceRhoOhmM{};  // Ω·m, finite and positive
+    std::optional<double> surfaceDepthM{};   // m, ≥ 0: the anchor is the mean over the top this much
+    std::optional<double> shiftPriorSd{};    // log10, finite and positive
+
     friend bool operator==(const FitOptions&, const FitOptions&) = default;
 };
 
@@ -62,5 +74,6 @@ FitOptions Resolved(const FitOptions& options);
 // The engines' options for these (the data selection is the caller's).
 fitting::LayeredOptions LayeredOptionsOf(const FitOptions& options);
 fitting::OccamOptions OccamOptionsOf(const FitOptions& options);
+fitting::ShiftOptions ShiftOptionsOf(const FitOptions& options);
 
 }  // namespace mt1d::jobs

@@ -25,11 +25,16 @@ std::string ModeList(const std::vector<sounding::Mode>& modes)
 LoadedCurve CurveOfSounding(sounding::Sounding sounding, const DataOptions& options)
 {
     const std::vector<sounding::Mode> modes = sounding::SupportedModes(sounding);
-    const sounding::Mode mode = options.mode.value_or(sounding::DefaultMode(sounding));
-    if (options.mode && std::find(modes.begin(), modes.end(), mode) == modes.end()) {
-        throw LoadError(LoadError::Kind::kNoDataForMode,
-                        sounding.sourceName + " has no data for mode " + std::string(sounding::ModeName(mode)) +
-                            "; its modes: " + ModeList(modes));
+    const sounding::Mode mode =
+        options.bothOffDiagonal ? sounding::Mode::kXy : options.mode.value_or(sounding::DefaultMode(sounding));
+    std::vector<sounding::Mode> wanted{mode};
+    if (options.bothOffDiagonal) wanted.push_back(sounding::Mode::kYx);
+    for (const sounding::Mode m : wanted) {
+        if ((options.mode || options.bothOffDiagonal) && std::find(modes.begin(), modes.end(), m) == modes.end()) {
+            throw LoadError(LoadError::Kind::kNoDataForMode,
+                            sounding.sourceName + " has no data for mode " + std::string(sounding::ModeName(m)) +
+                                "; its modes: " + ModeList(modes));
+        }
     }
     LoadedCurve loaded;
     loaded.options = options;
@@ -42,9 +47,15 @@ LoadedCurve CurveOfSounding(sounding::Sounding sounding, const DataOptions& opti
     curve.keepAnyPhase = options.keepAnyPhase;
     curve.excludeFrequencies = options.excludeFrequencies;
     loaded.curve = sounding::DeriveCurve(sounding, curve);
+    if (options.bothOffDiagonal) {
+        curve.mode = sounding::Mode::kYx;
+        loaded.second = sounding::DeriveCurve(sounding, curve);
+    }
     if (options.only1d) {
         try {
-            dims::ApplyOneDMask(loaded.curve, dims::AnalyseDimensionality(sounding, *options.only1d));
+            const auto verdict = dims::AnalyseDimensionality(sounding, *options.only1d);
+            dims::ApplyOneDMask(loaded.curve, verdict);
+            if (loaded.second) dims::ApplyOneDMask(*loaded.second, verdict);
         } catch (const dims::NoTensorError&) {
             throw LoadError(LoadError::Kind::kNoTensor,
                             sounding.sourceName + " holds apparent resistivity and phase only; the check of "

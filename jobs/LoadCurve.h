@@ -12,6 +12,7 @@
 #include "sounding/Sounding.h"
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -42,6 +43,8 @@ private:
 struct LoadedCurve {
     sounding::Sounding sounding;
     sounding::Curve curve;
+    // With DataOptions::bothOffDiagonal: the yx curve, fitted with `curve` (the xy curve).
+    std::optional<sounding::Curve> second;
     SiteSummary site;
     // As used: the mode resolved, the columns kept only for a column file (others ignore
     // them). What a result file records.

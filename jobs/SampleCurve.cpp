@@ -1,6 +1,7 @@
 #include "jobs/SampleCurve.h"
 
 #include "fitting/FitData.h"
+#include "jobs/FitCurve.h"
 #include "sampling/Prior.h"
 #include "sampling/Sampler.h"
 
@@ -12,7 +13,7 @@ namespace mt1d::jobs {
 namespace {
 
 // Both components, as the misfit of a fit of both weighs them.
-fitting::SelectedData SampledData(const sounding::Curve& curve) { return fitting::SelectData(curve, {}); }
+fitting::SelectedData SampledData(const LoadedCurve& loaded) { return SelectLoaded(loaded, fitting::FitComponents::kBoth); }
 
 }  // namespace
 
@@ -20,7 +21,7 @@ SampleRun SampleCurve(const LoadedCurve& loaded, const sampling::SamplingOptions
                       const sampling::SamplingControl& control)
 {
     SampleRun run;
-    const fitting::SelectedData selected = SampledData(loaded.curve);
+    const fitting::SelectedData selected = SampledData(loaded);
     if (!selected.Ok()) {
         run.refusal = selected.error;
         return run;
@@ -37,7 +38,7 @@ SampleRun SampleCurve(const LoadedCurve& loaded, const sampling::SamplingOptions
 
 std::optional<SampleSettings> SampleSettingsFor(const LoadedCurve& loaded, const sampling::SamplingOptions& options)
 {
-    const fitting::SelectedData selected = SampledData(loaded.curve);
+    const fitting::SelectedData selected = SampledData(loaded);
     if (!selected.Ok()) return std::nullopt;
     const sampling::PriorFromData made = sampling::MakePrior(selected.data, options.prior);
     if (!made.Ok()) return std::nullopt;

@@ -1,6 +1,7 @@
 #include "jobs/ScoreModel.h"
 
 #include "fitting/Misfit.h"
+#include "jobs/FitCurve.h"
 
 #include <cmath>
 
@@ -40,7 +41,7 @@ ScoreRun ScoreModel(const LoadedCurve& loaded, const earth::LayeredModel& model,
         run.refusal = std::move(problem);
         return run;
     }
-    const fitting::SelectedData selected = fitting::SelectData(loaded.curve, {components, excludedRows});
+    const fitting::SelectedData selected = SelectLoaded(loaded, components, excludedRows);
     if (!selected.Ok()) {
         run.refusal = selected.error;
         return run;
@@ -53,6 +54,10 @@ ScoreRun ScoreModel(const LoadedCurve& loaded, const earth::LayeredModel& model,
     std::vector<double> frequencies;
     for (const auto& row : loaded.curve.rows) {
         if (PositiveFinite(row.frequencyHz)) frequencies.push_back(row.frequencyHz);
+    }
+    if (loaded.second) {
+        const auto kernel = selected.data.KernelFrequencies();
+        frequencies.assign(kernel.begin(), kernel.end());
     }
     score.response = fitting::ModelResponse(model, frequencies);
     run.score = std::move(score);

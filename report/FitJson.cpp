@@ -4,6 +4,8 @@
 #include "report/SiteJson.h"
 #include "sounding/Modes.h"
 
+#include <cmath>
+
 namespace mt1d::report {
 
 namespace {
@@ -49,6 +51,32 @@ Json CorrelationJson(const jobs::FitRecord& record)
     return {{"parameters", jobs::CorrelationParameterNames(record.report.layers.size())}, {"matrix", std::move(matrix)}};
 }
 
+// The factors of the curves' static shifts: {"reference": …, "xy": {"factor", "log10_sd"}, …,
+// "half_space": the high-frequency estimate (its rows, band, log10 of the xy/yx ratio with its
+// standard error, and each curve's log10 ρa level there) or null, "note"}.
+Json StaticShiftJson(const fitting::StaticShiftReport& shift)
+{
+    Json out = {{"reference", shift.reference}};
+    for (const fitting::CurveShift& c : shift.curves) {
+        out[std::string(sounding::ModeName(c.mode))] = {{"factor", JsonNumber(c.factor)},
+                                                        {"log10_sd", JsonNumber(c.log10Sd)}};
+    }
+    Json estimate = nullptr;
+    if (shift.halfSpace) {
+        const auto& e = *shift.halfSpace;
+        estimate = {{"rows", e.rows},
+                    {"high_hz", JsonNumber(e.highHz)},
+                    {"low_hz", JsonNumber(e.lowHz)},
+                    {"log10_ratio", JsonNumber(e.log10Ratio)},
+                    {"log10_sd", JsonNumber(e.log10Sd)},
+                    {"log10_levels", Json::array()}};
+        for (const double level : e.curveLevels) estimate["log10_levels"].push_back(JsonNumber(level));
+    }
+    out["half_space"] = std::move(estimate);
+    out["note"] = shift.note;
+    return out;
+}
+
 }  // namespace
 
 Json FitJson(const jobs::FitRecord& record)
@@ -73,7 +101,7 @@ Json FitJson(const jobs::FitRecord& record)
                            {"depth_m", JsonNumber(p.depthM)},
                            {"resistivity_ohmm", JsonNumber(p.resistivityOhmM)}});
     }
-    return {{"format", kFitFormatName},
+    Json out = {{"format", kFitFormatName},
             {"format_version", kFitFormatVersion},
             {"site", SiteJson(record.site)},
             {"options", OptionsJson(record)},
@@ -94,6 +122,8 @@ Json FitJson(const jobs::FitRecord& record)
             {"niblett_bostick", std::move(bostick)},
             {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)},
             {"dimensionality", DimsSummaryJson(record.dims)}};
+    if (r.staticShift) out["static_shift"] = StaticShiftJson(*r.staticShift);
+    return out;
 }
 
 Json DimsSummaryJson(const std::optional<jobs::DimsSummary>& dims)

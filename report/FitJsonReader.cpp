@@ -26,6 +26,11 @@ constexpr std::array kComponents = {fitting::FitComponents::kRho, fitting::FitCo
 std::string_view MethodName(fitting::Method m) { return fitting::ToString(m); }
 std::string_view StatusName(fitting::FitStatus s) { return fitting::ToString(s); }
 std::string_view ComponentsName(fitting::FitComponents c) { return fitting::ToString(c); }
+constexpr std::array kShiftModes = {fitting::ShiftMode::kNone, fitting::ShiftMode::kFree, fitting::ShiftMode::kFixed};
+constexpr std::array kShiftReferences = {fitting::ShiftReference::kMean, fitting::ShiftReference::kXy,
+                                         fitting::ShiftReference::kYx, fitting::ShiftReference::kSurface};
+std::string_view ShiftModeName(fitting::ShiftMode m) { return fitting::ToString(m); }
+std::string_view ShiftReferenceName(fitting::ShiftReference r) { return fitting::ToString(r); }
 
 sounding::Mode ReadMode(const JsonCursor& c) { return c.Choice(sounding::kAllModes, sounding::ModeName); }
 
@@ -42,7 +47,14 @@ jobs::SiteSummary ReadSite(const JsonCursor& c)
 
 void ReadOptions(const JsonCursor& c, jobs::DataOptions& curve, jobs::FitOptions& s)
 {
-    if (const JsonCursor v = c.Member("mode"); !v.IsNull()) curve.mode = ReadMode(v);
+    if (const JsonCursor v = c.Member("mode"); !v.IsNull()) {
+        if (v.Value().is_string() && v.Value().get<std::string>() == jobs::kBothOffDiagonalName) {
+            curve.mode = sounding::Mode::kXy;
+            curve.bothOffDiagonal = true;
+        } else {
+            curve.mode = ReadMode(v);
+        }
+    }
     curve.floorPercent = c.Member("floor_percent").NotNegative();
     if (const JsonCursor columns = c.Member("columns"); !columns.IsNull()) {
         for (std::size_t i = 0; i < columns.Size(); ++i) {
@@ -102,6 +114,38 @@ void ReadOptions(const JsonCursor& c, jobs::DataOptions& curve, jobs::FitOptions
     count("step_cuts", s.stepCuts);
     number("multiplier_tolerance", s.multiplierTolerance);
     number("level_tolerance", s.levelTolerance);
+    // Static shifts: written only when the fit had them.
+    if (const auto v = c.Optional("shift")) {
+        s.shift = v->Choice(kShiftModes, ShiftModeName);
+        if (const auto r = c.Optional("shift_reference")) s.shiftReference = r->Choice(kShiftReferences, ShiftReferenceName);
+        if (const auto r = c.Optional("surface_rho_ohmm")) s.surfaceRhoOhmM = r->Positive();
+        if (const auto r = c.Optional("surface_depth_m")) s.surfaceDepthM = r->NotNegative();
+        if (const auto r = c.Optional("shift_prior_sd")) s.shiftPriorSd = r->Positive();
+    }
+}
+
+fitting::StaticShiftReport ReadStaticShift(const JsonCursor& c)
+{
+    fitting::StaticShiftReport shift;
+    shift.reference = c.Member("reference").String();
+    for (const sounding::Mode mode : sounding::kAllModes) {
+        const auto e = c.Optional(std::string(sounding::ModeName(mode)).c_str());
+        if (!e) continue;
+        shift.curves.push_back({mode, e->Member("factor").Positive(), e->Member("log10_sd").NotNegativeOrNull()});
+    }
+    if (const auto e = c.Optional("half_space")) {
+        fitting::HalfSpaceEstimate h;
+        h.rows = e->Member("rows").Count();
+        h.highHz = e->Member("high_hz").Positive();
+        h.lowHz = e->Member("low_hz").Positive();
+        h.log10Ratio = e->Member("log10_ratio").Number();
+        h.log10Sd = e->Member("log10_sd").NotNegative();
+        const JsonCursor levels = e->Member("log10_levels");
+        for (std::size_t i = 0; i < levels.Size(); ++i) h.curveLevels.push_back(levels.Element(i).Number());
+        shift.halfSpace = h;
+    }
+    shift.note = c.Member("note").String();
+    return shift;
 }
 
 std::vector<fitting::HistoryEntry> ReadHistory(const JsonCursor& c)
@@ -235,6 +279,7 @@ jobs::FitRecord ReadFitJson(const JsonCursor& root)
                                     e.Member("resistivity_ohmm").Positive()});
     }
     r.depthOfInvestigationM = root.Member("depth_of_investigation_m").NotNegative();
+    if (const auto s = root.Optional("static_shift")) r.staticShift = ReadStaticShift(*s);
     // Files written before the dimensionality was recorded have no such key.
     if (const auto d = root.Optional("dimensionality")) {
         jobs::DimsSummary dims;

@@ -134,19 +134,39 @@ std::string HistoryTable(const jobs::FitRecord& record)
     return out;
 }
 
+// "static shift (reference mean): xy x1.58 (x/÷1.05), yx x0.633 (x/÷1.05)" and the note.
+std::string StaticShiftText(const fitting::StaticShiftReport& shift)
+{
+    std::string out = "static shift (reference " + shift.reference + "):";
+    for (std::size_t c = 0; c < shift.curves.size(); ++c) {
+        const fitting::CurveShift& s = shift.curves[c];
+        out += std::string(c == 0 ? " " : ", ") + std::string(sounding::ModeName(s.mode)) + " x" +
+               Significant(s.factor, kFactorDigits);
+        if (s.log10Sd) out += " (" + Factor(s.log10Sd) + ")";
+    }
+    out += "\n";
+    if (!shift.note.empty()) out += "  " + shift.note + "\n";
+    return out;
+}
+
 }  // namespace
 
 std::string FitText(const jobs::FitRecord& record)
 {
     const fitting::FitReport& r = record.report;
     std::string out = SiteText(record.site);
-    out += "data: " + std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode))) + " curve, error floor " +
+    const std::string curves = record.curve.bothOffDiagonal
+                                   ? std::string(jobs::kBothOffDiagonalName) + " curves"
+                                   : std::string(sounding::ModeName(record.curve.mode.value_or(record.report.mode))) + " curve";
+    out += "data: " + curves + ", error floor " +
            Significant(record.curve.floorPercent, 6) + " % of |Z|; fitted " +
            std::string(FittedName(record.settings.components)) + ", " + std::to_string(record.valuesFitted) +
            " values\n";
     out += SettingsLine(record);
     out += Headline(record);
-    out += "depth of investigation (Niblett-Bostick): " + Rounded(r.depthOfInvestigationM, kDigits) + " m\n\n";
+    out += "depth of investigation (Niblett-Bostick): " + Rounded(r.depthOfInvestigationM, kDigits) + " m\n";
+    if (r.staticShift) out += StaticShiftText(*r.staticShift);
+    out += "\n";
     if (r.method == fitting::Method::kLayered) {
         out += LayeredTable(record);
         if (const std::string strong = StrongCorrelations(record); !strong.empty()) out += "\n" + strong;

@@ -21,7 +21,9 @@ void PutDataOptions(Json& object, const jobs::DataOptions& options)
         columns = Json::array();
         for (const auto column : options.columns) columns.push_back(std::string(sounding::ColumnName(column)));
     }
-    object["mode"] = options.mode ? Json(std::string(sounding::ModeName(*options.mode))) : Json(nullptr);
+    object["mode"] = options.bothOffDiagonal ? Json(std::string(jobs::kBothOffDiagonalName))
+                     : options.mode         ? Json(std::string(sounding::ModeName(*options.mode)))
+                                            : Json(nullptr);
     object["floor_percent"] = JsonNumber(options.floorPercent);
     object["columns"] = std::move(columns);
     object["rotate_deg"] = JsonNumber(options.rotateDeg);
@@ -74,6 +76,15 @@ void PutFitOptions(Json& object, const jobs::FitOptions& options)
     object["step_cuts"] = OrNull(options.stepCuts);
     object["multiplier_tolerance"] = JsonNumber(options.multiplierTolerance);
     object["level_tolerance"] = JsonNumber(options.levelTolerance);
+    // Without shifts nothing is written, so that such results read as before.
+    if (options.shift != fitting::ShiftMode::kNone) {
+        object["shift"] = std::string(fitting::ToString(options.shift));
+        object["shift_reference"] =
+            options.shiftReference ? Json(std::string(fitting::ToString(*options.shiftReference))) : Json(nullptr);
+        object["surface_rho_ohmm"] = JsonNumber(options.surfaceRhoOhmM);
+        object["surface_depth_m"] = JsonNumber(options.surfaceDepthM);
+        object["shift_prior_sd"] = JsonNumber(options.shiftPriorSd);
+    }
 }
 
 Json FitOptionsJson(const jobs::DataOptions& data, const jobs::FitOptions& fit)

@@ -25,12 +25,14 @@ earth::MisfitData KernelMisfitData(const fitting::FitData& data)
 }
 
 DataMisfit::DataMisfit(const fitting::FitData& data)
-    : earth_(data.frequencies), data_(KernelMisfitData(data))
+    : earth_(data.frequencies), data_(data.CurveCount() == 1 ? KernelMisfitData(data) : earth::MisfitData{})
 {
+    if (data.CurveCount() > 1) curves_.emplace(data);
 }
 
 double DataMisfit::ChiSquare(std::span<const double> resistivity, std::span<const double> thickness)
 {
+    if (curves_) return curves_->Evaluate(resistivity, thickness);
     return earth_.ChiSquare(resistivity, thickness, data_);
 }
 

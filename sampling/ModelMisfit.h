@@ -8,10 +8,12 @@
 // that may be called from any worker thread.
 
 #include "fitting/FitData.h"
+#include "fitting/Misfit.h"
 #include "numerics/LayeredEarth.h"
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 
 namespace mt1d::sampling {
@@ -29,10 +31,12 @@ using MisfitFactory = std::function<std::unique_ptr<ModelMisfit>()>;
 
 // The data's weights in the kernel's layout: per frequency, log10 ρa with weight 1/σ and φ
 // with weight 1/σ, taken from FitData::values and sigmas so that every value counts exactly
-// as it does in Misfit; a component that is not fitted has weight 0.
+// as it does in Misfit; a component that is not fitted has weight 0. Data of one curve only:
+// the layout holds one value per frequency.
 earth::MisfitData KernelMisfitData(const fitting::FitData& data);
 
-// The misfit of a model against `data` through the layered-earth kernel's χ² path.
+// The misfit of a model against `data` through the layered-earth kernel's χ² path; for data
+// of several curves (xy + yx), whose rows share kernel frequencies, through fitting::Misfit.
 class DataMisfit final : public ModelMisfit {
 public:
     explicit DataMisfit(const fitting::FitData& data);
@@ -41,6 +45,7 @@ public:
 private:
     earth::LayeredEarth earth_;
     earth::MisfitData data_;
+    std::optional<fitting::Misfit> curves_;
 };
 
 // A factory of DataMisfit objects over a copy of `data`.

@@ -48,6 +48,20 @@ std::vector<OptionChange> Changes()
         {"Exclusions", [](BatchPlan& p) { p.data.excludeFrequencies = {1.0}; }, "exclude_hz"},
         {"AnyPhase", [](BatchPlan& p) { p.data.keepAnyPhase = true; }, "keep_any_phase"},
         {"OnlyOneD", [](BatchPlan& p) { p.data.only1d = mt1d::dims::DimsOptions{}; }, "only_1d"},
+        {"BothModes",
+         [](BatchPlan& p) {
+             p.data.mode = Mode::kXy;
+             p.data.bothOffDiagonal = true;
+         },
+         "mode"},
+        // A surface resistivity sets free factors: the earlier results had none.
+        {"SurfaceAnchor", [](BatchPlan& p) { p.fit.surfaceRhoOhmM = 100.0; }, "shift"},
+        {"ShiftPrior",
+         [](BatchPlan& p) {
+             p.fit.surfaceRhoOhmM = 100.0;
+             p.fit.shiftPriorSd = 0.2;
+         },
+         "shift_prior_sd"},
     };
 }
 

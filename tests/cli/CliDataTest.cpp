@@ -185,7 +185,7 @@ TEST(CliData, RefusesUnusableInputWithExitTwoAndNoOutput)
         {{"data", dir.Path("absent.edi")}, "absent.edi"},
         {{"data", broken}, "broken.txt, line 3"},
         {{"data", empty}, "empty.edi"},
-        {{"data", good, "--mode", "tm"}, "--mode takes xy|yx|det|berd, not 'tm'"},
+        {{"data", good, "--mode", "tm"}, "--mode takes xy|yx|det|berd|xy+yx, not 'tm'"},
         {{"data", good, "--mode", "det"}, "has no data for mode det; its modes: xy"},
         {{"data", good, "--floor", "-1"}, "--floor takes a number from 0 to 100, not '-1'"},
         {{"data", good, "--floor", "101"}, "--floor takes a number from 0 to 100, not '101'"},

@@ -249,6 +249,19 @@ TEST_F(CliFit, RefusesUnusableInputWithExitTwoAndNoOutput)
         {{"fit", file_, "--method", "layered", "--relative-tolerance", "1"}, "--relative-tolerance 取不小于 0 且小于 1 的数"},
         {{"fit", file_, "--method", "layered", "--exact-chi2", "-1"}, "--exact-chi2 取不小于 0 的数"},
         {{"fit", file_, "--mode", "det"}, "has no data for mode det"},
+        {{"fit", file_, "--mode", "xy+yx"}, "has no data for mode yx"},
+        {{"fit", file_, "--mode", "xy+det"}, "--mode takes xy|yx|det|berd|xy+yx, not 'xy+det'"},
+        // Static shifts: the options that go together, and a single curve without an anchor.
+        {{"fit", file_, "--shift", "maybe"}, "--shift takes none|free, not 'maybe'"},
+        {{"fit", file_, "--shift-reference", "xy"}, "--shift-reference applies with --shift free or --surface-rho only"},
+        {{"fit", file_, "--shift-prior", "0.2"}, "--shift-prior applies with --shift free or --surface-rho only"},
+        {{"fit", file_, "--shift", "none", "--surface-rho", "100"}, "it cannot go with --shift none"},
+        {{"fit", file_, "--surface-rho", "100", "--shift-reference", "xy"}, "--shift-reference cannot go with --surface-rho"},
+        {{"fit", file_, "--shift", "free", "--surface-depth", "5"}, "--surface-depth applies with --surface-rho only"},
+        {{"fit", file_, "--surface-rho", "0"}, "--surface-rho takes a positive number, not '0'"},
+        {{"fit", file_, "--shift", "free", "--shift-prior", "0"}, "--shift-prior"},
+        {{"fit", file_, "--shift", "free"}, "free static shifts of a single curve need a known surface resistivity"},
+        {{"fit", file_, "--shift", "free", "--shift-reference", "yx"}, "the shift reference yx is not among the fitted curves"},
         {{"fit", file_, "--format", "xml"}, "--format takes text|csv|json"},
         // What the fit itself refuses: too few values for the parameters, no usable rows.
         {{"fit", few, "--method", "layered", "--layers", "3"}, "4 data values cannot determine 5 free parameters"},
@@ -265,7 +278,55 @@ TEST_F(CliFit, RefusesUnusableInputWithExitTwoAndNoOutput)
     }
 }
 
+TEST_F(CliFit, ShiftNoneChangesNoByteAndASurfaceAnchorShiftsASingleCurve)
+{
+    const ProgramRun plain = RunMt1d({"fit", file_, "--format", "json"});
+    const ProgramRun none = RunMt1d({"fit", file_, "--shift", "none", "--format", "json"});
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_EQ(none.out, plain.out);
+    EXPECT_EQ(plain.out.find("shift"), std::string::npos);
+    // The synthetic file's top layer is 100 ohm-m: an anchor of 200 says its curve reads half
+    // the truth, a factor of 0.5 to within the anchor's 12 % (and the noise).
+    const nlohmann::json fit = FitJson({"--method", "layered", "--surface-rho", "200"});
+    EXPECT_EQ(fit["options"]["shift"], "free");
+    EXPECT_EQ(fit["options"]["shift_reference"], "surface");
+    EXPECT_EQ(fit["options"]["surface_depth_m"], 0.0);
+    EXPECT_EQ(fit["options"]["shift_prior_sd"], 0.3);
+    EXPECT_EQ(fit["static_shift"]["reference"], "surface");
+    EXPECT_NEAR(fit["static_shift"]["xy"]["factor"].get<double>(), 0.5, 0.1);
+    EXPECT_TRUE(fit["static_shift"]["xy"]["log10_sd"].is_number());
+}
+
 // ---------------------------------------------------------------- real soundings
+
+// Both curves of IAJ34, whose xy curve lies about 1.5 times above its yx curve.
+TEST(CliFitRealData, BothModesWithFactorsHeldByTheYxCurve)
+{
+    const auto file = SharedFile("edi/IAJ34.edi");
+    if (!file) GTEST_SKIP() << testing_support::kNoSharedData;
+    const ProgramRun run = RunMt1d({"fit", *file, "--mode", "xy+yx", "--method", "layered", "--layers", "3", "--shift",
+                                    "free", "--shift-reference", "yx", "--format", "json"});
+    ASSERT_EQ(run.status, 0) << run.err;  // a layered fit succeeds at its minimum
+    const nlohmann::json fit = ParseJson(run.out);
+    EXPECT_EQ(fit["options"]["mode"], "xy+yx");
+    EXPECT_EQ(fit["options"]["shift_reference"], "yx");
+    EXPECT_NEAR(fit["static_shift"]["xy"]["factor"].get<double>(), 1.51, 0.05);
+    EXPECT_EQ(fit["static_shift"]["yx"]["factor"], 1.0);
+    EXPECT_TRUE(fit["static_shift"]["yx"]["log10_sd"].is_null());
+    EXPECT_EQ(fit["values_fitted"], 120);  // 30 rows of each curve, rho and phase
+    const ProgramRun text = RunMt1d({"fit", *file, "--mode", "xy+yx", "--method", "layered", "--layers", "3",
+                                     "--shift", "free"});
+    EXPECT_NE(text.out.find("data: xy+yx curves"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("static shift (reference mean): xy x1.23"), std::string::npos) << text.out;
+    // mt1d data lists both curves; the CSV names each row's curve.
+    const ProgramRun csv = RunMt1d({"data", *file, "--mode", "xy+yx", "--format", "csv"});
+    ASSERT_EQ(csv.status, 0) << csv.err;
+    const auto lines = Lines(csv.out);
+    ASSERT_EQ(lines.size(), 61u);
+    EXPECT_EQ(lines[0].rfind("mode,frequency", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1].rfind("xy,", 0), 0u);
+    EXPECT_EQ(lines[60].rfind("yx,", 0), 0u);
+}
 
 // The Cull (1985) sounding with its published errors: the smooth inversion of Constable,
 // Parker & Constable (1987) reaches RMS 1.0, and so does ours.

@@ -82,6 +82,7 @@ void ExpectSameRecord(const jobs::FitRecord& a, const jobs::FitRecord& b)
     }
     EXPECT_EQ(a.correlation, b.correlation);
     EXPECT_EQ(a.dims, b.dims);
+    EXPECT_EQ(r.staticShift, s.staticShift);
 }
 
 TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
@@ -97,6 +98,32 @@ TEST(FitJsonReader, ReadsBackEveryValueOfALayeredAndASmoothRecord)
     jobs::FitRecord noTensor = OccamRecord();
     noTensor.dims.reset();
     ExpectSameRecord(ParseFitJson(FitJsonText(noTensor), "fit.json"), noTensor);
+}
+
+TEST(FitJsonReader, ReadsBackBothCurvesTheShiftOptionsAndTheFactors)
+{
+    // A record of xy + yx with free factors: the options and the result must come back bit for
+    // bit (a batch resumed compares them; the window shows the factors).
+    jobs::FitRecord record = LayeredRecord();
+    record.curve.mode = mt1d::sounding::Mode::kXy;
+    record.curve.bothOffDiagonal = true;
+    record.settings.shift = mt1d::fitting::ShiftMode::kFree;
+    record.settings.shiftReference = mt1d::fitting::ShiftReference::kYx;
+    record.settings.shiftPriorSd = 0.1 + 0.2;
+    mt1d::fitting::StaticShiftReport shift;
+    shift.reference = "yx";
+    shift.curves = {{mt1d::sounding::Mode::kXy, 2.5 + 1e-15, 0.01 / 3.0}, {mt1d::sounding::Mode::kYx, 1.0, std::nullopt}};
+    shift.halfSpace = mt1d::fitting::HalfSpaceEstimate{3, 1000.0, 300.0, std::log10(2.5), 0.02, {1.7, 1.3}};
+    shift.note = "a note";
+    record.report.staticShift = shift;
+    const std::string text = FitJsonText(record);
+    EXPECT_THAT(text, HasSubstr("\"mode\": \"xy+yx\""));
+    ExpectSameRecord(ParseFitJson(text, "fit.json"), record);
+    // An anchor instead of a reference.
+    record.settings.shiftReference = mt1d::fitting::ShiftReference::kSurface;
+    record.settings.surfaceRhoOhmM = 120.0;
+    record.settings.surfaceDepthM = 0.0;
+    ExpectSameRecord(ParseFitJson(FitJsonText(record), "fit.json"), record);
 }
 
 // The records of real fits (a small synthetic sounding), with all the digits their numbers have.

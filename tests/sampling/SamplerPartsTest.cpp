@@ -104,6 +104,30 @@ INSTANTIATE_TEST_SUITE_P(Sampler, KernelMisfitLayout,
                                            ComponentCase{mt1d::fitting::FitComponents::kPhase}),
                          [](const auto& info) { return std::string(mt1d::fitting::ToString(info.param.components)); });
 
+// Both off-diagonal curves: the sampler's χ² is the sum of each curve's (rows of the two curves
+// share kernel frequencies, and neither may overwrite the other's values).
+TEST(KernelMisfitLayout, BothCurvesAddTheirChiSquares)
+{
+    const mt1d::earth::LayeredModel truth{{100.0, 10.0, 1000.0}, {500.0, 2000.0}};
+    mt1d::fitting::SeededRandom random(5);
+    const auto f = testing_support::LogFrequencies(1e3, 1e-2, 13);
+    auto xy = testing_support::SyntheticCurve(truth, f, 0.05, &random);
+    auto yx = testing_support::SyntheticCurve(truth, f, 0.05, &random);
+    xy.mode = mt1d::sounding::Mode::kXy;
+    yx.mode = mt1d::sounding::Mode::kYx;
+    const std::vector<mt1d::fitting::CurveSelection> both{{&xy, {}}, {&yx, {2}}};
+    const auto selected = mt1d::fitting::SelectCurves(both, mt1d::fitting::FitComponents::kBoth);
+    ASSERT_TRUE(selected.Ok()) << selected.error;
+    const mt1d::earth::LayeredModel other{{80.0, 30.0, 300.0, 3000.0}, {300.0, 700.0, 5000.0}};
+    mt1d::fitting::Misfit xyAlone(mt1d::fitting::SelectData(xy, {}).data);
+    mt1d::fitting::Misfit yxAlone(mt1d::fitting::SelectData(yx, {mt1d::fitting::FitComponents::kBoth, {2}}).data);
+    const double expected = xyAlone.Evaluate(other.resistivity, other.thickness) +
+                            yxAlone.Evaluate(other.resistivity, other.thickness);
+    DataMisfit sampler(selected.data);
+    // The same terms summed in another order: a few ε relative.
+    EXPECT_NEAR(sampler.ChiSquare(other.resistivity, other.thickness), expected, 1e-12 * expected);
+}
+
 // --- The prior's bounds ----------------------------------------------------------------------
 
 // 1 kHz over 100 Ω·m has a skin depth of 503.3·sqrt(100/1000) = 159.2 m; 0.1 Hz over 10 Ω·m
