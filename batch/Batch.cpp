@@ -6,6 +6,7 @@
 #include "report/FitJson.h"
 #include "report/FitJsonReader.h"
 #include "report/SampleJson.h"
+#include "batch/SiteRun.h"
 #include "batch/SiteSample.h"
 #include "batch/Resume.h"
 #include "batch/OutputFolder.h"
@@ -116,42 +117,13 @@ private:
                 return earlier;
             }
         }
-        std::string text;
-        std::optional<SummaryRow> row;
-        if (plan_.sample) {
-            sampling::SamplingControl control;
-            control.cancel = &cancel_;
-            if (callbacks_.running) control.progress = [&](const sampling::SamplingProgress&) { callbacks_.running(site.name); };
-            sampling::SamplingOptions options = *plan_.sample;
-            // The pool keeps every core busy with a site each; the chains' results do not
-            // depend on the threads (SamplingOptions.h).
-            options.threads = 1;
-            const SiteSample sample = SampleSiteFile(site.file, site.name, plan_.data, options, control);
-            if (sample.cancelled) return std::nullopt;
-            if (!sample.record) return Failed(site, result, sample.failure);
-            text = report::SampleJsonText(*sample.record);
-            try {
-                row = SampleRow(site.name, site.file, text);
-            } catch (const BatchError& e) {
-                return Failed(site, result, std::string("unexpected error: ") + e.what());
-            }
-        } else {
-            fitting::RunControl control;
-            control.cancel = &cancel_;
-            if (callbacks_.running) control.progress = [&](const fitting::Progress&) { callbacks_.running(site.name); };
-            const SiteFit fit = FitSiteFile(site.file, site.name, plan_.data, plan_.fit, control);
-            if (fit.cancelled) return std::nullopt;
-            if (!fit.record) return Failed(site, result, fit.failure);
-            text = report::FitJsonText(*fit.record);
-            row = FitRow(site.name, site.file, *fit.record);
-        }
-        try {
-            io::WriteFileAtomically(result, text, plan_.fileCalls, io::FolderSync::kByCaller);
-        } catch (const io::WriteError& e) {
-            return FailedRow(site.name, site.file, e.what());
-        }
-        Written();
-        return row;
+        SiteRunControl control;
+        control.cancel = &cancel_;
+        if (callbacks_.running) control.running = callbacks_.running;
+        control.folderSync = io::FolderSync::kByCaller;
+        SiteRunOutcome outcome = RunSite(plan_, site, control);
+        if (outcome.written) Written();
+        return std::move(outcome.row);
     }
 
 public:
@@ -191,14 +163,6 @@ private:
             }
         }
         return row;
-    }
-
-    static SummaryRow Failed(const jobs::SiteInput& site, const fs::path& result, const std::string& why)
-    {
-        // An earlier run's result would contradict this row (and a resumed run would take it).
-        std::error_code ignored;
-        fs::remove(result, ignored);
-        return FailedRow(site.name, site.file, why);
     }
 
     void Record(std::size_t i, SummaryRow row, bool resumed)

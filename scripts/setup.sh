@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libxkbcommon-dev
   libqcustomplot-dev qt6-svg-dev
   libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev libpugixml-dev
+  pybind11-dev python3-pybind11 python3-numpy python3-dask python3-distributed python3-pytest
   clang libclang-rt-14-dev locales
   fonts-wqy-microhei xvfb xauth
 )
