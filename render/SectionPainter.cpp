@@ -1,5 +1,7 @@
 #include "render/SectionPainter.h"
 
+#include "section/Labels.h"
+
 #include "render/ColourMap.h"
 #include "render/SectionLayout.h"
 
@@ -100,11 +102,17 @@ void DrawTop(QPainter& painter, const Section& section, const SectionLayout& lay
     const QString title = section.byOrder ? QStringLiteral("测点序号 (无坐标)") : QStringLiteral("沿剖面距离 (km)");
     painter.drawText(QRectF(plot.left(), layout.NameBand().bottom(), plot.width(), metrics.height()), Qt::AlignCenter,
                      title);
-    // Site names, written upwards from a marker at each site.
+    // Site names, written upwards from a marker at each site; names that would overlap their
+    // neighbour's are left out (Labels.h), the ticks stay.
     const double base = layout.NameBand().bottom() - 4.0;
-    for (const SectionSite& site : section.sites) {
-        const double x = layout.X(site.distanceKm);
+    std::vector<double> xs;
+    for (const SectionSite& site : section.sites) xs.push_back(layout.X(site.distanceKm));
+    const std::vector<bool> named = LabelledSites(xs, metrics.height() + 1.0);
+    for (std::size_t i = 0; i < section.sites.size(); ++i) {
+        const SectionSite& site = section.sites[i];
+        const double x = xs[i];
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.top() + 6.0));
+        if (!named[i]) continue;
         painter.save();
         painter.translate(x, base);
         painter.rotate(-90.0);
