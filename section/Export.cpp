@@ -251,10 +251,10 @@ std::string ModelsVtk(const Survey& survey, const std::string& title)
     v << "POINTS " << 4 * cells.size() << " double\n";
     for (const Cell& c : cells) {
         // Counter-clockwise seen from −y: top left, bottom left, bottom right, top right.
-        v << io::NumberText(c.left) << " 0 " << io::NumberText(-c.top) << "\n"
-          << io::NumberText(c.left) << " 0 " << io::NumberText(-c.bottom) << "\n"
-          << io::NumberText(c.right) << " 0 " << io::NumberText(-c.bottom) << "\n"
-          << io::NumberText(c.right) << " 0 " << io::NumberText(-c.top) << "\n";
+        v << io::NumberText(c.left) << " 0 " << io::NumberText(0.0 - c.top) << "\n"
+          << io::NumberText(c.left) << " 0 " << io::NumberText(0.0 - c.bottom) << "\n"
+          << io::NumberText(c.right) << " 0 " << io::NumberText(0.0 - c.bottom) << "\n"
+          << io::NumberText(c.right) << " 0 " << io::NumberText(0.0 - c.top) << "\n";
     }
     v << "CELLS " << cells.size() << " " << 5 * cells.size() << "\n";
     for (std::size_t i = 0; i < cells.size(); ++i) {
