@@ -194,6 +194,16 @@ Subcommand AddProfileCommand(CLI::App& mt1d)
         "layer unknown; vertical and lateral roughness); layered: few-layer models with the\n"
         "same number of layers at every site (log10 rho and log10 interface depth unknown,\n"
         "tied laterally; each site starts from its own layered fit). Default: occam");
+    command->get_option("--target-rms")
+        ->description("The RMS to bring the whole profile to (sqrt(chi-square / N) over every site's\n"
+                      "fitted values); each site's own RMS is reported. Default: " + values->fit.targetRms);
+    command->get_option("--max-iterations")
+        ->description("At most this many iterations of the profile's run, 1 to " +
+                      std::to_string(jobs::kMaxFitIterations) + ". Default: " +
+                      std::to_string(lci::LciOptions{}.maxIterations));
+    command->get_option("--starts")
+        ->description(command->get_option("--starts")->get_description() +
+                      "\nThey start each site's own layered fit, the profile's starting model.");
     values->lateralWeightOption =
         command
             ->add_option("--lateral-weight", values->lateralWeight,
@@ -243,8 +253,8 @@ Subcommand AddProfileCommand(CLI::App& mt1d)
         "\n"
         "Examples:\n"
         "  mt1d profile line1/ --out line1-lci --method layered --layers 3\n"
-        "  mt1d profile line1/ --out lci --window 100 --overlap 10 --part 2/5   # one job of five\n"
-        "  mt1d profile line1/ --out lci --window 100 --overlap 10              # joins the five\n"
+        "  mt1d profile line1/ --out part2 --window 100 --part 2/5   # one job of five\n"
+        "  cp part*/window-*.json lci/ && mt1d profile line1/ --out lci --window 100   # the join\n"
         "  mt1d section line1-lci --out line1-lci.png");
     return {command, [values](std::ostream& out, std::ostream& err) { return RunProfileCommand(*values, out, err); }};
 }
