@@ -15,6 +15,15 @@ namespace mt1d::section {
 
 namespace {
 
+// A site's name as it fits `width`, elided at its end; a site whose fit missed its goal keeps a
+// trailing " *" (SurveyFolder.h).
+QString NameLabel(const QFontMetricsF& metrics, const SectionSite& site, double width)
+{
+    const QString mark = site.missedTarget ? QStringLiteral(" *") : QString();
+    return metrics.elidedText(QString::fromStdString(site.name), Qt::ElideRight, width - metrics.horizontalAdvance(mark)) +
+           mark;
+}
+
 QString Number(double value) { return QString::number(value, 'g', 6); }
 
 // ρ in Ω·m at a colour-bar label, two significant digits: 0.32, 1, 3.2, 100, 3200, 1e+05.
@@ -118,7 +127,7 @@ void DrawTop(QPainter& painter, const Section& section, const SectionLayout& lay
         painter.rotate(-90.0);
         painter.drawText(QRectF(0.0, -metrics.height() / 2, layout.NameBand().height() - 6.0, metrics.height()),
                          Qt::AlignLeft | Qt::AlignVCenter,
-                         metrics.elidedText(QString::fromStdString(site.name), Qt::ElideRight, layout.NameBand().height() - 6.0));
+                         NameLabel(metrics, site, layout.NameBand().height() - 6.0));
         painter.restore();
     }
 }

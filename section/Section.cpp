@@ -71,6 +71,7 @@ Section MakeSection(const Survey& survey, const SectionOptions& options)
         site.distanceKm = place.distanceKm;
         site.offsetKm = place.offsetKm;
         site.farOff = place.farOff;
+        site.missedTarget = model.missedTarget;
         site.depthOfInvestigationM =
             std::isfinite(model.depthOfInvestigationM) && model.depthOfInvestigationM > 0.0 ? model.depthOfInvestigationM : 0.0;
         dois.push_back(site.depthOfInvestigationM);

@@ -38,6 +38,7 @@ struct SectionSite {
     double distanceKm = 0.0;            // along the profile (by order: the site's number from 0)
     double offsetKm = 0.0;              // from the profile, positive to the left
     bool farOff = false;                // farther off it than Placement.h allows; a note names it
+    bool missedTarget = false;          // its fit missed its goal; drawn, its name marked with *
     double leftKm = 0.0, rightKm = 0.0; // the column's extent
     double depthOfInvestigationM = 0.0; // 0: not known, nothing greyed
     std::vector<double> log10Rho;       // one per cell of the grid, top down
