@@ -1,5 +1,7 @@
 #include "render/SectionPainter.h"
 
+#include "section/Labels.h"
+
 #include "render/ColourMap.h"
 #include "render/SectionLayout.h"
 
@@ -12,6 +14,15 @@
 namespace mt1d::section {
 
 namespace {
+
+// A site's name as it fits `width`, elided at its end; a site whose fit missed its goal keeps a
+// trailing " *" (SurveyFolder.h).
+QString NameLabel(const QFontMetricsF& metrics, const SectionSite& site, double width)
+{
+    const QString mark = site.missedTarget ? QStringLiteral(" *") : QString();
+    return metrics.elidedText(QString::fromStdString(site.name), Qt::ElideRight, width - metrics.horizontalAdvance(mark)) +
+           mark;
+}
 
 QString Number(double value) { return QString::number(value, 'g', 6); }
 
@@ -100,17 +111,23 @@ void DrawTop(QPainter& painter, const Section& section, const SectionLayout& lay
     const QString title = section.byOrder ? QStringLiteral("测点序号 (无坐标)") : QStringLiteral("沿剖面距离 (km)");
     painter.drawText(QRectF(plot.left(), layout.NameBand().bottom(), plot.width(), metrics.height()), Qt::AlignCenter,
                      title);
-    // Site names, written upwards from a marker at each site.
+    // Site names, written upwards from a marker at each site; names that would overlap their
+    // neighbour's are left out (Labels.h), the ticks stay.
     const double base = layout.NameBand().bottom() - 4.0;
-    for (const SectionSite& site : section.sites) {
-        const double x = layout.X(site.distanceKm);
+    std::vector<double> xs;
+    for (const SectionSite& site : section.sites) xs.push_back(layout.X(site.distanceKm));
+    const std::vector<bool> named = LabelledSites(xs, metrics.height() + 1.0);
+    for (std::size_t i = 0; i < section.sites.size(); ++i) {
+        const SectionSite& site = section.sites[i];
+        const double x = xs[i];
         painter.drawLine(QPointF(x, plot.top()), QPointF(x, plot.top() + 6.0));
+        if (!named[i]) continue;
         painter.save();
         painter.translate(x, base);
         painter.rotate(-90.0);
         painter.drawText(QRectF(0.0, -metrics.height() / 2, layout.NameBand().height() - 6.0, metrics.height()),
                          Qt::AlignLeft | Qt::AlignVCenter,
-                         metrics.elidedText(QString::fromStdString(site.name), Qt::ElideRight, layout.NameBand().height() - 6.0));
+                         NameLabel(metrics, site, layout.NameBand().height() - 6.0));
         painter.restore();
     }
 }

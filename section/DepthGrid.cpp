@@ -31,11 +31,15 @@ double NiceCeiling(double value)
 
 double DefaultBottomM(std::span<const double> depthsOfInvestigationM)
 {
-    double deepest = 0.0;
+    std::vector<double> known;
     for (const double d : depthsOfInvestigationM) {
-        if (std::isfinite(d) && d > 0.0) deepest = std::max(deepest, d);
+        if (std::isfinite(d) && d > 0.0) known.push_back(d);
     }
-    return deepest > 0.0 ? NiceCeiling(deepest) : 1000.0;
+    if (known.empty()) return 1000.0;
+    std::sort(known.begin(), known.end());
+    const std::size_t n = known.size();
+    const double median = n % 2 == 1 ? known[n / 2] : 0.5 * (known[n / 2 - 1] + known[n / 2]);
+    return NiceCeiling(median);
 }
 
 }  // namespace mt1d::section

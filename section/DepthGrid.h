@@ -29,9 +29,11 @@ double Log10RhoAt(std::span<const fitting::ReportLayer> layers, double depthM);
 // smooth model as its cells.
 std::vector<double> SampleColumn(std::span<const fitting::ReportLayer> layers, const DepthGrid& grid);
 
-// The bottom of a section whose sites reach the given depths of investigation: the deepest
-// rounded up to 1, 2 or 5 × 10^k m, so that every site's reliable part is shown. Depths that
-// are not positive and finite are ignored; 1000 m when none is.
+// The bottom of a section whose sites reach the given depths of investigation: their median
+// rounded up to 1, 2 or 5 × 10^k m, so that at least half the sites are reliable to the bottom
+// and the upper part is not squeezed by the deepest site (on a real 56-site broadband survey
+// the deepest reached 1,000 km). Depths that are not positive and finite are ignored; 1000 m
+// when none is.
 double DefaultBottomM(std::span<const double> depthsOfInvestigationM);
 
 // A value rounded up to 1, 2 or 5 × 10^k.

@@ -3,10 +3,11 @@
 // a column of log10 ρ on one depth grid, one colour range for all, and each site's depth of
 // investigation.
 //
-// Placement. With a profile given, every site is placed on it; otherwise on the line that
+// Placement (Placement.h, the rule `mt1d profile` orders its sites by). With a profile given, every site is placed on it; otherwise on the line that
 // fits the sites best (Profile.h), with the first site at 0 km. Sites without a location are
 // left out with a note when others have one; when no site has one, all are placed by their
-// order in the summary one unit apart (byOrder), with a note.
+// order in the summary one unit apart (byOrder), with a note. A site far off the profile
+// (FarOffsetKm) is kept, marked farOff, and named in a note.
 //
 // Columns. Each site's column reaches halfway to its neighbours; the outer columns reach as
 // far beyond their site as the half gap on their inner side (±0.5 km when there is one site).
@@ -36,6 +37,8 @@ struct SectionSite {
     std::filesystem::path resultFile;   // its fit result
     double distanceKm = 0.0;            // along the profile (by order: the site's number from 0)
     double offsetKm = 0.0;              // from the profile, positive to the left
+    bool farOff = false;                // farther off it than Placement.h allows; a note names it
+    bool missedTarget = false;          // its fit missed its goal; drawn, its name marked with *
     double leftKm = 0.0, rightKm = 0.0; // the column's extent
     double depthOfInvestigationM = 0.0; // 0: not known, nothing greyed
     std::vector<double> log10Rho;       // one per cell of the grid, top down

@@ -117,6 +117,7 @@ Survey ReadSurvey(const fs::path& folder)
         model.layers = std::move(record.report.layers);
         model.depthOfInvestigationM = record.report.depthOfInvestigationM;
         model.resultFile = file;
+        model.missedTarget = status != "ok";
         survey.sites.push_back(std::move(model));
     }
     if (survey.sites.empty()) {

@@ -32,6 +32,7 @@ struct SiteModel {
     std::vector<fitting::ReportLayer> layers;  // top down, the last a half-space
     double depthOfInvestigationM = 0.0;        // 0 when the fit gives none
     std::filesystem::path resultFile;
+    bool missedTarget = false;  // the summary's status is not "ok": the fit ran but missed its goal
 };
 
 struct Survey {

@@ -15,9 +15,9 @@ std::string Layers(int count)
 
 // The commands as the messages list them; section is there only where Qt is built.
 #ifdef MT1D_CLI_SECTION
-const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, convert or section";
+const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, profile, convert, export or section";
 #else
-const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch or convert";
+const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, profile, convert or export";
 #endif
 
 // Input that cannot be used: a message on standard error that names the problem, exit

@@ -46,9 +46,10 @@ protected:
 
 TEST_F(CliSectionTest, WritesTheFigureAndNamesTheSitesLeftOut)
 {
+    // The depth: the median of the depths of investigation, 900 and 1100 m, rounded up.
     const auto run = RunMt1d({"section", survey_.string(), "--out", Out("s.png")});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, Out("s.png") + ": 2 sites, 2000 m deep\n");
+    EXPECT_EQ(run.out, Out("s.png") + ": 2 sites, 1000 m deep\n");
     EXPECT_NE(run.err.find("S3: not fitted (no usable rows for mode det)"), std::string::npos) << run.err;
     std::ifstream png(Out("s.png"), std::ios::binary);
     char signature[4] = {};
@@ -191,7 +192,7 @@ TEST_F(CliSectionTest, ProgramDrawsThroughTheSectionProgramWithTheSameResults)
         std::string out;
         std::string err;
     } cases[] = {
-        {{"section", "--out", "-s.png", "results"}, 0, "-s.png: 2 sites, 2000 m deep\n",
+        {{"section", "--out", "-s.png", "results"}, 0, "-s.png: 2 sites, 1000 m deep\n",
          "mt1d: S3: not fitted (no usable rows for mode det); left out\n"},
         {{"section", "--out=s.svg", "--depth", "750", "results"}, 0, "s.svg: 2 sites, 750 m deep\n",
          "mt1d: S3: not fitted (no usable rows for mode det); left out\n"},

@@ -63,17 +63,20 @@ INSTANTIATE_TEST_SUITE_P(Values, NiceCeilingTest,
                                            std::pair{0.03, 0.05}, std::pair{730.0, 1000.0},
                                            std::pair{18400.0, 20000.0}));
 
-TEST(DefaultBottomTest, TheDeepestDepthOfInvestigationRoundedUp)
+// The median, not the deepest: one site reaching 100 km does not set the depth. With an even
+// count the mean of the middle two (2000 m here; the lower one would give 1000 m, the upper
+// 5000 m).
+TEST(DefaultBottomTest, TheMedianDepthOfInvestigationRoundedUp)
 {
-    const std::vector<double> dois{1200.0, 3400.0, 800.0};
-    EXPECT_EQ(section::DefaultBottomM(dois), 5000.0);
+    EXPECT_EQ(section::DefaultBottomM(std::vector<double>{1200.0, 100000.0, 800.0}), 2000.0);
+    EXPECT_EQ(section::DefaultBottomM(std::vector<double>{3000.0, 800.0, 100000.0, 1000.0}), 2000.0);
 }
 
 TEST(DefaultBottomTest, UnknownDepthsAreIgnoredAndNoneGivesOneKilometre)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(section::DefaultBottomM(std::vector<double>{0.0, nan, 1500.0, -1e9, inf}), 2000.0);
+    EXPECT_EQ(section::DefaultBottomM(std::vector<double>{0.0, nan, 1500.0, -1e9, inf, 3000.0}), 5000.0);
     EXPECT_EQ(section::DefaultBottomM(std::vector<double>{0.0, nan}), 1000.0);
     EXPECT_EQ(section::DefaultBottomM(std::vector<double>{}), 1000.0);
 }

@@ -2,6 +2,7 @@
 // its reason, and folders that are not one refused.
 
 #include "tests/section/SurveyFixture.h"
+#include "section/Section.h"
 #include "section/SurveyFolder.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +81,12 @@ TEST(ReadSurveyTest, AFitThatMissedItsTargetIsShownWithItsStatus)
     EXPECT_EQ(survey.sites[1].site.name, "far");
     ASSERT_EQ(survey.notes.size(), 1u);
     EXPECT_EQ(survey.notes[0], "far: target-not-reached: RMS 1.38; shown all the same");
+    // Marked, in the survey and in the section drawn from it.
+    EXPECT_FALSE(survey.sites[0].missedTarget);
+    EXPECT_TRUE(survey.sites[1].missedTarget);
+    const auto section = mt1d::section::MakeSection(survey, {});
+    ASSERT_EQ(section.sites.size(), 2u);
+    for (const auto& site : section.sites) EXPECT_EQ(site.missedTarget, site.name == "far") << site.name;
 }
 
 TEST(ReadSurveyTest, AResultUnderAnotherFileNameIsFoundByItsSiteName)
