@@ -3,6 +3,7 @@
 
 #include "batch/Batch.h"
 #include "batch/BatchError.h"
+#include "cli/BatchMethodOptions.h"
 #include "cli/CommonOptions.h"
 #include "cli/DataOptions.h"
 #include "cli/FitOptions.h"
@@ -161,32 +162,6 @@ void CheckNoneGivenBut(const BatchCommandValues& values, const std::vector<const
     }
 }
 
-// The options of mt1d fit that steer a fit, which a sampling run has no use for.
-const std::vector<std::string> kFitOnlyOptionNames = {"--layers",     "--layer-tops",     "--top-depth", "--bottom-depth",
-                                                      "--target-rms", "--fit",            "--max-iterations",
-                                                      "--starts"};
-
-// Refuses every option of `names` that was given, saying which method it belongs to.
-void RefuseGivenOf(const BatchCommandValues& values, const std::vector<std::string>& names, const std::string& zh,
-                   const std::string& en)
-{
-    for (const std::string& name : names) {
-        const CLI::Option* option = values.command->get_option_no_throw(name);
-        if (Given(option)) RefuseUsage(name + zh, name + en);
-    }
-}
-
-// What --method sample runs: the options of mt1d sample, --seed shared with layered fits.
-sampling::SamplingOptions ParseBatchSampleOptions(BatchCommandValues& values)
-{
-    RefuseGivenOf(values, kFitOnlyOptionNames, " 不能与 --method sample 同时使用",
-                  " does not go with --method sample (it steers a fit)");
-    RefuseGivenOf(values, StopCriterionOptionNames(), " 不能与 --method sample 同时使用",
-                  " does not go with --method sample (it steers a fit)");
-    if (Given(values.fit.seedOption)) values.sample.seed = values.fit.seed;
-    return ParseSampleOptions(values.sample);
-}
-
 int RunMerge(const BatchCommandValues& values, std::ostream& out, std::ostream& err)
 {
     CheckNoneGivenBut(values, {values.mergeOption, values.outOption});
@@ -215,19 +190,12 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
     if (Given(values.mergeOption)) return RunMerge(values, out, err);
     if (values.inputs.empty()) RefuseUsage("缺少数据文件或文件夹：mt1d batch INPUT... --out DIR",
                                            "soundings are needed: mt1d batch INPUT... --out DIR");
-    const bool sample = ParseChoice("--method", values.fit.method, {"occam", "layered", batch::kSampleMethodName}) == 2;
+    BatchSamples(values.fit);  // a wrong --method is named before the data options
 
     // Every option is checked before anything is read or written.
     values.data.file = values.inputs.front();
     const DataRequest data = ParseDataOptions(values.data);
-    jobs::FitOptions fit;
-    std::optional<sampling::SamplingOptions> sampling;
-    if (sample) {
-        sampling = ParseBatchSampleOptions(values);
-    } else {
-        RefuseGivenOf(values, SampleOnlyOptionNames(), " 仅用于 --method sample", " applies to --method sample only");
-        fit = ParseFitOptions(values.fit);
-    }
+    const BatchMethod method = ParseBatchMethod(*values.command, values.fit, values.sample);
     batch::BatchPlan plan;
     plan.workers = Given(values.jobsOption) ? ParseCountOption("-j", values.jobs, 1, kMaxJobs) : 0;
     try {
@@ -249,8 +217,8 @@ int RunBatchCommand(BatchCommandValues& values, std::ostream& out, std::ostream&
         }
     }
     plan.data = data.options;
-    plan.fit = fit;
-    plan.sample = sampling;
+    plan.fit = method.fit;
+    plan.sample = method.sample;
     plan.resume = values.resume;
 
     const bool terminal = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;

@@ -7,18 +7,22 @@
 INPUT: sounding files and folders, as for mt1d batch (a folder stands for its sounding files,
 sorted by name). Each site is one Dask task, which reads its file, fits it and writes
 DIR/<site>.json: the same file, byte for byte, that `mt1d batch INPUT... --out DIR` writes with
-the same options (the batch's own code does it: mt1d.survey.run_site). The script then writes
+the same options (the batch's own code does it: mt1d.survey.run_site); with --method sample,
+the same file but for the timing values of its "ess" part ("seconds", "per_second"), which
+differ between any two runs. The script then writes
 DIR/sites.csv and DIR/summary.csv as the batch does, rows in input order whatever the order
 the tasks finished in; `mt1d section DIR` draws the result. The files do not depend on the
-number of workers: layered fits are seeded per site.
+number of workers: layered fits and the chains of --method sample are seeded per site.
 
 --workers N: a LocalCluster of N worker processes of one thread each (default: one per core).
 --scheduler ADDRESS: a running scheduler instead (tcp://host:8786); its workers must import
     mt1d (PYTHONPATH) and see INPUT and DIR under the same paths (a shared file system).
 
 The options of the fits are those of `mt1d batch` (mt1d fit --help lists them), for example
---method layered --layers 3 --floor 5 --seed 7. Not taken: -j (the workers are Dask's),
---shard, --resume, --merge and --method sample.
+--method layered --layers 3 --floor 5 --seed 7, and --method sample with the options of
+mt1d sample (--samples ... --max-rho, --seed); the script refuses the combinations mt1d
+batch refuses, with its messages. Not taken: -j (the workers are Dask's), --shard, --resume
+and --merge.
 
 Exit status: 0 when every site reached its goal, 1 when some did not, 2 for arguments that
 cannot be used (nothing is written then).
@@ -47,7 +51,7 @@ class UsageError(Exception):
 
 def parse_arguments(argv):
     """(inputs, out, workers, scheduler, the batch's option arguments)."""
-    takes_value = {o.name: not o.flag for group in ("data", "fit") for o in mt1d._mt1d._options(group)}
+    takes_value = {o.name: not o.flag for group in ("data", "fit", "sample") for o in mt1d._mt1d._options(group)}
     inputs, options = [], []
     out = workers = scheduler = None
     i = 0
@@ -92,8 +96,6 @@ def parse_arguments(argv):
         raise UsageError("soundings are needed: dask_survey.py INPUT... --out DIR")
     if workers is not None and scheduler is not None:
         raise UsageError("--workers does not go with --scheduler (the scheduler has its workers)")
-    if any(o == "--method=sample" for o in options):
-        raise UsageError("--method sample is not taken here; run mt1d batch --method sample")
     return inputs, out, workers, scheduler, options
 
 

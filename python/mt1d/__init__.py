@@ -213,7 +213,9 @@ Returns a FitResult; FitResult.to_json() is, byte for byte, what `mt1d fit FILE 
 prints for the same file and options. A fit that ends without reaching its goal is returned
 (FitResult.succeeded is False) where mt1d exits with status 1. Raises OptionError, ReadError,
 and RefusedError for data and options that cannot be fitted together. The interpreter's lock
-is released while the fit runs.
+is released while the fit runs. Ctrl-C (any signal whose Python handler raises) stops the fit
+between two iterations and raises KeyboardInterrupt, within about 0.2 s; the interpreter stays
+usable.
 """
 
 sample.__doc__ = f"""Samples the layered models that fit a sounding, as `mt1d sample` does.
@@ -225,5 +227,6 @@ source: a file, a Sounding or a Curve, as for fit. The options and their default
 
 Returns a Posterior; Posterior.to_json() is what `mt1d sample FILE` prints for the same file
 and options, but for the timing values of "ess" (seconds, per_second). Raises OptionError,
-ReadError, RefusedError. The interpreter's lock is released while the chains run.
+ReadError, RefusedError. The interpreter's lock is released while the chains run. Ctrl-C
+stops the chains and raises KeyboardInterrupt, within about 0.2 s.
 """

@@ -1,5 +1,6 @@
 #include "python/src/CommandOptions.h"
 
+#include "cli/BatchMethodOptions.h"
 #include "cli/Cli.h"
 #include "cli/DataOptions.h"
 #include "cli/FitOptions.h"
@@ -127,6 +128,27 @@ SampleRequest ParseSampleCommandArgs(const std::vector<std::string>& args, const
     SampleRequest request;
     request.data = cli::ParseDataOptions(data).options;
     request.sample = cli::ParseSampleOptions(sample);
+    return request;
+}
+
+BatchRequest ParseBatchCommandArgs(const std::vector<std::string>& args, const std::string& file)
+{
+    CLI::App app;
+    cli::DataOptionValues data;
+    cli::FitOptionValues fit;
+    cli::SampleOptionValues sample;
+    cli::AddDataOptions(app, data);
+    cli::AddFitOptions(app, fit);
+    cli::AddSampleOptions(app, sample, cli::SampleSeedOption::kShared);
+    Parse(app, args);
+    // In the order mt1d batch checks them: --method, the data options, the method's options.
+    cli::BatchSamples(fit);
+    data.file = file;
+    BatchRequest request;
+    request.data = cli::ParseDataOptions(data).options;
+    cli::BatchMethod method = cli::ParseBatchMethod(app, fit, sample);
+    request.fit = method.fit;
+    request.sample = std::move(method.sample);
     return request;
 }
 

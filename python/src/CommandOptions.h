@@ -14,6 +14,7 @@
 #include "jobs/FitOptions.h"
 #include "sampling/SamplingOptions.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,5 +62,14 @@ struct SampleRequest {
     sampling::SamplingOptions sample;
 };
 SampleRequest ParseSampleCommandArgs(const std::vector<std::string>& args, const std::string& file);
+
+// Likewise for the data and method options of `mt1d batch INPUT... args…` (--method occam,
+// layered or sample, cli/BatchMethodOptions.h): refused with the batch's messages.
+struct BatchRequest {
+    jobs::DataOptions data;
+    jobs::FitOptions fit;
+    std::optional<sampling::SamplingOptions> sample;  // --method sample
+};
+BatchRequest ParseBatchCommandArgs(const std::vector<std::string>& args, const std::string& file);
 
 }  // namespace mt1d::python

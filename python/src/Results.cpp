@@ -3,6 +3,7 @@
 #include "python/src/Arrays.h"
 #include "python/src/CommandOptions.h"
 #include "python/src/Errors.h"
+#include "python/src/Interrupt.h"
 #include "python/src/Soundings.h"
 
 #include "cli/Cli.h"
@@ -45,16 +46,27 @@ auto Refusing(Run run)
     }
 }
 
+// Both run without the GIL and stop for Ctrl-C (Interrupt.h).
 FitResultObject Fit(const jobs::LoadedCurve& loaded, const jobs::FitOptions& options)
 {
-    const py::gil_scoped_release release;
-    return Refusing([&] { return FitResultObject{cli::RunFit(loaded, options)}; });
+    return Refusing([&] {
+        return RunInterruptibly([&](const std::atomic<bool>& cancel) {
+            fitting::RunControl control;
+            control.cancel = &cancel;
+            return FitResultObject{cli::RunFit(loaded, options, control)};
+        });
+    });
 }
 
 PosteriorObject Sample(const jobs::LoadedCurve& loaded, const sampling::SamplingOptions& options)
 {
-    const py::gil_scoped_release release;
-    return Refusing([&] { return PosteriorObject{cli::RunSample(loaded, options)}; });
+    return Refusing([&] {
+        return RunInterruptibly([&](const std::atomic<bool>& cancel) {
+            sampling::SamplingControl control;
+            control.cancel = &cancel;
+            return PosteriorObject{cli::RunSample(loaded, options, control)};
+        });
+    });
 }
 
 // As `mt1d fit FILE args…`: every option checked, then the file read, then the fit.

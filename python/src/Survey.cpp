@@ -3,6 +3,7 @@
 #include "python/src/Arrays.h"
 #include "python/src/CommandOptions.h"
 #include "python/src/Errors.h"
+#include "python/src/Interrupt.h"
 
 #include "batch/Batch.h"
 #include "batch/OutputFolder.h"
@@ -46,15 +47,16 @@ std::string SitesCsv(const std::vector<Site>& sites)
     return batch::SitesCsv(inputs);
 }
 
-// The plan of one site: the batch's data and fit options from `args` (checked as `mt1d batch`
-// checks them), the output folder.
+// The plan of one site: the batch's data, fit or sample options from `args` (checked as
+// `mt1d batch` checks them, cli/BatchMethodOptions.h), the output folder.
 batch::BatchPlan PlanOf(const std::string& outputDir, const std::string& firstFile, const std::vector<std::string>& args)
 {
-    const auto [data, fit] = ParseFitCommandArgs(args, firstFile);
+    BatchRequest request = ParseBatchCommandArgs(args, firstFile);
     batch::BatchPlan plan;
     plan.outputDir = outputDir;
-    plan.data = data;
-    plan.fit = fit;
+    plan.data = request.data;
+    plan.fit = request.fit;
+    plan.sample = std::move(request.sample);
     return plan;
 }
 
@@ -67,12 +69,13 @@ std::pair<std::string, std::string> RunSite(const std::string& outputDir, const 
     if (!jobs::IsSafeSiteName(site)) {
         throw OptionError("the site name '" + io::Excerpt(site) + "' is not a safe file name (survey.plan makes one)");
     }
-    batch::SiteRunOutcome outcome;
-    {
-        const py::gil_scoped_release release;
-        outcome = batch::RunSite(plan, jobs::SiteInput{site, file});
-    }
-    // Without a cancel flag a run always ends with a row.
+    // Ctrl-C stops the run (Interrupt.h): the site then gets no file, as in a stopped batch.
+    const batch::SiteRunOutcome outcome = RunInterruptibly([&](const std::atomic<bool>& cancel) {
+        batch::SiteRunControl control;
+        control.cancel = &cancel;
+        return batch::RunSite(plan, jobs::SiteInput{site, file}, control);
+    });
+    // Only a cancelled run ends without a row, and the cancel flag is set for Ctrl-C only.
     const batch::SummaryRow row = outcome.row.value_or(batch::FailedRow(site, file, batch::kStatusCancelled));
     return {batch::SummaryLine(row), row.status};
 }
@@ -104,11 +107,15 @@ void RegisterSurvey(py::module_& module)
                "The sites of sounding files and folders as `mt1d batch INPUT...` plans them: a list of\n"
                "(site, file) in input order, site the output name (DIR/<site>.json).");
     module.def("check_options", [](const std::vector<std::string>& args) { PlanOf("out", "input", args); },
-               py::arg("args"), "Raises OptionError for batch options (--name=value) that mt1d batch refuses.");
+               py::arg("args"), "Raises OptionError for batch options (--name=value) that mt1d batch refuses, with its\n"
+               "message: the data options, and --method occam|layered with the options of mt1d fit or\n"
+               "--method sample with those of mt1d sample (not the options that steer a fit).");
     module.def("run_site", &RunSite, py::arg("out"), py::arg("site"), py::arg("file"), py::arg("args"),
-               "Reads, fits and writes one site into the existing folder `out` as `mt1d batch` does\n"
-               "(out/<site>.json, the same bytes); returns (its summary.csv line without the line\n"
-               "break, its status: \"ok\" or why not).");
+               "Reads, fits (or samples, with --method=sample) and writes one site into the existing\n"
+               "folder `out` as `mt1d batch` does (out/<site>.json, the same bytes but for a sampling\n"
+               "run's timing values); returns (its summary.csv line without the line break, its\n"
+               "status: \"ok\" or why not). Ctrl-C stops the run and raises KeyboardInterrupt; the\n"
+               "site then has no file.");
     module.def("sites_csv", &SitesCsv, py::arg("sites"), "sites.csv's text for (site, file) pairs.");
     module.attr("SUMMARY_HEADER") = batch::kSummaryHeader;
     module.attr("SUMMARY_FILE") = batch::kSummaryFileName;

@@ -2,12 +2,13 @@
 options, byte for byte, whatever the number of workers; it refuses what it cannot run."""
 
 import os
+import re
 import subprocess
 import sys
 
 import pytest
 
-from conftest import SOURCE_DIR, run_cli
+from conftest import SOURCE_DIR, cli_message, run_cli
 
 SCRIPT = SOURCE_DIR / "examples" / "dask_survey.py"
 
@@ -55,7 +56,7 @@ def test_the_folder_equals_mt1d_batch_byte_for_byte(mixed_survey, tmp_path, opti
 @pytest.mark.parametrize("args,words", [
     (["--floor", "200"], "--floor"),
     (["-j", "2"], "-j"),
-    (["--method", "sample"], "--method sample"),
+    (["--method", "sample", "--layers", "3"], "--method sample"),
     (["--workers", "0"], "--workers"),
     (["--bogus"], "--bogus"),
 ])
@@ -69,3 +70,46 @@ def test_arguments_that_cannot_be_used_write_nothing(survey, tmp_path, args, wor
 def test_an_input_folder_is_not_an_output_folder(survey):
     status, _, err = run_script(survey, "--out", survey)
     assert status == 2 and "input folder" in err
+
+
+# A small sampling run per site: seconds on this machine for the six sites.
+SAMPLE = ["--method", "sample", "--samples", "3000", "--burn-in", "500", "--chains", "2", "--max-layers", "4",
+          "--seed", "11"]
+# "seconds": 0.123 and "per_second": 456.7 (or null): the timing values of a sampling run's
+# "ess", which differ between any two runs of one seed.
+TIMING = re.compile(rb'("(?:seconds|per_second)": )(?:-?[0-9][0-9.eE+-]*|null)')
+
+
+def test_a_sampled_folder_equals_mt1d_batch_but_for_timings(mixed_survey, tmp_path):
+    status, _, err = run_cli("batch", mixed_survey, "--out", tmp_path / "batch", "-j", "2", *SAMPLE)
+    assert status in (0, 1), err
+    want = folder_bytes(tmp_path / "batch")
+    assert len(want) == 2 + 7 - 1  # the broken file's site has a row but no file
+    for workers in (1, 2):
+        out = tmp_path / f"dask{workers}"
+        status_dask, _, err = run_script(mixed_survey, "--out", out, "--workers", workers, *SAMPLE)
+        assert status_dask == status, err
+        got = folder_bytes(out)
+        assert sorted(got) == sorted(want)
+        for name in want:
+            if name.endswith(".json"):
+                assert TIMING.findall(got[name]), name  # the sampler's record, not a fit's
+            assert TIMING.sub(rb"\1T", got[name]) == TIMING.sub(rb"\1T", want[name]), name
+
+
+@pytest.mark.parametrize("args", [
+    ["--method", "sample", "--layers", "3"],           # steers a fit
+    ["--method", "sample", "--target-rms", "2"],
+    ["--method", "sample", "--relative-tolerance", "1e-4"],
+    ["--method", "sample", "--chains", "0"],            # a value mt1d sample refuses
+    ["--samples", "100"],                               # sampling only
+    ["--method", "layered", "--max-rho", "1000"],
+    ["--method", "bogus"],
+])
+def test_refused_sampling_combinations_carry_the_batch_message(survey, tmp_path, args):
+    status, out, err = run_cli("batch", survey, "--out", tmp_path / "batch", *args)
+    assert status == 2 and out == b"", err
+    status, _, script_err = run_script(survey, "--out", tmp_path / "dask", *args)
+    assert status == 2
+    assert script_err.splitlines()[0] == "dask_survey: " + cli_message(err)
+    assert not (tmp_path / "dask").exists()
