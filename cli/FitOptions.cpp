@@ -233,7 +233,9 @@ void AddShiftOptions(CLI::App& command, FitOptionValues& values)
     };
     add(values.shift, "--shift", "S",
         "none or free: a static-shift factor s per curve (rho_observed = s * rho_model, the\n"
-        "phase unchanged), fitted with the model. Default: none");
+        "phase unchanged), fitted with the model; a fitted factor stays within 0.1 to 10 and
+"
+        "is flagged when it ends on that bound. Default: none");
     add(values.shiftReference, "--shift-reference", "R",
         "With --shift free: what holds the overall level, which MT data cannot tell from the\n"
         "model (scaling every resistivity by c and every depth by sqrt(c) scales rho_a by c):\n"
