@@ -366,14 +366,17 @@ StaticShiftReport MakeShiftReport(const ShiftDesign& design, std::span<const dou
     r.halfSpace = estimate;
     if (estimate) r.note = HalfSpaceNote(data, *estimate);
     std::string bound;
+    std::size_t onBound = 0;
     for (const CurveShift& c : r.curves) {
         if (!c.atBound) continue;
-        bound += (bound.empty() ? "" : " and ") + Name(c.mode) + " (x" + Number(c.factor) + ")";
+        bound += (onBound++ == 0 ? "" : " and ") + Name(c.mode) + " (x" + Number(c.factor) + ")";
     }
-    if (!bound.empty()) {
+    if (onBound > 0) {
         if (!r.note.empty()) r.note += "; ";
-        r.note += "the factor of " + bound + " ended on its bound of a decade: the curves differ by more than a "
-                  "static shift explains (3-D effects or a wrong rotation?), so a 1-D model of them is doubtful";
+        r.note += (onBound == 1 ? "the factor of " : "the factors of ") + bound +
+                  (onBound == 1 ? " ended on its bound" : " ended on their bound") +
+                  " of a decade: the curves differ by more than a static shift explains (3-D effects or a wrong "
+                  "rotation?), so a 1-D model of them is doubtful";
     }
     return r;
 }

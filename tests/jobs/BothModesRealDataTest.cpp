@@ -5,6 +5,7 @@
 
 #include "jobs/FitCurve.h"
 #include "jobs/LoadCurve.h"
+#include "sounding/Modes.h"
 #include "tests/support/SharedData.h"
 
 #include <gtest/gtest.h>
