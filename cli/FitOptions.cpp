@@ -76,6 +76,17 @@ void ParseShiftOptions(const FitOptionValues& values, jobs::FitOptions& options)
     }
 }
 
+}  // namespace
+
+fitting::ShiftOptions ParseShiftOptionsOnly(const FitOptionValues& values)
+{
+    jobs::FitOptions options;
+    ParseShiftOptions(values, options);
+    return jobs::ShiftOptionsOf(options);
+}
+
+namespace {
+
 [[noreturn]] void RefuseFit(const std::string& message)
 {
     throw InputError("无法拟合 (the fit cannot be made: " + message + ")");
@@ -85,7 +96,6 @@ void ParseShiftOptions(const FitOptionValues& values, jobs::FitOptions& options)
 
 // The options of the stop criteria, in a group of their own in the help.
 void AddStopCriteria(CLI::App& command, FitOptionValues& values);
-void AddShiftOptions(CLI::App& command, FitOptionValues& values);
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values)
 {
@@ -233,7 +243,8 @@ void AddShiftOptions(CLI::App& command, FitOptionValues& values)
     };
     add(values.shift, "--shift", "S",
         "none or free: a static-shift factor s per curve (rho_observed = s * rho_model, the\n"
-        "phase unchanged), fitted with the model. Default: none");
+        "phase unchanged), fitted with the model; a fitted factor stays within 0.1 to 10 and\n"
+        "is flagged when it ends on that bound. Default: none");
     add(values.shiftReference, "--shift-reference", "R",
         "With --shift free: what holds the overall level, which MT data cannot tell from the\n"
         "model (scaling every resistivity by c and every depth by sqrt(c) scales rho_a by c):\n"
@@ -247,7 +258,7 @@ void AddShiftOptions(CLI::App& command, FitOptionValues& values)
         "Default: 0 (the top layer)");
     add(values.shiftPrior, "--shift-prior", "SD",
         "The standard deviation of a Gaussian prior on log10 s of every free factor, a\n"
-        "penalty in the fit. Default: " + report::NumberText(fitting::kDefaultShiftPriorSd));
+        "penalty in a fit and the prior of mt1d sample. Default: " + report::NumberText(fitting::kDefaultShiftPriorSd));
 }
 
 jobs::FitOptions ParseFitOptions(const FitOptionValues& values)

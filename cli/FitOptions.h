@@ -50,6 +50,12 @@ struct FitOptionValues {
 
 void AddFitOptions(CLI::App& command, FitOptionValues& values);
 
+// The static-shift options alone (--shift, --shift-reference, --surface-rho, --surface-depth,
+// --shift-prior), for a command that takes them without the fit's (sample), and their value;
+// throws UsageError as ParseFitOptions does for them.
+void AddShiftOptions(CLI::App& command, FitOptionValues& values);
+fitting::ShiftOptions ParseShiftOptionsOnly(const FitOptionValues& values);
+
 // The names of the stop criteria's options, for a command that takes them only with fits.
 const std::vector<std::string>& StopCriterionOptionNames();
 

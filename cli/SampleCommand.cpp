@@ -3,6 +3,7 @@
 
 #include "cli/CommonOptions.h"
 #include "cli/DataOptions.h"
+#include "cli/FitOptions.h"
 #include "report/Formatting.h"
 #include "report/SampleCsv.h"
 #include "report/SampleJson.h"
@@ -114,6 +115,7 @@ private:
 struct SampleCommandValues {
     DataOptionValues data;
     SampleOptionValues sample;
+    FitOptionValues shift;  // the static-shift options alone
     std::string format;
 };
 
@@ -121,7 +123,8 @@ int RunSampleCommand(const SampleCommandValues& values, std::ostream& out, std::
 {
     // Every option is checked before the file is read, the file before anything is sampled.
     const DataRequest dataRequest = ParseDataOptions(values.data);
-    const sampling::SamplingOptions options = ParseSampleOptions(values.sample);
+    sampling::SamplingOptions options = ParseSampleOptions(values.sample);
+    options.shift = ParseShiftOptionsOnly(values.shift);
     const SampleFormat format = ParseSampleFormat(values.format);
     const jobs::LoadedCurve loaded = LoadCurve(dataRequest);
 
@@ -166,6 +169,7 @@ Subcommand AddSampleCommand(CLI::App& mt1d)
     AddSoundingFile(*command, values->data);
     AddDataOptions(*command, values->data);
     AddSampleOptions(*command, values->sample);
+    AddShiftOptions(*command, values->shift);
     values->format = "json";
     command
         ->add_option("--format", values->format,

@@ -187,6 +187,7 @@ public:
         for (std::size_t k = 0; k < shiftCount_; ++k) u[static_cast<Eigen::Index>(free + k)] = shifts0[k];
         out.x = ToParameters(u, x0);
         out.shifts = ShiftsOf(u);
+        uNow_ = u;
         out.chi2 = Linearise(out.x, out.shifts);
         const double count = static_cast<double>(misfit_.Count());
         out.history.push_back({0, Rms(out.chi2, misfit_.Count()), std::nullopt, 0.0});
@@ -212,6 +213,10 @@ public:
             double predicted = 0.0;
             if (SolveStep(damping.Lambda(), predicted)) {
                 uTrial_ = u + step_;
+                for (std::size_t k = 0; k < shiftCount_; ++k) {
+                    const auto i = static_cast<Eigen::Index>(free + k);
+                    uTrial_[i] = ClampShiftUnknown(uTrial_[i]);
+                }
                 ToParameters(uTrial_, out.x, xTrial_);
                 shiftsTrial_ = ShiftsOf(uTrial_);
                 const double chi2Trial = Evaluate(xTrial_, shiftsTrial_);
@@ -221,6 +226,7 @@ public:
                         decrease = out.chi2 - chi2New;
                         damping.Accept(decrease / predicted);
                         u = uTrial_;
+                        uNow_ = u;
                         out.x = xTrial_;
                         out.shifts = shiftsTrial_;
                         out.chi2 = chi2New;
@@ -265,6 +271,8 @@ public:
 private:
     // The damped step (JᵀJ + λ·D) δ = Jᵀr at the current linearisation, into step_, with the
     // decrease of χ² the linear model predicts for it. False when it cannot be solved.
+    // A shift unknown on its bound whose descent points outwards is held there: its row and
+    // column leave the system, so the run can settle on the bound (the trial steps are clamped).
     bool SolveStep(double lambda, double& predicted)
     {
         d_ = a_.diagonal();
@@ -272,10 +280,21 @@ private:
         for (Eigen::Index k = 0; k < d_.size(); ++k) d_[k] = std::max(d_[k], dFloor);
         damped_ = a_;
         damped_.diagonal() += lambda * d_;
+        gHeld_ = g_;
+        const std::size_t free = setup_.freeIndex.size();
+        for (std::size_t k = 0; k < shiftCount_; ++k) {
+            const auto i = static_cast<Eigen::Index>(free + k);
+            const double v = uNow_.size() > i ? uNow_[i] : 0.0;
+            if (std::abs(v) < kMaxAbsLog10Shift - kShiftBoundTolerance || gHeld_[i] * v <= 0.0) continue;
+            damped_.row(i).setZero();
+            damped_.col(i).setZero();
+            damped_(i, i) = 1.0;
+            gHeld_[i] = 0.0;
+        }
         solver_.compute(damped_);
-        step_ = solver_.solve(g_);
+        step_ = solver_.solve(gHeld_);
         if (solver_.info() != Eigen::Success || !step_.allFinite()) return false;
-        predicted = step_.dot(g_ + lambda * d_.cwiseProduct(step_));
+        predicted = step_.dot(gHeld_ + lambda * d_.cwiseProduct(step_));
         return true;
     }
 
@@ -340,7 +359,7 @@ private:
     Misfit& misfit_;
     const Setup& setup_;
     Eigen::MatrixXd a_, damped_;
-    Eigen::VectorXd g_, d_, step_, uTrial_;
+    Eigen::VectorXd g_, gHeld_, d_, step_, uTrial_, uNow_;
     Eigen::LDLT<Eigen::MatrixXd> solver_;
     std::size_t shiftCount_ = 0;
     std::vector<double> xTrial_, shiftsTrial_, rho_, h_, slope_;

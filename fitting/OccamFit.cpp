@@ -107,6 +107,10 @@ public:
         s.m = m;
         const auto n = static_cast<Eigen::Index>(layers_);
         s.m.head(n) = m.head(n).cwiseMax(kOccamMinLog10Rho).cwiseMin(kOccamMaxLog10Rho);
+        for (std::size_t k = 0; k < shifts_; ++k) {
+            const auto i = n + static_cast<Eigen::Index>(k);
+            s.m[i] = ClampShiftUnknown(m[i]);
+        }
         for (Eigen::Index j = 0; j < n; ++j) rho_[static_cast<std::size_t>(j)] = std::pow(10.0, s.m[j]);
         if (shifts_ > 0) misfit_.SetShifts({s.m.data() + layers_, shifts_});
         s.rms = Rms(misfit_.Evaluate(rho_, thickness_), misfit_.Count());

@@ -299,10 +299,12 @@ std::vector<double> StartingShifts(const ShiftDesign& design, const std::optiona
     const Eigen::VectorXd solved = design.a.colPivHouseholderQr().solve(target);
     for (std::size_t k = 0; k < n; ++k) {
         const double v = solved[static_cast<Eigen::Index>(k)];
-        u[k] = std::isfinite(v) ? v : 0.0;
+        u[k] = std::isfinite(v) ? ClampShiftUnknown(v) : 0.0;
     }
     return u;
 }
+
+double ClampShiftUnknown(double u) { return std::clamp(u, -kMaxAbsLog10Shift, kMaxAbsLog10Shift); }
 
 std::string HalfSpaceNote(const FitData& data, const HalfSpaceEstimate& estimate)
 {
@@ -357,10 +359,25 @@ StaticShiftReport MakeShiftReport(const ShiftDesign& design, std::span<const dou
         // The reference curve's factor is held, not fitted: no standard error.
         const bool fitted = design.Unknowns() > 0 && design.a.row(static_cast<Eigen::Index>(c)).squaredNorm() > 0.0;
         if (design.mode == ShiftMode::kFree && fitted && c < log10Sd.size()) shift.log10Sd = log10Sd[c];
+        shift.atBound = design.mode == ShiftMode::kFree && fitted &&
+                        std::abs(level[c]) >= kMaxAbsLog10Shift - kShiftBoundTolerance;
         r.curves.push_back(shift);
     }
     r.halfSpace = estimate;
     if (estimate) r.note = HalfSpaceNote(data, *estimate);
+    std::string bound;
+    std::size_t onBound = 0;
+    for (const CurveShift& c : r.curves) {
+        if (!c.atBound) continue;
+        bound += (onBound++ == 0 ? "" : " and ") + Name(c.mode) + " (x" + Number(c.factor) + ")";
+    }
+    if (onBound > 0) {
+        if (!r.note.empty()) r.note += "; ";
+        r.note += (onBound == 1 ? "the factor of " : "the factors of ") + bound +
+                  (onBound == 1 ? " ended on its bound" : " ended on their bound") +
+                  " of a decade: the curves differ by more than a static shift explains (3-D effects or a wrong "
+                  "rotation?), so a 1-D model of them is doubtful";
+    }
     return r;
 }
 

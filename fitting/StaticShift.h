@@ -44,6 +44,17 @@ inline constexpr double kSurfaceRhoLog10Sd = 0.05;
 // The high-frequency estimate: rows whose phases lie within this many degrees of 45°.
 inline constexpr double kHalfSpacePhaseToleranceDeg = 5.0;
 inline constexpr std::size_t kMinHalfSpaceRows = 2;
+// The bound of a fitted factor: |log10 s| ≤ 1, a factor of 10 either way. Galvanic distortion
+// by near-surface bodies shifts a curve by up to about a decade in practice (Jones 1988,
+// Geophysics 53, 967–978; Sternberg et al. 1988, Geophysics 53, 1459–1468); a factor beyond that
+// says the curves differ by more than a shift (3-D effects, a wrong rotation), and a Gaussian
+// prior alone cannot refuse it: against a few hundred values of small error its penalty of
+// (log10 s / 0.3)² per curve is soon outweighed. A factor that ends on the bound is flagged.
+// For the designs of one or two curves each unknown is ± one curve's log10 s, so the fits
+// hold every unknown within ±kMaxAbsLog10Shift.
+inline constexpr double kMaxAbsLog10Shift = 1.0;
+// A factor within this much (log10) of the bound counts as on it.
+inline constexpr double kShiftBoundTolerance = 1e-6;
 
 // "none", "free", "fixed"; "mean", "xy", "yx", "surface".
 std::string_view ToString(ShiftMode mode);
@@ -140,7 +151,7 @@ std::optional<HalfSpaceEstimate> EstimateHalfSpace(const FitData& data);
 
 // The starting unknowns of a fit with this design: from the half-space estimate where there is
 // one (its ratio for a mode reference or the mean, each curve's level against the anchor),
-// 0 otherwise.
+// 0 otherwise; each within ±kMaxAbsLog10Shift.
 std::vector<double> StartingShifts(const ShiftDesign& design, const std::optional<HalfSpaceEstimate>& estimate);
 
 // The note a fit gives about the estimate, one sentence.
@@ -156,6 +167,9 @@ struct CurveShift {
     double factor = 1.0;
     // Standard error of log10 s; empty for a factor that was given, not fitted.
     std::optional<double> log10Sd;
+    // A fitted factor that ended on its bound kMaxAbsLog10Shift (its standard error then says
+    // little: the data would have moved it further).
+    bool atBound = false;
 
     friend bool operator==(const CurveShift&, const CurveShift&) = default;
 };
@@ -170,8 +184,12 @@ struct StaticShiftReport {
     friend bool operator==(const StaticShiftReport&, const StaticShiftReport&) = default;
 };
 
+// An unknown of a design held within its bound ±kMaxAbsLog10Shift.
+double ClampShiftUnknown(double u);
+
 // The report of a fit whose unknowns ended at `u` with the standard errors `log10Sd` of every
-// curve's log10 factor (0 for a factor that was not fitted).
+// curve's log10 factor (0 for a factor that was not fitted). A fitted factor on its bound is
+// flagged, and the note says so.
 StaticShiftReport MakeShiftReport(const ShiftDesign& design, std::span<const double> u,
                                   std::span<const double> log10Sd, const std::optional<HalfSpaceEstimate>& estimate,
                                   const FitData& data);

@@ -51,7 +51,8 @@ Json CorrelationJson(const jobs::FitRecord& record)
     return {{"parameters", jobs::CorrelationParameterNames(record.report.layers.size())}, {"matrix", std::move(matrix)}};
 }
 
-// The factors of the curves' static shifts: {"reference": …, "xy": {"factor", "log10_sd"}, …,
+// The factors of the curves' static shifts: {"reference": …, "xy": {"factor", "log10_sd",
+// "at_bound": the factor ended on its bound of a decade}, …,
 // "half_space": the high-frequency estimate (its rows, band, log10 of the xy/yx ratio with its
 // standard error, and each curve's log10 ρa level there) or null, "note"}.
 Json StaticShiftJson(const fitting::StaticShiftReport& shift)
@@ -59,7 +60,8 @@ Json StaticShiftJson(const fitting::StaticShiftReport& shift)
     Json out = {{"reference", shift.reference}};
     for (const fitting::CurveShift& c : shift.curves) {
         out[std::string(sounding::ModeName(c.mode))] = {{"factor", JsonNumber(c.factor)},
-                                                        {"log10_sd", JsonNumber(c.log10Sd)}};
+                                                        {"log10_sd", JsonNumber(c.log10Sd)},
+                                                        {"at_bound", c.atBound}};
     }
     Json estimate = nullptr;
     if (shift.halfSpace) {

@@ -131,7 +131,10 @@ fitting::StaticShiftReport ReadStaticShift(const JsonCursor& c)
     for (const sounding::Mode mode : sounding::kAllModes) {
         const auto e = c.Optional(std::string(sounding::ModeName(mode)).c_str());
         if (!e) continue;
-        shift.curves.push_back({mode, e->Member("factor").Positive(), e->Member("log10_sd").NotNegativeOrNull()});
+        fitting::CurveShift curve{mode, e->Member("factor").Positive(), e->Member("log10_sd").NotNegativeOrNull()};
+        // Written since factors were bounded; older files have none.
+        if (const auto b = e->Optional("at_bound")) curve.atBound = b->Bool();
+        shift.curves.push_back(curve);
     }
     if (const auto e = c.Optional("half_space")) {
         fitting::HalfSpaceEstimate h;

@@ -143,6 +143,7 @@ std::string StaticShiftText(const fitting::StaticShiftReport& shift)
         out += std::string(c == 0 ? " " : ", ") + std::string(sounding::ModeName(s.mode)) + " x" +
                Significant(s.factor, kFactorDigits);
         if (s.log10Sd) out += " (" + Factor(s.log10Sd) + ")";
+        if (s.atBound) out += " at its bound";
     }
     out += "\n";
     if (!shift.note.empty()) out += "  " + shift.note + "\n";

@@ -2,8 +2,10 @@
 
 #include "report/OptionsJson.h"
 #include "report/SiteJson.h"
+#include "io/TextEncoding.h"
 #include "sounding/Modes.h"
 
+#include <cmath>
 #include <span>
 
 namespace mt1d::report {
@@ -85,6 +87,25 @@ Json EssJson(const sampling::Ess& ess)
             {"log10_rho", std::move(depths)}};
 }
 
+// The posterior of the static-shift factors: {"reference", "xy": {"factor": 10^mean,
+// "log10_mean", "log10_sd" (null for a held factor), "log10_quantiles": {"0.025": …, …}}, …}.
+Json ShiftPosteriorJson(const sampling::ShiftPosterior& shift)
+{
+    Json out = {{"reference", shift.reference}};
+    for (const sampling::CurveShiftPosterior& c : shift.curves) {
+        Json quantiles = Json::object();
+        for (std::size_t q = 0; q < sampling::kShiftQuantiles.size(); ++q) {
+            quantiles[io::NumberText(sampling::kShiftQuantiles[q])] = JsonNumber(c.quantileLog10[q]);
+        }
+        out[std::string(sounding::ModeName(c.mode))] = {
+            {"factor", JsonNumber(std::pow(10.0, c.meanLog10))},
+            {"log10_mean", JsonNumber(c.meanLog10)},
+            {"log10_sd", c.fitted ? JsonNumber(c.sdLog10) : Json(nullptr)},
+            {"log10_quantiles", std::move(quantiles)}};
+    }
+    return out;
+}
+
 }  // namespace
 
 Json SampleJson(const jobs::SampleRecord& record)
@@ -94,7 +115,7 @@ Json SampleJson(const jobs::SampleRecord& record)
     for (const auto& c : r.layerCount) layerCount.push_back({{"layers", c.layers}, {"probability", JsonNumber(c.probability)}});
     Json acceptance = Json::object();
     for (const auto& a : r.acceptance) acceptance[std::string(sampling::ToString(a.move))] = JsonNumber(a.rate);
-    return {{"format", kSampleFormatName},
+    Json out = {{"format", kSampleFormatName},
             {"format_version", kSampleFormatVersion},
             {"site", SiteJson(record.site)},
             {"options", OptionsJson(record)},
@@ -120,6 +141,8 @@ Json SampleJson(const jobs::SampleRecord& record)
             {"depth_of_investigation_m", JsonNumber(r.depthOfInvestigationM)},
             {"best_rms", r.bestModel.resistivity.empty() ? Json(nullptr) : JsonNumber(r.bestRms)},
             {"best_model", BestModelJson(r.bestModel)}};
+    if (r.staticShift) out["static_shift"] = ShiftPosteriorJson(*r.staticShift);
+    return out;
 }
 
 std::string SampleJsonText(const jobs::SampleRecord& record) { return JsonLayout(SampleJson(record)) + "\n"; }

@@ -15,7 +15,8 @@
 //       "p10", "p50", "p90", "mean": [log10 Ω·m per depth],
 //       "interface_probability": [per depth cell],
 //       "layer_count": [{"layers", "probability"}],
-//       "acceptance": {"birth", "death", "move", "change", and "swap" with tempering: rate},
+//       "acceptance": {"birth", "death", "move", "change", "swap" with tempering, "shift" with
+//                      free static shifts: rate},
 //       "rhat": {"misfit", "layer_count"} (null where not finite: see "warnings"),
 //       "ess": {"seconds" (the chains' wall-clock time), "stride" (every stride-th kept sample
 //               was used), "misfit", "layer_count": {"combined", "per_second", "chains": [one
@@ -24,7 +25,10 @@
 //              "per_second" are the only values that differ between two runs of one seed),
 //       "samples" (kept), "seed",
 //       "depth_of_investigation_m", "best_rms",
-//       "best_model": [{"top_m", "thickness_m" (null for the half-space), "resistivity_ohmm"}]
+//       "best_model": [{"top_m", "thickness_m" (null for the half-space), "resistivity_ohmm"}],
+//       "static_shift" (with static shifts only): {"reference", per curve {"factor" (10^mean),
+//               "log10_mean", "log10_sd" (null for a held factor), "log10_quantiles":
+//               {"0.025", "0.16", "0.5", "0.84", "0.975"}}}
 //     }
 //
 // A value that is not finite is null; no NaN or infinity is ever written. Numbers read back

@@ -52,8 +52,13 @@ namespace mt1d::sampling {
 // Change: pick layer j among k + 1 and draw r_j' ~ N(r_j, σ²) in the same way, rejected outside
 // the bounds; symmetric again: A_change = (L'/L)^(1/T).
 //
-// The move probabilities are 1/4 whatever k is, so they cancel between a birth and the
-// death that undoes it; at k = K a birth and at k = 0 a death are proposed and rejected.
+// Shift (only with static-shift unknowns): pick unknown k among them and draw u_k' ~ N(u_k, σ²)
+// with σ drawn as above around kShiftWidth, rejected beyond ±kMaxAbsLog10Shift: symmetric on a
+// flat prior, A_shift = (L'/L)^(1/T), the unknowns' Gaussian prior being part of χ².
+//
+// The move probabilities are 1/4 whatever k is (1/5 each with shift unknowns), so they cancel
+// between a birth and the death that undoes it; at k = K a birth and at k = 0 a death are
+// proposed and rejected.
 
 namespace {
 
@@ -78,14 +83,18 @@ double LogSpreadDensity(double delta, double width)
 
 }  // namespace
 
-Chain::Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double temperature)
+Chain::Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double temperature,
+             std::vector<double> startShifts)
     : prior_(prior),
       misfit_(misfit),
       random_(seed),
       temperature_(temperature),
       adapter_(prior),
-      state_(random_.Uniform(prior.minLog10Rho, prior.maxLog10Rho))
+      state_(random_.Uniform(prior.minLog10Rho, prior.maxLog10Rho)),
+      shifts_(std::move(startShifts))
 {
+    for (double& u : shifts_) u = fitting::ClampShiftUnknown(std::isfinite(u) ? u : 0.0);
+    misfit_.SetShifts(shifts_);
     chi2_ = misfit_.ChiSquare(state_.Resistivities(), state_.Thicknesses());
 }
 
@@ -156,11 +165,25 @@ bool Chain::ProposeChange()
     return true;
 }
 
+bool Chain::ProposeShift()
+{
+    const std::size_t n = proposalShifts_.size();
+    const auto k = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(n)), n - 1);
+    const double u = proposalShifts_[k] + SpreadWidth(kShiftWidth) * random_.Gaussian();
+    if (!(std::abs(u) <= fitting::kMaxAbsLog10Shift)) return false;
+    proposalShifts_[k] = u;
+    return true;
+}
+
 StepOutcome Chain::Step(bool adapt)
 {
     StepOutcome out;
-    out.move = static_cast<Move>(std::min(static_cast<std::size_t>(random_.Uniform() * kChainMoves), kChainMoves - 1));
+    // Without shift unknowns the draw is the four moves' as it always was.
+    const std::size_t moves = kChainMoves + (shifts_.empty() ? 0 : 1);
+    const auto drawn = std::min(static_cast<std::size_t>(random_.Uniform() * static_cast<double>(moves)), moves - 1);
+    out.move = drawn == kChainMoves ? Move::kShift : static_cast<Move>(drawn);
     proposal_ = state_;
+    proposalShifts_ = shifts_;
     double logRatio = 0.0;
     bool possible = false;
     // Whether the width had a say: impossible moves are rejected whatever it is.
@@ -179,14 +202,20 @@ StepOutcome Chain::Step(bool adapt)
         possible = ProposeMove();
         break;
     case Move::kChange: possible = ProposeChange(); break;
+    case Move::kShift:
+        widthMatters = false;  // a fixed width
+        possible = ProposeShift();
+        break;
     case Move::kSwap: break;
     }
     if (possible) {
+        if (!shifts_.empty()) misfit_.SetShifts(proposalShifts_);
         const double chi2 = misfit_.ChiSquare(proposal_.Resistivities(), proposal_.Thicknesses());
         const double logA = logRatio - (chi2 - chi2_) / (2.0 * temperature_);
         // A NaN (a misfit that cannot be computed) fails both comparisons: rejected.
         if (logA >= 0.0 || random_.Uniform() < std::exp(logA)) {
             std::swap(state_, proposal_);
+            std::swap(shifts_, proposalShifts_);
             chi2_ = chi2;
             out.accepted = true;
         }
@@ -201,6 +230,7 @@ StepOutcome Chain::Step(bool adapt)
 void Chain::SwapModel(Chain& other)
 {
     std::swap(state_, other.state_);
+    std::swap(shifts_, other.shifts_);
     std::swap(chi2_, other.chi2_);
 }
 

@@ -19,6 +19,8 @@
 #include "fitting/SeededRandom.h"
 
 #include <cstdint>
+#include <span>
+#include <vector>
 
 namespace mt1d::sampling {
 
@@ -29,14 +31,19 @@ struct StepOutcome {
 
 class Chain {
 public:
-    // Starts from a half-space whose log10 ρ is drawn from the prior.
-    Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double temperature = 1.0);
+    // Starts from a half-space whose log10 ρ is drawn from the prior, and with
+    // `shifts` static-shift unknowns (StaticShift.h) at `startShifts` (0 where not given). The
+    // unknowns have a flat prior on ±kMaxAbsLog10Shift; their Gaussian prior is in the
+    // misfit's χ² (ModelMisfit.h).
+    Chain(const Prior& prior, ModelMisfit& misfit, std::uint64_t seed, double temperature = 1.0,
+          std::vector<double> startShifts = {});
 
     // One proposal and its acceptance. While `adapt` is true the proposal widths adapt
     // (burn-in); afterwards they stay as they are.
     StepOutcome Step(bool adapt);
 
     const ModelState& State() const { return state_; }
+    std::span<const double> Shifts() const { return shifts_; }
     double ChiSquare() const { return chi2_; }
     double Temperature() const { return temperature_; }
     const ProposalWidths& Widths() const { return adapter_.Widths(); }
@@ -55,6 +62,7 @@ private:
     bool ProposeDeath(double& logRatio);
     bool ProposeMove();
     bool ProposeChange();
+    bool ProposeShift();
     bool InsideRho(double log10Rho) const;
     // A width drawn log-uniformly within kWidthSpread of `width` (ProposalWidths.h).
     double SpreadWidth(double width);
@@ -65,6 +73,7 @@ private:
     double temperature_;
     WidthAdapter adapter_;
     ModelState state_, proposal_;
+    std::vector<double> shifts_, proposalShifts_;
     double chi2_ = 0.0;
     MoveCounts counts_;
 };

@@ -52,8 +52,9 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
     for (std::size_t r = 0; r < rungCount; ++r) {
         misfits.push_back(factory());
         rungs.push_back(std::make_unique<Chain>(plan.prior, *misfits.back(), ChainSeed(plan.seed, plan.index, r),
-                                                plan.temperatures[r]));
+                                                plan.temperatures[r], plan.startShifts));
     }
+    if (plan.shift) out.shifts.emplace(*plan.shift);
     fitting::SeededRandom swapRandom(ChainSeed(plan.seed, plan.index, rungCount));
     Chain& cold = *rungs.front();
     const auto rms = [&](double chi2) { return plan.dataCount == 0 ? 0.0 : fitting::Rms(chi2, plan.dataCount); };
@@ -81,7 +82,16 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
     const std::uint64_t total = plan.burnIn + plan.samples;
     const std::uint64_t firstHalf = plan.samples / 2;
     ModelState pending = cold.State();  // the kept model not yet tallied, and for how many samples
+    std::vector<double> pendingShifts(cold.Shifts().begin(), cold.Shifts().end());
     std::uint64_t held = 0;
+    const auto tallyPending = [&] {
+        out.tally.Add(pending, held);
+        if (out.shifts) out.shifts->Add(pendingShifts, held);
+    };
+    const auto holdCurrent = [&] {
+        pending = cold.State();
+        pendingShifts.assign(cold.Shifts().begin(), cold.Shifts().end());
+    };
     std::uint64_t proposed = 0, accepted = 0;
     MoveCount swaps;
     std::uint64_t step = 0;
@@ -98,7 +108,7 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
         if (step == plan.burnIn) {
             for (auto& c : rungs) c->ResetCounts();
             out.widths = cold.Widths();
-            pending = cold.State();
+            holdCurrent();
             held = 0;
         }
         bool changed = false;
@@ -124,8 +134,8 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
         }
         if (keeping) {
             if (changed) {
-                out.tally.Add(pending, held);
-                pending = cold.State();
+                tallyPending();
+                holdCurrent();
                 held = 1;
             } else {
                 ++held;
@@ -144,7 +154,7 @@ ChainOutcome RunChain(const ChainPlan& plan, const PosteriorGrid& grid, const Mi
             }
         }
     }
-    if (step > plan.burnIn) out.tally.Add(pending, held);
+    if (step > plan.burnIn) tallyPending();
     out.steps = step;
     out.finished = step == total;
     if (step <= plan.burnIn) out.widths = cold.Widths();

@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace mt1d::sampling {
@@ -41,6 +42,9 @@ struct ChainPlan {
     // log10 ρ at each of these log10 depths (m).
     std::size_t essStride = 1;
     std::vector<double> essLog10Depths;
+    // Static shifts: the design of the misfit's factors and the unknowns' start.
+    std::optional<fitting::ShiftDesign> shift;
+    std::vector<double> startShifts;
 };
 
 // What the supervising thread reads while the chain runs.
@@ -56,6 +60,7 @@ struct ChainOutcome {
     explicit ChainOutcome(const PosteriorGrid& grid, std::size_t maxInterfaces) : tally(grid, maxInterfaces) {}
 
     PosteriorTally tally;
+    std::optional<ShiftTally> shifts;  // with a shift design
     MoveCounts counts;  // at temperature 1 after burn-in, swaps included
     // The first and second half of the kept samples, for split R-hat.
     std::array<RunningMoments, 2> misfit, layers;

@@ -24,10 +24,17 @@ earth::MisfitData KernelMisfitData(const fitting::FitData& data)
     return m;
 }
 
-DataMisfit::DataMisfit(const fitting::FitData& data)
-    : earth_(data.frequencies), data_(data.CurveCount() == 1 ? KernelMisfitData(data) : earth::MisfitData{})
+DataMisfit::DataMisfit(const fitting::FitData& data, const fitting::ShiftDesign* shift)
+    : earth_(data.frequencies),
+      data_(data.CurveCount() == 1 && shift == nullptr ? KernelMisfitData(data) : earth::MisfitData{})
 {
-    if (data.CurveCount() > 1) curves_.emplace(data);
+    if (data.CurveCount() > 1 || shift != nullptr) curves_.emplace(data);
+    if (shift != nullptr) curves_->SetShiftDesign(*shift);
+}
+
+void DataMisfit::SetShifts(std::span<const double> u)
+{
+    if (curves_) curves_->SetShifts(u);
 }
 
 double DataMisfit::ChiSquare(std::span<const double> resistivity, std::span<const double> thickness)
@@ -36,10 +43,13 @@ double DataMisfit::ChiSquare(std::span<const double> resistivity, std::span<cons
     return earth_.ChiSquare(resistivity, thickness, data_);
 }
 
-MisfitFactory DataMisfitFactory(const fitting::FitData& data)
+MisfitFactory DataMisfitFactory(const fitting::FitData& data, const std::optional<fitting::ShiftDesign>& shift)
 {
     auto shared = std::make_shared<const fitting::FitData>(data);
-    return [shared]() -> std::unique_ptr<ModelMisfit> { return std::make_unique<DataMisfit>(*shared); };
+    auto design = std::make_shared<const std::optional<fitting::ShiftDesign>>(shift);
+    return [shared, design]() -> std::unique_ptr<ModelMisfit> {
+        return std::make_unique<DataMisfit>(*shared, *design ? &**design : nullptr);
+    };
 }
 
 }  // namespace mt1d::sampling

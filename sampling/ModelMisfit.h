@@ -25,6 +25,9 @@ public:
     // computed, which the chain never accepts.
     virtual double ChiSquare(std::span<const double> resistivity,
                              std::span<const double> thickness) = 0;
+    // The static-shift unknowns (fitting/StaticShift.h) the next ChiSquare uses; a misfit
+    // without shifts ignores them.
+    virtual void SetShifts(std::span<const double> /*u*/) {}
 };
 
 using MisfitFactory = std::function<std::unique_ptr<ModelMisfit>()>;
@@ -36,11 +39,15 @@ using MisfitFactory = std::function<std::unique_ptr<ModelMisfit>()>;
 earth::MisfitData KernelMisfitData(const fitting::FitData& data);
 
 // The misfit of a model against `data` through the layered-earth kernel's χ² path; for data
-// of several curves (xy + yx), whose rows share kernel frequencies, through fitting::Misfit.
+// of several curves (xy + yx), whose rows share kernel frequencies, or with static shifts,
+// through fitting::Misfit. With a shift design its χ² holds the design's terms as well: the
+// Gaussian prior of each free factor and the anchor (StaticShift.h), so that exp(−χ²/2) is
+// the likelihood times that prior and the chains need no other term for the factors.
 class DataMisfit final : public ModelMisfit {
 public:
-    explicit DataMisfit(const fitting::FitData& data);
+    explicit DataMisfit(const fitting::FitData& data, const fitting::ShiftDesign* shift = nullptr);
     double ChiSquare(std::span<const double> resistivity, std::span<const double> thickness) override;
+    void SetShifts(std::span<const double> u) override;
 
 private:
     earth::LayeredEarth earth_;
@@ -48,7 +55,7 @@ private:
     std::optional<fitting::Misfit> curves_;
 };
 
-// A factory of DataMisfit objects over a copy of `data`.
-MisfitFactory DataMisfitFactory(const fitting::FitData& data);
+// A factory of DataMisfit objects over a copy of `data` (and of `shift`, when given).
+MisfitFactory DataMisfitFactory(const fitting::FitData& data, const std::optional<fitting::ShiftDesign>& shift = {});
 
 }  // namespace mt1d::sampling

@@ -10,6 +10,7 @@ std::string_view ToString(Move move)
     case Move::kMove: return "move";
     case Move::kChange: return "change";
     case Move::kSwap: return "swap";
+    case Move::kShift: return "shift";
     }
     return "unknown";
 }
@@ -29,6 +30,8 @@ MoveCount MoveCounts::ChainTotal() const
         total.proposed += byMove[i].proposed;
         total.accepted += byMove[i].accepted;
     }
+    total.proposed += (*this)[Move::kShift].proposed;
+    total.accepted += (*this)[Move::kShift].accepted;
     return total;
 }
 

@@ -38,7 +38,8 @@ void WidthAdapter::Record(Move move, bool accepted)
         change_.accepted += accepted ? 1 : 0;
         Adapt(change_, widths_.change, kTargetAcceptance, kMinWidth, changeHigh_);
         break;
-    case Move::kSwap: break;
+    case Move::kSwap:
+    case Move::kShift: break;
     }
 }
 

@@ -42,6 +42,10 @@ inline constexpr double kMinWidth = 1e-3;
 // widths keeps the chain moving in both. Drawn independently of the model, the spread keeps
 // moves and changes symmetric; births and deaths use its density (Chain.cpp).
 inline constexpr double kWidthSpread = 10.0;
+// The centre width of a static-shift proposal, in log10 s; with the spread above its steps run
+// from 0.005 to 0.5 decades, about the standard errors of factors from good data to the bound.
+// It does not adapt.
+inline constexpr double kShiftWidth = 0.05;
 
 struct ProposalWidths {
     double birth = 0.0;   // log10 ρ of a new layer about the split layer's

@@ -65,15 +65,18 @@ SamplingResult Refused(std::string message)
 
 // The figures of the whole run from the chains' outcomes, in chain order.
 void Gather(const std::vector<std::optional<ChainOutcome>>& outcomes, const PosteriorGrid& grid,
-            std::size_t maxInterfaces, SamplingResult& result)
+            std::size_t maxInterfaces, const std::optional<fitting::ShiftDesign>& shift, SamplingResult& result)
 {
     PosteriorTally tally(grid, maxInterfaces);
+    std::optional<ShiftTally> shifts;
+    if (shift) shifts.emplace(*shift);
     MoveCounts counts;
     std::vector<RunningMoments> misfit, layers;
     double bestChi2 = std::numeric_limits<double>::infinity();
     for (const auto& o : outcomes) {
         if (!o) continue;
         tally.Merge(o->tally);
+        if (shifts && o->shifts) shifts->Merge(*o->shifts);
         counts.Add(o->counts);
         for (const auto& m : o->misfit) misfit.push_back(m);
         for (const auto& m : o->layers) layers.push_back(m);
@@ -87,8 +90,11 @@ void Gather(const std::vector<std::optional<ChainOutcome>>& outcomes, const Post
     result.samples = tally.Total();
     result.bestRms = result.dataCount == 0 ? 0.0 : fitting::Rms(bestChi2, result.dataCount);
     Summarise(tally, grid, result);
-    for (Move m : {Move::kBirth, Move::kDeath, Move::kMove, Move::kChange, Move::kSwap}) {
+    if (shifts) result.staticShift = shifts->Summary();
+    const bool shiftMoves = shift && shift->Unknowns() > 0;
+    for (Move m : {Move::kBirth, Move::kDeath, Move::kMove, Move::kChange, Move::kSwap, Move::kShift}) {
         if (m == Move::kSwap && result.temperatures == 1) continue;
+        if (m == Move::kShift && !shiftMoves) continue;
         const MoveCount& c = counts[m];
         result.acceptance.push_back({m, c.proposed, c.accepted, c.Rate()});
     }
@@ -122,8 +128,11 @@ std::size_t ResolvedThreads(const SamplingOptions& options)
     return std::min(threads, ResolvedChains(options));
 }
 
-SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, std::size_t dataCount,
-                            const SamplingOptions& options, const SamplingControl& control)
+namespace {
+
+SamplingResult Run(const MisfitFactory& factory, const Prior& prior, std::size_t dataCount,
+                   const SamplingOptions& options, const SamplingControl& control,
+                   const std::optional<fitting::ShiftDesign>& shift, const std::vector<double>& startShifts)
 {
     const std::size_t chains = ResolvedChains(options);
     if (std::string error = CheckOptions(options, chains); !error.empty()) return Refused(error);
@@ -165,6 +174,8 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
         p.dataCount = dataCount;
         p.essStride = static_cast<std::size_t>(result.ess.stride);
         p.essLog10Depths = essDepths;
+        p.shift = shift;
+        p.startShifts = startShifts;
     }
 
     std::vector<ChainLive> live(chains);
@@ -240,7 +251,7 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
 
     bool finished = true;
     for (const auto& o : outcomes) finished = finished && o && o->finished;
-    Gather(outcomes, grid, prior.maxInterfaces, result);
+    Gather(outcomes, grid, prior.maxInterfaces, shift, result);
     std::ostringstream message;
     if (finished) {
         result.status = SamplingStatus::kCompleted;
@@ -259,6 +270,14 @@ SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, st
     return result;
 }
 
+}  // namespace
+
+SamplingResult SampleModels(const MisfitFactory& factory, const Prior& prior, std::size_t dataCount,
+                            const SamplingOptions& options, const SamplingControl& control)
+{
+    return Run(factory, prior, dataCount, options, control, std::nullopt, {});
+}
+
 SamplingResult Sample(const fitting::FitData& data, const SamplingOptions& options, const SamplingControl& control)
 {
     if (data.Count() == 0 || data.sigmas.size() != data.Count() || data.kernelRows.size() != data.Count()) {
@@ -266,7 +285,17 @@ SamplingResult Sample(const fitting::FitData& data, const SamplingOptions& optio
     }
     const PriorFromData prior = MakePrior(data, options.prior);
     if (!prior.Ok()) return Refused(prior.error);
-    SamplingResult result = SampleModels(DataMisfitFactory(data), prior.prior, data.Count(), options, control);
+    std::optional<fitting::ShiftDesign> shift;
+    std::vector<double> startShifts;
+    if (options.shift.Active()) {
+        const fitting::ShiftDesignResult design = fitting::MakeShiftDesign(data, options.shift);
+        if (!design.Ok()) return Refused(design.error);
+        shift = design.design;
+        // The chains start their factors at the high-frequency estimate, where there is one.
+        startShifts = fitting::StartingShifts(design.design, fitting::EstimateHalfSpace(data));
+    }
+    SamplingResult result = Run(DataMisfitFactory(data, shift), prior.prior, data.Count(), options, control, shift,
+                                startShifts);
     if (result.status != SamplingStatus::kInvalidInput) {
         result.depthOfInvestigationM = fitting::DepthOfInvestigation(fitting::NiblettBostick(data));
     }

@@ -1,6 +1,7 @@
 #pragma once
 // How a sampling run is set up, and the hooks of whoever runs it.
 
+#include "fitting/StaticShift.h"
 #include "sampling/PosteriorGrid.h"
 #include "sampling/Prior.h"
 
@@ -23,6 +24,10 @@ struct TemperingOptions {
 
 struct SamplingOptions {
     PriorOptions prior;
+    // Static shifts (fitting/StaticShift.h): free factors are unknowns of the chains, with the
+    // Gaussian prior of priorSd in log10 s and the bound ±kMaxAbsLog10Shift; given factors
+    // are applied as they are.
+    fitting::ShiftOptions shift;
     // Samples kept after burn-in, over all chains together; chain c keeps samples/chains
     // (the first samples % chains chains one more).
     std::uint64_t samples = 1'000'000;

@@ -11,9 +11,11 @@
 #include "sampling/Moves.h"
 #include "sampling/Prior.h"
 #include "sampling/ProposalWidths.h"
+#include "sampling/ShiftPosterior.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -124,6 +126,9 @@ struct SamplingResult {
     std::size_t dataCount = 0;  // fitted values, for RMS = sqrt(χ²/N)
     Prior prior;                // the bounds the run used
     double depthOfInvestigationM = 0.0;  // of the data (Niblett–Bostick), 0 without data
+
+    // With static shifts (SamplingOptions::shift), the posterior of each curve's factor.
+    std::optional<ShiftPosterior> staticShift;
 
     // The model with the lowest misfit any chain at temperature 1 visited.
     earth::LayeredModel bestModel;

@@ -5,6 +5,7 @@
 
 #include "jobs/FitCurve.h"
 #include "jobs/LoadCurve.h"
+#include "sounding/Modes.h"
 #include "tests/support/SharedData.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,32 @@ TEST(BothModesRealData, FreeFactorsOfIaj34LowerTheMisfitAndMoveTheModelAsTheScal
     RecordProperty("rms_with", std::to_string(mean.record->report.rms));
     RecordProperty("xy_factor_mean", std::to_string(m.curves[0].factor));
     RecordProperty("xy_factor_yx", std::to_string(y.curves[0].factor));
+}
+
+TEST(BothModesRealData, TheFactorsOfTfTestZrot5StayWithinADecadeAndTheOneOnTheBoundIsFlagged)
+{
+    // Its curves lie orders of magnitude apart at the highest frequencies: with a prior alone
+    // the factors ran to 0.005 and 194 about their mean.
+    const auto data = testing_support::SharedDataDir();
+    if (!data) GTEST_SKIP() << testing_support::kNoSharedData;
+    jobs::DataOptions options;
+    options.mode = sounding::Mode::kXy;
+    options.bothOffDiagonal = true;
+    const jobs::LoadedCurve loaded = jobs::LoadCurve(*data / "edi" / "tf_test_zrot5.edi", options);
+    ASSERT_TRUE(loaded.second.has_value());
+    const jobs::FitRun mean = Fit(loaded, fitting::ShiftMode::kFree);
+    ASSERT_TRUE(mean.record) << mean.refusal;
+    ASSERT_TRUE(mean.record->report.staticShift);
+    const auto& m = *mean.record->report.staticShift;
+    bool flagged = false;
+    for (const auto& c : m.curves) {
+        // The bound is a decade; pow's rounding on it.
+        EXPECT_LE(std::abs(std::log10(c.factor)), fitting::kMaxAbsLog10Shift + 1e-12);
+        flagged = flagged || c.atBound;
+        RecordProperty(std::string(sounding::ModeName(c.mode)) + "_factor", std::to_string(c.factor));
+    }
+    EXPECT_TRUE(flagged);
+    EXPECT_NE(m.note.find("bound"), std::string::npos) << m.note;
 }
 
 }  // namespace
