@@ -8,6 +8,7 @@
 #include "gui/app/LaunchOptions.h"
 #include "gui/classic/MainWindow.h"
 #include "gui/classic/Measure.h"
+#include "gui/common/Language.h"
 #include "gui/common/MessageBoxes.h"
 #include "gui/common/SettingsNames.h"
 #include "gui/field/SoundingWindow.h"
@@ -113,6 +114,11 @@ int RunApplication(int& argc, char** argv)
     }
     QCoreApplication::setOrganizationName(kSettingsOrganisation);
     QCoreApplication::setApplicationName(kSettingsApplication);
+    // The language before any window is built: --lang for this run, else the remembered one,
+    // else the system's.
+    Language language = LoadLanguage(SystemLanguage());
+    if (!options.language.isEmpty()) ParseLanguageCode(options.language, &language);
+    if (!SwitchLanguage(language)) std::fprintf(stderr, "the English translations cannot be loaded\n");
 
     // The sounding windows live as long as the program; they close with it.
     field::FieldWorkspace workspace;
