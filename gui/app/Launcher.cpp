@@ -127,12 +127,18 @@ int RunApplication(int& argc, char** argv)
     survey::SurveyOpener surveys(&workspace);
     form.FileHooks.openSurvey = [&surveys, &form] { surveys.ChooseAndOpen(&form); };
     int exitCode = 0;
+    // A run that only shows (--screenshot, --measure) ends without asking to save what --fit
+    // changed: there is nobody to answer, and the question would keep the program open.
+    const auto quitUnasked = [&] {
+        for (field::SoundingWindow* window : workspace.Windows()) window->MarkSaved();
+        QCoreApplication::quit();
+    };
     const auto saveScreenshot = [&](QWidget& window) {
         if (!window.grab().save(options.screenshot, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
             exitCode = 1;
         }
-        QCoreApplication::quit();
+        quitUnasked();
     };
     std::unique_ptr<FirstPaint> fieldPainted;
     FirstPaint painted(form, [&] {
@@ -143,7 +149,7 @@ int RunApplication(int& argc, char** argv)
                       .arg(QDateTime::currentMSecsSinceEpoch()));
             Print(MeasureCommands(form));
             if (!options.files.isEmpty()) Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
-            QCoreApplication::quit();
+            quitUnasked();
         }
         if (!options.screenshot.isEmpty()) {
             const auto windows = workspace.Windows();
