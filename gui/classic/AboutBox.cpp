@@ -60,6 +60,7 @@ TAbout::TAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About"));
+    setProperty("mt1dSameInEveryLanguage", true);  // the title the click replaces is English in both
     setFixedSize(443, 422);
 
     auto* panel = new QFrame(this);

@@ -33,6 +33,10 @@ const QString kEnglishFile = QStringLiteral(":/i18n/mt1d_en.qm");
 
 Language current = Language::kChinese;
 QTranslator* english = nullptr;  // installed while the language is English
+// Whether the texts being retranslated were shown in English: only then is a text without Han a
+// translation to be traced back. Going from Chinese, such a text is the same in both (a unit, a
+// name, an English title of the classic window) and stays.
+bool fromEnglish = false;
 
 // English text handed out by Ui::tr → its Chinese source, so that a window built in English
 // can be given its Chinese texts again. The first source of an English text is kept.
@@ -56,7 +60,7 @@ void Retranslate(QObject* owner, const QByteArray& key, const QString& text,
         source = owner->property(sourceKey.constData()).toString();
     } else if (HasHan(text)) {
         source = text;
-    } else {
+    } else if (fromEnglish && !owner->property("mt1dSameInEveryLanguage").toBool()) {
         source = Sources().value(text);
     }
     if (source.isEmpty()) {
@@ -210,6 +214,7 @@ bool SwitchLanguage(Language language)
         delete english;
         english = nullptr;
     }
+    fromEnglish = current == Language::kEnglish;
     current = language;
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
         // Installing or removing the translator posted QEvent::LanguageChange to the application,
@@ -231,6 +236,14 @@ void RetranslateTree(QWidget* root)
     for (QAction* action : actions) {
         Retranslate(action, "text", action->text(), [action](const QString& t) { action->setText(t); });
     }
+}
+
+QString Retranslated(const QString& text)
+{
+    const QString source = HasHan(text) ? text : Sources().value(text);
+    if (source.isEmpty()) return text;
+    const QByteArray utf8 = source.toUtf8();
+    return Ui::tr(utf8.constData());
 }
 
 QMenu* AddLanguageMenu(QMenu* viewMenu)

@@ -11,8 +11,10 @@
 // widget, on which the windows rebuild their texts that carry numbers or names.
 //
 // A slot's source is found without any bookkeeping by the code that set the text: a text with a
-// Han character is a source itself; an English text is traced back through the texts Ui::tr has
-// handed out; what is neither (numbers, file names) is left alone.
+// Han character is a source itself; an English text shown in English is traced back through the
+// texts Ui::tr has handed out; what is neither (numbers, file names) is left alone. A widget whose
+// texts are English in both languages by design says so with the dynamic property
+// "mt1dSameInEveryLanguage" set to true.
 
 #include <QCoreApplication>
 #include <QString>
@@ -53,6 +55,10 @@ bool SwitchLanguage(Language language);
 
 // Gives every text slot under `root` (root included) its text in the current language.
 void RetranslateTree(QWidget* root);
+
+// `text` in the current language when it is a whole text Ui::tr knows (in either language);
+// otherwise `text` itself. For texts kept outside the widgets, such as undo steps' names.
+QString Retranslated(const QString& text);
 
 // Adds 语言/Language (中文, English) to a window's View menu: checkable entries that switch at
 // once and are remembered. The entries' own texts are the same in both languages.

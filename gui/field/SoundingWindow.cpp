@@ -958,6 +958,11 @@ void SoundingWindow::changeEvent(QEvent* event)
     const QString site = QString::fromStdString(state_.sounding.site.name);
     setWindowTitle(Ui::tr("%1[*] — 测点数据与拟合").arg(site.isEmpty() ? Ui::tr("测点") : site));
     if (!Runner->Busy()) Show(state_, false);  // while a fit runs its progress is shown
+    // The steps' names, where they are whole texts (those with a row or a value stay as made).
+    for (int i = 0; i < UndoStack->count(); ++i) {
+        auto* step = const_cast<QUndoCommand*>(UndoStack->command(i));
+        step->setText(Retranslated(step->text()));
+    }
     UpdateUndoActions();
 }
 

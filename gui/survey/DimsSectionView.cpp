@@ -6,6 +6,7 @@
 
 #include <qcustomplot.h>
 
+#include <QEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -115,6 +116,16 @@ void DimsSectionView::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     Load();
+}
+
+void DimsSectionView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange || !grid_) return;
+    QStringList lines;
+    for (const auto& note : grid_->notes) lines << QString::fromStdString(note);
+    NotesLabel->setText(lines.join(QLatin1Char('\n')));
+    Draw();
 }
 
 void DimsSectionView::Load()
