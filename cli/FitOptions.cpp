@@ -78,7 +78,7 @@ void ParseShiftOptions(const FitOptionValues& values, jobs::FitOptions& options)
 
 [[noreturn]] void RefuseFit(const std::string& message)
 {
-    throw InputError("无法拟合 (the fit cannot be made: " + message + ")");
+    RefuseInput("无法拟合", "the fit cannot be made: " + message);
 }
 
 }  // namespace
