@@ -1,9 +1,12 @@
 #include "cli/Cli.h"
 
+#include "cli/MessageLanguage.h"
+
 #include "cli/HelpText.h"
 #include "cli/Subcommand.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <memory>
 
@@ -34,6 +37,8 @@ constexpr const char* kDescription =
 
 constexpr const char* kFooter =
     "Options may also be written --option=VALUE; after -- every word is a file (mt1d data -- -a.edi).\n"
+    "Messages are in Chinese with the English in parentheses; --lang en (before or after the\n"
+    "command) or MT1D_LANG=en gives them in English only (--lang zh: the default).\n"
     "\n"
     "Phase: the phase column of the forward response and the inversion is this program's\n"
     "classic phase, 45° − 2φ of the usual impedance phase φ = arg Z (e^{+iωt}); over a uniform\n"
@@ -164,10 +169,17 @@ bool AsksForHelp(const std::vector<std::string>& args)
 
 void RefuseUsage(const std::string& zh, const std::string& en)
 {
-    throw UsageError(zh + " (" + en + ")");
+    throw UsageError(Bilingual(zh, en));
 }
 
-int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
+void RefuseInput(const std::string& zh, const std::string& en)
+{
+    throw InputError(Bilingual(zh, en));
+}
+
+namespace {
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err)
 {
     int status = kSuccess;
     try {
@@ -191,9 +203,29 @@ int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     }
     out.flush();
     if (!out) {
-        err << "mt1d: 无法写出结果 (the output cannot be written)\n";
+        err << "mt1d: " << Bilingual("无法写出结果", "the output cannot be written") << "\n";
         return kRunFailed;
     }
+    return status;
+}
+
+}  // namespace
+
+int Main(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err)
+{
+    std::vector<std::string> args = arguments;
+    SetMessageLanguage(MessageLanguage::kChineseAndEnglish);
+    try {
+        SetMessageLanguage(TakeLanguageOption(args, std::getenv("MT1D_LANG")));
+    } catch (const UsageError& e) {
+        err << "mt1d: " << e.what() << "\n(mt1d --help)\n";
+        return kBadInput;
+    }
+    if (CurrentMessageLanguage() != MessageLanguage::kEnglish) return RunCommandLine(args, out, err);
+    EnglishOnlyBuffer english(err);
+    std::ostream englishErr(&english);
+    const int status = RunCommandLine(args, out, englishErr);
+    englishErr.flush();
     return status;
 }
 

@@ -28,10 +28,14 @@ public:
     using InputError::InputError;
 };
 
-// Throws UsageError with the message "zh (en)": Chinese, then English in parentheses.
+// Throws UsageError with the message "zh (en)": Chinese, then English in parentheses; in
+// English alone under --lang en (cli/MessageLanguage.h).
 [[noreturn]] void RefuseUsage(const std::string& zh, const std::string& en);
+// The same for input that cannot be used: throws InputError.
+[[noreturn]] void RefuseInput(const std::string& zh, const std::string& en);
 
-// Runs mt1d with `args`, the arguments after the program name: results go to `out`,
+// Runs mt1d with `args`, the arguments after the program name (--lang zh|en among them, or
+// MT1D_LANG in the environment, choose the language of the messages): results go to `out`,
 // messages to `err` (each line starting "mt1d: "). "--help" or "-h" anywhere prints the help
 // of the command it follows (of every command when it follows none) and returns kSuccess.
 int Main(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

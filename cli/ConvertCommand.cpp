@@ -1,5 +1,6 @@
 // mt1d convert: a sounding written as EDI or EMTF XML, rotated or reduced to one mode on the way.
 
+#include "cli/Cli.h"
 #include "cli/DataOptions.h"
 #include "cli/OptionValues.h"
 #include "cli/Subcommand.h"
@@ -57,14 +58,14 @@ int RunConvertCommand(const ConvertCommandValues& values, std::ostream& out, std
     try {
         s = sounding::ReadSoundingFile(values.file, read);
     } catch (const sounding::ReadError& e) {
-        throw InputError("无法读取数据文件 (" + Excerpt(e.what(), kMessageLength) + ")");
+        RefuseInput("无法读取数据文件", Excerpt(e.what(), kMessageLength));
     }
     sounding::WrittenText written;
     try {
         if (mode) s = sounding::OneDimensional(s, *mode);
         written = sounding::WriteSounding(s, *target);
     } catch (const sounding::ConversionError& e) {
-        throw InputError("无法转换 (cannot convert: " + Excerpt(e.what(), kMessageLength) + ")");
+        RefuseInput("无法转换", "cannot convert: " + Excerpt(e.what(), kMessageLength));
     }
     try {
         io::WriteFileAtomically(values.out, written.text);

@@ -222,11 +222,11 @@ jobs::LoadedCurve LoadCurve(const DataRequest& request)
         return jobs::LoadCurve(request.file, request.options);
     } catch (const jobs::LoadError& e) {
         const std::string what = Excerpt(e.what(), kReaderMessageLength);
-        if (e.GetKind() == jobs::LoadError::Kind::kCannotRead) throw InputError("无法读取数据文件 (" + what + ")");
-        if (e.GetKind() == jobs::LoadError::Kind::kNoTensor) throw InputError("无法检查一维性 (" + what + ")");
+        if (e.GetKind() == jobs::LoadError::Kind::kCannotRead) RefuseInput("无法读取数据文件", what);
+        if (e.GetKind() == jobs::LoadError::Kind::kNoTensor) RefuseInput("无法检查一维性", what);
         const std::string file = Excerpt(request.file, kReaderMessageLength);
         const std::string mode(sounding::ModeName(request.options.mode.value_or(sounding::Mode::kDet)));
-        throw InputError(file + " 没有 " + mode + " 数据 (" + what + ")");
+        RefuseInput(file + " 没有 " + mode + " 数据", what);
     }
 }
 

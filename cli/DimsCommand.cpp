@@ -37,8 +37,8 @@ int RunDimsCommand(DimsCommandValues values, std::ostream& out)
     const std::optional<dims::DimsResult> result = jobs::SiteDims(loaded.sounding, limits);
     if (!result) {
         const std::string file = Excerpt(request.file);
-        throw InputError(file + " 只有视电阻率和相位，没有阻抗张量，无法分析维度 (" + file +
-                         " holds apparent resistivity and phase only; the phase tensor needs the impedance tensor)");
+        RefuseInput(file + " 只有视电阻率和相位，没有阻抗张量，无法分析维度",
+                    file + " holds apparent resistivity and phase only; the phase tensor needs the impedance tensor");
     }
     switch (format) {
     case OutputFormat::kText: out << report::DimsText(loaded.site, *result); break;

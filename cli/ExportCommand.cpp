@@ -1,6 +1,7 @@
 // mt1d export: a batch or profile folder written for GIS and 3-D viewers, the format chosen by
 // the suffix of --out (section/Export.h does the work).
 
+#include "cli/Cli.h"
 #include "cli/Subcommand.h"
 #include "io/AtomicFile.h"
 #include "section/Export.h"
@@ -29,7 +30,7 @@ int RunExportCommand(const ExportCommandValues& values, std::ostream& out, std::
     try {
         sites = section::ExportFolder(values.folder, values.out);
     } catch (const section::SurveyError& e) {
-        throw InputError(std::string("无法导出 (cannot export: ") + e.what() + ")");
+        RefuseInput("无法导出", std::string("cannot export: ") + e.what());
     } catch (const io::WriteError& e) {
         err << "mt1d: 无法写出 (" << e.what() << ")\n";
         return kRunFailed;

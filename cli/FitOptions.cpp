@@ -89,7 +89,7 @@ namespace {
 
 [[noreturn]] void RefuseFit(const std::string& message)
 {
-    throw InputError("无法拟合 (the fit cannot be made: " + message + ")");
+    RefuseInput("无法拟合", "the fit cannot be made: " + message);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // mt1d misfit: a given layered model scored against a measured sounding, as the fits score
 // their models.
 
+#include "cli/Cli.h"
 #include "cli/CommonOptions.h"
 #include "cli/DataOptions.h"
 #include "cli/OptionValues.h"
@@ -83,7 +84,7 @@ int RunMisfitCommand(const MisfitCommandValues& values, std::ostream& out)
     if (format == OutputFormat::kCsv) RefuseUsage("--format 只能取 text|json", "--format takes text|json here, not csv");
     const jobs::LoadedCurve loaded = LoadCurve(request);
     const jobs::ScoreRun run = jobs::ScoreModel(loaded, model, fit);
-    if (!run.score) throw InputError("无法计算拟合差 (the misfit cannot be computed: " + run.refusal + ")");
+    if (!run.score) RefuseInput("无法计算拟合差", "the misfit cannot be computed: " + run.refusal);
     const report::MisfitContext context{loaded.site, loaded.options, fit, model};
     if (format == OutputFormat::kJson) {
         out << report::JsonLayout(report::MisfitJson(context, *run.score)) << "\n";

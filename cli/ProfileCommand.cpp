@@ -1,6 +1,7 @@
 // mt1d profile: the soundings of a profile fitted together, each model tied to its
 // neighbours' (profile/ProfileJob.h does the work), into a folder that mt1d section draws.
 
+#include "cli/Cli.h"
 #include "batch/BatchError.h"
 #include "batch/Shard.h"
 #include "cli/CommonOptions.h"
@@ -119,9 +120,9 @@ int RunProfileCommand(ProfileCommandValues& values, std::ostream& out, std::ostr
     const profile::ProfileSummary summary = profile::RunProfile(plan);
     switch (summary.status) {
     case profile::ProfileStatus::kInvalidPlan:
-        throw InputError("无法拟合测线 (cannot fit the profile: " + summary.message + ")");
+        RefuseInput("无法拟合测线", "cannot fit the profile: " + summary.message);
     case profile::ProfileStatus::kFolderBusy:
-        throw InputError("--out 文件夹正被另一次运行使用 (--out: " + summary.message + ")");
+        RefuseInput("--out 文件夹正被另一次运行使用", "--out: " + summary.message);
     case profile::ProfileStatus::kCannotWrite:
         err << "mt1d: 无法写出结果 (" << summary.message << ")\n";
         return kRunFailed;

@@ -124,7 +124,7 @@ jobs::SampleRecord RunSample(const jobs::LoadedCurve& loaded, const sampling::Sa
                                const sampling::SamplingControl& control)
 {
     jobs::SampleRun run = jobs::SampleCurve(loaded, options, control);
-    if (!run.record) throw InputError("无法采样 (the sounding cannot be sampled: " + run.refusal + ")");
+    if (!run.record) RefuseInput("无法采样", "the sounding cannot be sampled: " + run.refusal);
     return std::move(*run.record);
 }
 

@@ -5,6 +5,7 @@
 #include "render/ColourMap.h"
 #include "render/SectionLayout.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QPen>
@@ -13,6 +14,9 @@
 
 namespace mt1d::section {
 
+
+// Figure texts are translated with the windows' texts (context mt1d::gui::Ui, gui/translations/):
+// Chinese when no translator is installed, as in mt1d-section.
 namespace {
 
 // A site's name as it fits `width`, elided at its end; a site whose fit missed its goal keeps a
@@ -90,7 +94,7 @@ void DrawDepthAxis(QPainter& painter, const Section& section, const SectionLayou
     painter.translate(14.0, plot.center().y());
     painter.rotate(-90.0);
     painter.drawText(QRectF(-plot.height() / 2, -metrics.height() / 2, plot.height(), metrics.height()), Qt::AlignCenter,
-                     km ? QStringLiteral("深度 (km)") : QStringLiteral("深度 (m)"));
+                     km ? QCoreApplication::translate("mt1d::gui::Ui", "深度 (km)") : QCoreApplication::translate("mt1d::gui::Ui", "深度 (m)"));
     painter.restore();
 }
 
@@ -108,7 +112,7 @@ void DrawTop(QPainter& painter, const Section& section, const SectionLayout& lay
         painter.drawText(QRectF(x - 40.0, plot.top() - 6.0 - metrics.height(), 80.0, metrics.height()), Qt::AlignCenter,
                          Number(std::abs(km) < 1e-9 * step ? 0.0 : km));
     }
-    const QString title = section.byOrder ? QStringLiteral("测点序号 (无坐标)") : QStringLiteral("沿剖面距离 (km)");
+    const QString title = section.byOrder ? QCoreApplication::translate("mt1d::gui::Ui", "测点序号 (无坐标)") : QCoreApplication::translate("mt1d::gui::Ui", "沿剖面距离 (km)");
     painter.drawText(QRectF(plot.left(), layout.NameBand().bottom(), plot.width(), metrics.height()), Qt::AlignCenter,
                      title);
     // Site names, written upwards from a marker at each site; names that would overlap their
@@ -152,7 +156,7 @@ void DrawColourBar(QPainter& painter, const Section& section, const SectionLayou
                          Qt::AlignLeft | Qt::AlignVCenter, Resistivity(v));
     }
     painter.drawText(QRectF(bar.left() - 20.0, bar.top() - 2.0 * metrics.height() - 4.0, 110.0, 2.0 * metrics.height()),
-                     Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("电阻率\n(Ω·m)"));
+                     Qt::AlignLeft | Qt::AlignBottom, QCoreApplication::translate("mt1d::gui::Ui", "电阻率\n(Ω·m)"));
 }
 
 void DrawFooter(QPainter& painter, const Section& section, const SectionLayout& layout)
@@ -161,13 +165,13 @@ void DrawFooter(QPainter& painter, const Section& section, const SectionLayout& 
     QString text;
     if (section.profile) {
         const auto& p = *section.profile;
-        text = QStringLiteral("剖面 %1°, %2° → %3°, %4°   灰色: 探测深度以下")
+        text = QCoreApplication::translate("mt1d::gui::Ui", "剖面 %1°, %2° → %3°, %4°   灰色: 探测深度以下")
                    .arg(p.start.latitudeDeg, 0, 'f', 4)
                    .arg(p.start.longitudeDeg, 0, 'f', 4)
                    .arg(p.end.latitudeDeg, 0, 'f', 4)
                    .arg(p.end.longitudeDeg, 0, 'f', 4);
     } else {
-        text = QStringLiteral("测点无坐标, 按顺序排列   灰色: 探测深度以下");
+        text = QCoreApplication::translate("mt1d::gui::Ui", "测点无坐标, 按顺序排列   灰色: 探测深度以下");
     }
     painter.setPen(Qt::black);
     painter.drawText(QRectF(plot.left(), plot.bottom() + 8.0, plot.width(), 24.0), Qt::AlignLeft | Qt::AlignTop, text);

@@ -6,7 +6,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake make pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libxkbcommon-dev
+  qt6-base-dev libxkbcommon-dev qt6-tools-dev qt6-l10n-tools
   libqcustomplot-dev qt6-svg-dev
   libeigen3-dev nlohmann-json3-dev libcli11-dev libhwy-dev libpugixml-dev
   pybind11-dev python3-pybind11 python3-numpy python3-dask python3-distributed python3-pytest

@@ -30,6 +30,12 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
         QStringLiteral("Fits each sounding opened, smoothly and then with layers (with --screenshot: before the picture)."));
     parser.addOption(columns);
     parser.addOption(fit);
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("The language of the windows for this run: zh (Chinese) or en (English). "
+                       "Without it, the one chosen in View > Language; at the first start the system's."),
+        QStringLiteral("zh|en"));
+    parser.addOption(lang);
     parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Sounding files to open, one window each, and projects (.mt1dproj)."),
                                  QStringLiteral("[files...]"));
 
@@ -52,6 +58,12 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
     options.fit = parser.isSet(fit);
     if (parser.isSet(columns) && options.columns.isEmpty()) {
         return refuse(QStringLiteral("--columns needs a list of columns"));
+    }
+    if (parser.isSet(lang)) {
+        options.language = parser.value(lang).trimmed().toLower();
+        if (options.language != QLatin1String("zh") && options.language != QLatin1String("en")) {
+            return refuse(QStringLiteral("--lang takes zh or en, not \"%1\"").arg(parser.value(lang)));
+        }
     }
     if (parser.isSet(screenshot) && options.screenshot.isEmpty()) {
         return refuse(QStringLiteral("--screenshot needs a file name"));

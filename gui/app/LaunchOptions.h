@@ -13,6 +13,8 @@
 //                                (with sounding files: of the first sounding window)
 //   mt1d-gui --measure           prints start-up and command timings, then quits (with sounding
 //                                files: also the sounding window's timings on the first file)
+//   mt1d-gui --lang zh|en        the windows in Chinese or English for this run (otherwise the
+//                                language chosen in View → Language, at first the system's)
 //   mt1d-gui --help              prints the options
 
 #include <QString>
@@ -32,6 +34,7 @@ struct LaunchOptions {
     QStringList files;   // sounding files to open, as given
     bool fit = false;    // fit each sounding on opening
     QString columns;     // column list for column files, empty for the files' own headers
+    QString language;    // "zh" or "en" as given by --lang, empty for the remembered one
     QString text;        // the help text, or what is wrong with the arguments
 };
 

@@ -8,6 +8,7 @@
 #include "gui/app/LaunchOptions.h"
 #include "gui/classic/MainWindow.h"
 #include "gui/classic/Measure.h"
+#include "gui/common/Language.h"
 #include "gui/common/MessageBoxes.h"
 #include "gui/common/SettingsNames.h"
 #include "gui/field/SoundingWindow.h"
@@ -113,6 +114,11 @@ int RunApplication(int& argc, char** argv)
     }
     QCoreApplication::setOrganizationName(kSettingsOrganisation);
     QCoreApplication::setApplicationName(kSettingsApplication);
+    // The language before any window is built: --lang for this run, else the remembered one,
+    // else the system's.
+    Language language = LoadLanguage(SystemLanguage());
+    if (!options.language.isEmpty()) ParseLanguageCode(options.language, &language);
+    if (!SwitchLanguage(language)) std::fprintf(stderr, "the English translations cannot be loaded\n");
 
     // The sounding windows live as long as the program; they close with it.
     field::FieldWorkspace workspace;
@@ -121,12 +127,18 @@ int RunApplication(int& argc, char** argv)
     survey::SurveyOpener surveys(&workspace);
     form.FileHooks.openSurvey = [&surveys, &form] { surveys.ChooseAndOpen(&form); };
     int exitCode = 0;
+    // A run that only shows (--screenshot, --measure) ends without asking to save what --fit
+    // changed: there is nobody to answer, and the question would keep the program open.
+    const auto quitUnasked = [&] {
+        for (field::SoundingWindow* window : workspace.Windows()) window->MarkSaved();
+        QCoreApplication::quit();
+    };
     const auto saveScreenshot = [&](QWidget& window) {
         if (!window.grab().save(options.screenshot, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(options.screenshot));
             exitCode = 1;
         }
-        QCoreApplication::quit();
+        quitUnasked();
     };
     std::unique_ptr<FirstPaint> fieldPainted;
     FirstPaint painted(form, [&] {
@@ -137,7 +149,7 @@ int RunApplication(int& argc, char** argv)
                       .arg(QDateTime::currentMSecsSinceEpoch()));
             Print(MeasureCommands(form));
             if (!options.files.isEmpty()) Print(field::MeasureSoundingWindow(workspace, options.files.first(), read));
-            QCoreApplication::quit();
+            quitUnasked();
         }
         if (!options.screenshot.isEmpty()) {
             const auto windows = workspace.Windows();

@@ -10,6 +10,10 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace {
 
@@ -56,6 +60,7 @@ TAbout::TAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("About"));
+    setProperty("mt1dSameInEveryLanguage", true);  // the title the click replaces is English in both
     setFixedSize(443, 422);
 
     auto* panel = new QFrame(this);
@@ -72,33 +77,33 @@ TAbout::TAbout(QWidget* parent)
     productFont.setBold(true);
     ProductName->setFont(productFont);
     ProductName->setFixedHeight(28);
-    Text(QStringLiteral("一维大地电磁测深正演与反演演示程序"), 112, 56, 310, this);
-    Text(QStringLiteral("mt1d 项目组"), 112, 76, 310, this);
+    Text(Ui::tr("一维大地电磁测深正演与反演演示程序"), 112, 56, 310, this);
+    Text(Ui::tr("mt1d 项目组"), 112, 76, 310, this);
 
     Rule(104, this);
-    Version = Text(QStringLiteral("版本: 2004.04"), 24, 116, 300, this);
-    Date = Text(QStringLiteral("最后日期:  2004-04-25"), 24, 140, 300, this);
-    Text(QStringLiteral("地址: 开源项目，无通信地址"), 24, 172, 395, this);
+    Version = Text(Ui::tr("版本: 2004.04"), 24, 116, 300, this);
+    Date = Text(Ui::tr("最后日期:  2004-04-25"), 24, 140, 300, this);
+    Text(Ui::tr("地址: 开源项目，无通信地址"), 24, 172, 395, this);
 
     auto* contacts = new QFrame(this);
     contacts->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     contacts->setGeometry(16, 200, 411, 100);
-    Text(QStringLiteral("电话: 无"), 12, 10, 380, contacts);
-    Text(QStringLiteral("电子邮件: mt1d@example.org"), 12, 36, 380, contacts);
+    Text(Ui::tr("电话: 无"), 12, 10, 380, contacts);
+    Text(Ui::tr("电子邮件: mt1d@example.org"), 12, 36, 380, contacts);
     StaticText10 = new mt1d::gui::ClickLabel(kProjectUrl, contacts);
     StaticText10->setObjectName(QStringLiteral("StaticText10"));
     StaticText10->setGeometry(12, 62, 380, 20);
     StaticText10->setStyleSheet(QStringLiteral("color: red;"));
     StaticText10->setCursor(Qt::PointingHandCursor);
-    StaticText10->setToolTip(QStringLiteral("欢迎访问 mt1d 项目主页"));
+    StaticText10->setToolTip(Ui::tr("欢迎访问 mt1d 项目主页"));
     connect(StaticText10, &mt1d::gui::ClickLabel::Click, this, &TAbout::StaticText10Click);
 
     Rule(316, this);
-    Text(QStringLiteral("本程序是自由软件，按 GNU 通用公共许可证第 3 版或更新版本发布，"),
+    Text(Ui::tr("本程序是自由软件，按 GNU 通用公共许可证第 3 版或更新版本发布，"),
          24, 328, 400, this);
-    Text(QStringLiteral("不附带任何担保。"), 24, 348, 400, this);
+    Text(Ui::tr("不附带任何担保。"), 24, 348, 400, this);
 
-    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
+    BitBtn1 = new QPushButton(Ui::tr("确定"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(184, 384, 75, 25);
     BitBtn1->setDefault(true);

@@ -4,6 +4,10 @@
 #include "gui/classic/StringGrid.h"
 
 #include <QPushButton>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 using mt1d::gui::StringGrid;
 
@@ -28,11 +32,11 @@ TUDPForm::TUDPForm(QWidget* parent)
     : QDialog(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
                           | Qt::MSWindowsFixedSizeDialogHint),
       PUD(new StringGrid(kColumnCount, kColumnWidth, this)),
-      BitBtn1(new QPushButton(QStringLiteral("确定"), this)),
-      BitBtn2(new QPushButton(QStringLiteral("取消"), this))
+      BitBtn1(new QPushButton(Ui::tr("确定"), this)),
+      BitBtn2(new QPushButton(Ui::tr("取消"), this))
 {
     setObjectName(QStringLiteral("UDPForm"));
-    setWindowTitle(QStringLiteral("参数范围"));
+    setWindowTitle(Ui::tr("参数范围"));
     setFixedSize(378, 196);
     PUD->setObjectName(QStringLiteral("PUD"));
     PUD->setGeometry(24, 24, 337, 120);

@@ -1,5 +1,7 @@
 #include "gui/classic/ChartPrinting.h"
 
+#include "gui/common/Language.h"
+
 #include "gui/classic/FigureExport.h"
 
 #include <QPainter>
@@ -38,13 +40,13 @@ void PrintStretched(const QPixmap& picture, QPrinter& printer)
 {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        throw std::runtime_error("打印机无法开始打印。");
+        throw std::runtime_error(mt1d::gui::Ui::tr("打印机无法开始打印。").toStdString());
     }
     // The painter's device is the printable area: stretch the picture over all of it.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(QRect(0, 0, printer.width(), printer.height()), picture);
     if (!painter.end()) {
-        throw std::runtime_error("打印未能完成。");
+        throw std::runtime_error(mt1d::gui::Ui::tr("打印未能完成。").toStdString());
     }
 }
 

@@ -9,6 +9,10 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui {
 
@@ -41,7 +45,7 @@ void DrawCharts(const QList<QCustomPlot*>& charts, QCPPainter& painter)
 
 [[noreturn]] void CannotWrite(const QString& fileName, const QString& why)
 {
-    throw std::runtime_error(QStringLiteral("无法写入文件“%1”：%2").arg(fileName, why).toStdString());
+    throw std::runtime_error(Ui::tr("无法写入文件“%1”：%2").arg(fileName, why).toStdString());
 }
 
 void WritePng(const QList<QCustomPlot*>& charts, const QSize& size, QSaveFile& file)
@@ -110,7 +114,7 @@ void ExportFigure(const QList<QCustomPlot*>& charts, const QString& fileName)
     } else if (suffix == QLatin1String("pdf")) {
         write = WritePdf;
     } else {
-        throw std::runtime_error(QStringLiteral("图件只能存为 .png、.svg 或 .pdf 文件，不能存为“%1”。")
+        throw std::runtime_error(Ui::tr("图件只能存为 .png、.svg 或 .pdf 文件，不能存为“%1”。")
                                      .arg(fileName)
                                      .toStdString());
     }

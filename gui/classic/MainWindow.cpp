@@ -32,6 +32,10 @@
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QWindow>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 using mt1d::gui::Guarded;
 
@@ -43,9 +47,9 @@ constexpr int kStartLayerCount = mt1d::kDefaultLayerCount;
 // The window may be made this small; the design area scrolls.
 constexpr QSize kMinimumWindowSize(320, 240);
 
-const QString kPhaseTitle = QStringLiteral("相位");
+const char* const kPhaseTitle = QT_TRANSLATE_NOOP("mt1d::gui::Ui", "相位");
 const QString kPhaseAxisTitle = QStringLiteral("Phase / degree");
-const QString kImpedancePhaseTitle = QStringLiteral("阻抗相位");
+const char* const kImpedancePhaseTitle = QT_TRANSLATE_NOOP("mt1d::gui::Ui", "阻抗相位");
 const QString kImpedancePhaseAxisTitle = QStringLiteral("Impedance phase / degree");
 
 QString Text(const std::string& text)
@@ -152,23 +156,23 @@ void TForm1::CreateControls()
     setCentralWidget(ScrollArea);
     QWidget* const area = DesignArea;
 
-    StaticText3 = Place(new ClickLabel(QStringLiteral("大地电磁测深正演模拟演示程序"), area),
+    StaticText3 = Place(new ClickLabel(Ui::tr("大地电磁测深正演模拟演示程序"), area),
                         "StaticText3", 280, 8, 200, 17);
     StaticText3->setCursor(Qt::WhatsThisCursor);
-    StaticText1 = Place(new QLabel(QStringLiteral("模型层数"), area), "StaticText1", 8, 48, 60, 17);
+    StaticText1 = Place(new QLabel(Ui::tr("模型层数"), area), "StaticText1", 8, 48, 60, 17);
     Edit1 = Place(new QLineEdit(area), "Edit1", 8, 72, 121, 21);
     UpDown1 = Place(new UpDown(Edit1, 1, kMaxLayerCount, kStartLayerCount, area), "UpDown1",
                     129, 72, 15, 21);
-    StaticText2 = Place(new QLabel(QStringLiteral("模型参数"), area), "StaticText2", 8, 96, 60, 17);
+    StaticText2 = Place(new QLabel(Ui::tr("模型参数"), area), "StaticText2", 8, 96, 60, 17);
     StringGrid1 = Place(new StringGrid(kTableColumns, kTableColumnWidth, area), "StringGrid1",
                         8, 120, 169, 105);
-    RESPH = Place(new RadioGroup(QStringLiteral("反演数据源"),
-                                 {QStringLiteral("视电阻率"), QStringLiteral("相位"),
-                                  QStringLiteral("视电阻率+相位")},
+    RESPH = Place(new RadioGroup(Ui::tr("反演数据源"),
+                                 {Ui::tr("视电阻率"), Ui::tr("相位"),
+                                  Ui::tr("视电阻率+相位")},
                                  area),
                   "RESPH", 8, 240, 169, 89);
-    InvType = Place(new RadioGroup(QStringLiteral("反演方法"),
-                                   {QStringLiteral("奇异值反演"), QStringLiteral("约束反演")}, area),
+    InvType = Place(new RadioGroup(Ui::tr("反演方法"),
+                                   {Ui::tr("奇异值反演"), Ui::tr("约束反演")}, area),
                     "InvType", 8, 344, 169, 65);
     RESPH->SetItemIndex(mt1d::kDefaultSource);
     InvType->SetItemIndex(mt1d::kDefaultMethod);
@@ -182,7 +186,7 @@ void TForm1::CreateControls()
     listingFont.setStretch(QFont::Condensed);
     Memo1->setFont(listingFont);
 
-    Chart1 = Place(new ResponseChart(QStringLiteral("视电阻率曲线"), QString(),
+    Chart1 = Place(new ResponseChart(Ui::tr("视电阻率曲线"), QString(),
                                      QStringLiteral("AppRes"),
                                      ResponseChart::ValueScale::Logarithmic,
                                      QColor(0, 128, 0), area),
@@ -190,17 +194,17 @@ void TForm1::CreateControls()
     Series1 = Chart1->Series();
     Series1->setObjectName(QStringLiteral("Series1"));
     Chart1->FittedSeries()->setObjectName(QStringLiteral("Fitted1"));
-    Chart2 = Place(new ResponseChart(kPhaseTitle, QStringLiteral("Period   / s"), kPhaseAxisTitle,
+    Chart2 = Place(new ResponseChart(Ui::tr(kPhaseTitle), QStringLiteral("Period   / s"), kPhaseAxisTitle,
                                      ResponseChart::ValueScale::Linear, QColor(255, 0, 0), area),
                    "Chart2", 344, 224, 425, 185);
     Series2 = Chart2->Series();
     Series2->setObjectName(QStringLiteral("Series2"));
     Chart2->FittedSeries()->setObjectName(QStringLiteral("Fitted2"));
 
-    Button1 = Place(new QPushButton(QStringLiteral("正演计算"), area), "Button1", 8, 440, 75, 25);
-    Button2 = Place(new QPushButton(QStringLiteral("反演电阻"), area), "Button2", 104, 440, 75, 25);
-    BitBtn1 = Place(new QPushButton(QStringLiteral("打印"), area), "BitBtn1", 200, 440, 75, 25);
-    BitBtn2 = Place(new QPushButton(QStringLiteral("重置反演模型"), area), "BitBtn2",
+    Button1 = Place(new QPushButton(Ui::tr("正演计算"), area), "Button1", 8, 440, 75, 25);
+    Button2 = Place(new QPushButton(Ui::tr("反演电阻"), area), "Button2", 104, 440, 75, 25);
+    BitBtn1 = Place(new QPushButton(Ui::tr("打印"), area), "BitBtn1", 200, 440, 75, 25);
+    BitBtn2 = Place(new QPushButton(Ui::tr("重置反演模型"), area), "BitBtn2",
                     384, 440, 89, 25);
     Bevel1 = Place(Rule(area), "Bevel1", 0, 422, 529, 4);
     Label1 = Place(new QLabel(QStringLiteral("Vantorel"), area), "Label1", 528, 416, 56, 17);
@@ -211,45 +215,46 @@ void TForm1::CreateControls()
 
 void TForm1::CreateMenus()
 {
-    FileMenu = menuBar()->addMenu(QStringLiteral("文件"));
+    FileMenu = menuBar()->addMenu(Ui::tr("文件"));
     FileMenu->setObjectName(QStringLiteral("FileMenu"));
     FileMenu->menuAction()->setStatusTip(QStringLiteral("File"));
-    OpenSoundingAction = AddAction(FileMenu, QStringLiteral("打开测点数据…"),
+    OpenSoundingAction = AddAction(FileMenu, Ui::tr("打开测点数据…"),
                                    QStringLiteral("Open sounding…"), "OpenSoundingAction");
     OpenSoundingAction->setShortcut(QKeySequence::Open);
-    OpenProjectAction = AddAction(FileMenu, QStringLiteral("打开工程…"),
+    OpenProjectAction = AddAction(FileMenu, Ui::tr("打开工程…"),
                                   QStringLiteral("Open project…"), "OpenProjectAction");
-    OpenSurveyAction = AddAction(FileMenu, QStringLiteral("打开测区…"),
+    OpenSurveyAction = AddAction(FileMenu, Ui::tr("打开测区…"),
                                  QStringLiteral("Open survey folder…"), "OpenSurveyAction");
-    SaveProjectAction = AddAction(FileMenu, QStringLiteral("保存工程"),
+    SaveProjectAction = AddAction(FileMenu, Ui::tr("保存工程"),
                                   QStringLiteral("Save project"), "SaveProjectAction");
     SaveProjectAction->setShortcut(QKeySequence::Save);
-    SaveProjectAsAction = AddAction(FileMenu, QStringLiteral("另存工程…"),
+    SaveProjectAsAction = AddAction(FileMenu, Ui::tr("另存工程…"),
                                     QStringLiteral("Save project as…"), "SaveProjectAsAction");
     SaveProjectAsAction->setShortcut(QKeySequence::SaveAs);
     FileMenu->addSeparator();
-    ExportFigureAction = AddAction(FileMenu, QStringLiteral("导出图件…"),
+    ExportFigureAction = AddAction(FileMenu, Ui::tr("导出图件…"),
                                    QStringLiteral("Export figure…"), "ExportFigureAction");
-    ExportResultsAction = AddAction(FileMenu, QStringLiteral("导出结果…"),
+    ExportResultsAction = AddAction(FileMenu, Ui::tr("导出结果…"),
                                     QStringLiteral("Export results…"), "ExportResultsAction");
     FileMenu->addSeparator();
-    QuitAction = AddAction(FileMenu, QStringLiteral("退出"), QStringLiteral("Quit"), "QuitAction");
+    QuitAction = AddAction(FileMenu, Ui::tr("退出"), QStringLiteral("Quit"), "QuitAction");
     QuitAction->setShortcut(QKeySequence::Quit);
 
-    ViewMenu = menuBar()->addMenu(QStringLiteral("视图"));
+    ViewMenu = menuBar()->addMenu(Ui::tr("视图"));
     ViewMenu->setObjectName(QStringLiteral("ViewMenu"));
     ViewMenu->menuAction()->setStatusTip(QStringLiteral("View"));
     ConventionalPhaseAction =
-        AddAction(ViewMenu, QStringLiteral("常规阻抗相位"),
+        AddAction(ViewMenu, Ui::tr("常规阻抗相位"),
                   QStringLiteral("Conventional impedance phase"), "ConventionalPhaseAction");
     ConventionalPhaseAction->setCheckable(true);
+    mt1d::gui::AddLanguageMenu(ViewMenu);
 
-    HelpMenu = menuBar()->addMenu(QStringLiteral("帮助"));
+    HelpMenu = menuBar()->addMenu(Ui::tr("帮助"));
     HelpMenu->setObjectName(QStringLiteral("HelpMenu"));
     HelpMenu->menuAction()->setStatusTip(QStringLiteral("Help"));
-    UserGuideAction = AddAction(HelpMenu, QStringLiteral("用户指南"), QStringLiteral("User guide"), "UserGuideAction");
+    UserGuideAction = AddAction(HelpMenu, Ui::tr("用户指南"), QStringLiteral("User guide"), "UserGuideAction");
     UserGuideAction->setShortcut(QKeySequence::HelpContents);
-    AboutAction = AddAction(HelpMenu, QStringLiteral("关于"), QStringLiteral("About"), "AboutAction");
+    AboutAction = AddAction(HelpMenu, Ui::tr("关于"), QStringLiteral("About"), "AboutAction");
 
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
     RefreshFileActions();
@@ -360,7 +365,7 @@ void TForm1::Button2Click()
                                                     std::move(outcome));
         // Drawn before the report appears, so that the fit is seen while the report is read.
         ShowFitted(mt1d::FittedResponse(Store));
-        mt1d::gui::ShowProgramMessage(this, QStringLiteral("Vantorel提示..."), report);
+        mt1d::gui::ShowProgramMessage(this, Ui::tr("Vantorel提示..."), report);
     });
 }
 
@@ -400,7 +405,7 @@ void TForm1::InvTypeClick()
 void TForm1::StaticText3Click()
 {
     Guarded(this, [this] {
-        About->setWindowTitle(QStringLiteral("关于MT..."));
+        About->setWindowTitle(Ui::tr("关于MT..."));
         About->exec();
     });
 }
@@ -418,9 +423,9 @@ void TForm1::ExportFigureClick()
 {
     Guarded(this, [this] {
         const QString file = ChooseSaveFile(
-            this, QStringLiteral("导出图件"),
-            {QStringLiteral("PNG 图像 (*.png)"), QStringLiteral("SVG 矢量图 (*.svg)"),
-             QStringLiteral("PDF 文档 (*.pdf)")});
+            this, Ui::tr("导出图件"),
+            {Ui::tr("PNG 图像 (*.png)"), Ui::tr("SVG 矢量图 (*.svg)"),
+             Ui::tr("PDF 文档 (*.pdf)")});
         if (!file.isEmpty()) {
             mt1d::gui::ExportFigure({Chart1, Chart2}, file);
         }
@@ -431,8 +436,8 @@ void TForm1::ExportResultsClick()
 {
     Guarded(this, [this] {
         const QString file = ChooseSaveFile(
-            this, QStringLiteral("导出结果"),
-            {QStringLiteral("CSV 表格 (*.csv)"), QStringLiteral("JSON 文件 (*.json)")});
+            this, Ui::tr("导出结果"),
+            {Ui::tr("CSV 表格 (*.csv)"), Ui::tr("JSON 文件 (*.json)")});
         if (!file.isEmpty()) {
             mt1d::gui::ExportResults(Store, lastInversion_, file);
         }
@@ -528,7 +533,7 @@ void TForm1::ShowPhaseChart()
     const auto points = [conventional](const std::vector<mt1d::ChartPoint>& classic) {
         return conventional ? ImpedancePhasePoints(classic) : Points(classic);
     };
-    Chart2->SetTitles(conventional ? kImpedancePhaseTitle : kPhaseTitle,
+    Chart2->SetTitles(Ui::tr(conventional ? kImpedancePhaseTitle : kPhaseTitle),
                       conventional ? kImpedancePhaseAxisTitle : kPhaseAxisTitle);
     Chart2->ShowCurves(points(response_.phaseCurve),
                        fitted_ ? points(fitted_->phaseCurve) : QList<QPointF>());

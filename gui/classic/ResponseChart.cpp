@@ -1,5 +1,7 @@
 #include "gui/classic/ResponseChart.h"
 
+#include "gui/common/Language.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -144,10 +146,10 @@ ResponseChart::ResponseChart(const QString& title, const QString& periodTitle,
 
     series_ = addGraph(xAxis, yAxis);
     series_->setPen(QPen(lineColour, kLineWidth));
-    series_->setName(kCurveName);
+    series_->setName(mt1d::gui::Ui::tr(kCurveNameText));
     fitted_ = addGraph(xAxis, yAxis);
     fitted_->setPen(QPen(kFittedColour, kLineWidth, Qt::DashLine));
-    fitted_->setName(kFittedName);
+    fitted_->setName(mt1d::gui::Ui::tr(kFittedNameText));
 
     // The plot draws no tick label that would stick out of the widget: room at the right
     // for half the widest period label, so that the last decade keeps its label.

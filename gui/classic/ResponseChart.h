@@ -19,8 +19,11 @@ public:
     enum class ValueScale { Logarithmic, Linear };
 
     // Legend names of the two lines.
-    static inline const QString kCurveName = QStringLiteral("正演响应");
-    static inline const QString kFittedName = QStringLiteral("反演拟合");
+    // Legend names of the two lines (their Chinese sources; shown through Ui::tr).
+    static constexpr char kCurveNameText[] = QT_TRANSLATE_NOOP("mt1d::gui::Ui", "正演响应");
+    static constexpr char kFittedNameText[] = QT_TRANSLATE_NOOP("mt1d::gui::Ui", "反演拟合");
+    static inline const QString kCurveName = QString::fromUtf8(kCurveNameText);
+    static inline const QString kFittedName = QString::fromUtf8(kFittedNameText);
 
     ResponseChart(const QString& title, const QString& periodTitle, const QString& valueTitle,
                   ValueScale valueScale, const QColor& lineColour, QWidget* parent = nullptr);

@@ -9,6 +9,10 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui {
 
@@ -106,12 +110,12 @@ void ExportResults(const ModelStore& store, const std::optional<InversionRecord>
         text = ResultsJson(store, last);
     } else {
         throw std::runtime_error(
-            QStringLiteral("结果只能存为 .csv 或 .json 文件，不能存为“%1”。").arg(fileName).toStdString());
+            Ui::tr("结果只能存为 .csv 或 .json 文件，不能存为“%1”。").arg(fileName).toStdString());
     }
     QSaveFile file(fileName);
     const QByteArray bytes = QByteArray::fromStdString(text);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        throw std::runtime_error(QStringLiteral("无法写入文件“%1”：%2")
+        throw std::runtime_error(Ui::tr("无法写入文件“%1”：%2")
                                      .arg(fileName, file.errorString())
                                      .toStdString());
     }

@@ -1,5 +1,7 @@
 #include "gui/common/MessageBoxes.h"
 
+#include "gui/common/Language.h"
+
 #include <QMessageBox>
 
 namespace mt1d::gui {
@@ -23,7 +25,7 @@ void ShowProgramMessage(QWidget* owner, const QString& caption, const QString& t
 
 void ShowErrorBox(QWidget* owner, const QString& message)
 {
-    ShowModal(owner, QMessageBox::Critical, kApplicationTitle, message);
+    ShowModal(owner, QMessageBox::Critical, Ui::tr(kApplicationTitleText), message);
 }
 
 QString CurrentExceptionMessage()

@@ -12,7 +12,9 @@ class QWidget;
 namespace mt1d::gui {
 
 // The application's title: the caption of its error box.
-inline const QString kApplicationTitle = QStringLiteral("大地电磁测深计算");
+// The title of the program's message boxes: the Chinese source, and kApplicationTitle as text.
+inline constexpr char kApplicationTitleText[] = QT_TRANSLATE_NOOP("mt1d::gui::Ui", "大地电磁测深计算");
+inline const QString kApplicationTitle = QString::fromUtf8(kApplicationTitleText);
 
 // A program message: modal, warning icon, one OK button, owned by `owner`.
 void ShowProgramMessage(QWidget* owner, const QString& caption, const QString& text);

@@ -6,6 +6,10 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui {
 
@@ -25,14 +29,14 @@ void OpenUserGuide(QWidget* owner)
 {
     const QString path = UserGuidePath(QCoreApplication::applicationDirPath());
     if (path.isEmpty()) {
-        ShowProgramMessage(owner, QStringLiteral("用户指南"),
-                           QStringLiteral("找不到用户指南 (the user guide is missing): ") +
+        ShowProgramMessage(owner, Ui::tr("用户指南"),
+                           Ui::tr("找不到用户指南 (the user guide is missing): ") +
                                QStringLiteral(MT1D_GUIDE_DIR "/README.md"));
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
-        ShowProgramMessage(owner, QStringLiteral("用户指南"),
-                           QStringLiteral("无法打开用户指南，请直接阅读 (cannot open the user guide; read it at): ") + path);
+        ShowProgramMessage(owner, Ui::tr("用户指南"),
+                           Ui::tr("无法打开用户指南，请直接阅读 (cannot open the user guide; read it at): ") + path);
     }
 }
 

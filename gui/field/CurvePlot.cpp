@@ -6,6 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -30,28 +34,28 @@ QCPErrorBars* BarsOn(QCPGraph* graph, const QColor& colour)
 CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), quantity_(quantity)
 {
     StylePlot(this);
-    MakeLogAxis(xAxis, QStringLiteral("周期 (s)"));
+    MakeLogAxis(xAxis, Ui::tr("周期 (s)"));
     if (quantity == Quantity::kRho) {
-        MakeLogAxis(yAxis, QStringLiteral("视电阻率 ρa (Ω·m)"));
+        MakeLogAxis(yAxis, Ui::tr("视电阻率 ρa (Ω·m)"));
     } else {
-        yAxis->setLabel(QStringLiteral("阻抗相位 φ (°)"));
+        yAxis->setLabel(Ui::tr("阻抗相位 φ (°)"));
     }
 
     fitted_ = addGraph();
-    fitted_->setName(QStringLiteral("观测"));
+    fitted_->setName(Ui::tr("观测"));
     fitted_->setLineStyle(QCPGraph::lsNone);
     fitted_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDisc, Qt::black, Qt::black, 6));
     fittedBars_ = BarsOn(fitted_, Qt::black);
 
     excluded_ = addGraph();
-    excluded_->setName(QStringLiteral("未参与拟合"));
+    excluded_->setName(Ui::tr("未参与拟合"));
     excluded_->setLineStyle(QCPGraph::lsNone);
     const QColor grey(120, 120, 120);
     excluded_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssCircle, QPen(grey, 1.2), Qt::NoBrush, 7));
     excludedBars_ = BarsOn(excluded_, grey);
 
     notOneD_ = addGraph();
-    notOneD_->setName(QStringLiteral("非一维"));
+    notOneD_->setName(Ui::tr("非一维"));
     notOneD_->setLineStyle(QCPGraph::lsNone);
     notOneD_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(QColor(200, 30, 30), 1.2), Qt::NoBrush, 11));
     notOneD_->removeFromLegend();

@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -33,8 +37,8 @@ std::vector<double> TopsOf(const earth::LayeredModel& model)
 DepthPlot::DepthPlot(QWidget* parent) : QCustomPlot(parent)
 {
     StylePlot(this);
-    MakeLogAxis(xAxis, QStringLiteral("电阻率 ρ (Ω·m)"));
-    MakeLogAxis(yAxis, QStringLiteral("深度 (m)"));
+    MakeLogAxis(xAxis, Ui::tr("电阻率 ρ (Ω·m)"));
+    MakeLogAxis(yAxis, Ui::tr("深度 (m)"));
     yAxis->setRangeReversed(true);
 
     bostick_ = new QCPCurve(xAxis, yAxis);
@@ -57,7 +61,7 @@ DepthPlot::DepthPlot(QWidget* parent) : QCustomPlot(parent)
     investigation_->setPen(QPen(QColor(150, 60, 150), 1.0, Qt::DotLine));
     investigation_->setVisible(false);
     investigationLabel_ = new QCPItemText(this);
-    investigationLabel_->setText(QStringLiteral("探测深度"));
+    investigationLabel_->setText(Ui::tr("探测深度"));
     investigationLabel_->setColor(QColor(150, 60, 150));
     investigationLabel_->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
     investigationLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);

@@ -1,11 +1,14 @@
 #include "gui/field/DimsFigure.h"
 
 #include "dims/Wording.h"
+#include "gui/common/Language.h"
 #include "numerics/PhysicalConstants.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+
+using mt1d::gui::Ui;
 
 namespace mt1d::gui::field {
 
@@ -157,23 +160,25 @@ DimsFigure MakeDimsFigure(const dims::DimsResult& result)
     }
 
     // The summary line.
-    std::string text;
+    const auto q = [](const std::string& t) { return QString::fromStdString(t); };
+    QString text;
     if (result.computedRows == 0) {
-        text = "没有可计算相位张量的频点";
+        text = Ui::tr("没有可计算相位张量的频点");
     } else {
-        text = "一维 " + std::to_string(result.oneDRows) + " / " + std::to_string(result.computedRows) + " 个频点（"
-               + Percent(result.oneDFraction.value_or(0.0)) + "，|β| ≤ " + dims::Significant(figure.maxSkewDeg, 4)
-               + "°，椭率 ≤ " + dims::Significant(figure.maxEllipticity, 4) + "）；";
+        text = Ui::tr("一维 %1 / %2 个频点（%3，|β| ≤ %4°，椭率 ≤ %5）；")
+                   .arg(QString::number(result.oneDRows), QString::number(result.computedRows),
+                        q(Percent(result.oneDFraction.value_or(0.0))), q(dims::Significant(figure.maxSkewDeg, 4)),
+                        q(dims::Significant(figure.maxEllipticity, 4)));
         if (result.strikeDeg) {
-            text += "测点走向 " + Degrees(*result.strikeDeg);
-            if (result.strikeSdDeg) text += " ± " + Degrees(*result.strikeSdDeg);
-            text += "（或 " + Degrees(*result.strikeDeg + 90.0) + "），据 " + std::to_string(result.twoDRows)
-                    + " 个二维频点";
+            text += Ui::tr("测点走向 %1").arg(q(Degrees(*result.strikeDeg)));
+            if (result.strikeSdDeg) text += QStringLiteral(" ± ") + q(Degrees(*result.strikeSdDeg));
+            text += Ui::tr("（或 %1），据 %2 个二维频点")
+                        .arg(q(Degrees(*result.strikeDeg + 90.0)), QString::number(result.twoDRows));
         } else {
-            text += "没有二维频点，走向未定";
+            text += Ui::tr("没有二维频点，走向未定");
         }
     }
-    figure.summary = std::move(text);
+    figure.summary = text.toStdString();
     return figure;
 }
 

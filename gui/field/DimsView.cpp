@@ -5,6 +5,7 @@
 
 #include <qcustomplot.h>
 
+#include <QEvent>
 #include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +15,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -106,7 +111,7 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     MaxEllipticityBox->setSingleStep(0.01);
     MaxEllipticityBox->setValue(dims::DimsOptions{}.maxEllipticity);
     MaxEllipticityBox->setStatusTip(QStringLiteral("Largest ellipticity of a 1-D frequency"));
-    ExcludeButton = new QPushButton(QStringLiteral("一键排除非一维"));
+    ExcludeButton = new QPushButton(Ui::tr("一键排除非一维"));
     ExcludeButton->setStatusTip(QStringLiteral("Leave every frequency that is not 1-D out of fitting (tick a row to bring it back)"));
     RotationBox = new QDoubleSpinBox;
     RotationBox->setRange(-180.0, 180.0);
@@ -115,7 +120,7 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     RotationBox->setSuffix(QStringLiteral("°"));
     RotationBox->setKeyboardTracking(false);  // a rotation once the number is typed, not per digit
     RotationBox->setStatusTip(QStringLiteral("Rotate the impedance tensor: its x axis this many degrees clockwise from north"));
-    StrikeButton = new QPushButton(QStringLiteral("旋转到走向"));
+    StrikeButton = new QPushButton(Ui::tr("旋转到走向"));
     StrikeButton->setStatusTip(QStringLiteral("Rotate the tensor to the site's strike: xy along it, yx across it"));
     SummaryLabel = new QLabel;
     SummaryLabel->setWordWrap(true);
@@ -125,15 +130,15 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     NoteLabel->setVisible(false);
 
     auto* controls = new QHBoxLayout;
-    controls->addWidget(new QLabel(QStringLiteral("一维阈值：|β| ≤")));
+    controls->addWidget(new QLabel(Ui::tr("一维阈值：|β| ≤")));
     controls->addWidget(MaxSkewBox);
     controls->addSpacing(8);
-    controls->addWidget(new QLabel(QStringLiteral("椭率 ≤")));
+    controls->addWidget(new QLabel(Ui::tr("椭率 ≤")));
     controls->addWidget(MaxEllipticityBox);
     controls->addStretch(1);
     controls->addWidget(ExcludeButton);
     auto* frame = new QHBoxLayout;
-    frame->addWidget(new QLabel(QStringLiteral("张量坐标系：x 轴自北顺时针")));
+    frame->addWidget(new QLabel(Ui::tr("张量坐标系：x 轴自北顺时针")));
     frame->addWidget(RotationBox);
     frame->addSpacing(8);
     frame->addWidget(StrikeButton);
@@ -169,7 +174,7 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     ey->setTickLabels(false);
     ey->setTicks(false);
     ey->grid()->setVisible(false);
-    ey->setLabel(QStringLiteral("相位张量"));
+    ey->setLabel(Ui::tr("相位张量"));
     connect(Plot, &QCustomPlot::afterLayout, this, [this] {
         EllipseRect->axis(QCPAxis::atLeft)->setScaleRatio(EllipseRect->axis(QCPAxis::atBottom), 1.0);
     });
@@ -190,10 +195,10 @@ DimsView::DimsView(QWidget* parent) : QWidget(parent)
     BetaRect->axis(QCPAxis::atLeft)->setLabel(QStringLiteral("β (°)"));
     MakeLogAxis(EllipticityRect->axis(QCPAxis::atBottom), QString());
     EllipticityRect->axis(QCPAxis::atBottom)->setTickLabels(false);
-    EllipticityRect->axis(QCPAxis::atLeft)->setLabel(QStringLiteral("椭率"));
-    MakeLogAxis(StrikeRect->axis(QCPAxis::atBottom), QStringLiteral("周期 (s)"));
+    EllipticityRect->axis(QCPAxis::atLeft)->setLabel(Ui::tr("椭率"));
+    MakeLogAxis(StrikeRect->axis(QCPAxis::atBottom), Ui::tr("周期 (s)"));
     QCPAxis* sy = StrikeRect->axis(QCPAxis::atLeft);
-    sy->setLabel(QStringLiteral("走向 (°)"));
+    sy->setLabel(Ui::tr("走向 (°)"));
     QSharedPointer<QCPAxisTickerFixed> quarter(new QCPAxisTickerFixed);
     quarter->setTickStep(30.0);
     quarter->setScaleStrategy(QCPAxisTickerFixed::ssNone);
@@ -248,7 +253,7 @@ void DimsView::Analyse()
     try {
         result_ = dims::AnalyseDimensionality(*sounding_, Options());
     } catch (const dims::NoTensorError&) {
-        noTensor_ = QStringLiteral("此文件只有视电阻率与相位，没有阻抗张量：无可分析的维度。"
+        noTensor_ = Ui::tr("此文件只有视电阻率与相位，没有阻抗张量：无可分析的维度。"
                                    "相位张量、偏离度与走向要用四个阻抗分量（如 EDI 的 Z 数据块）。");
     } catch (const std::invalid_argument& e) {
         noTensor_ = QString::fromStdString(e.what());
@@ -256,6 +261,12 @@ void DimsView::Analyse()
     figure_ = result_ ? MakeDimsFigure(*result_) : DimsFigure{};
     Draw();
     emit analysed();
+}
+
+void DimsView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) Analyse();
 }
 
 void DimsView::Draw()
@@ -273,8 +284,8 @@ void DimsView::Draw()
     RotationBox->setEnabled(shown);
     const bool strike = shown && result_->strikeDeg.has_value();
     StrikeButton->setEnabled(strike);
-    StrikeButton->setText(strike ? QStringLiteral("旋转到走向 %1°").arg(*result_->strikeDeg, 0, 'f', 1)
-                                 : QStringLiteral("旋转到走向"));
+    StrikeButton->setText(strike ? Ui::tr("旋转到走向 %1°").arg(*result_->strikeDeg, 0, 'f', 1)
+                                 : Ui::tr("旋转到走向"));
     if (!shown) {
         SummaryLabel->clear();
         Plot->replot(QCustomPlot::rpQueuedReplot);
@@ -282,8 +293,8 @@ void DimsView::Draw()
     }
     SummaryLabel->setText(QString::fromStdString(figure_.summary));
     ExcludeButton->setText(figure_.notOneDRows.empty()
-                               ? QStringLiteral("一键排除非一维")
-                               : QStringLiteral("一键排除非一维（%1 个）").arg(figure_.notOneDRows.size()));
+                               ? Ui::tr("一键排除非一维")
+                               : Ui::tr("一键排除非一维（%1 个）").arg(figure_.notOneDRows.size()));
 
     // The ellipses, each a closed curve filled by β.
     QCPAxis* ex = EllipseRect->axis(QCPAxis::atBottom);
@@ -324,9 +335,9 @@ void DimsView::Draw()
     strikeText->setPadding(QMargins(3, 1, 3, 1));
     if (figure_.siteStrikeDeg) {
         AddLevel(Plot, StrikeRect, *figure_.siteStrikeDeg, QPen(QColor(30, 90, 170), 1.4));
-        strikeText->setText(QStringLiteral("测点走向 %1°（实心：二维频点）").arg(*figure_.siteStrikeDeg, 0, 'f', 1));
+        strikeText->setText(Ui::tr("测点走向 %1°（实心：二维频点）").arg(*figure_.siteStrikeDeg, 0, 'f', 1));
     } else {
-        strikeText->setText(QStringLiteral("无二维频点，测点走向未定"));
+        strikeText->setText(Ui::tr("无二维频点，测点走向未定"));
     }
 
     // One period range for all four plots: every row, and room for the outer ellipses.

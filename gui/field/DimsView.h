@@ -71,6 +71,9 @@ signals:
     // The user asks to rotate the tensor into this frame (degrees clockwise from north).
     void rotateRequested(double rotationDeg);
 
+protected:
+    void changeEvent(QEvent* event) override;  // the summary and buttons in the new language
+
 private:
     void Analyse();
     void Draw();

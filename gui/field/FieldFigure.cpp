@@ -6,6 +6,10 @@
 #include <QImage>
 #include <QPdfWriter>
 #include <QSvgGenerator>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -49,7 +53,7 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
             QCPPainter painter(&image);
             Paint(painter, plots, size);
         }
-        if (!image.save(file, "PNG")) return QStringLiteral("无法写入 %1").arg(file);
+        if (!image.save(file, "PNG")) return Ui::tr("无法写入 %1").arg(file);
         return {};
     }
     if (suffix == QLatin1String("svg")) {
@@ -59,12 +63,12 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
         generator.setViewBox(QRect(QPoint(0, 0), size));
         generator.setTitle(QStringLiteral("mt1d"));
         QCPPainter painter;
-        if (!painter.begin(&generator)) return QStringLiteral("无法写入 %1").arg(file);
+        if (!painter.begin(&generator)) return Ui::tr("无法写入 %1").arg(file);
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
         Paint(painter, plots, size);
         painter.end();
-        return QFileInfo(file).size() > 0 ? QString() : QStringLiteral("无法写入 %1").arg(file);
+        return QFileInfo(file).size() > 0 ? QString() : Ui::tr("无法写入 %1").arg(file);
     }
     if (suffix == QLatin1String("pdf")) {
         QPdfWriter writer(file);
@@ -73,14 +77,14 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
         writer.setPageSize(QPageSize(QSizeF(size), QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         QCPPainter painter;
-        if (!painter.begin(&writer)) return QStringLiteral("无法写入 %1").arg(file);
+        if (!painter.begin(&writer)) return Ui::tr("无法写入 %1").arg(file);
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
         Paint(painter, plots, size);
         painter.end();
         return {};
     }
-    return QStringLiteral("不支持的图件格式 “%1”：请用 .png、.svg 或 .pdf").arg(suffix);
+    return Ui::tr("不支持的图件格式 “%1”：请用 .png、.svg 或 .pdf").arg(suffix);
 }
 
 }  // namespace mt1d::gui::field

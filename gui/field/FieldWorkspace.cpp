@@ -10,27 +10,37 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
 namespace {
 
-const QString kSoundingFilter =
-    QStringLiteral("测点数据 (*.edi *.EDI *.xml *.XML *.j *.J *.avg *.AVG *.dat *.txt *.csv);;所有文件 (*)");
-const QString kProjectFilter = QStringLiteral("mt1d 工程 (*.%1);;所有文件 (*)").arg(QStringLiteral("mt1dproj"));
+QString SoundingFilter()
+{
+    return Ui::tr("测点数据 (*.edi *.EDI *.xml *.XML *.j *.J *.avg *.AVG *.dat *.txt *.csv);;所有文件 (*)");
+}
+
+QString ProjectFilter()
+{
+    return Ui::tr("mt1d 工程 (*.%1);;所有文件 (*)").arg(QStringLiteral("mt1dproj"));
+}
 const QString kSuggestedColumns = QStringLiteral("period,log10rho,log10rho_err,phase,phase_err");
 
 FieldWorkspace::Seams DialogSeams()
 {
     FieldWorkspace::Seams seams;
     seams.chooseSoundings = [](QWidget* parent) {
-        return QFileDialog::getOpenFileNames(parent, QStringLiteral("打开测点数据"), QString(), kSoundingFilter);
+        return QFileDialog::getOpenFileNames(parent, Ui::tr("打开测点数据"), QString(), SoundingFilter());
     };
     seams.chooseProjectToOpen = [](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, QStringLiteral("打开工程"), QString(), kProjectFilter);
+        return QFileDialog::getOpenFileName(parent, Ui::tr("打开工程"), QString(), ProjectFilter());
     };
     seams.chooseProjectToSave = [](QWidget* parent, const QString& suggested) {
-        return QFileDialog::getSaveFileName(parent, QStringLiteral("保存工程"), suggested, kProjectFilter);
+        return QFileDialog::getSaveFileName(parent, Ui::tr("保存工程"), suggested, ProjectFilter());
     };
     seams.chooseExportFile = [](QWidget* parent, const QString& title, const QString& suggested, const QString& filter) {
         return QFileDialog::getSaveFileName(parent, title, suggested, filter);
@@ -38,8 +48,8 @@ FieldWorkspace::Seams DialogSeams()
     seams.askColumns = [](QWidget* parent, const QString& file, const QString& problem) -> std::optional<QString> {
         bool ok = false;
         const QString text = QInputDialog::getText(
-            parent, QStringLiteral("列的含义"),
-            QStringLiteral("%1\n\n请给出各列的含义，以逗号分隔（%2）：")
+            parent, Ui::tr("列的含义"),
+            Ui::tr("%1\n\n请给出各列的含义，以逗号分隔（%2）：")
                 .arg(problem, QString::fromStdString(sounding::ColumnVocabulary())),
             QLineEdit::Normal, kSuggestedColumns, &ok);
         if (!ok || text.trimmed().isEmpty()) return std::nullopt;
@@ -48,8 +58,8 @@ FieldWorkspace::Seams DialogSeams()
     };
     seams.askSave = [](QWidget* parent, const QString& site) {
         const auto answer = QMessageBox::question(
-            parent, QStringLiteral("保存更改"),
-            QStringLiteral("测点 %1 的窗口有未保存的更改（排除、拟合或手动修改的模型）。关闭前保存工程吗？").arg(site),
+            parent, Ui::tr("保存更改"),
+            Ui::tr("测点 %1 的窗口有未保存的更改（排除、拟合或手动修改的模型）。关闭前保存工程吗？").arg(site),
             QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
         if (answer == QMessageBox::Save) return FieldWorkspace::SaveAnswer::kSave;
         if (answer == QMessageBox::Discard) return FieldWorkspace::SaveAnswer::kDiscard;
@@ -118,7 +128,7 @@ std::optional<session::Session> FieldWorkspace::ReadSounding(const QString& file
                                         && (e.Problem().find("naming the columns") != std::string::npos
                                             || e.Problem().find("unknown column") != std::string::npos);
             if (!columnsMissing || !seams.askColumns) {
-                seams.message(parent, QStringLiteral("无法打开测点数据"), QString::fromStdString(e.what()));
+                seams.message(parent, Ui::tr("无法打开测点数据"), QString::fromStdString(e.what()));
                 return std::nullopt;
             }
             const auto columns = seams.askColumns(parent, file, QString::fromStdString(e.what()));
@@ -126,7 +136,7 @@ std::optional<session::Session> FieldWorkspace::ReadSounding(const QString& file
             try {
                 settings.columns = sounding::ParseColumnList(columns->toStdString());
             } catch (const std::invalid_argument& bad) {
-                seams.message(parent, QStringLiteral("无法打开测点数据"),
+                seams.message(parent, Ui::tr("无法打开测点数据"),
                               QStringLiteral("%1：%2").arg(file, QString::fromStdString(bad.what())));
                 return std::nullopt;
             }
@@ -154,7 +164,7 @@ bool FieldWorkspace::OpenProject(const QString& file, QWidget* parent)
     try {
         project = session::LoadProject(file.toStdString());
     } catch (const session::ProjectError& e) {
-        seams.message(parent, QStringLiteral("无法打开工程"), QString::fromStdString(e.what()));
+        seams.message(parent, Ui::tr("无法打开工程"), QString::fromStdString(e.what()));
         return false;
     }
     for (auto& entry : project.windows) {
@@ -178,7 +188,7 @@ bool FieldWorkspace::SaveProjectTo(const QString& file, QWidget* parent)
     try {
         session::SaveProject(CurrentProject(), file.toStdString());
     } catch (const io::WriteError& e) {
-        seams.message(parent, QStringLiteral("无法保存工程"), QString::fromStdString(e.what()));
+        seams.message(parent, Ui::tr("无法保存工程"), QString::fromStdString(e.what()));
         return false;
     }
     projectFile_ = file;
@@ -194,7 +204,7 @@ bool FieldWorkspace::SaveProject(QWidget* parent)
 
 bool FieldWorkspace::SaveProjectAs(QWidget* parent)
 {
-    QString file = seams.chooseProjectToSave(parent, projectFile_.isEmpty() ? QStringLiteral("工程.") + kProjectSuffix : projectFile_);
+    QString file = seams.chooseProjectToSave(parent, projectFile_.isEmpty() ? Ui::tr("工程.") + kProjectSuffix : projectFile_);
     if (file.isEmpty()) return false;
     if (QFileInfo(file).suffix().isEmpty()) file += QLatin1Char('.') + kProjectSuffix;
     return SaveProjectTo(file, parent);

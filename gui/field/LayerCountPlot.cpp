@@ -5,14 +5,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
 LayerCountPlot::LayerCountPlot(QWidget* parent) : QCustomPlot(parent)
 {
     StylePlot(this);
-    xAxis->setLabel(QStringLiteral("层数（含半空间）"));
-    yAxis->setLabel(QStringLiteral("后验概率"));
+    xAxis->setLabel(Ui::tr("层数（含半空间）"));
+    yAxis->setLabel(Ui::tr("后验概率"));
     QSharedPointer<QCPAxisTickerFixed> ticker(new QCPAxisTickerFixed);
     ticker->setTickStep(1.0);
     ticker->setScaleStrategy(QCPAxisTickerFixed::ssMultiples);  // every layer count, or every 2, 5, …
@@ -40,7 +44,7 @@ void LayerCountPlot::SetResult(const sampling::SamplingResult& result)
     const double top = bars.values.empty() ? 1.0 : *std::max_element(bars.values.begin(), bars.values.end());
     xAxis->setRange(0.3, (bars.keys.empty() ? 1.0 : bars.keys.back()) + 0.7);
     const auto rhat = [](double r) { return std::isfinite(r) ? QString::number(r, 'f', 2) : QStringLiteral("—"); };
-    title_->setText(QStringLiteral("层数众数 %1；R-hat 失配 %2，层数 %3")
+    title_->setText(Ui::tr("层数众数 %1；R-hat 失配 %2，层数 %3")
                         .arg(result.LayerCountMode())
                         .arg(rhat(result.rhat.misfit), rhat(result.rhat.layerCount)));
     title_->setTextColor(RhatWarns(result.rhat) ? QColor(176, 0, 0) : QColor(Qt::black));
@@ -50,7 +54,7 @@ void LayerCountPlot::SetResult(const sampling::SamplingResult& result)
 void LayerCountPlot::ClearResult()
 {
     bars_->data()->clear();
-    title_->setText(QStringLiteral("尚未采样"));
+    title_->setText(Ui::tr("尚未采样"));
     title_->setTextColor(Qt::black);
     xAxis->setRange(0.3, 5.7);
     yAxis->setRange(0.0, 1.0);

@@ -1,6 +1,8 @@
 #pragma once
 // The models the sounding window draws, each in its own colour in every plot.
 
+#include "gui/common/Language.h"
+
 #include <QColor>
 #include <QString>
 
@@ -15,9 +17,9 @@ inline constexpr std::array<ModelLine, 3> kModelLines = {ModelLine::kLayered, Mo
 inline QString ModelLineName(ModelLine line)
 {
     switch (line) {
-    case ModelLine::kLayered: return QStringLiteral("层状反演");
-    case ModelLine::kOccam: return QStringLiteral("光滑反演");
-    case ModelLine::kEdited: return QStringLiteral("手动模型");
+    case ModelLine::kLayered: return Ui::tr("层状反演");
+    case ModelLine::kOccam: return Ui::tr("光滑反演");
+    case ModelLine::kEdited: return Ui::tr("手动模型");
     }
     return {};
 }

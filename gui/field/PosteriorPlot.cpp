@@ -3,6 +3,10 @@
 #include "gui/field/PosteriorSeries.h"
 
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -36,8 +40,8 @@ QCPColorGradient ProbabilityGradient()
 PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
 {
     StylePlot(this);
-    MakeLogAxis(xAxis, QStringLiteral("电阻率 ρ (Ω·m)"));
-    MakeLogAxis(yAxis, QStringLiteral("深度 (m)"));
+    MakeLogAxis(xAxis, Ui::tr("电阻率 ρ (Ω·m)"));
+    MakeLogAxis(yAxis, Ui::tr("深度 (m)"));
     yAxis->setRangeReversed(true);
 
     // The interface probability beside the image, on the same depth axis.
@@ -48,7 +52,7 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
     depth->setRangeReversed(true);
     depth->setTickLabels(false);
     QCPAxis* probability = interfaceRect_->axis(QCPAxis::atBottom);
-    probability->setLabel(QStringLiteral("界面概率"));
+    probability->setLabel(Ui::tr("界面概率"));
     probability->setRange(0.0, 1.0);
     probability->ticker()->setTickCount(2);
     connect(yAxis, qOverload<const QCPRange&>(&QCPAxis::rangeChanged), depth, qOverload<const QCPRange&>(&QCPAxis::setRange));
@@ -59,13 +63,13 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
     }
 
     density_ = new QCPColorMap(xAxis, yAxis);
-    density_->setName(QStringLiteral("后验概率密度"));
+    density_->setName(Ui::tr("后验概率密度"));
     density_->setInterpolate(false);
     density_->removeFromLegend();
     scale_ = new QCPColorScale(this);
     plotLayout()->addElement(0, 2, scale_);
     scale_->setType(QCPAxis::atRight);
-    scale_->setLabel(QStringLiteral("每个深度上的概率"));
+    scale_->setLabel(Ui::tr("每个深度上的概率"));
     scale_->axis()->setLabelFont(font);
     scale_->axis()->setTickLabelFont(font);
     scale_->setBarWidth(10);
@@ -107,7 +111,7 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
 
     const QColor rangeColour = ModelLineColour(ModelLine::kLayered).darker(130);
     rhoRanges_ = new QCPGraph(yAxis, xAxis);
-    rhoRanges_->setName(QStringLiteral("等效范围（RMS 不超过 1.1 倍）"));
+    rhoRanges_->setName(Ui::tr("等效范围（RMS 不超过 1.1 倍）"));
     rhoRanges_->setLineStyle(QCPGraph::lsNone);
     rhoRanges_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssDiamond, rangeColour, rangeColour, 7));
     rhoBars_ = new QCPErrorBars(yAxis, xAxis);

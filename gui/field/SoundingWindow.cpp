@@ -10,6 +10,7 @@
 #include "gui/common/UserGuide.h"
 #include "gui/common/WindowPlacement.h"
 
+#include <QEvent>
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -40,6 +41,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -78,8 +83,8 @@ QString ModeText(sounding::Mode mode)
     switch (mode) {
     case sounding::Mode::kXy: return QStringLiteral("xy");
     case sounding::Mode::kYx: return QStringLiteral("yx");
-    case sounding::Mode::kDet: return QStringLiteral("det（行列式）");
-    case sounding::Mode::kBerd: return QStringLiteral("berd（Berdichevsky 平均）");
+    case sounding::Mode::kDet: return Ui::tr("det（行列式）");
+    case sounding::Mode::kBerd: return Ui::tr("berd（Berdichevsky 平均）");
     }
     return {};
 }
@@ -87,14 +92,14 @@ QString ModeText(sounding::Mode mode)
 QString StatusText(fitting::FitStatus status)
 {
     switch (status) {
-    case fitting::FitStatus::kConverged: return QStringLiteral("已收敛");
-    case fitting::FitStatus::kMaxIterations: return QStringLiteral("达到迭代上限");
-    case fitting::FitStatus::kTargetReached: return QStringLiteral("达到目标 RMS");
-    case fitting::FitStatus::kTargetNotReached: return QStringLiteral("未达目标 RMS");
-    case fitting::FitStatus::kCancelled: return QStringLiteral("已取消");
-    case fitting::FitStatus::kInvalidInput: return QStringLiteral("数据不可用");
-    case fitting::FitStatus::kDampingExhausted: return QStringLiteral("阻尼耗尽，未收敛");
-    case fitting::FitStatus::kNonFiniteMisfit: return QStringLiteral("失配不是有限值");
+    case fitting::FitStatus::kConverged: return Ui::tr("已收敛");
+    case fitting::FitStatus::kMaxIterations: return Ui::tr("达到迭代上限");
+    case fitting::FitStatus::kTargetReached: return Ui::tr("达到目标 RMS");
+    case fitting::FitStatus::kTargetNotReached: return Ui::tr("未达目标 RMS");
+    case fitting::FitStatus::kCancelled: return Ui::tr("已取消");
+    case fitting::FitStatus::kInvalidInput: return Ui::tr("数据不可用");
+    case fitting::FitStatus::kDampingExhausted: return Ui::tr("阻尼耗尽，未收敛");
+    case fitting::FitStatus::kNonFiniteMisfit: return Ui::tr("失配不是有限值");
     }
     return {};
 }
@@ -110,12 +115,12 @@ QTableWidgetItem* DimsItem(const std::optional<dims::DimsResult>& result, std::s
     if (!d.oneD) {
         item->setToolTip(QString::fromStdString(d.note));
     } else if (*d.oneD) {
-        item->setText(QStringLiteral("是"));
+        item->setText(Ui::tr("是"));
     } else {
-        item->setText(QStringLiteral("否"));
+        item->setText(Ui::tr("否"));
         item->setForeground(QColor(170, 20, 20));
         item->setBackground(QColor(255, 228, 214));
-        item->setToolTip(QStringLiteral("非一维：%1").arg(QString::fromStdString(d.notOneD)));
+        item->setToolTip(Ui::tr("非一维：%1").arg(QString::fromStdString(d.notOneD)));
     }
     return item;
 }
@@ -128,7 +133,7 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
     const QString site = QString::fromStdString(state_.sounding.site.name);
-    setWindowTitle(QStringLiteral("%1[*] — 测点数据与拟合").arg(site.isEmpty() ? QStringLiteral("测点") : site));
+    setWindowTitle(Ui::tr("%1[*] — 测点数据与拟合").arg(site.isEmpty() ? Ui::tr("测点") : site));
     UndoStack = new QUndoStack(this);
     connect(UndoStack, &QUndoStack::cleanChanged, this, [this](bool clean) { setWindowModified(!clean); });
     connect(UndoStack, &QUndoStack::indexChanged, this, &SoundingWindow::UpdateUndoActions);
@@ -144,11 +149,11 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     leftLayout->addWidget(BuildFitPanel(), 2);
 
     Tabs = new QTabWidget;
-    Tabs->addTab(BuildPlots(), QStringLiteral("曲线与模型"));
+    Tabs->addTab(BuildPlots(), Ui::tr("曲线与模型"));
     Uncertainty = new UncertaintyView;
-    Tabs->addTab(Uncertainty, QStringLiteral("不确定性"));
+    Tabs->addTab(Uncertainty, Ui::tr("不确定性"));
     Dims = new DimsView;
-    Tabs->addTab(Dims, QStringLiteral("维度"));
+    Tabs->addTab(Dims, Ui::tr("维度"));
     connect(Dims, &DimsView::analysed, this, [this] {
         ShowDataTable();
         ShowObserved();
@@ -172,7 +177,7 @@ SoundingWindow::SoundingWindow(session::Session state, FieldWorkspace* workspace
     ProgressBar = new QProgressBar;
     ProgressBar->setMaximumWidth(180);
     ProgressBar->setVisible(false);
-    CancelButton = new QPushButton(QStringLiteral("取消"));
+    CancelButton = new QPushButton(Ui::tr("取消"));
     CancelButton->setStatusTip(QStringLiteral("Cancel the running fit"));
     CancelButton->setVisible(false);
     connect(CancelButton, &QPushButton::clicked, Runner, &FitRunner::Cancel);
@@ -199,7 +204,7 @@ void SoundingWindow::MarkSaved() { UndoStack->setClean(); }
 
 QWidget* SoundingWindow::BuildDataPanel()
 {
-    auto* box = new QGroupBox(QStringLiteral("测点数据"));
+    auto* box = new QGroupBox(Ui::tr("测点数据"));
     auto* layout = new QVBoxLayout(box);
     SiteLabel = new QLabel;
     SiteLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -220,17 +225,17 @@ QWidget* SoundingWindow::BuildDataPanel()
     FloorBox->setSingleStep(0.5);
     FloorBox->setSuffix(QStringLiteral(" %"));
     FloorBox->setStatusTip(QStringLiteral("Error floor in percent of |Z|"));
-    form->addWidget(new QLabel(QStringLiteral("模式")));
+    form->addWidget(new QLabel(Ui::tr("模式")));
     form->addWidget(ModeBox, 1);
     form->addSpacing(12);
-    form->addWidget(new QLabel(QStringLiteral("误差下限")));
+    form->addWidget(new QLabel(Ui::tr("误差下限")));
     form->addWidget(FloorBox);
     layout->addLayout(form);
 
     DataTable = new QTableWidget(0, 8);
-    DataTable->setHorizontalHeaderLabels({QStringLiteral("拟合"), QStringLiteral("频率 (Hz)"), QStringLiteral("周期 (s)"),
-                                          QStringLiteral("ρa (Ω·m)"), QStringLiteral("± ρa"), QStringLiteral("相位 (°)"),
-                                          QStringLiteral("± 相位"), QStringLiteral("一维")});
+    DataTable->setHorizontalHeaderLabels({Ui::tr("拟合"), Ui::tr("频率 (Hz)"), Ui::tr("周期 (s)"),
+                                          QStringLiteral("ρa (Ω·m)"), QStringLiteral("± ρa"), Ui::tr("相位 (°)"),
+                                          Ui::tr("± 相位"), Ui::tr("一维")});
     DataTable->verticalHeader()->setVisible(false);
     DataTable->verticalHeader()->setDefaultSectionSize(20);
     DataTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -246,12 +251,12 @@ QWidget* SoundingWindow::BuildDataPanel()
 
 QWidget* SoundingWindow::BuildFitPanel()
 {
-    auto* box = new QGroupBox(QStringLiteral("拟合"));
+    auto* box = new QGroupBox(Ui::tr("拟合"));
     auto* layout = new QVBoxLayout(box);
     auto* grid = new QGridLayout;
     MethodBox = new QComboBox;
-    MethodBox->addItem(QStringLiteral("光滑反演 (Occam)"), static_cast<int>(fitting::Method::kOccam));
-    MethodBox->addItem(QStringLiteral("层状反演"), static_cast<int>(fitting::Method::kLayered));
+    MethodBox->addItem(Ui::tr("光滑反演 (Occam)"), static_cast<int>(fitting::Method::kOccam));
+    MethodBox->addItem(Ui::tr("层状反演"), static_cast<int>(fitting::Method::kLayered));
     MethodBox->setStatusTip(QStringLiteral("Method: smooth (Occam) or few layers"));
     LayersBox = new QSpinBox;
     LayersBox->setRange(static_cast<int>(session::kMinLayers), static_cast<int>(session::kMaxLayers));
@@ -262,42 +267,42 @@ QWidget* SoundingWindow::BuildFitPanel()
     TargetBox->setSingleStep(0.1);
     TargetBox->setStatusTip(QStringLiteral("Target RMS"));
     ComponentsBox = new QComboBox;
-    ComponentsBox->addItem(QStringLiteral("ρa 与相位"), static_cast<int>(fitting::FitComponents::kBoth));
-    ComponentsBox->addItem(QStringLiteral("仅 ρa"), static_cast<int>(fitting::FitComponents::kRho));
-    ComponentsBox->addItem(QStringLiteral("仅相位"), static_cast<int>(fitting::FitComponents::kPhase));
+    ComponentsBox->addItem(Ui::tr("ρa 与相位"), static_cast<int>(fitting::FitComponents::kBoth));
+    ComponentsBox->addItem(Ui::tr("仅 ρa"), static_cast<int>(fitting::FitComponents::kRho));
+    ComponentsBox->addItem(Ui::tr("仅相位"), static_cast<int>(fitting::FitComponents::kPhase));
     ComponentsBox->setStatusTip(QStringLiteral("What to fit: apparent resistivity, phase or both"));
     StartsBox = new QSpinBox;
     StartsBox->setRange(1, static_cast<int>(session::kMaxStarts));
     StartsBox->setStatusTip(QStringLiteral("Starts of a layered fit: more find the best minimum more surely"));
-    RunButton = new QPushButton(QStringLiteral("开始拟合"));
+    RunButton = new QPushButton(Ui::tr("开始拟合"));
     RunButton->setStatusTip(QStringLiteral("Run the fit"));
-    grid->addWidget(new QLabel(QStringLiteral("方法")), 0, 0);
+    grid->addWidget(new QLabel(Ui::tr("方法")), 0, 0);
     grid->addWidget(MethodBox, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("层数")), 0, 2);
+    grid->addWidget(new QLabel(Ui::tr("层数")), 0, 2);
     grid->addWidget(LayersBox, 0, 3);
-    grid->addWidget(new QLabel(QStringLiteral("拟合")), 1, 0);
+    grid->addWidget(new QLabel(Ui::tr("拟合")), 1, 0);
     grid->addWidget(ComponentsBox, 1, 1);
-    grid->addWidget(new QLabel(QStringLiteral("目标 RMS")), 1, 2);
+    grid->addWidget(new QLabel(Ui::tr("目标 RMS")), 1, 2);
     grid->addWidget(TargetBox, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("起点数")), 2, 2);
+    grid->addWidget(new QLabel(Ui::tr("起点数")), 2, 2);
     grid->addWidget(StartsBox, 2, 3);
     grid->addWidget(RunButton, 2, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
     auto* models = new QHBoxLayout;
-    LayeredModelButton = new QPushButton(QStringLiteral("表中换为层状结果"));
+    LayeredModelButton = new QPushButton(Ui::tr("表中换为层状结果"));
     LayeredModelButton->setStatusTip(QStringLiteral("Put the layered fit's model back in the table"));
-    OccamModelButton = new QPushButton(QStringLiteral("表中换为光滑结果"));
+    OccamModelButton = new QPushButton(Ui::tr("表中换为光滑结果"));
     OccamModelButton->setStatusTip(QStringLiteral("Put the smooth fit's model back in the table"));
     models->addWidget(LayeredModelButton);
     models->addWidget(OccamModelButton);
     layout->addLayout(models);
 
     ResultsTable = new QTableWidget(0, 7);
-    ResultsTable->setHorizontalHeaderLabels({QStringLiteral("层"), QStringLiteral("顶深 (m)"), QStringLiteral("厚度 (m)"),
-                                             QStringLiteral("电阻率 (Ω·m)"), QStringLiteral("± 倍数"),
-                                             QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)")});
+    ResultsTable->setHorizontalHeaderLabels({Ui::tr("层"), Ui::tr("顶深 (m)"), Ui::tr("厚度 (m)"),
+                                             Ui::tr("电阻率 (Ω·m)"), Ui::tr("± 倍数"),
+                                             Ui::tr("电导 (S)"), Ui::tr("横向电阻 (Ω·m²)")});
     ResultsTable->verticalHeader()->setVisible(false);
     ResultsTable->verticalHeader()->setDefaultSectionSize(20);
     ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -314,12 +319,12 @@ QWidget* SoundingWindow::BuildFitPanel()
     connect(ResultsTable, &QTableWidget::cellChanged, this, &SoundingWindow::ResultEdited);
     connect(LayeredModelButton, &QPushButton::clicked, this, [this] {
         if (state_.layered) {
-            Apply(QStringLiteral("表中换为层状模型"), [&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
+            Apply(Ui::tr("表中换为层状模型"), [&] { return session::WithEditedModel(state_, state_.layered->model); }, false);
         }
     });
     connect(OccamModelButton, &QPushButton::clicked, this, [this] {
         if (state_.occam) {
-            Apply(QStringLiteral("表中换为光滑模型"), [&] { return session::WithEditedModel(state_, state_.occam->model); }, false);
+            Apply(Ui::tr("表中换为光滑模型"), [&] { return session::WithEditedModel(state_, state_.occam->model); }, false);
         }
     });
     return box;
@@ -350,7 +355,7 @@ QWidget* SoundingWindow::BuildPlots()
         if (!dragStart_) return Show(state_, true);
         session::Session before = std::move(*dragStart_);
         dragStart_.reset();
-        UndoStack->push(new SessionStep(QStringLiteral("拖动模型"), std::move(before), state_,
+        UndoStack->push(new SessionStep(Ui::tr("拖动模型"), std::move(before), state_,
                                         [this](const session::Session& s, bool rescale) { Show(s, rescale); }, true));
     });
     return plots;
@@ -358,26 +363,26 @@ QWidget* SoundingWindow::BuildPlots()
 
 void SoundingWindow::BuildMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu* file = menuBar()->addMenu(Ui::tr("文件(&F)"));
     const auto add = [this](QMenu* menu, const QString& text, const QString& tip, QKeySequence keys = {}) {
         QAction* action = menu->addAction(text);
         action->setStatusTip(tip);
         if (!keys.isEmpty()) action->setShortcut(keys);
         return action;
     };
-    OpenSoundingAction = add(file, QStringLiteral("打开测点数据…"), QStringLiteral("Open sounding…"), QKeySequence::Open);
-    OpenProjectAction = add(file, QStringLiteral("打开工程…"), QStringLiteral("Open project…"));
-    SaveProjectAction = add(file, QStringLiteral("保存工程"), QStringLiteral("Save project"), QKeySequence::Save);
-    SaveProjectAsAction = add(file, QStringLiteral("另存工程…"), QStringLiteral("Save project as…"), QKeySequence::SaveAs);
+    OpenSoundingAction = add(file, Ui::tr("打开测点数据…"), QStringLiteral("Open sounding…"), QKeySequence::Open);
+    OpenProjectAction = add(file, Ui::tr("打开工程…"), QStringLiteral("Open project…"));
+    SaveProjectAction = add(file, Ui::tr("保存工程"), QStringLiteral("Save project"), QKeySequence::Save);
+    SaveProjectAsAction = add(file, Ui::tr("另存工程…"), QStringLiteral("Save project as…"), QKeySequence::SaveAs);
     file->addSeparator();
-    ExportFigureAction = add(file, QStringLiteral("导出图件…"), QStringLiteral("Export figure… (PNG, SVG, PDF)"));
-    ExportResultsAction = add(file, QStringLiteral("导出结果…"), QStringLiteral("Export results… (CSV, JSON)"));
+    ExportFigureAction = add(file, Ui::tr("导出图件…"), QStringLiteral("Export figure… (PNG, SVG, PDF)"));
+    ExportResultsAction = add(file, Ui::tr("导出结果…"), QStringLiteral("Export results… (CSV, JSON)"));
     file->addSeparator();
-    CloseAction = add(file, QStringLiteral("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
-    QuitAction = add(file, QStringLiteral("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
-    UndoAction = add(edit, QStringLiteral("撤销"), QStringLiteral("Undo"), QKeySequence::Undo);
-    RedoAction = add(edit, QStringLiteral("重做"), QStringLiteral("Redo"));
+    CloseAction = add(file, Ui::tr("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
+    QuitAction = add(file, Ui::tr("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
+    QMenu* edit = menuBar()->addMenu(Ui::tr("编辑(&E)"));
+    UndoAction = add(edit, Ui::tr("撤销"), QStringLiteral("Undo"), QKeySequence::Undo);
+    RedoAction = add(edit, Ui::tr("重做"), QStringLiteral("Redo"));
     RedoAction->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     // Not while a fit runs: its result is taken into the state it started from.
     connect(UndoAction, &QAction::triggered, this, [this] {
@@ -386,9 +391,12 @@ void SoundingWindow::BuildMenus()
     connect(RedoAction, &QAction::triggered, this, [this] {
         if (!Runner->Busy()) UndoStack->redo();
     });
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    UserGuideAction = add(help, QStringLiteral("用户指南"), QStringLiteral("User guide"), QKeySequence::HelpContents);
-    AboutAction = add(help, QStringLiteral("关于"), QStringLiteral("About"));
+    QMenu* view = menuBar()->addMenu(Ui::tr("视图(&V)"));
+    view->menuAction()->setStatusTip(QStringLiteral("View"));
+    AddLanguageMenu(view);
+    QMenu* help = menuBar()->addMenu(Ui::tr("帮助(&H)"));
+    UserGuideAction = add(help, Ui::tr("用户指南"), QStringLiteral("User guide"), QKeySequence::HelpContents);
+    AboutAction = add(help, Ui::tr("关于"), QStringLiteral("About"));
     connect(UserGuideAction, &QAction::triggered, this, [this] { OpenUserGuide(this); });
 
     connect(OpenSoundingAction, &QAction::triggered, this, [this] {
@@ -407,28 +415,28 @@ void SoundingWindow::BuildMenus()
         if (!workspace_) return;
         const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral(".png");
         const QString file = workspace_->seams.chooseExportFile(
-            this, QStringLiteral("导出图件"), suggested,
-            QStringLiteral("PNG 图像 (*.png);;SVG 矢量图 (*.svg);;PDF 文档 (*.pdf)"));
+            this, Ui::tr("导出图件"), suggested,
+            Ui::tr("PNG 图像 (*.png);;SVG 矢量图 (*.svg);;PDF 文档 (*.pdf)"));
         if (file.isEmpty()) return;
         if (const QString problem = ExportFigure(file); !problem.isEmpty()) {
-            workspace_->seams.message(this, QStringLiteral("导出图件"), problem);
+            workspace_->seams.message(this, Ui::tr("导出图件"), problem);
         }
     });
     connect(ExportResultsAction, &QAction::triggered, this, [this] {
         if (!workspace_) return;
         const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral(".json");
-        const QString file = workspace_->seams.chooseExportFile(this, QStringLiteral("导出结果"), suggested,
+        const QString file = workspace_->seams.chooseExportFile(this, Ui::tr("导出结果"), suggested,
                                                                 QStringLiteral("JSON (*.json);;CSV (*.csv)"));
         if (file.isEmpty()) return;
         if (const QString problem = ExportResults(file); !problem.isEmpty()) {
-            workspace_->seams.message(this, QStringLiteral("导出结果"), problem);
+            workspace_->seams.message(this, Ui::tr("导出结果"), problem);
         }
     });
     connect(CloseAction, &QAction::triggered, this, &QWidget::close);
     connect(QuitAction, &QAction::triggered, qApp, &QApplication::closeAllWindows);
     connect(AboutAction, &QAction::triggered, this, [this] {
-        QMessageBox::about(this, QStringLiteral("关于"),
-                           QStringLiteral("<b>mt1d</b> — 一维大地电磁测深<br>"
+        QMessageBox::about(this, Ui::tr("关于"),
+                           Ui::tr("<b>mt1d</b> — 一维大地电磁测深<br>"
                                           "测点数据的光滑反演与层状反演、手动正演与工程文件。"));
     });
 }
@@ -458,8 +466,8 @@ void SoundingWindow::UpdateUndoActions()
     const bool idle = !Runner->Busy();
     UndoAction->setEnabled(idle && UndoStack->canUndo());
     RedoAction->setEnabled(idle && UndoStack->canRedo());
-    UndoAction->setText(UndoStack->canUndo() ? QStringLiteral("撤销 %1").arg(UndoStack->undoText()) : QStringLiteral("撤销"));
-    RedoAction->setText(UndoStack->canRedo() ? QStringLiteral("重做 %1").arg(UndoStack->redoText()) : QStringLiteral("重做"));
+    UndoAction->setText(UndoStack->canUndo() ? Ui::tr("撤销 %1").arg(UndoStack->undoText()) : Ui::tr("撤销"));
+    RedoAction->setText(UndoStack->canRedo() ? Ui::tr("重做 %1").arg(UndoStack->redoText()) : Ui::tr("重做"));
 }
 
 void SoundingWindow::Show(session::Session next, bool rescale)
@@ -477,15 +485,15 @@ void SoundingWindow::Show(session::Session next, bool rescale)
     Dims->SetRotation(frame);
     filling_ = true;
     const auto& site = state_.sounding.site;
-    SiteLabel->setText(QStringLiteral("测点：%1    文件：%2")
+    SiteLabel->setText(Ui::tr("测点：%1    文件：%2")
                            .arg(QString::fromStdString(site.name),
                                 QFileInfo(QString::fromStdString(state_.originalPath)).fileName()));
     SiteLabel->setToolTip(QString::fromStdString(state_.originalPath));
     QStringList location;
-    if (site.location.latitudeDeg) location << QStringLiteral("纬度 %1°").arg(*site.location.latitudeDeg, 0, 'f', 5);
-    if (site.location.longitudeDeg) location << QStringLiteral("经度 %1°").arg(*site.location.longitudeDeg, 0, 'f', 5);
-    if (site.location.elevationM) location << QStringLiteral("高程 %1 m").arg(*site.location.elevationM, 0, 'f', 1);
-    LocationLabel->setText(location.isEmpty() ? QStringLiteral("位置：未知") : QStringLiteral("位置：") + location.join(QStringLiteral("，")));
+    if (site.location.latitudeDeg) location << Ui::tr("纬度 %1°").arg(*site.location.latitudeDeg, 0, 'f', 5);
+    if (site.location.longitudeDeg) location << Ui::tr("经度 %1°").arg(*site.location.longitudeDeg, 0, 'f', 5);
+    if (site.location.elevationM) location << Ui::tr("高程 %1 m").arg(*site.location.elevationM, 0, 'f', 1);
+    LocationLabel->setText(location.isEmpty() ? Ui::tr("位置：未知") : Ui::tr("位置：") + location.join(Ui::tr("，")));
     ModeBox->setCurrentIndex(ModeBox->findData(static_cast<int>(state_.mode)));
     FloorBox->setValue(state_.floorPercent);
     MethodBox->setCurrentIndex(MethodBox->findData(static_cast<int>(state_.fit.method)));
@@ -597,8 +605,8 @@ void SoundingWindow::ShowEdited()
             rho.push_back(p.rhoOhmM);
             phase.push_back(p.phaseDeg);
         }
-        EditedRmsLabel->setText(e.rms ? QStringLiteral("表中模型 RMS %1").arg(*e.rms, 0, 'f', 3)
-                                      : QStringLiteral("表中模型 RMS —"));
+        EditedRmsLabel->setText(e.rms ? Ui::tr("表中模型 RMS %1").arg(*e.rms, 0, 'f', 3)
+                                      : Ui::tr("表中模型 RMS —"));
         EditedRmsLabel->setToolTip(QString::fromStdString(e.rmsProblem));
     } else {
         EditedRmsLabel->clear();
@@ -657,7 +665,7 @@ void SoundingWindow::ShowResultsTable()
         const int r = static_cast<int>(j);
         const bool halfSpace = j + 1 == layers;
         const double rho = model.resistivity[j];
-        SetCell(ResultsTable, r, kLayerColumn, halfSpace ? QStringLiteral("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
+        SetCell(ResultsTable, r, kLayerColumn, halfSpace ? Ui::tr("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
         SetCell(ResultsTable, r, kTopColumn, Number(tops[j]));
         SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace);
         SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true);
@@ -696,18 +704,18 @@ void SoundingWindow::ShowFitStatus()
     if (state_.fit.method == fitting::Method::kOccam && state_.occam) last = &*state_.occam;
     if (!last) last = state_.layered ? &*state_.layered : state_.occam ? &*state_.occam : nullptr;
     if (!last) {
-        FitLabel->setText(QStringLiteral("尚未拟合"));
+        FitLabel->setText(Ui::tr("尚未拟合"));
         return;
     }
-    FitLabel->setText(QStringLiteral("%1：RMS %2，迭代 %3 次，用时 %4 ms，%5")
-                          .arg(last->method == fitting::Method::kLayered ? QStringLiteral("层状反演") : QStringLiteral("光滑反演"))
+    FitLabel->setText(Ui::tr("%1：RMS %2，迭代 %3 次，用时 %4 ms，%5")
+                          .arg(last->method == fitting::Method::kLayered ? Ui::tr("层状反演") : Ui::tr("光滑反演"))
                           .arg(last->report.rms, 0, 'f', 3)
                           .arg(last->report.iterations)
                           .arg(last->elapsedMs, 0, 'f', 0)
                           .arg(StatusText(last->report.status)));
     if (last->method == fitting::Method::kLayered
         && last->report.message.find(fitting::kFewStartsNote) != std::string::npos) {
-        FitLabel->setText(FitLabel->text() + QStringLiteral("；少数起点达到最佳失配：更多起点可能找到更低的失配"));
+        FitLabel->setText(FitLabel->text() + Ui::tr("；少数起点达到最佳失配：更多起点可能找到更低的失配"));
     }
     FitLabel->setToolTip(QString::fromStdString(last->report.message));
 }
@@ -731,7 +739,7 @@ void SoundingWindow::SetBusy(bool busy)
     CancelButton->setEnabled(busy);
     if (busy) {
         ProgressBar->setRange(0, 0);
-        FitLabel->setText(QStringLiteral("正在拟合…"));
+        FitLabel->setText(Ui::tr("正在拟合…"));
     }
 }
 
@@ -739,14 +747,14 @@ void SoundingWindow::ModeChosen()
 {
     const auto mode = static_cast<sounding::Mode>(ModeBox->currentData().toInt());
     if (mode == state_.mode) return;
-    Apply(QStringLiteral("模式 %1").arg(ModeBox->currentText()), [&] { return session::WithMode(state_, mode); });
+    Apply(Ui::tr("模式 %1").arg(ModeBox->currentText()), [&] { return session::WithMode(state_, mode); });
 }
 
 void SoundingWindow::FloorChanged()
 {
     if (filling_) return;
     const double floor = FloorBox->value();
-    Apply(QStringLiteral("误差下限 %1 %").arg(floor), [&] { return session::WithFloor(state_, floor); }, true,
+    Apply(Ui::tr("误差下限 %1 %").arg(floor), [&] { return session::WithFloor(state_, floor); }, true,
           StepKind::kFloor);
 }
 
@@ -754,7 +762,7 @@ void SoundingWindow::RowToggled(int row, int column)
 {
     if (filling_ || column != kUseColumn) return;
     const bool excluded = DataTable->item(row, column)->checkState() != Qt::Checked;
-    Apply((excluded ? QStringLiteral("排除第 %1 行") : QStringLiteral("恢复第 %1 行")).arg(row + 1),
+    Apply((excluded ? Ui::tr("排除第 %1 行") : Ui::tr("恢复第 %1 行")).arg(row + 1),
           [&] { return session::WithRowExcluded(state_, static_cast<std::size_t>(row), excluded); }, false);
 }
 
@@ -762,29 +770,29 @@ void SoundingWindow::PointClicked(std::size_t row)
 {
     if (Runner->Busy()) return;
     const bool excluded = !session::IsExcluded(state_, row);
-    Apply((excluded ? QStringLiteral("排除第 %1 行") : QStringLiteral("恢复第 %1 行")).arg(row + 1),
+    Apply((excluded ? Ui::tr("排除第 %1 行") : Ui::tr("恢复第 %1 行")).arg(row + 1),
           [&] { return session::WithRowExcluded(state_, row, excluded); }, false);
 }
 
 void SoundingWindow::RowsSelected(const std::vector<std::size_t>& rows)
 {
     if (Runner->Busy()) return;
-    Apply(QStringLiteral("排除 %1 行").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); }, false);
+    Apply(Ui::tr("排除 %1 行").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); }, false);
 }
 
 void SoundingWindow::ExcludeNotOneD()
 {
     if (Runner->Busy()) return;
     const std::vector<std::size_t> rows = Dims->Figure().notOneDRows;
-    Apply(QStringLiteral("排除 %1 个非一维频点").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); },
+    Apply(Ui::tr("排除 %1 个非一维频点").arg(rows.size()), [&] { return session::WithRowsExcluded(state_, rows); },
           false);
-    statusBar()->showMessage(QStringLiteral("已排除 %1 个非一维频点（撤销 Ctrl+Z 或勾选数据表中的行可恢复）").arg(rows.size()), 8000);
+    statusBar()->showMessage(Ui::tr("已排除 %1 个非一维频点（撤销 Ctrl+Z 或勾选数据表中的行可恢复）").arg(rows.size()), 8000);
 }
 
 void SoundingWindow::RotateTo(double rotationDeg)
 {
     if (Runner->Busy() || state_.read.rotateToDeg == rotationDeg) return;
-    Apply(QStringLiteral("旋转到 %1°").arg(rotationDeg, 0, 'f', 1),
+    Apply(Ui::tr("旋转到 %1°").arg(rotationDeg, 0, 'f', 1),
           [&] { return session::WithRotation(state_, rotationDeg); }, true, StepKind::kRotation);
 }
 
@@ -799,7 +807,7 @@ void SoundingWindow::FitSettingsChanged()
     settings.starts = static_cast<std::size_t>(StartsBox->value());
     settings = session::StartsFollowLayers(state_.fit, settings);
     if (settings == state_.fit) return;
-    Apply(QStringLiteral("拟合设置"), [&] { return session::WithFitSettings(state_, settings); }, false,
+    Apply(Ui::tr("拟合设置"), [&] { return session::WithFitSettings(state_, settings); }, false,
           StepKind::kFitSettings);
 }
 
@@ -823,12 +831,12 @@ void SoundingWindow::ShowProgress()
     if (p.last.method == fitting::Method::kLayered && p.last.startCount > 0) {
         ProgressBar->setRange(0, static_cast<int>(p.last.startCount));
         ProgressBar->setValue(static_cast<int>(p.last.start));
-        FitLabel->setText(QStringLiteral("层状反演：第 %1/%2 个起点，最佳 RMS %3")
+        FitLabel->setText(Ui::tr("层状反演：第 %1/%2 个起点，最佳 RMS %3")
                               .arg(p.last.start)
                               .arg(p.last.startCount)
                               .arg(p.last.bestRms, 0, 'f', 3));
     } else {
-        FitLabel->setText(QStringLiteral("光滑反演：第 %1 次迭代，RMS %2").arg(p.last.iteration).arg(p.last.rms, 0, 'f', 3));
+        FitLabel->setText(Ui::tr("光滑反演：第 %1 次迭代，RMS %2").arg(p.last.iteration).arg(p.last.rms, 0, 'f', 3));
     }
 }
 
@@ -836,11 +844,11 @@ void SoundingWindow::FitDone(const session::FitOutcome& outcome)
 {
     SetBusy(false);
     try {
-        Push(outcome.method == fitting::Method::kLayered ? QStringLiteral("层状反演结果") : QStringLiteral("光滑反演结果"),
+        Push(outcome.method == fitting::Method::kLayered ? Ui::tr("层状反演结果") : Ui::tr("光滑反演结果"),
              session::WithFitOutcome(state_, outcome), true);
     } catch (const session::Refusal& refusal) {
         Show(state_, false);
-        FitLabel->setText(QStringLiteral("拟合未进行：%1").arg(QString::fromStdString(refusal.what())));
+        FitLabel->setText(Ui::tr("拟合未进行：%1").arg(QString::fromStdString(refusal.what())));
     }
     emit fitFinished();
 }
@@ -851,15 +859,15 @@ void SoundingWindow::ResultEdited(int row, int column)
     const auto value = ParseNumber(ResultsTable->item(row, column)->text());
     const auto layer = static_cast<std::size_t>(row);
     if (!value) {
-        statusBar()->showMessage(QStringLiteral("“%1”不是数").arg(ResultsTable->item(row, column)->text()), 8000);
+        statusBar()->showMessage(Ui::tr("“%1”不是数").arg(ResultsTable->item(row, column)->text()), 8000);
         ShowResultsTable();
         return;
     }
     if (column == kResistivityColumn) {
-        Apply(QStringLiteral("第 %1 层电阻率").arg(row + 1),
+        Apply(Ui::tr("第 %1 层电阻率").arg(row + 1),
               [&] { return session::WithLayerResistivity(state_, layer, *value); }, false);
     } else if (column == kThicknessColumn) {
-        Apply(QStringLiteral("第 %1 层厚度").arg(row + 1), [&] { return session::WithLayerThickness(state_, layer, *value); },
+        Apply(Ui::tr("第 %1 层厚度").arg(row + 1), [&] { return session::WithLayerThickness(state_, layer, *value); },
               false);
     }
 }
@@ -933,7 +941,7 @@ QString SoundingWindow::ExportResults(const QString& file)
     } else if (suffix == QLatin1String("csv")) {
         text = session::ResultsCsv(state_);
     } else {
-        return QStringLiteral("不支持的结果格式 “%1”：请用 .csv 或 .json").arg(suffix);
+        return Ui::tr("不支持的结果格式 “%1”：请用 .csv 或 .json").arg(suffix);
     }
     try {
         io::WriteFileAtomically(file.toStdString(), text);
@@ -941,6 +949,21 @@ QString SoundingWindow::ExportResults(const QString& file)
         return QString::fromStdString(e.what());
     }
     return {};
+}
+
+void SoundingWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange) return;
+    const QString site = QString::fromStdString(state_.sounding.site.name);
+    setWindowTitle(Ui::tr("%1[*] — 测点数据与拟合").arg(site.isEmpty() ? Ui::tr("测点") : site));
+    if (!Runner->Busy()) Show(state_, false);  // while a fit runs its progress is shown
+    // The steps' names, where they are whole texts (those with a row or a value stay as made).
+    for (int i = 0; i < UndoStack->count(); ++i) {
+        auto* step = const_cast<QUndoCommand*>(UndoStack->command(i));
+        step->setText(Retranslated(step->text()));
+    }
+    UpdateUndoActions();
 }
 
 void SoundingWindow::closeEvent(QCloseEvent* event)

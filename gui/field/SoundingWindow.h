@@ -129,6 +129,8 @@ signals:
     void fitFinished();
 
 protected:
+    // On a language change, the texts that carry names and numbers are formed again.
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

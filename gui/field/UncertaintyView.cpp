@@ -4,6 +4,7 @@
 #include "gui/field/PosteriorSeries.h"
 #include "session/SessionCommands.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -14,6 +15,10 @@
 
 #include <cmath>
 #include <limits>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::field {
 
@@ -76,21 +81,21 @@ UncertaintyView::UncertaintyView(QWidget* parent) : QWidget(parent)
     SamplesBox->setGroupSeparatorShown(true);
     ChainsBox = SpinBox(0, static_cast<int>(sampling::kMaxChains), 0,
                         QStringLiteral("Independent chains; 0: one per core of this computer"));
-    ChainsBox->setSpecialValueText(QStringLiteral("每核一条"));
+    ChainsBox->setSpecialValueText(Ui::tr("每核一条"));
     MaxLayersBox = SpinBox(1, static_cast<int>(sampling::kMaxInterfacesLimit) + 1,
                            static_cast<int>(sampling::kDefaultMaxInterfaces) + 1,
                            QStringLiteral("The most layers a sampled model may have, the half-space included"));
     SeedBox = SpinBox(0, std::numeric_limits<int>::max(), 1, QStringLiteral("Seed: the same seed and chains give the same result"));
-    RunButton = new QPushButton(QStringLiteral("开始采样"));
+    RunButton = new QPushButton(Ui::tr("开始采样"));
     RunButton->setStatusTip(QStringLiteral("Sample the posterior of the data (and the equivalence ranges of the layered fit)"));
-    CancelButton = new QPushButton(QStringLiteral("取消"));
+    CancelButton = new QPushButton(Ui::tr("取消"));
     CancelButton->setStatusTip(QStringLiteral("Stop sampling; the previous result stays"));
     ProgressBar = new QProgressBar;
     ProgressBar->setRange(0, kProgressSteps);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
     ProgressBar->setMaximumWidth(200);
-    StatusLabel = new QLabel(QStringLiteral("尚未采样"));
+    StatusLabel = new QLabel(Ui::tr("尚未采样"));
     StatusLabel->setWordWrap(true);
     StatusLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     RhatLabel = new QLabel;
@@ -103,10 +108,10 @@ UncertaintyView::UncertaintyView(QWidget* parent) : QWidget(parent)
         controls->addWidget(new QLabel(label), row, column);
         controls->addWidget(w, row, column + 1);
     };
-    add(0, 0, QStringLiteral("样本数"), SamplesBox);
-    add(0, 2, QStringLiteral("链数"), ChainsBox);
-    add(1, 0, QStringLiteral("最多层数"), MaxLayersBox);
-    add(1, 2, QStringLiteral("随机种子"), SeedBox);
+    add(0, 0, Ui::tr("样本数"), SamplesBox);
+    add(0, 2, Ui::tr("链数"), ChainsBox);
+    add(1, 0, Ui::tr("最多层数"), MaxLayersBox);
+    add(1, 2, Ui::tr("随机种子"), SeedBox);
     controls->addWidget(RunButton, 0, 4);
     controls->addWidget(CancelButton, 0, 5);
     controls->addWidget(ProgressBar, 1, 4, 1, 2);
@@ -162,7 +167,7 @@ bool UncertaintyView::Run()
 {
     if (Runner->Busy()) return false;
     if (!data_.Ok()) {
-        StatusLabel->setText(QStringLiteral("无法采样：%1").arg(QString::fromStdString(data_.error)));
+        StatusLabel->setText(Ui::tr("无法采样：%1").arg(QString::fromStdString(data_.error)));
         return false;
     }
     UncertaintyRequest request;
@@ -172,7 +177,7 @@ bool UncertaintyView::Run()
     if (!Runner->Start(std::move(request))) return false;
     SetBusy(true);
     ProgressBar->setValue(0);
-    StatusLabel->setText(QStringLiteral("正在采样…"));
+    StatusLabel->setText(Ui::tr("正在采样…"));
     return true;
 }
 
@@ -193,14 +198,14 @@ void UncertaintyView::ShowProgress()
     if (!p.started) return;
     if (p.ranges) {
         ProgressBar->setRange(0, 0);  // the search for ranges has no count to show
-        StatusLabel->setText(QStringLiteral("采样完成，正在计算层状模型的等效范围…"));
+        StatusLabel->setText(Ui::tr("采样完成，正在计算层状模型的等效范围…"));
     } else {
         const auto& s = p.last;
         const double done = s.stepsTotal > 0 ? static_cast<double>(s.stepsDone) / static_cast<double>(s.stepsTotal) : 0.0;
         ProgressBar->setRange(0, kProgressSteps);
         ProgressBar->setValue(static_cast<int>(std::lround(done * kProgressSteps)));
-        StatusLabel->setText(QStringLiteral("正在采样%1：%2 / %3 步，接受率 %4，当前 RMS %5")
-                                 .arg(s.burningIn ? QStringLiteral("（预热）") : QString())
+        StatusLabel->setText(Ui::tr("正在采样%1：%2 / %3 步，接受率 %4，当前 RMS %5")
+                                 .arg(s.burningIn ? Ui::tr("（预热）") : QString())
                                  .arg(QLocale().toString(static_cast<qulonglong>(s.stepsDone)))
                                  .arg(QLocale().toString(static_cast<qulonglong>(s.stepsTotal)))
                                  .arg(s.acceptance, 0, 'f', 3)
@@ -213,9 +218,9 @@ void UncertaintyView::RunDone(const UncertaintyRun& run)
 {
     SetBusy(false);
     if (run.cancelled) {
-        StatusLabel->setText(shown_ ? QStringLiteral("已取消：仍显示上一次的结果。") : QStringLiteral("已取消。"));
+        StatusLabel->setText(shown_ ? Ui::tr("已取消：仍显示上一次的结果。") : Ui::tr("已取消。"));
     } else if (run.sampling.status == sampling::SamplingStatus::kInvalidInput) {
-        StatusLabel->setText(QStringLiteral("无法采样：%1").arg(QString::fromStdString(run.sampling.message)));
+        StatusLabel->setText(Ui::tr("无法采样：%1").arg(QString::fromStdString(run.sampling.message)));
     } else {
         shown_ = run;
         stale_ = !data_.Ok() || !SameData(shown_->data, data_.data);
@@ -228,6 +233,14 @@ void UncertaintyView::RunDone(const UncertaintyRun& run)
     }
     Posterior->replot();
     emit runFinished();
+}
+
+void UncertaintyView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange || !shown_ || Busy()) return;
+    LayerCounts->SetResult(shown_->sampling);
+    ShowRun();
 }
 
 void UncertaintyView::ShowRanges()
@@ -246,7 +259,7 @@ void UncertaintyView::ShowRun()
 {
     if (!shown_) return;
     const sampling::SamplingResult& r = shown_->sampling;
-    QString text = QStringLiteral("%1 个样本，%2 条链，预热 %3 步/链，种子 %4，用时 %5 s；层数众数 %6，采到的最佳 RMS %7")
+    QString text = Ui::tr("%1 个样本，%2 条链，预热 %3 步/链，种子 %4，用时 %5 s；层数众数 %6，采到的最佳 RMS %7")
                        .arg(QLocale().toString(static_cast<qulonglong>(r.samples)))
                        .arg(r.chains)
                        .arg(QLocale().toString(static_cast<qulonglong>(r.burnIn)))
@@ -255,17 +268,17 @@ void UncertaintyView::ShowRun()
                        .arg(r.LayerCountMode())
                        .arg(r.bestRms, 0, 'f', 3);
     if (shown_->equivalence && shown_->equivalence->status != sampling::EquivalenceStatus::kCompleted) {
-        text += QStringLiteral("；等效范围未得出：%1").arg(QString::fromStdString(shown_->equivalence->message));
+        text += Ui::tr("；等效范围未得出：%1").arg(QString::fromStdString(shown_->equivalence->message));
     } else if (shown_->equivalence) {
-        text += QStringLiteral("；等效范围：RMS 不超过 %1").arg(Number(shown_->equivalence->rmsLimit));
+        text += Ui::tr("；等效范围：RMS 不超过 %1").arg(Number(shown_->equivalence->rmsLimit));
     }
-    if (stale_) text += QStringLiteral("。注意：数据已改变，此结果属于改变前的数据，请重新采样。");
+    if (stale_) text += Ui::tr("。注意：数据已改变，此结果属于改变前的数据，请重新采样。");
     StatusLabel->setText(text);
 
     const bool warn = RhatWarns(r.rhat);
-    QString rhat = QStringLiteral("R-hat：失配 %1，层数 %2").arg(RhatText(r.rhat.misfit), RhatText(r.rhat.layerCount));
+    QString rhat = Ui::tr("R-hat：失配 %1，层数 %2").arg(RhatText(r.rhat.misfit), RhatText(r.rhat.layerCount));
     if (warn) {
-        rhat += QStringLiteral("  ⚠ 各链结果不一致（R-hat ≥ %1 或样本太少）：后验尚不可信，请增加样本数或链数后重新采样。")
+        rhat += Ui::tr("  ⚠ 各链结果不一致（R-hat ≥ %1 或样本太少）：后验尚不可信，请增加样本数或链数后重新采样。")
                     .arg(kRhatWarning, 0, 'f', 1);
     }
     RhatLabel->setText(rhat);

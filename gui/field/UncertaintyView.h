@@ -76,6 +76,9 @@ signals:
     // A run has ended (completed, cancelled or refused) and the tab shows its outcome.
     void runFinished();
 
+protected:
+    void changeEvent(QEvent* event) override;  // the summary again in the new language
+
 private:
     void ShowProgress();
     void RunDone(const UncertaintyRun& run);

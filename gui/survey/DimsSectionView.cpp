@@ -6,12 +6,17 @@
 
 #include <qcustomplot.h>
 
+#include <QEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::survey {
 
@@ -40,14 +45,14 @@ DimsSectionView::DimsSectionView(section::Section section, std::filesystem::path
     : QWidget(parent), section_(std::move(section)), folder_(std::move(folder))
 {
     QuantityBox = new QComboBox;
-    QuantityBox->addItem(QStringLiteral("β（相位张量偏离角）"), static_cast<int>(Quantity::kBeta));
-    QuantityBox->addItem(QStringLiteral("椭率"), static_cast<int>(Quantity::kEllipticity));
+    QuantityBox->addItem(Ui::tr("β（相位张量偏离角）"), static_cast<int>(Quantity::kBeta));
+    QuantityBox->addItem(Ui::tr("椭率"), static_cast<int>(Quantity::kEllipticity));
     QuantityBox->setStatusTip(QStringLiteral("The phase-tensor quantity to show"));
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(QStringLiteral("显示")));
+    top->addWidget(new QLabel(Ui::tr("显示")));
     top->addWidget(QuantityBox);
     top->addSpacing(12);
-    top->addWidget(new QLabel(QStringLiteral("灰色：该处无数据（周期超出测点频段，或测点无阻抗张量）")));
+    top->addWidget(new QLabel(Ui::tr("灰色：该处无数据（周期超出测点频段，或测点无阻抗张量）")));
     top->addStretch(1);
 
     Plot = new QCustomPlot;
@@ -59,8 +64,8 @@ DimsSectionView::DimsSectionView(section::Section section, std::filesystem::path
     }
     QCPAxis* x = Plot->xAxis;
     QCPAxis* y = Plot->yAxis;
-    x->setLabel(section_.byOrder ? QStringLiteral("测点序号") : QStringLiteral("沿剖面距离 (km)"));
-    y->setLabel(QStringLiteral("周期 (s)"));
+    x->setLabel(section_.byOrder ? Ui::tr("测点序号") : Ui::tr("沿剖面距离 (km)"));
+    y->setLabel(Ui::tr("周期 (s)"));
     y->setRangeReversed(true);  // long periods (deeper) downwards
     QSharedPointer<QCPAxisTickerText> periods(new QCPAxisTickerText);
     for (int k = -6; k <= 6; ++k) periods->addTick(k, QString::number(std::pow(10.0, k), 'g', 6));
@@ -113,6 +118,16 @@ void DimsSectionView::showEvent(QShowEvent* event)
     Load();
 }
 
+void DimsSectionView::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange || !grid_) return;
+    QStringList lines;
+    for (const auto& note : grid_->notes) lines << QString::fromStdString(note);
+    NotesLabel->setText(lines.join(QLatin1Char('\n')));
+    Draw();
+}
+
 void DimsSectionView::Load()
 {
     if (grid_) return;
@@ -136,7 +151,7 @@ void DimsSectionView::Draw()
     const Quantity quantity = Chosen();
     if (g.periodCells == 0) {
         Map->data()->clear();
-        NotesLabel->setText(NotesLabel->text() + QStringLiteral("\n没有可画的测点：无一测点有阻抗张量。"));
+        NotesLabel->setText(NotesLabel->text() + Ui::tr("\n没有可画的测点：无一测点有阻抗张量。"));
         Plot->replot(QCustomPlot::rpQueuedReplot);
         return;
     }
@@ -166,7 +181,7 @@ void DimsSectionView::Draw()
     } else {
         const double limit = std::max(0.2, std::ceil(largest * 10.0 - 1e-9) / 10.0);
         Map->setDataRange(QCPRange(0.0, std::min(limit, 1.0)));
-        Scale->axis()->setLabel(QStringLiteral("椭率"));
+        Scale->axis()->setLabel(Ui::tr("椭率"));
     }
     Plot->xAxis->setRange(g.leftKm, g.rightKm);
     Plot->yAxis->setRange(g.log10PeriodMin, g.log10PeriodMax);

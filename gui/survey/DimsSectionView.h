@@ -45,6 +45,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;  // the notes and the drawing in the new language
 
 private:
     void Draw();

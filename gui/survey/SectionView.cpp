@@ -6,6 +6,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::survey {
 
@@ -45,7 +49,7 @@ void SectionView::mouseMoveEvent(QMouseEvent* event)
     setCursor(site ? Qt::PointingHandCursor : Qt::ArrowCursor);
     if (site) {
         const auto& s = section_.sites[*site];
-        setToolTip(QStringLiteral("%1  %2 km  (点击打开测点)").arg(QString::fromStdString(s.name)).arg(s.distanceKm, 0, 'f', 2));
+        setToolTip(Ui::tr("%1  %2 km  (点击打开测点)").arg(QString::fromStdString(s.name)).arg(s.distanceKm, 0, 'f', 2));
     } else {
         setToolTip({});
     }

@@ -47,8 +47,15 @@ public:
     void OpenSite(std::size_t site);
     void SaveFigure();
 
+protected:
+    void changeEvent(QEvent* event) override;  // title and site count in the new language
+
 private:
     std::filesystem::path SoundingFile(const section::SectionSite& site) const;
+    void ShowTexts();
+
+    QLabel* summary_ = nullptr;
+    std::size_t siteCount_ = 0;
 
     SectionView* view_ = nullptr;
     DimsSectionView* dims_ = nullptr;

@@ -10,6 +10,10 @@
 #include <QProgressDialog>
 
 #include <filesystem>
+#include "gui/common/Language.h"
+
+using mt1d::gui::Ui;
+
 
 namespace mt1d::gui::survey {
 
@@ -28,7 +32,7 @@ SurveyOpener::SurveyOpener(field::FieldWorkspace* workspace, QObject* parent)
     connect(run_, &BackgroundRun::progressed, this, &SurveyOpener::ShowProgress);
     connect(run_, &BackgroundRun::finished, this, &SurveyOpener::Finished);
     seams.chooseFolder = [](QWidget* parent) {
-        return QFileDialog::getExistingDirectory(parent, QStringLiteral("打开测区 (Open survey folder)"));
+        return QFileDialog::getExistingDirectory(parent, Ui::tr("打开测区 (Open survey folder)"));
     };
     seams.message = [](QWidget* parent, const QString& title, const QString& text) {
         QMessageBox::warning(parent, title, text);
@@ -54,9 +58,9 @@ QProgressDialog* SurveyOpener::ProgressDialog() const { return progress_.data();
 
 void SurveyOpener::Open(const QString& folder, QWidget* parent)
 {
-    const QString title = QStringLiteral("打开测区");
+    const QString title = Ui::tr("打开测区");
     if (run_->Busy()) {
-        seams.message(parent, title, QStringLiteral("已有测区正在拟合 (a survey is being fitted already)"));
+        seams.message(parent, title, Ui::tr("已有测区正在拟合 (a survey is being fitted already)"));
         return;
     }
     const fs::path path = folder.toStdString();
@@ -74,7 +78,7 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     }
     if (plan.sites.empty()) {
         seams.message(parent, title,
-                      QStringLiteral("%1: 既无测深文件也无 summary.csv (no soundings — files ending in .edi, .xml, .j, "
+                      Ui::tr("%1: 既无测深文件也无 summary.csv (no soundings — files ending in .edi, .xml, .j, "
                                      ".avg, .dat, .csv or .txt — and no summary.csv)")
                           .arg(folder));
         return;
@@ -83,8 +87,8 @@ void SurveyOpener::Open(const QString& folder, QWidget* parent)
     plan.resume = true;
     parent_ = parent;
     output_ = QString::fromStdString(plan.outputDir.string());
-    label_ = QStringLiteral("拟合测区 %1 …").arg(folder);
-    auto* dialog = new QProgressDialog(label_, QStringLiteral("取消"), 0, static_cast<int>(plan.sites.size()), parent);
+    label_ = Ui::tr("拟合测区 %1 …").arg(folder);
+    auto* dialog = new QProgressDialog(label_, Ui::tr("取消"), 0, static_cast<int>(plan.sites.size()), parent);
     dialog->setObjectName(QStringLiteral("SurveyProgress"));
     dialog->setWindowModality(Qt::NonModal);
     dialog->setMinimumDuration(0);
@@ -110,7 +114,7 @@ void SurveyOpener::ShowProgress()
     if (!reported || !progress_) return;
     progress_->setValue(counts.done);
     if (counts.failed > 0) {
-        progress_->setLabelText(label_ + QStringLiteral("\n%1 个测点未拟合 (failed)").arg(counts.failed));
+        progress_->setLabelText(label_ + Ui::tr("\n%1 个测点未拟合 (failed)").arg(counts.failed));
     }
 }
 
@@ -121,11 +125,11 @@ void SurveyOpener::Finished()
         progress_->deleteLater();
         progress_.clear();
     }
-    const QString title = QStringLiteral("打开测区");
+    const QString title = Ui::tr("打开测区");
     const std::optional<batch::BatchSummary> outcome = typed_->Take();
     if (!outcome) {
         seams.message(parent_, title,
-                      QStringLiteral("测区未能拟合 (the survey could not be fitted): %1")
+                      Ui::tr("测区未能拟合 (the survey could not be fitted): %1")
                           .arg(QString::fromStdString(typed_->Failure())));
         emit runFinished();
         return;
@@ -139,7 +143,7 @@ void SurveyOpener::Finished()
         break;
     case batch::BatchStatus::kCancelled:
         seams.message(parent_, title,
-                      QStringLiteral("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled; 再次打开测区继续)")
+                      Ui::tr("已取消: %1 / %2 个测点已拟合, 结果在 %3 (cancelled; 再次打开测区继续)")
                           .arg(result.ok + result.failed)
                           .arg(result.rows.size())
                           .arg(output_));
@@ -157,7 +161,7 @@ void SurveyOpener::ShowSection(const QString& folder, QWidget* parent)
     try {
         made = section::MakeSection(section::ReadSurvey(folder.toStdString()));
     } catch (const std::exception& e) {
-        seams.message(parent, QStringLiteral("打开测区"), QString::fromStdString(e.what()));
+        seams.message(parent, Ui::tr("打开测区"), QString::fromStdString(e.what()));
         return;
     }
     auto* window = new SectionWindow(std::move(made), folder.toStdString(), workspace_, nullptr);

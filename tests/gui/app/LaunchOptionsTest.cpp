@@ -70,6 +70,37 @@ private slots:
         QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--columns <list>")));
     }
 
+    // --lang picks the windows' language for the run; anything but zh or en is refused by name
+    // (a missing check would open the windows in a language that does not exist).
+    void langChoosesTheLanguageOrIsRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<QString>("language");
+        QTest::newRow("absent") << QStringList{} << false << QString();
+        QTest::newRow("en") << QStringList{"--lang", "en"} << false << "en";
+        QTest::newRow("zh=") << QStringList{"--lang=zh", "a.edi"} << false << "zh";
+        QTest::newRow("upper case") << QStringList{"--lang", "EN"} << false << "en";
+        QTest::newRow("other language") << QStringList{"--lang", "fr"} << true << QString();
+        QTest::newRow("empty") << QStringList{"--lang="} << true << QString();
+        QTest::newRow("no value") << QStringList{"--lang"} << true << QString();
+    }
+
+    void langChoosesTheLanguageOrIsRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, refused);
+        QFETCH(QString, language);
+        const LaunchOptions options = ParseLaunchOptions(QStringList{"mt1d-gui"} + arguments);
+        QCOMPARE(options.action == LaunchOptions::Action::kRefuse, refused);
+        if (refused) {
+            QVERIFY2(options.text.contains(QStringLiteral("lang")), qPrintable(options.text));
+        } else {
+            QCOMPARE(options.language, language);
+        }
+        QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--lang <zh|en>")));
+    }
+
     // The help is recognised before the window system starts; a file called -h after "--" is a file.
     void helpIsRecognisedBeforeTheApplicationStarts()
     {
