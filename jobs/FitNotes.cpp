@@ -12,6 +12,8 @@ double OverfitRms(double floorPercent)
     return kOverfitRms * kOverfitReferenceFloorPercent / std::max(floor, kOverfitReferenceFloorPercent);
 }
 
+bool IsResolved(double log10Sd) { return std::isfinite(log10Sd) && log10Sd <= kUnresolvedLog10Sd; }
+
 std::optional<std::string> OverfitNote(fitting::Method method, double rms, double floorPercent,
                                        std::optional<std::size_t> layers)
 {

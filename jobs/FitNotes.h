@@ -27,6 +27,13 @@ double OverfitRms(double floorPercent);
 std::optional<std::string> OverfitNote(fitting::Method method, double rms, double floorPercent,
                                        std::optional<std::size_t> layers = std::nullopt);
 
+// A parameter whose standard error exceeds kUnresolvedLog10Sd decades (a factor of 10 either
+// way) is not determined by the data: a window or a table shows it as unresolved, and beside
+// it the combination the data do see (the conductance h/ρ of a thin conductor, the transverse
+// resistance h·ρ of a thin resistor), whose error is often small. Not a number: unresolved.
+inline constexpr double kUnresolvedLog10Sd = 1.0;
+bool IsResolved(double log10Sd);
+
 // The start of every such note, for those who look for it among the notes.
 inline constexpr const char* kOverfitNotePrefix = "the model may fit the noise";
 

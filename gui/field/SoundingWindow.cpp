@@ -310,10 +310,11 @@ QWidget* SoundingWindow::BuildFitPanel()
     edits->addWidget(FewestLayersButton);
     layout->addLayout(edits);
 
-    ResultsTable = new QTableWidget(0, 7);
+    ResultsTable = new QTableWidget(0, 8);
     ResultsTable->setHorizontalHeaderLabels({QStringLiteral("层"), QStringLiteral("顶深 (m)"), QStringLiteral("厚度 (m)"),
                                              QStringLiteral("电阻率 (Ω·m)"), QStringLiteral("± 倍数"),
-                                             QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)")});
+                                             QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)"),
+                                             tr("厚度 ± 倍数")});
     ResultsTable->verticalHeader()->setVisible(false);
     ResultsTable->verticalHeader()->setDefaultSectionSize(20);
     ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -683,20 +684,37 @@ void SoundingWindow::ShowResultsTable()
         state_.layered && SameModel(model, state_.layered->model) && state_.layered->log10Sd.size() == model.ParameterCount()
             ? &state_.layered->log10Sd
             : nullptr;
+    const std::vector<fitting::LayerProducts>* products =
+        sd && state_.layered->context.products.size() + 1 == layers ? &state_.layered->context.products : nullptr;
+    // A factor, or 未定 past jobs::kUnresolvedLog10Sd.
+    const auto factor = [this](double log10Sd) {
+        return jobs::IsResolved(log10Sd) ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, log10Sd), 3)) : tr("未定");
+    };
+    // A combination of h and ρ, with its factor when the fit gave one.
+    const auto product = [&](double value, std::optional<double> log10Sd) {
+        return log10Sd ? QStringLiteral("%1  ×/÷ %2").arg(Number(value)).arg(Number(std::pow(10.0, *log10Sd), 3)) : Number(value);
+    };
     const bool resized = ResultsTable->rowCount() != static_cast<int>(layers);
     ResultsTable->setRowCount(static_cast<int>(layers));
     for (std::size_t j = 0; j < layers; ++j) {
         const int r = static_cast<int>(j);
         const bool halfSpace = j + 1 == layers;
         const double rho = model.resistivity[j];
+        const fitting::LayerProducts* p = products && !halfSpace ? &(*products)[j] : nullptr;
         SetCell(ResultsTable, r, kLayerColumn, halfSpace ? QStringLiteral("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
         SetCell(ResultsTable, r, kTopColumn, Number(tops[j]));
         SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace,
                 halfSpace ? std::nullopt : std::optional<bool>(session::IsLocked(state_, layers + j)));
         SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true, session::IsLocked(state_, j));
-        SetCell(ResultsTable, r, kFactorColumn, sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, (*sd)[j]), 3)) : QString());
-        SetCell(ResultsTable, r, kConductanceColumn, halfSpace ? QString() : Number(model.thickness[j] / rho));
-        SetCell(ResultsTable, r, kTransverseColumn, halfSpace ? QString() : Number(model.thickness[j] * rho));
+        SetCell(ResultsTable, r, kFactorColumn, sd ? factor((*sd)[j]) : QString());
+        SetCell(ResultsTable, r, kThicknessFactorColumn, sd && !halfSpace ? factor((*sd)[layers + j]) : QString());
+        SetCell(ResultsTable, r, kConductanceColumn,
+                halfSpace ? QString()
+                          : product(model.thickness[j] / rho, p ? std::optional<double>(p->log10ConductanceSd) : std::nullopt));
+        SetCell(ResultsTable, r, kTransverseColumn,
+                halfSpace ? QString()
+                          : product(model.thickness[j] * rho,
+                                    p ? std::optional<double>(p->log10TransverseResistanceSd) : std::nullopt));
     }
     if (resized) FitResultsColumns();
     filling_ = wasFilling;

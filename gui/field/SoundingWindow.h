@@ -52,7 +52,7 @@ public:
     // Columns of the data table and of the results table.
     enum DataColumn { kUseColumn, kFrequencyColumn, kPeriodColumn, kRhoColumn, kRhoErrColumn, kPhaseColumn, kPhaseErrColumn, kDimsColumn };
     enum ResultColumn { kLayerColumn, kTopColumn, kThicknessColumn, kResistivityColumn, kFactorColumn,
-                        kConductanceColumn, kTransverseColumn };
+                        kConductanceColumn, kTransverseColumn, kThicknessFactorColumn };
 
     SoundingWindow(session::Session state, FieldWorkspace* workspace, QWidget* parent = nullptr);
     ~SoundingWindow() override;
