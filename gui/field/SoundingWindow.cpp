@@ -295,19 +295,20 @@ QWidget* SoundingWindow::BuildFitPanel()
     models->addWidget(LayeredModelButton);
     models->addWidget(OccamModelButton);
     layout->addLayout(models);
-    auto* edits = new QHBoxLayout;
+    // Two buttons a row, so that the panel stays as narrow as the row above.
+    auto* edits = new QGridLayout;
     InsertLayerButton = new QPushButton(tr("拆分此层"));
     InsertLayerButton->setToolTip(tr("把当前层分成电阻率相同、各厚一半的两层（响应不变）"));
     DeleteLayerButton = new QPushButton(tr("删除此层"));
     DeleteLayerButton->setToolTip(tr("删除当前层：上面的层接过它的厚度，其他界面不动"));
     FitFromTableButton = new QPushButton(tr("拟合此模型"));
     FitFromTableButton->setToolTip(tr("以表中模型为起点做层状反演（层数取表中的，勾选的值保持不变）"));
-    edits->addWidget(InsertLayerButton);
-    edits->addWidget(DeleteLayerButton);
-    edits->addWidget(FitFromTableButton);
+    edits->addWidget(InsertLayerButton, 0, 0);
+    edits->addWidget(DeleteLayerButton, 0, 1);
+    edits->addWidget(FitFromTableButton, 1, 0);
     FewestLayersButton = new QPushButton(tr("最少层数"));
     FewestLayersButton->setToolTip(tr("依次做 1 到 N 层的层状反演（N 为层数设置），取 RMS 达到目标的最少层数"));
-    edits->addWidget(FewestLayersButton);
+    edits->addWidget(FewestLayersButton, 1, 1);
     layout->addLayout(edits);
 
     ResultsTable = new QTableWidget(0, 8);
