@@ -315,7 +315,7 @@ QWidget* SoundingWindow::BuildFitPanel()
     ResultsTable->setHorizontalHeaderLabels({QStringLiteral("层"), QStringLiteral("顶深 (m)"), QStringLiteral("厚度 (m)"),
                                              QStringLiteral("电阻率 (Ω·m)"), QStringLiteral("± 倍数"),
                                              QStringLiteral("电导 (S)"), QStringLiteral("横向电阻 (Ω·m²)"),
-                                             tr("厚度 ± 倍数")});
+                                             tr("h ×/÷")});
     ResultsTable->verticalHeader()->setVisible(false);
     ResultsTable->verticalHeader()->setDefaultSectionSize(20);
     ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -689,11 +689,15 @@ void SoundingWindow::ShowResultsTable()
         sd && state_.layered->context.products.size() + 1 == layers ? &state_.layered->context.products : nullptr;
     // A factor, or 未定 past jobs::kUnresolvedLog10Sd.
     const auto factor = [this](double log10Sd) {
-        return jobs::IsResolved(log10Sd) ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, log10Sd), 3)) : tr("未定");
+        return jobs::IsResolved(log10Sd) ? QStringLiteral("×/÷%1").arg(Number(std::pow(10.0, log10Sd), 2)) : tr("未定");
     };
-    // A combination of h and ρ, with its factor when the fit gave one.
-    const auto product = [&](double value, std::optional<double> log10Sd) {
-        return log10Sd ? QStringLiteral("%1  ×/÷ %2").arg(Number(value)).arg(Number(std::pow(10.0, *log10Sd), 3)) : Number(value);
+    // A combination of h and ρ; its factor, when the fit gave one, in the cell's tooltip (the
+    // table keeps the window within a 1024-pixel screen).
+    const auto product = [](double value, std::optional<double>) { return Number(value); };
+    const auto productTip = [&](int r, int column, std::optional<double> log10Sd) {
+        QTableWidgetItem* item = ResultsTable->item(r, column);
+        const QString tip = log10Sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, *log10Sd), 3)) : QString();
+        if (item && item->toolTip() != tip) item->setToolTip(tip);
     };
     const bool resized = ResultsTable->rowCount() != static_cast<int>(layers);
     ResultsTable->setRowCount(static_cast<int>(layers));
@@ -716,6 +720,8 @@ void SoundingWindow::ShowResultsTable()
                 halfSpace ? QString()
                           : product(model.thickness[j] * rho,
                                     p ? std::optional<double>(p->log10TransverseResistanceSd) : std::nullopt));
+        productTip(r, kConductanceColumn, p ? std::optional<double>(p->log10ConductanceSd) : std::nullopt);
+        productTip(r, kTransverseColumn, p ? std::optional<double>(p->log10TransverseResistanceSd) : std::nullopt);
     }
     if (resized) FitResultsColumns();
     filling_ = wasFilling;
