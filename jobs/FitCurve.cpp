@@ -1,5 +1,7 @@
 #include "jobs/FitCurve.h"
 
+#include "jobs/FitNotes.h"
+
 #include "fitting/FitData.h"
 #include "fitting/StaticShift.h"
 
@@ -64,6 +66,9 @@ FitRun FitCurve(const LoadedCurve& loaded, const FitOptions& options, const std:
                                             " (--shift free fits the factors)");
             }
         }
+    }
+    if (auto note = OverfitNote(settings.method, run.record->report.rms, loaded.options.floorPercent, settings.layers)) {
+        run.record->notes.push_back(std::move(*note));
     }
     run.record->dims = SummarizeDims(loaded.sounding, loaded.options.only1d.value_or(dims::DimsOptions{}));
     return run;

@@ -54,6 +54,9 @@ FitOptions Resolved(const FitOptions& options)
     r.maxIterations = options.maxIterations.value_or(defaults.maxIterations);
     r.starts.reset();
     r.seed.reset();
+    r.startResistivity.clear();
+    r.startThickness.clear();
+    r.fixed.clear();
     r.relativeTolerance.reset();
     r.settledSteps.reset();
     r.exactChi2PerValue.reset();
@@ -95,6 +98,8 @@ fitting::LayeredOptions LayeredOptionsOf(const FitOptions& options)
     o.exactChi2PerValue = *r.exactChi2PerValue;
     o.initialDamping = *r.initialDamping;
     o.maxDamping = *r.maxDamping;
+    if (!r.startResistivity.empty()) o.start = earth::LayeredModel{r.startResistivity, r.startThickness};
+    o.fixed = r.fixed;
     return o;
 }
 

@@ -37,6 +37,12 @@ struct FitOptions {
     std::vector<double> layerTops{};  // m, the first 0
     std::optional<double> topDepthM{};
     std::optional<double> bottomDepthM{};
+    // Layered fits only: the user's model as the first start (one resistivity per layer, Ω·m,
+    // one thickness fewer, m; empty: every start seeded), and the parameters that keep its
+    // values (empty, or one flag per parameter in the kernel's order: ρ of each layer, then h).
+    std::vector<double> startResistivity{};
+    std::vector<double> startThickness{};
+    std::vector<bool> fixed{};
 
     // Stop criteria, each empty for the engine's documented default (fitting/LayeredFit.h,
     // fitting/OccamFit.h). Layered fits:

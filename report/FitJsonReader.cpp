@@ -114,6 +114,20 @@ void ReadOptions(const JsonCursor& c, jobs::DataOptions& curve, jobs::FitOptions
     count("step_cuts", s.stepCuts);
     number("multiplier_tolerance", s.multiplierTolerance);
     number("level_tolerance", s.levelTolerance);
+    // The user's model as first start, and its fixed parameters: written only for such fits.
+    if (const auto v = c.Optional("start_model")) {
+        s.startResistivity = v->Member("resistivity_ohm_m").Numbers(fitting::kMaxLayers);
+        s.startThickness = v->Member("thickness_m").Numbers(fitting::kMaxLayers);
+        for (const double x : s.startResistivity) {
+            if (!(x > 0.0)) v->Member("resistivity_ohm_m").Refuse("expected positive resistivities");
+        }
+        for (const double x : s.startThickness) {
+            if (!(x > 0.0)) v->Member("thickness_m").Refuse("expected positive thicknesses");
+        }
+    }
+    if (const auto v = c.Optional("fixed")) {
+        for (const auto& f : v->Elements(2 * fitting::kMaxLayers)) s.fixed.push_back(f.Bool());
+    }
     // Static shifts: written only when the fit had them.
     if (const auto v = c.Optional("shift")) {
         s.shift = v->Choice(kShiftModes, ShiftModeName);

@@ -76,6 +76,15 @@ void PutFitOptions(Json& object, const jobs::FitOptions& options)
     object["step_cuts"] = OrNull(options.stepCuts);
     object["multiplier_tolerance"] = JsonNumber(options.multiplierTolerance);
     object["level_tolerance"] = JsonNumber(options.levelTolerance);
+    // A fit from the user's model: written only then, so that other results read as before.
+    if (!options.startResistivity.empty() || !options.fixed.empty()) {
+        Json rho = Json::array(), h = Json::array(), fixed = Json::array();
+        for (const double v : options.startResistivity) rho.push_back(JsonNumber(v));
+        for (const double v : options.startThickness) h.push_back(JsonNumber(v));
+        for (const bool f : options.fixed) fixed.push_back(f);
+        object["start_model"] = {{"resistivity_ohm_m", std::move(rho)}, {"thickness_m", std::move(h)}};
+        object["fixed"] = std::move(fixed);
+    }
     // Without shifts nothing is written, so that such results read as before.
     if (options.shift != fitting::ShiftMode::kNone) {
         object["shift"] = std::string(fitting::ToString(options.shift));

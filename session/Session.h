@@ -78,6 +78,16 @@ struct Session {
     std::optional<FitOutcome> occam;
     // The model in the results table: the last fit's model, then whatever the user makes of it.
     std::optional<earth::LayeredModel> edited;
+    // The parameters of the edited model that a layered fit keeps as they are: empty (none),
+    // or one flag per parameter in the kernel's order (ρ of each layer, then h of each layer
+    // above the half-space).
+    std::vector<bool> locked;
 };
+
+// Where a layered fit starts. kSettings: the starts the settings ask for, seeded around the
+// data, unless the table has locked values and as many layers as the settings, when it starts
+// from the table as kTable does. kTable: from the model in the table (its layer count, its
+// values as the first start, its locked values kept), the rest of the starts seeded.
+enum class FitStart { kSettings, kTable };
 
 }  // namespace mt1d::session

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <sstream>
 
 namespace mt1d::session {
@@ -91,20 +92,67 @@ jobs::DataOptions DataOptionsOf(const Session& session)
     return options;
 }
 
+// The locks of a model as two lists, per layer: ρ and h (the half-space has no h).
+struct Locks {
+    std::vector<bool> rho, h;
+};
+
+Locks SplitLocks(const Session& session)
+{
+    const std::size_t layers = session.edited->LayerCount();
+    Locks locks{std::vector<bool>(layers, false), std::vector<bool>(layers - 1, false)};
+    if (session.locked.size() == session.edited->ParameterCount()) {
+        for (std::size_t j = 0; j < layers; ++j) locks.rho[j] = session.locked[j];
+        for (std::size_t j = 0; j + 1 < layers; ++j) locks.h[j] = session.locked[layers + j];
+    }
+    return locks;
+}
+
+// The flags in the kernel's order, or nothing when none is set.
+std::vector<bool> JoinLocks(const Locks& locks)
+{
+    std::vector<bool> joined = locks.rho;
+    joined.insert(joined.end(), locks.h.begin(), locks.h.end());
+    if (std::find(joined.begin(), joined.end(), true) == joined.end()) joined.clear();
+    return joined;
+}
+
+bool AnyLocked(const Session& session)
+{
+    return std::find(session.locked.begin(), session.locked.end(), true) != session.locked.end();
+}
+
+}  // namespace
+
 // What the window's fit settings ask of a fit: the layer count, starts and seed are those of
-// its layered fits; an Occam fit takes its own mesh.
-jobs::FitOptions FitOptionsOf(const Session& session)
+// its layered fits; an Occam fit takes its own mesh. A layered fit from the table takes the
+// table's layer count, its model as the first start and its locks.
+jobs::FitOptions FitOptionsOf(const Session& session, FitStart start)
 {
     jobs::FitOptions options = session.fit;
+    if (start == FitStart::kTable) {
+        options.method = Method::kLayered;
+        if (session.edited) {
+            jobs::FitOptions counted = options;
+            counted.layers = session.edited->LayerCount();
+            options = StartsFollowLayers(options, counted);
+        }
+    }
     if (options.method == Method::kOccam) {
         options.layers.reset();
         options.starts.reset();
         options.seed.reset();
+        return options;
+    }
+    const bool fromTable = session.edited && session.edited->LayerCount() == options.layers
+                           && (start == FitStart::kTable || AnyLocked(session));
+    if (fromTable) {
+        options.startResistivity = session.edited->resistivity;
+        options.startThickness = session.edited->thickness;
+        if (AnyLocked(session)) options.fixed = session.locked;
     }
     return options;
 }
-
-}  // namespace
 
 Session OpenSounding(const std::filesystem::path& path, const ReadSettings& read)
 {
@@ -178,6 +226,9 @@ std::optional<std::string> SessionProblem(const Session& session)
     }
     if (session.edited) {
         if (const auto problem = ModelProblem(*session.edited)) return "the edited model: " + *problem;
+    }
+    if (!session.locked.empty() && (!session.edited || session.locked.size() != session.edited->ParameterCount())) {
+        return std::string("the locks do not match the parameters of the edited model");
     }
     return std::nullopt;
 }
@@ -316,30 +367,63 @@ Session WithFitSettings(const Session& session, const jobs::FitOptions& settings
     return next;
 }
 
-FitOutcome RunFit(const Session& session, const fitting::RunControl& control)
+FitOutcome RunFit(const Session& session, const fitting::RunControl& control, FitStart start)
 {
     const auto started = std::chrono::steady_clock::now();
+    const jobs::FitOptions options = FitOptionsOf(session, start);
     FitOutcome outcome;
-    outcome.method = session.fit.method;
+    outcome.method = options.method;
     jobs::FitRun run;
-    try {
-        run = jobs::FitCurve(jobs::CurveOfSounding(session.sounding, DataOptionsOf(session)), FitOptionsOf(session),
-                             session.excludedRows, control);
-    } catch (const jobs::LoadError& e) {
-        run.refusal = e.what();
+    if (start == FitStart::kTable && !session.edited) {
+        run.refusal = "there is no model in the table to start from";
+    } else {
+        try {
+            run = jobs::FitCurve(jobs::CurveOfSounding(session.sounding, DataOptionsOf(session)), options,
+                                 session.excludedRows, control);
+        } catch (const jobs::LoadError& e) {
+            run.refusal = e.what();
+        }
     }
     if (run.record) {
         outcome = OutcomeOfRecord(*run.record);
         outcome.model = std::move(run.model);
         outcome.log10Sd = std::move(run.log10Sd);
     } else {
-        outcome.report.method = session.fit.method;
+        outcome.report.method = options.method;
         outcome.report.mode = session.mode;
         outcome.report.status = fitting::FitStatus::kInvalidInput;
         outcome.report.message = run.refusal;
     }
     outcome.elapsedMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+    return outcome;
+}
+
+FitOutcome RunFewestLayers(const Session& session, const fitting::RunControl& control)
+{
+    Session each = session;
+    each.fit.method = Method::kLayered;
+    each.locked.clear();  // the table's locks belong to its own layer count
+    const std::size_t most = session.fit.layers.value_or(kMinLayers);
+    FitOutcome outcome;
+    std::string tried;
+    for (std::size_t layers = kMinLayers; layers <= most; ++layers) {
+        jobs::FitOptions counted = each.fit;
+        counted.layers = layers;
+        each.fit = StartsFollowLayers(each.fit, counted);
+        outcome = RunFit(each, control);
+        if (outcome.report.status == fitting::FitStatus::kInvalidInput) return outcome;
+        char rms[32];
+        std::snprintf(rms, sizeof rms, "%.3g", outcome.report.rms);
+        tried += (tried.empty() ? "" : ", ") + std::to_string(layers) + ": " + rms;
+        if (outcome.report.status == fitting::FitStatus::kCancelled || outcome.report.targetReached) break;
+    }
+    const std::size_t found = outcome.model.LayerCount();
+    outcome.context.notes.push_back(
+        (outcome.report.targetReached ? std::string(kFewestLayersNote) + ": " + std::to_string(found)
+                                      : std::string(kNoLayerCountNote) + " " + std::to_string(most)
+                                            + " layers reaches the target RMS")
+        + " (RMS by layers " + tried + ")");
     return outcome;
 }
 
@@ -350,7 +434,18 @@ Session WithFitOutcome(const Session& session, FitOutcome outcome)
                                                      : outcome.report.message);
     }
     Session next = session;
+    const bool keepLocks = outcome.method == Method::kLayered && session.edited
+                           && session.edited->ParameterCount() == outcome.model.ParameterCount();
+    if (!keepLocks) next.locked.clear();
     next.edited = outcome.model;
+    const jobs::FitOptions& ran = outcome.context.settings;
+    if (outcome.method == Method::kLayered && !ran.startResistivity.empty() && ran.layers
+        && next.fit.layers != ran.layers) {
+        jobs::FitOptions counted = next.fit;
+        counted.method = Method::kLayered;
+        counted.layers = ran.layers;
+        next.fit = StartsFollowLayers(next.fit, counted);
+    }
     (outcome.method == Method::kLayered ? next.layered : next.occam) = std::move(outcome);
     return next;
 }
@@ -407,7 +502,96 @@ Session WithEditedModel(const Session& session, earth::LayeredModel model)
 {
     if (const auto problem = ModelProblem(model)) throw Refusal(*problem);
     Session next = session;
+    if (!session.edited || session.edited->LayerCount() != model.LayerCount()) next.locked.clear();
     next.edited = std::move(model);
+    return next;
+}
+
+Session WithParameterLocked(const Session& session, std::size_t parameter, bool locked)
+{
+    const auto& model = EditedOf(session);
+    if (parameter >= model.ParameterCount()) {
+        throw Refusal("parameter " + std::to_string(parameter + 1) + " does not exist (the model has "
+                      + std::to_string(model.ParameterCount()) + ")");
+    }
+    Session next = session;
+    next.locked.resize(model.ParameterCount(), false);
+    next.locked[parameter] = locked;
+    if (!AnyLocked(next)) next.locked.clear();
+    return next;
+}
+
+bool IsLocked(const Session& session, std::size_t parameter)
+{
+    return parameter < session.locked.size() && session.locked[parameter];
+}
+
+Session WithLayerInserted(const Session& session, std::size_t layer)
+{
+    const auto& model = EditedOf(session);
+    const std::size_t layers = model.LayerCount();
+    if (layer >= layers) {
+        throw Refusal("layer " + std::to_string(layer + 1) + " does not exist (the model has " + std::to_string(layers)
+                      + " layers)");
+    }
+    if (layers >= kMaxLayers) {
+        throw Refusal("the model has " + std::to_string(layers) + " layers, as many as a layered fit takes");
+    }
+    Session next = session;
+    Locks locks = SplitLocks(session);
+    auto& m = *next.edited;
+    const auto at = static_cast<std::ptrdiff_t>(layer) + 1;
+    m.resistivity.insert(m.resistivity.begin() + at, model.resistivity[layer]);
+    locks.rho.insert(locks.rho.begin() + at, false);
+    if (layer + 1 < layers) {
+        const double half = model.thickness[layer] / 2.0;
+        if (half < kMinEditThickness) {
+            throw Refusal("layer " + std::to_string(layer + 1) + " is too thin to split");
+        }
+        m.thickness[layer] = half;
+        m.thickness.insert(m.thickness.begin() + at, half);
+        locks.h[layer] = false;  // its value changed
+        locks.h.insert(locks.h.begin() + at, false);
+    } else {
+        const double top = LayerTops(model).back();
+        const double thickness = std::clamp(top > 0.0 ? top : 100.0, kMinEditThickness,
+                                            std::max(kMinEditThickness, kMaxEditDepth - top));
+        m.thickness.push_back(thickness);
+        locks.h.push_back(false);
+    }
+    next.locked = JoinLocks(locks);
+    return next;
+}
+
+Session WithLayerDeleted(const Session& session, std::size_t layer)
+{
+    const auto& model = EditedOf(session);
+    const std::size_t layers = model.LayerCount();
+    if (layer >= layers) {
+        throw Refusal("layer " + std::to_string(layer + 1) + " does not exist (the model has " + std::to_string(layers)
+                      + " layers)");
+    }
+    if (layers == 1) throw Refusal("the model has one layer only");
+    Session next = session;
+    Locks locks = SplitLocks(session);
+    auto& m = *next.edited;
+    const auto at = static_cast<std::ptrdiff_t>(layer);
+    m.resistivity.erase(m.resistivity.begin() + at);
+    locks.rho.erase(locks.rho.begin() + at);
+    if (layer + 1 == layers) {
+        m.thickness.pop_back();
+        locks.h.pop_back();
+    } else if (layer == 0 && layers == 2) {
+        m.thickness.clear();  // the half-space reaches the surface
+        locks.h.clear();
+    } else {
+        const std::size_t taker = layer > 0 ? layer - 1 : 1;  // index before the erase
+        m.thickness[taker] += model.thickness[layer];
+        if (taker < locks.h.size()) locks.h[taker] = false;  // its value changed
+        m.thickness.erase(m.thickness.begin() + at);
+        locks.h.erase(locks.h.begin() + at);
+    }
+    next.locked = JoinLocks(locks);
     return next;
 }
 

@@ -93,10 +93,24 @@ jobs::FitOptions StartsFollowLayers(const jobs::FitOptions& before, jobs::FitOpt
 // Runs the fit the settings ask for on the session's data. Runs on any thread (the session
 // is read only); `control` carries progress and cancellation. Refused data come back as an
 // outcome with status kInvalidInput and the reason in its message.
-FitOutcome RunFit(const Session& session, const fitting::RunControl& control = {});
+// A fit from the table (FitStart) needs a model in it; without one the outcome is refused.
+FitOutcome RunFit(const Session& session, const fitting::RunControl& control = {},
+                  FitStart start = FitStart::kSettings);
+// Layered fits of 1, 2, … up to the settings' layer count, each with the settings' starts (the
+// default of each count when the settings have the default), stopping at the first whose RMS
+// reaches the target: that one is the outcome, or the last when none reaches it. Its notes
+// say which counts were tried and their RMS. Cancelled: the fit under way, as it ended.
+inline constexpr const char* kFewestLayersNote = "fewest layers that reach the target RMS";
+inline constexpr const char* kNoLayerCountNote = "no count of 1 to";
+FitOutcome RunFewestLayers(const Session& session, const fitting::RunControl& control = {});
+
+// The options such a fit runs with (the record of the fit keeps them).
+jobs::FitOptions FitOptionsOf(const Session& session, FitStart start = FitStart::kSettings);
 
 // Keeps the outcome as the last result of its method and puts its model in the results
-// table. Refused for an outcome without a model (refused input).
+// table. Refused for an outcome without a model (refused input). The locks stay when a
+// layered outcome has as many parameters as the table had, and go otherwise; a fit from the
+// table leaves the layer count of the settings at its own.
 Session WithFitOutcome(const Session& session, FitOutcome outcome);
 
 // --- Editing the model by hand -------------------------------------------------------------
@@ -112,7 +126,22 @@ Session WithInterfaceDepth(const Session& session, std::size_t index, double dep
 // Sets the thickness of a layer above the half-space; everything below moves with it.
 Session WithLayerThickness(const Session& session, std::size_t layer, double thicknessM);
 // Replaces the edited model (checked: resistivities and thicknesses positive and finite, one
-// thickness fewer than resistivities).
+// thickness fewer than resistivities). The locks go unless the layer count stays.
 Session WithEditedModel(const Session& session, earth::LayeredModel model);
+
+// Locks or frees one parameter of the edited model, in the kernel's order (ρ of layer j is
+// parameter j, h of layer j is parameter L + j).
+Session WithParameterLocked(const Session& session, std::size_t parameter, bool locked);
+// Whether a parameter of the edited model is locked.
+bool IsLocked(const Session& session, std::size_t parameter);
+// Splits layer `layer` in two of the same resistivity and half its thickness each, so that
+// the model's response does not change; the half-space gives a layer as thick as the depth
+// of its top (kMinEditThickness·10 at least) above a half-space of its resistivity. The new
+// lower part comes unlocked. Refused at kMaxLayers layers.
+Session WithLayerInserted(const Session& session, std::size_t layer);
+// Removes layer `layer`: the layer above takes its thickness (the top layer gives it to the
+// one below), so that every other interface stays; removing the half-space makes the layer
+// above it the half-space. Its locks go with it. Refused for a model of one layer.
+Session WithLayerDeleted(const Session& session, std::size_t layer);
 
 }  // namespace mt1d::session

@@ -380,6 +380,12 @@ json SessionToJson(const Session& s)
     if (s.layered) out["layered_result"] = OutcomeToJson(s, *s.layered);
     if (s.occam) out["occam_result"] = OutcomeToJson(s, *s.occam);
     if (s.edited) out["edited_model"] = ModelToJson(*s.edited);
+    // Older projects have no locks; nothing is written when none is set.
+    if (!s.locked.empty()) {
+        json locked = json::array();
+        for (const bool l : s.locked) locked.push_back(l);
+        out["locked_parameters"] = std::move(locked);
+    }
     return out;
 }
 
@@ -414,6 +420,9 @@ Session SessionFromJson(const io::JsonCursor& f, int projectVersion)
         s.occam = outcome(*old);
     }
     if (const auto m = f.Optional("edited_model")) s.edited = ModelFromJson(*m);
+    if (const auto l = f.Optional("locked_parameters")) {
+        for (const auto& flag : l->Elements(2 * fitting::kMaxOccamLayers)) s.locked.push_back(flag.Bool());
+    }
     return s;
 }
 

@@ -25,19 +25,36 @@ FitRunner::FitRunner(QObject* parent)
 
 FitRunner::~FitRunner() = default;
 
-bool FitRunner::Start(session::Session state)
+bool FitRunner::Start(session::Session state, session::FitStart start)
 {
-    const fitting::Method method = state.fit.method;
+    const fitting::Method method = start == session::FitStart::kTable ? fitting::Method::kLayered : state.fit.method;
+    const sounding::Mode mode = state.mode;
+    using Block = TypedRun<fitting::Progress, session::FitOutcome>::Block;
+    const bool started = typed_.Start([state = std::move(state), start](Block& block) {
+        fitting::RunControl control;
+        control.cancel = &block.cancel;
+        control.progress = [&block](const fitting::Progress& p) { block.Report(p); };
+        return session::RunFit(state, control, start);
+    });
+    if (started) {
+        method_ = method;
+        mode_ = mode;
+    }
+    return started;
+}
+
+bool FitRunner::StartFewestLayers(session::Session state)
+{
     const sounding::Mode mode = state.mode;
     using Block = TypedRun<fitting::Progress, session::FitOutcome>::Block;
     const bool started = typed_.Start([state = std::move(state)](Block& block) {
         fitting::RunControl control;
         control.cancel = &block.cancel;
         control.progress = [&block](const fitting::Progress& p) { block.Report(p); };
-        return session::RunFit(state, control);
+        return session::RunFewestLayers(state, control);
     });
     if (started) {
-        method_ = method;
+        method_ = fitting::Method::kLayered;
         mode_ = mode;
     }
     return started;

@@ -31,8 +31,11 @@ public:
     ~FitRunner() override;
 
     bool Busy() const { return run_->Busy(); }
-    // Starts a fit of `state` as its settings ask. Refused (false) while one runs.
-    bool Start(session::Session state);
+    // Starts a fit of `state` as its settings ask (or from its table). Refused (false) while
+    // one runs.
+    bool Start(session::Session state, session::FitStart start = session::FitStart::kSettings);
+    // Starts the search for the fewest layers that reach the target (session::RunFewestLayers).
+    bool StartFewestLayers(session::Session state);
     // Asks the running fit to stop; it ends with its best model so far.
     void Cancel();
     FitProgress Progress() const;

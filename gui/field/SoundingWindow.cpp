@@ -4,6 +4,7 @@
 #include "gui/field/FieldWorkspace.h"
 #include "gui/field/FieldFigure.h"
 #include "fitting/LayeredFit.h"
+#include "jobs/FitNotes.h"
 #include "sounding/Modes.h"
 #include "session/ResultExport.h"
 #include "gui/common/SettingsNames.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QScreen>
@@ -298,16 +300,39 @@ QWidget* SoundingWindow::BuildFitPanel()
     models->addWidget(LayeredModelButton);
     models->addWidget(OccamModelButton);
     layout->addLayout(models);
+    // Two buttons a row, so that the panel stays as narrow as the row above.
+    auto* edits = new QGridLayout;
+    InsertLayerButton = new QPushButton(Ui::tr("拆分此层"));
+    InsertLayerButton->setToolTip(Ui::tr("把当前层分成电阻率相同、各厚一半的两层（响应不变）"));
+    DeleteLayerButton = new QPushButton(Ui::tr("删除此层"));
+    DeleteLayerButton->setToolTip(Ui::tr("删除当前层：上面的层接过它的厚度，其他界面不动"));
+    FitFromTableButton = new QPushButton(Ui::tr("拟合此模型"));
+    FitFromTableButton->setToolTip(Ui::tr("以表中模型为起点做层状反演（层数取表中的，勾选的值保持不变）"));
+    edits->addWidget(InsertLayerButton, 0, 0);
+    edits->addWidget(DeleteLayerButton, 0, 1);
+    edits->addWidget(FitFromTableButton, 1, 0);
+    FewestLayersButton = new QPushButton(Ui::tr("最少层数"));
+    FewestLayersButton->setToolTip(Ui::tr("依次做 1 到 N 层的层状反演（N 为层数设置），取 RMS 达到目标的最少层数"));
+    edits->addWidget(FewestLayersButton, 1, 1);
+    layout->addLayout(edits);
 
-    ResultsTable = new QTableWidget(0, 7);
+    ResultsTable = new QTableWidget(0, 8);
     ResultsTable->setHorizontalHeaderLabels({Ui::tr("层"), Ui::tr("顶深 (m)"), Ui::tr("厚度 (m)"),
                                              Ui::tr("电阻率 (Ω·m)"), Ui::tr("± 倍数"),
-                                             Ui::tr("电导 (S)"), Ui::tr("横向电阻 (Ω·m²)")});
+                                             Ui::tr("电导 (S)"), Ui::tr("横向电阻 (Ω·m²)"),
+                                             Ui::tr("h ×/÷")});
     ResultsTable->verticalHeader()->setVisible(false);
     ResultsTable->verticalHeader()->setDefaultSectionSize(20);
     ResultsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     ResultsTable->setStatusTip(
         QStringLiteral("The model: edit a thickness or a resistivity, or drag the model in the depth plot"));
+    ResultsTable->setToolTip(Ui::tr("勾选电阻率或厚度即锁定该值：下一次层状反演保持它不变"));
+    ResultsTable->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ResultsTable, &QWidget::customContextMenuRequested, this, &SoundingWindow::ResultsMenu);
+    connect(InsertLayerButton, &QPushButton::clicked, this, [this] { InsertLayer(CurrentLayer()); });
+    connect(DeleteLayerButton, &QPushButton::clicked, this, [this] { DeleteLayer(CurrentLayer()); });
+    connect(FitFromTableButton, &QPushButton::clicked, this, &SoundingWindow::RunFromTable);
+    connect(FewestLayersButton, &QPushButton::clicked, this, &SoundingWindow::RunFewestLayers);
     layout->addWidget(ResultsTable, 1);
 
     connect(MethodBox, &QComboBox::activated, this, &SoundingWindow::FitSettingsChanged);
@@ -627,7 +652,9 @@ namespace {
 
 // Sets a cell's text, making the item the first time: a drag rewrites the table many times a
 // second, and new items each time would cost far more than the forward model.
-void SetCell(QTableWidget* table, int row, int column, const QString& text, bool editable = false)
+// `locked`, when given, makes the cell carry a tick (the lock of its value).
+void SetCell(QTableWidget* table, int row, int column, const QString& text, bool editable = false,
+             std::optional<bool> locked = std::nullopt)
 {
     QTableWidgetItem* item = table->item(row, column);
     if (!item) {
@@ -635,9 +662,16 @@ void SetCell(QTableWidget* table, int row, int column, const QString& text, bool
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
         table->setItem(row, column, item);
     }
-    const Qt::ItemFlags flags = editable ? (item->flags() | Qt::ItemIsEditable) : (item->flags() & ~Qt::ItemIsEditable);
+    Qt::ItemFlags flags = editable ? (item->flags() | Qt::ItemIsEditable) : (item->flags() & ~Qt::ItemIsEditable);
+    flags = locked ? (flags | Qt::ItemIsUserCheckable) : (flags & ~Qt::ItemIsUserCheckable);
     if (item->flags() != flags) item->setFlags(flags);
     if (item->text() != text) item->setText(text);
+    if (locked) {
+        const Qt::CheckState state = *locked ? Qt::Checked : Qt::Unchecked;
+        if (item->data(Qt::CheckStateRole) != QVariant(state)) item->setCheckState(state);
+    } else if (item->data(Qt::CheckStateRole).isValid()) {
+        item->setData(Qt::CheckStateRole, QVariant());
+    }
 }
 
 }  // namespace
@@ -659,19 +693,43 @@ void SoundingWindow::ShowResultsTable()
         state_.layered && SameModel(model, state_.layered->model) && state_.layered->log10Sd.size() == model.ParameterCount()
             ? &state_.layered->log10Sd
             : nullptr;
+    const std::vector<fitting::LayerProducts>* products =
+        sd && state_.layered->context.products.size() + 1 == layers ? &state_.layered->context.products : nullptr;
+    // A factor, or 未定 past jobs::kUnresolvedLog10Sd.
+    const auto factor = [this](double log10Sd) {
+        return jobs::IsResolved(log10Sd) ? QStringLiteral("×/÷%1").arg(Number(std::pow(10.0, log10Sd), 2)) : Ui::tr("未定");
+    };
+    // A combination of h and ρ; its factor, when the fit gave one, in the cell's tooltip (the
+    // table keeps the window within a 1024-pixel screen).
+    const auto product = [](double value, std::optional<double>) { return Number(value); };
+    const auto productTip = [&](int r, int column, std::optional<double> log10Sd) {
+        QTableWidgetItem* item = ResultsTable->item(r, column);
+        const QString tip = log10Sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, *log10Sd), 3)) : QString();
+        if (item && item->toolTip() != tip) item->setToolTip(tip);
+    };
     const bool resized = ResultsTable->rowCount() != static_cast<int>(layers);
     ResultsTable->setRowCount(static_cast<int>(layers));
     for (std::size_t j = 0; j < layers; ++j) {
         const int r = static_cast<int>(j);
         const bool halfSpace = j + 1 == layers;
         const double rho = model.resistivity[j];
+        const fitting::LayerProducts* p = products && !halfSpace ? &(*products)[j] : nullptr;
         SetCell(ResultsTable, r, kLayerColumn, halfSpace ? Ui::tr("%1 (半空间)").arg(j + 1) : QString::number(j + 1));
         SetCell(ResultsTable, r, kTopColumn, Number(tops[j]));
-        SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace);
-        SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true);
-        SetCell(ResultsTable, r, kFactorColumn, sd ? QStringLiteral("×/÷ %1").arg(Number(std::pow(10.0, (*sd)[j]), 3)) : QString());
-        SetCell(ResultsTable, r, kConductanceColumn, halfSpace ? QString() : Number(model.thickness[j] / rho));
-        SetCell(ResultsTable, r, kTransverseColumn, halfSpace ? QString() : Number(model.thickness[j] * rho));
+        SetCell(ResultsTable, r, kThicknessColumn, halfSpace ? QString() : Number(model.thickness[j]), !halfSpace,
+                halfSpace ? std::nullopt : std::optional<bool>(session::IsLocked(state_, layers + j)));
+        SetCell(ResultsTable, r, kResistivityColumn, Number(rho), true, session::IsLocked(state_, j));
+        SetCell(ResultsTable, r, kFactorColumn, sd ? factor((*sd)[j]) : QString());
+        SetCell(ResultsTable, r, kThicknessFactorColumn, sd && !halfSpace ? factor((*sd)[layers + j]) : QString());
+        SetCell(ResultsTable, r, kConductanceColumn,
+                halfSpace ? QString()
+                          : product(model.thickness[j] / rho, p ? std::optional<double>(p->log10ConductanceSd) : std::nullopt));
+        SetCell(ResultsTable, r, kTransverseColumn,
+                halfSpace ? QString()
+                          : product(model.thickness[j] * rho,
+                                    p ? std::optional<double>(p->log10TransverseResistanceSd) : std::nullopt));
+        productTip(r, kConductanceColumn, p ? std::optional<double>(p->log10ConductanceSd) : std::nullopt);
+        productTip(r, kTransverseColumn, p ? std::optional<double>(p->log10TransverseResistanceSd) : std::nullopt);
     }
     if (resized) FitResultsColumns();
     filling_ = wasFilling;
@@ -717,13 +775,26 @@ void SoundingWindow::ShowFitStatus()
         && last->report.message.find(fitting::kFewStartsNote) != std::string::npos) {
         FitLabel->setText(FitLabel->text() + Ui::tr("；少数起点达到最佳失配：更多起点可能找到更低的失配"));
     }
-    FitLabel->setToolTip(QString::fromStdString(last->report.message));
+    for (const std::string& note : last->context.notes) {
+        if (note.rfind(jobs::kOverfitNotePrefix, 0) == 0) {
+            FitLabel->setText(FitLabel->text() + Ui::tr("；RMS 远低于 1：模型可能在拟合噪声，更少的层数也许同样好"));
+        } else if (note.rfind(session::kFewestLayersNote, 0) == 0) {
+            FitLabel->setText(FitLabel->text() + Ui::tr("；达到目标的最少层数：%1").arg(last->model.LayerCount()));
+        } else if (note.rfind(session::kNoLayerCountNote, 0) == 0) {
+            FitLabel->setText(FitLabel->text() + Ui::tr("；没有哪个层数达到目标 RMS"));
+        }
+    }
+    std::string tip = last->report.message;
+    for (const std::string& note : last->context.notes) tip += "\n" + note;
+    FitLabel->setToolTip(QString::fromStdString(tip));
 }
 
 void SoundingWindow::SetBusy(bool busy)
 {
     for (QWidget* w : std::initializer_list<QWidget*>{ModeBox, FloorBox, DataTable, MethodBox, ComponentsBox, TargetBox,
-                                                       RunButton, ResultsTable, LayeredModelButton, OccamModelButton}) {
+                                                       RunButton, ResultsTable, LayeredModelButton, OccamModelButton,
+                                                       InsertLayerButton, DeleteLayerButton, FitFromTableButton,
+                                                       FewestLayersButton}) {
         w->setEnabled(!busy);
     }
     Dims->ExcludeButton->setEnabled(!busy && Dims->Result() && !Dims->Figure().notOneDRows.empty());
@@ -824,6 +895,54 @@ void SoundingWindow::RunClicked()
     SetBusy(true);
 }
 
+void SoundingWindow::RunFromTable()
+{
+    if (!state_.edited) {
+        statusBar()->showMessage(Ui::tr("表中还没有模型：先做一次拟合"), 8000);
+        return;
+    }
+    if (!Runner->Start(state_, session::FitStart::kTable)) return;
+    SetBusy(true);
+}
+
+void SoundingWindow::RunFewestLayers()
+{
+    if (!Runner->StartFewestLayers(state_)) return;
+    SetBusy(true);
+}
+
+std::size_t SoundingWindow::CurrentLayer() const
+{
+    const int row = ResultsTable->currentRow();
+    if (row >= 0) return static_cast<std::size_t>(row);
+    return state_.edited ? state_.edited->LayerCount() - 1 : 0;
+}
+
+void SoundingWindow::InsertLayer(std::size_t layer)
+{
+    if (Runner->Busy()) return;
+    Apply(Ui::tr("拆分第 %1 层").arg(layer + 1), [&] { return session::WithLayerInserted(state_, layer); }, true);
+}
+
+void SoundingWindow::DeleteLayer(std::size_t layer)
+{
+    if (Runner->Busy()) return;
+    Apply(Ui::tr("删除第 %1 层").arg(layer + 1), [&] { return session::WithLayerDeleted(state_, layer); }, true);
+}
+
+void SoundingWindow::ResultsMenu(const QPoint& at)
+{
+    if (!state_.edited || Runner->Busy()) return;
+    const int row = ResultsTable->rowAt(at.y());
+    const std::size_t layer = row >= 0 ? static_cast<std::size_t>(row) : state_.edited->LayerCount() - 1;
+    QMenu menu(this);
+    menu.addAction(Ui::tr("拆分第 %1 层").arg(layer + 1), this, [this, layer] { InsertLayer(layer); });
+    menu.addAction(Ui::tr("删除第 %1 层").arg(layer + 1), this, [this, layer] { DeleteLayer(layer); });
+    menu.addSeparator();
+    menu.addAction(Ui::tr("拟合此模型"), this, &SoundingWindow::RunFromTable);
+    menu.exec(ResultsTable->viewport()->mapToGlobal(at));
+}
+
 void SoundingWindow::ShowProgress()
 {
     const FitProgress p = Runner->Progress();
@@ -856,8 +975,20 @@ void SoundingWindow::FitDone(const session::FitOutcome& outcome)
 void SoundingWindow::ResultEdited(int row, int column)
 {
     if (filling_ || !state_.edited) return;
-    const auto value = ParseNumber(ResultsTable->item(row, column)->text());
     const auto layer = static_cast<std::size_t>(row);
+    // A tick changed: the lock of the value, not the value.
+    const QTableWidgetItem* item = ResultsTable->item(row, column);
+    if (item->flags() & Qt::ItemIsUserCheckable) {
+        const std::size_t parameter = column == kResistivityColumn ? layer : state_.edited->LayerCount() + layer;
+        const bool locked = item->checkState() == Qt::Checked;
+        if (locked != session::IsLocked(state_, parameter)) {
+            const QString what = column == kResistivityColumn ? Ui::tr("第 %1 层电阻率").arg(row + 1) : Ui::tr("第 %1 层厚度").arg(row + 1);
+            Apply((locked ? Ui::tr("锁定%1") : Ui::tr("解锁%1")).arg(what),
+                  [&] { return session::WithParameterLocked(state_, parameter, locked); }, false);
+            return;
+        }
+    }
+    const auto value = ParseNumber(ResultsTable->item(row, column)->text());
     if (!value) {
         statusBar()->showMessage(Ui::tr("“%1”不是数").arg(ResultsTable->item(row, column)->text()), 8000);
         ShowResultsTable();

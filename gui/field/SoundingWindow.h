@@ -52,7 +52,7 @@ public:
     // Columns of the data table and of the results table.
     enum DataColumn { kUseColumn, kFrequencyColumn, kPeriodColumn, kRhoColumn, kRhoErrColumn, kPhaseColumn, kPhaseErrColumn, kDimsColumn };
     enum ResultColumn { kLayerColumn, kTopColumn, kThicknessColumn, kResistivityColumn, kFactorColumn,
-                        kConductanceColumn, kTransverseColumn };
+                        kConductanceColumn, kTransverseColumn, kThicknessFactorColumn };
 
     SoundingWindow(session::Session state, FieldWorkspace* workspace, QWidget* parent = nullptr);
     ~SoundingWindow() override;
@@ -99,7 +99,13 @@ public:
     QProgressBar* ProgressBar;
     QPushButton* LayeredModelButton;
     QPushButton* OccamModelButton;
+    // The model table: a tick in a resistivity or thickness cell locks that value for the next
+    // layered fit; layers are split or deleted by the buttons or the table's context menu.
     QTableWidget* ResultsTable;
+    QPushButton* InsertLayerButton;
+    QPushButton* DeleteLayerButton;
+    QPushButton* FitFromTableButton;
+    QPushButton* FewestLayersButton;  // layered fits of 1 … N layers, the fewest that reach the target
     QLabel* FitLabel;
     QLabel* EditedRmsLabel;
     QTabWidget* Tabs;
@@ -170,6 +176,14 @@ private:
     void RotateTo(double rotationDeg);
     void FitSettingsChanged();
     void RunClicked();
+    // A layered fit from the model in the table (session::FitStart::kTable).
+    void RunFromTable();
+    void RunFewestLayers();
+    // The layer of the table's current row (the last layer when none is current).
+    std::size_t CurrentLayer() const;
+    void InsertLayer(std::size_t layer);
+    void DeleteLayer(std::size_t layer);
+    void ResultsMenu(const QPoint& at);
     void FitDone(const session::FitOutcome& outcome);
     void ShowProgress();
     void ResultEdited(int row, int column);

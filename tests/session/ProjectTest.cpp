@@ -71,6 +71,8 @@ Project RichProject()
     settings.targetRms = 1.0 / 3.0;
     settings.components = fitting::FitComponents::kPhase;
     fitted = WithFitSettings(fitted, settings);
+    // The layered fit starts from a table with a locked thickness: its record keeps both.
+    fitted = WithParameterLocked(WithEditedModel(fitted, test::ThreeLayers()), 3, true);
     fitted = WithFitOutcome(fitted, RunFit(fitted));
     settings.method = Method::kOccam;
     settings.targetRms = 1.25;
@@ -79,6 +81,7 @@ Project RichProject()
     fitted = WithFitSettings(fitted, settings);
     fitted.edited = fitted.layered->model;
     fitted = WithLayerResistivity(fitted, 1, 1.0 / 7.0);
+    fitted = WithParameterLocked(fitted, 4, true);
     project.windows.push_back({fitted, {10, -20, 900, 700, false}});
 
     Session awkward = NewSession(AwkwardSounding(), "/data/site 7.edi", {});
@@ -217,6 +220,7 @@ void ExpectSameSession(const Session& a, const Session& b)
     ExpectSameOutcome(a.occam, b.occam);
     ASSERT_EQ(a.edited.has_value(), b.edited.has_value());
     if (a.edited) ExpectSameModel(*a.edited, *b.edited);
+    EXPECT_EQ(a.locked, b.locked);
 }
 
 class ProjectFiles : public ::testing::Test {
@@ -233,6 +237,9 @@ protected:
 TEST_F(ProjectFiles, SaveAndLoadGiveEveryNumberBack)
 {
     const Project project = RichProject();
+    // The locks and the record of a fit from a locked table are among what must come back.
+    ASSERT_FALSE(project.windows[0].session.locked.empty());
+    ASSERT_FALSE(project.windows[0].session.layered->context.settings.fixed.empty());
     const fs::path file = folder_ / "two windows.mt1d.json";
     SaveProject(project, file);
     const Project back = LoadProject(file);
@@ -410,6 +417,11 @@ INSTANTIATE_TEST_SUITE_P(
                        return Edit(g, [](json& d) { d["windows"][0]["session"]["excluded_rows"][0] = -1; });
                    },
                    "excluded_rows[0]: expected a whole number"},
+        DamageCase{"LocksOfAnotherModel",
+                   [](const std::string& g) {
+                       return Edit(g, [](json& d) { d["windows"][0]["session"]["locked_parameters"].push_back(true); });
+                   },
+                   "the locks do not match the parameters of the edited model"},
         DamageCase{"TooManyLayers",
                    [](const std::string& g) {
                        return Edit(g, [](json& d) { d["windows"][0]["session"]["fit"]["layers"] = 31; });

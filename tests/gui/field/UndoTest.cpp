@@ -11,6 +11,8 @@
 #include <QDoubleSpinBox>
 #include <QMouseEvent>
 #include <QFile>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QUndoStack>
@@ -229,6 +231,59 @@ private slots:
         first->close();
         QTRY_VERIFY(watched.isNull());
         QVERIFY(saveQuestions.isEmpty());
+    }
+
+    void modelTableLocksSplitsDeletesAndFitsFromTheTable()
+    {
+        SoundingWindow* window = OpenCull();
+        if (!window) return;
+        QVERIFY(RunAndWait(window, fitting::Method::kLayered));
+        const session::Session fitted = window->State();
+        QCOMPARE(fitted.edited->LayerCount(), std::size_t{3});
+        // A tick in the second layer's resistivity cell locks it, as one step.
+        const int steps = window->UndoStack->count();
+        window->ResultsTable->item(1, SoundingWindow::kResistivityColumn)->setCheckState(Qt::Checked);
+        QCOMPARE(window->UndoStack->count(), steps + 1);
+        QCOMPARE(window->State().locked, (std::vector<bool>{false, true, false, false, false}));
+        QCOMPARE(window->State().edited->resistivity, fitted.edited->resistivity);  // the value stays
+        const session::Session locked = window->State();
+
+        // Split the top layer, delete the half-space: each a step; undone, the table is back
+        // bit for bit with its lock.
+        window->ResultsTable->setCurrentCell(0, SoundingWindow::kResistivityColumn);
+        window->InsertLayerButton->click();
+        QCOMPARE(window->State().edited->LayerCount(), std::size_t{4});
+        QVERIFY(window->State().locked[2]);  // the lock moved down with its layer
+        QCOMPARE(window->ResultsTable->rowCount(), 4);
+        QCOMPARE(window->ResultsTable->item(2, SoundingWindow::kResistivityColumn)->checkState(), Qt::Checked);
+        window->ResultsTable->setCurrentCell(3, SoundingWindow::kResistivityColumn);
+        window->DeleteLayerButton->click();
+        QCOMPARE(window->State().edited->LayerCount(), std::size_t{3});
+        window->UndoAction->trigger();
+        window->UndoAction->trigger();
+        QCOMPARE(window->State().edited->resistivity, locked.edited->resistivity);
+        QCOMPARE(window->State().edited->thickness, locked.edited->thickness);
+        QCOMPARE(window->State().locked, locked.locked);
+
+        // Split again and fit from the table: four layers, the locked value kept bit for bit.
+        window->ResultsTable->setCurrentCell(2, SoundingWindow::kResistivityColumn);
+        window->InsertLayerButton->click();
+        const session::Session table = window->State();
+        QSignalSpy done(window, &SoundingWindow::fitFinished);
+        window->FitFromTableButton->click();
+        QVERIFY(done.wait(30000));
+        const session::Session after = window->State();
+        QVERIFY(after.layered);
+        QCOMPARE(after.layered->model.LayerCount(), std::size_t{4});
+        QCOMPARE(after.fit.layers, std::optional<std::size_t>{4});
+        QCOMPARE(after.layered->model.resistivity[1], table.edited->resistivity[1]);
+        QCOMPARE(after.locked, table.locked);
+        // The thickness factor has a column of its own.
+        QVERIFY(window->ResultsTable->item(0, SoundingWindow::kThicknessFactorColumn)->text().startsWith(QStringLiteral("×/÷"))
+                || window->ResultsTable->item(0, SoundingWindow::kThicknessFactorColumn)->text() == QStringLiteral("未定"));
+        window->UndoAction->trigger();  // the fit is one step
+        QCOMPARE(window->State().edited->resistivity, table.edited->resistivity);
+        QCOMPARE(window->State().fit.layers, std::optional<std::size_t>{3});
     }
 
 private:
