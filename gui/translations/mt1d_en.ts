@@ -100,6 +100,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>det (determinant)</translation>
     </message>
     <message>
+      <source>h ×/÷</source>
+      <translation>h ×/÷</translation>
+    </message>
+    <message>
       <source>mt1d 工程 (*.%1);;所有文件 (*)</source>
       <translation>mt1d project (*.%1);;All files (*)</translation>
     </message>
@@ -180,12 +184,20 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Phase only</translation>
     </message>
     <message>
+      <source>以表中模型为起点做层状反演（层数取表中的，勾选的值保持不变）</source>
+      <translation>Layered fit from the table's model (its layer count; ticked values stay fixed)</translation>
+    </message>
+    <message>
       <source>位置：</source>
       <translation>Location: </translation>
     </message>
     <message>
       <source>位置：未知</source>
       <translation>Location: unknown</translation>
+    </message>
+    <message>
+      <source>依次做 1 到 N 层的层状反演（N 为层数设置），取 RMS 达到目标的最少层数</source>
+      <translation>Fit 1 to N layers in turn (N from the layer setting) and keep the fewest whose RMS reaches the target</translation>
     </message>
     <message>
       <source>保存剖面图</source>
@@ -236,8 +248,24 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Column meanings</translation>
     </message>
     <message>
+      <source>删除当前层：上面的层接过它的厚度，其他界面不动</source>
+      <translation>Delete the current layer: the layer above takes its thickness, the other interfaces stay</translation>
+    </message>
+    <message>
+      <source>删除此层</source>
+      <translation>Delete layer</translation>
+    </message>
+    <message>
+      <source>删除第 %1 层</source>
+      <translation>Delete layer %1</translation>
+    </message>
+    <message>
       <source>剖面 %1°, %2° → %3°, %4°   灰色: 探测深度以下</source>
       <translation>Profile %1°, %2° → %3°, %4°   grey: below the depth of investigation</translation>
+    </message>
+    <message>
+      <source>勾选电阻率或厚度即锁定该值：下一次层状反演保持它不变</source>
+      <translation>Tick a resistivity or a thickness to lock it: the next layered fit keeps it fixed</translation>
     </message>
     <message>
       <source>厚度 (m)</source>
@@ -480,6 +508,18 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>The user guide is missing: </translation>
     </message>
     <message>
+      <source>把当前层分成电阻率相同、各厚一半的两层（响应不变）</source>
+      <translation>Split the current layer into two of the same resistivity, each half as thick (the response is unchanged)</translation>
+    </message>
+    <message>
+      <source>拆分此层</source>
+      <translation>Split layer</translation>
+    </message>
+    <message>
+      <source>拆分第 %1 层</source>
+      <translation>Split layer %1</translation>
+    </message>
+    <message>
       <source>拖动模型</source>
       <translation>Drag model</translation>
     </message>
@@ -490,6 +530,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>拟合未进行：%1</source>
       <translation>Fit not run: %1</translation>
+    </message>
+    <message>
+      <source>拟合此模型</source>
+      <translation>Fit this model</translation>
     </message>
     <message>
       <source>拟合测区 %1 …</source>
@@ -604,8 +648,16 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Max. layers</translation>
     </message>
     <message>
+      <source>最少层数</source>
+      <translation>Fewest layers</translation>
+    </message>
+    <message>
       <source>未参与拟合</source>
       <translation>Excluded from fit</translation>
+    </message>
+    <message>
+      <source>未定</source>
+      <translation>unresolved</translation>
     </message>
     <message>
       <source>未达目标 RMS</source>
@@ -882,6 +934,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Table model RMS —</translation>
     </message>
     <message>
+      <source>表中还没有模型：先做一次拟合</source>
+      <translation>No model in the table yet: run a fit first</translation>
+    </message>
+    <message>
       <source>观测</source>
       <translation>Observed</translation>
     </message>
@@ -908,6 +964,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>视电阻率曲线</source>
       <translation>Apparent resistivity</translation>
+    </message>
+    <message>
+      <source>解锁%1</source>
+      <translation>Unlock %1</translation>
     </message>
     <message>
       <source>语言</source>
@@ -962,6 +1022,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Chains</translation>
     </message>
     <message>
+      <source>锁定%1</source>
+      <translation>Lock %1</translation>
+    </message>
+    <message>
       <source>阻尼耗尽，未收敛</source>
       <translation>damping exhausted, not converged</translation>
     </message>
@@ -1010,8 +1074,16 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>, </translation>
     </message>
     <message>
+      <source>；RMS 远低于 1：模型可能在拟合噪声，更少的层数也许同样好</source>
+      <translation>; RMS far below 1: the model may fit the noise, fewer layers may do as well</translation>
+    </message>
+    <message>
       <source>；少数起点达到最佳失配：更多起点可能找到更低的失配</source>
       <translation>; few starts reached the best misfit: more starts may find a lower one</translation>
+    </message>
+    <message>
+      <source>；没有哪个层数达到目标 RMS</source>
+      <translation>; no layer count reaches the target RMS</translation>
     </message>
     <message>
       <source>；等效范围未得出：%1</source>
@@ -1020,6 +1092,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>；等效范围：RMS 不超过 %1</source>
       <translation>; equivalence ranges: RMS up to %1</translation>
+    </message>
+    <message>
+      <source>；达到目标的最少层数：%1</source>
+      <translation>; fewest layers reaching the target: %1</translation>
     </message>
   </context>
 </TS>
