@@ -67,6 +67,8 @@ std::vector<OptionHelp> OptionsOf(OptionGroup group)
     case OptionGroup::kSample: {
         cli::SampleOptionValues values;
         cli::AddSampleOptions(app, values);
+        cli::FitOptionValues shift;  // mt1d sample's static-shift options
+        cli::AddShiftOptions(app, shift);
         return HelpOf(app);
     }
     }
@@ -121,13 +123,16 @@ SampleRequest ParseSampleCommandArgs(const std::vector<std::string>& args, const
     CLI::App app;
     cli::DataOptionValues data;
     cli::SampleOptionValues sample;
+    cli::FitOptionValues shift;
     cli::AddDataOptions(app, data);
     cli::AddSampleOptions(app, sample);
+    cli::AddShiftOptions(app, shift);
     Parse(app, args);
     data.file = file;
     SampleRequest request;
     request.data = cli::ParseDataOptions(data).options;
     request.sample = cli::ParseSampleOptions(sample);
+    request.sample.shift = cli::ParseShiftOptionsOnly(shift);
     return request;
 }
 
