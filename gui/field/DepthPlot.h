@@ -43,6 +43,10 @@ public:
     QCPCurve* BostickPoints() const { return bostick_; }
     QCPItemStraightLine* InvestigationLine() const { return investigation_; }
     double InvestigationDepth() const { return investigationM_; }
+    QCPItemText* InvestigationLabel() const { return investigationLabel_; }
+    // The pixels of the drawn staircases and Niblett–Bostick points: what the legend and the
+    // label of the depth of investigation must not cover.
+    std::vector<QPointF> DataPixels() const;
     // The depths the staircases start and end at (depth 0 has no place on a log axis).
     double TopDepth() const { return topM_; }
     double BottomDepth() const { return bottomM_; }
@@ -69,6 +73,7 @@ private:
     };
 
     void Draw(ModelLine line);
+    void PlaceLabels();
     std::optional<Grab> GrabAt(const QPointF& pixel) const;
 
     std::array<earth::LayeredModel, 3> models_;
