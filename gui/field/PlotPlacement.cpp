@@ -9,8 +9,6 @@ namespace mt1d::gui::field {
 
 namespace {
 
-constexpr double kOutsideGap = 4.0;  // pixels between a legend above the axis rect and the rect
-
 int IndexIn(QCPLayoutInset* inset, QCPLayoutElement* element)
 {
     for (int i = 0; i < inset->elementCount(); ++i) {
@@ -56,30 +54,48 @@ void AddSegment(std::vector<QPointF>& points, QPointF a, QPointF b, double stepP
 
 void PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data)
 {
+    QCPLegend* legend = plot->legend;
     QCPAxisRect* rect = plot->axisRect();
     QCPLayoutInset* inset = rect->insetLayout();
-    const int index = IndexIn(inset, plot->legend);
-    if (index < 0 || !plot->legend->visible()) return;
-    const QSizeF size = plot->legend->minimumOuterSizeHint();
-    const auto boxes = CornerBoxes(QRectF(rect->rect()), size, 0.0);
-    const Placement best = LeastCovered(boxes, data);
+    QCPLayoutGrid* grid = plot->plotLayout();
+    const bool outside = legend->layout() == grid;
+    if (!legend->visible() || (!outside && IndexIn(inset, legend) < 0)) return;
+    if (outside) legend->setFillOrder(QCPLegend::foRowsFirst);  // the shape it has inside
+    const QSizeF size = legend->minimumOuterSizeHint();
+
+    // Judge the corners on the axis rect as it is with the legend inside, also while the
+    // legend sits above it: else the rect would grow back, the data move, and the legend flip
+    // between the two places at each replot. Only the top edge differs, and a log or linear
+    // axis maps linearly to pixels, so the data's pixels follow by scaling their height.
+    const QRectF now(rect->rect());
+    QRectF area = now;
+    if (outside) area.setTop(now.top() - legend->outerRect().height() - grid->rowSpacing());
+    std::vector<QPointF> moved(data.begin(), data.end());
+    if (outside && now.height() > 0) {
+        for (QPointF& p : moved) p.setY(area.top() + (p.y() - now.top()) * area.height() / now.height());
+    }
+    const Placement best = LeastCovered(CornerBoxes(area, size, 0.0), moved);
     if (best.covered == 0) {
         static constexpr Qt::Alignment kCorners[] = {Qt::AlignTop | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft,
                                                      Qt::AlignBottom | Qt::AlignRight, Qt::AlignBottom | Qt::AlignLeft};
-        inset->setInsetPlacement(index, QCPLayoutInset::ipBorderAligned);
-        inset->setInsetAlignment(index, kCorners[best.index]);
-        rect->setAutoMargins(QCP::msAll);
+        if (outside) {
+            grid->take(legend);
+            grid->simplify();  // the row it held goes
+            inset->addElement(legend, kCorners[best.index]);
+        } else {
+            inset->setInsetAlignment(IndexIn(inset, legend), kCorners[best.index]);
+        }
         return;
     }
-    // Above the axis rect, right-aligned, in a top margin as high as the legend.
-    QMargins margins = rect->margins();
-    margins.setTop(static_cast<int>(std::ceil(size.height() + 2 * kOutsideGap)));
-    rect->setAutoMargins(QCP::msLeft | QCP::msRight | QCP::msBottom);
-    rect->setMargins(margins);
-    const double width = std::max(1, rect->width()), height = std::max(1, rect->height());
-    inset->setInsetPlacement(index, QCPLayoutInset::ipFree);
-    inset->setInsetRect(index, QRectF(1.0 - size.width() / width, -(size.height() + kOutsideGap) / height,
-                                      size.width() / width, size.height() / height));
+    // Above the axis rect, in a row of the plot's layout as high as the legend, its entries
+    // side by side.
+    if (!outside) {
+        inset->take(legend);
+        grid->insertRow(0);
+        grid->addElement(0, 0, legend);
+        grid->setRowStretchFactor(0, 0.001);
+    }
+    legend->setFillOrder(QCPLegend::foColumnsFirst);
 }
 
 }  // namespace mt1d::gui::field

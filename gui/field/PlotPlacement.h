@@ -1,7 +1,7 @@
 #pragma once
 // Where a legend or a label goes so that it covers no data: of a few candidate places, the one
 // whose rectangle holds the fewest data pixels. When every place inside the plot covers some,
-// the legend leaves the axis rect and sits above it, in a margin made for it.
+// the legend leaves the axis rect and sits above it, in a row of the plot's layout.
 
 #include <QPointF>
 #include <QRectF>

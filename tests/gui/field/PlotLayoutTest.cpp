@@ -147,7 +147,10 @@ private slots:
         everywhere.insert(everywhere.end(), falling.begin(), falling.end());
         plot = RhoPlotOf(everywhere);
         QVERIFY2(Covered(plot->legend->outerRect(), plot->DataPixels()).isEmpty(), "crossing curves covered");
-        QVERIFY(plot->legend->outerRect().bottom() <= plot->axisRect()->rect().top());
+        const QRect lr = plot->legend->outerRect(), ar = plot->axisRect()->rect();
+        QVERIFY2(lr.bottom() <= ar.top(), qPrintable(QStringLiteral("legend %1,%2 %3x%4 axis %5,%6 %7x%8 margins top %9")
+                                                       .arg(lr.x()).arg(lr.y()).arg(lr.width()).arg(lr.height())
+                                                       .arg(ar.x()).arg(ar.y()).arg(ar.width()).arg(ar.height()).arg(plot->axisRect()->margins().top())));
     }
 
     // One bar from 10⁻⁵ to 10⁵ Ω·m among points at 10…1000 Ω·m: the axis stops half a decade
@@ -185,7 +188,9 @@ private slots:
         QCOMPARE(window->ExportFigure(svg), QString());
         QFile file(svg);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(file.readAll()).contains(caption.toHtmlEscaped()));
+        const QString svgText = QString::fromUtf8(file.readAll());
+        QVERIFY(svgText.contains(site));
+        QVERIFY(svgText.contains(QStringLiteral("RMS %1").arg(window->State().occam->report.rms, 0, 'f', 3)));
 
         // Nothing sampled yet: the posterior export says so and writes nothing.
         const QString json = dir.filePath(QStringLiteral("sample.json"));
