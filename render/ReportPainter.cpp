@@ -292,7 +292,7 @@ void Footer(QPainter& painter, const report::ReportPage& page, int index)
     painter.setPen(QColor(90, 90, 90));
     const QRectF strip(kMargin, kReportPagePt.height() - kMargin + 8, kReportPagePt.width() - 2 * kMargin, 12);
     painter.drawText(strip, Qt::AlignLeft | Qt::AlignVCenter, Text(page.footer));
-    painter.drawText(strip, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1 / %2").arg(index + 1).arg(page.pageCount));
+    painter.drawText(strip, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("%1/%2").arg(index + 1).arg(page.pageCount));
 }
 
 void Table(QPainter& painter, double& y, const report::PageTable& table)
@@ -315,7 +315,8 @@ void Table(QPainter& painter, double& y, const report::PageTable& table)
     }
     double total = 0.0;
     for (double w : widths) total += w;
-    const double gap = widths.size() > 1 ? std::max(4.0, (width - total) / (widths.size() - 1)) : 0.0;
+    // Spread over the width, but a narrow table keeps its columns close.
+    const double gap = widths.size() > 1 ? std::clamp((width - total) / (widths.size() - 1), 4.0, 24.0) : 0.0;
     const double step = 9.0;
     const auto row = [&](const std::vector<std::string>& cells, bool bold) {
         QFont font = painter.font();

@@ -83,7 +83,6 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     legend->setBrush(QColor(255, 255, 255, 220));
     legend->setRowSpacing(0);
     axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
-    connect(this, &QCustomPlot::beforeReplot, this, [this] { PlaceLegend(this, DataPixels()); });
     Rescale();
 }
 
@@ -209,6 +208,15 @@ std::vector<std::size_t> CurvePlot::RowsIn(const QRect& pixels) const
     }
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+void CurvePlot::updateLayout()
+{
+    QCustomPlot::updateLayout();
+    // A legend that moves changes the axis rect (a row above it) or not (another corner); lay
+    // out again so that the ticks and the data are where they are drawn. Twice at most: the
+    // new length may change the tick labels, and with them the margins, once more.
+    for (int pass = 0; pass < 2 && PlaceLegend(this, DataPixels()); ++pass) QCustomPlot::updateLayout();
 }
 
 void CurvePlot::mousePressEvent(QMouseEvent* event)

@@ -84,6 +84,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The legend's place follows from where the data are in this very layout.
+    void updateLayout() override;
 
 private:
     Quantity quantity_;

@@ -68,7 +68,6 @@ DepthPlot::DepthPlot(QWidget* parent) : QCustomPlot(parent)
     legend->setBrush(QColor(255, 255, 255, 220));
     legend->setRowSpacing(0);
     axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
-    connect(this, &QCustomPlot::beforeReplot, this, &DepthPlot::PlaceLabels);
     Rescale();
 }
 
@@ -94,11 +93,11 @@ std::vector<QPointF> DepthPlot::DataPixels() const
     return pixels;
 }
 
-void DepthPlot::PlaceLabels()
+bool DepthPlot::PlaceLabels()
 {
     const std::vector<QPointF> data = DataPixels();
-    PlaceLegend(this, data);
-    if (!investigationLabel_->visible()) return;
+    const bool moved = PlaceLegend(this, data);
+    if (!investigationLabel_->visible()) return moved;
     // The label of the depth of investigation: left or right, above or below its line.
     const QRectF area(axisRect()->rect());
     const QFontMetricsF metrics(investigationLabel_->font());
@@ -112,6 +111,7 @@ void DepthPlot::PlaceLabels()
     const bool onLeft = best % 2 == 0, above = best < 2;
     investigationLabel_->setPositionAlignment((onLeft ? Qt::AlignLeft : Qt::AlignRight) | (above ? Qt::AlignBottom : Qt::AlignTop));
     investigationLabel_->position->setCoords(onLeft ? 0.02 : 0.98, investigationM_);
+    return moved;  // the label is an item: it needs no layout
 }
 
 void DepthPlot::SetModel(ModelLine line, const earth::LayeredModel& model)
@@ -245,6 +245,15 @@ std::optional<DepthPlot::Grab> DepthPlot::GrabAt(const QPointF& p) const
         }
     }
     return best;
+}
+
+void DepthPlot::updateLayout()
+{
+    QCustomPlot::updateLayout();
+    // A legend that moves changes the axis rect (a row above it) or not (another corner); lay
+    // out again so that the ticks and the data are where they are drawn. Twice at most: the
+    // new length may change the tick labels, and with them the margins, once more.
+    for (int pass = 0; pass < 2 && PlaceLabels(); ++pass) QCustomPlot::updateLayout();
 }
 
 void DepthPlot::mousePressEvent(QMouseEvent* event)

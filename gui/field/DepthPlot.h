@@ -65,6 +65,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The legend's place follows from where the data are in this very layout.
+    void updateLayout() override;
 
 private:
     struct Grab {
@@ -73,7 +75,7 @@ private:
     };
 
     void Draw(ModelLine line);
-    void PlaceLabels();
+    bool PlaceLabels();  // whether the legend moved
     std::optional<Grab> GrabAt(const QPointF& pixel) const;
 
     std::array<earth::LayeredModel, 3> models_;

@@ -52,14 +52,14 @@ void AddSegment(std::vector<QPointF>& points, QPointF a, QPointF b, double stepP
     }
 }
 
-void PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data)
+bool PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data)
 {
     QCPLegend* legend = plot->legend;
     QCPAxisRect* rect = plot->axisRect();
     QCPLayoutInset* inset = rect->insetLayout();
     QCPLayoutGrid* grid = plot->plotLayout();
     const bool outside = legend->layout() == grid;
-    if (!legend->visible() || (!outside && IndexIn(inset, legend) < 0)) return;
+    if (!legend->visible() || (!outside && IndexIn(inset, legend) < 0)) return false;
     if (outside) legend->setFillOrder(QCPLegend::foRowsFirst);  // the shape it has inside
     const QSizeF size = legend->minimumOuterSizeHint();
 
@@ -74,7 +74,12 @@ void PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data)
     if (outside && now.height() > 0) {
         for (QPointF& p : moved) p.setY(area.top() + (p.y() - now.top()) * area.height() / now.height());
     }
-    const Placement best = LeastCovered(CornerBoxes(area, size, 0.0), moved);
+    // The inset layout keeps its elements its margins (12 px) away from the axis rect's sides.
+    const QMargins gap = inset->margins();
+    // One pixel more all round: the layout rounds to whole pixels.
+    auto boxes = CornerBoxes(area.adjusted(gap.left(), gap.top(), -gap.right(), -gap.bottom()), size, 0.0);
+    for (QRectF& box : boxes) box.adjust(-1.0, -1.0, 1.0, 1.0);
+    const Placement best = LeastCovered(boxes, moved);
     if (best.covered == 0) {
         static constexpr Qt::Alignment kCorners[] = {Qt::AlignTop | Qt::AlignRight, Qt::AlignTop | Qt::AlignLeft,
                                                      Qt::AlignBottom | Qt::AlignRight, Qt::AlignBottom | Qt::AlignLeft};
@@ -82,20 +87,22 @@ void PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data)
             grid->take(legend);
             grid->simplify();  // the row it held goes
             inset->addElement(legend, kCorners[best.index]);
-        } else {
-            inset->setInsetAlignment(IndexIn(inset, legend), kCorners[best.index]);
+            return true;
         }
-        return;
+        const int index = IndexIn(inset, legend);
+        if (inset->insetAlignment(index) == kCorners[best.index]) return false;
+        inset->setInsetAlignment(index, kCorners[best.index]);
+        return true;
     }
     // Above the axis rect, in a row of the plot's layout as high as the legend, its entries
     // side by side.
-    if (!outside) {
-        inset->take(legend);
-        grid->insertRow(0);
-        grid->addElement(0, 0, legend);
-        grid->setRowStretchFactor(0, 0.001);
-    }
     legend->setFillOrder(QCPLegend::foColumnsFirst);
+    if (outside) return false;
+    inset->take(legend);
+    grid->insertRow(0);
+    grid->addElement(0, 0, legend);
+    grid->setRowStretchFactor(0, 0.001);
+    return true;
 }
 
 }  // namespace mt1d::gui::field

@@ -33,7 +33,8 @@ std::vector<QRectF> CornerBoxes(const QRectF& area, QSizeF size, double inset);
 void AddSegment(std::vector<QPointF>& points, QPointF a, QPointF b, double stepPx);
 
 // Puts the legend of `plot` into the corner of its axis rect that covers none of `data`, or
-// above the axis rect when every corner covers some. Uses the layout of the last replot.
-void PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data);
+// above the axis rect when every corner covers some. Judges on the plot's current layout;
+// returns whether the legend moved (the plot must then be laid out again).
+bool PlaceLegend(QCustomPlot* plot, std::span<const QPointF> data);
 
 }  // namespace mt1d::gui::field

@@ -211,7 +211,7 @@ private slots:
         const QString words = QString::fromUtf8(text.readAllStandardOutput());
         QVERIFY2(words.contains(site), qPrintable(words.left(400)));
         QVERIFY(words.contains(QStringLiteral("RMS ")));
-        QVERIFY(words.contains(QStringLiteral("1 / 2")) && words.contains(QStringLiteral("2 / 2")));
+        QVERIFY(words.contains(QStringLiteral("1/2")) && words.contains(QStringLiteral("2/2")));
     }
 };
 
