@@ -174,7 +174,8 @@ private slots:
         QVERIFY(png.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
         QImage image;
         QVERIFY(image.loadFromData(png, "PNG"));
-        QCOMPARE(image.size(), gui::field::kFigureSize * 2);
+        // Twice the logical size, the caption's strip above the plots.
+        QCOMPARE(image.size(), (gui::field::kFigureSize + QSize(0, gui::field::kCaptionHeight)) * 2);
 
         QCOMPARE(window->ExportFigure(dir_.filePath(QStringLiteral("figure.svg"))), QString());
         QXmlStreamReader svg(Bytes(dir_.filePath(QStringLiteral("figure.svg"))));
