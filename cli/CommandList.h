@@ -21,4 +21,5 @@ MT1D_CLI_COMMAND(AddConvertCommand)
 MT1D_CLI_COMMAND(AddExportCommand)
 #ifdef MT1D_CLI_SECTION  // drawn with Qt Gui: absent from builds without Qt (MT1D_NO_GUI)
 MT1D_CLI_COMMAND(AddSectionCommand)
+MT1D_CLI_COMMAND(AddReportCommand)
 #endif

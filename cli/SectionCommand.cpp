@@ -40,11 +40,10 @@ std::vector<std::string> SectionProgramArguments(const SectionRequest& request)
     return args;
 }
 
-int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::ostream& err)
+int StartDrawingProgram(std::vector<std::string> args, const char* what, std::ostream& out, std::ostream& err)
 {
     const std::string self = ThisProgram();
     const std::string program = self.substr(0, self.rfind('/') + 1) + "mt1d-section";
-    std::vector<std::string> args = SectionProgramArguments(request);
     args.insert(args.begin(), program);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -56,9 +55,14 @@ int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::o
     std::cerr.flush();
     if (!self.empty()) execv(program.c_str(), argv.data());
     const int error = self.empty() ? ENOENT : errno;
-    err << "mt1d: 无法启动绘图程序 " << program << " (the section is drawn by " << program
+    err << "mt1d: 无法启动绘图程序 " << program << " (" << what << " is drawn by " << program
         << ", which cannot be started: " << std::strerror(error) << ")\n";
     return kRunFailed;
+}
+
+int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::ostream& err)
+{
+    return StartDrawingProgram(SectionProgramArguments(request), "the section", out, err);
 }
 
 Subcommand AddSectionCommand(CLI::App& mt1d)

@@ -38,6 +38,10 @@ std::vector<std::string> SectionProgramArguments(const SectionRequest& request);
 // only when that fails: with kRunFailed, after a message on `err`.
 int StartSectionProgram(const SectionRequest& request, std::ostream& out, std::ostream& err);
 
+// Replaces this process with mt1d-section from the folder of the running program, given the
+// arguments after its name; `what` names the drawing in the message when that fails.
+int StartDrawingProgram(std::vector<std::string> args, const char* what, std::ostream& out, std::ostream& err);
+
 // Draws in this process with Qt Gui (cli/SectionDraw.cpp, linked only into mt1d-section and
 // the tests, with mt1d_render).
 int DrawSectionHere(const SectionRequest& request, std::ostream& out, std::ostream& err);

@@ -1,7 +1,9 @@
-// mt1d-section: mt1d with the section drawn in-process (see cli/SectionDrawing.h). mt1d starts
-// it for `mt1d section`; it takes mt1d's command line.
+// mt1d-section: mt1d with the section and the report drawn in-process (see cli/SectionDrawing.h
+// and cli/ReportDrawing.h). mt1d starts it for `mt1d section` and `mt1d report`; it takes
+// mt1d's command line.
 
 #include "cli/Cli.h"
+#include "cli/ReportDrawing.h"
 #include "cli/SectionDrawing.h"
 
 #include <iostream>
@@ -11,5 +13,6 @@
 int main(int argc, char** argv)
 {
     mt1d::cli::UseSectionDrawer(&mt1d::cli::DrawSectionHere);
+    mt1d::cli::UseReportDrawer(&mt1d::cli::DrawReportHere);
     return mt1d::cli::Main(std::vector<std::string>(argv + 1, argv + argc), std::cout, std::cerr);
 }

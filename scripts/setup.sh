@@ -12,6 +12,7 @@ PACKAGES=(
   pybind11-dev python3-pybind11 python3-numpy python3-dask python3-distributed python3-pytest
   clang libclang-rt-14-dev locales
   fonts-wqy-microhei xvfb xauth
+  poppler-utils  # pdftotext: the report tests read the PDF text back
 )
 
 # A locale with a decimal comma, so that the number-text tests check the decimal point

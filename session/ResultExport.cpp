@@ -1,5 +1,7 @@
 #include "session/ResultExport.h"
 
+#include "io/Csv.h"
+#include "io/TextEncoding.h"
 #include "report/FitCsv.h"
 #include "report/FitJson.h"
 #include "report/SiteJson.h"
@@ -15,19 +17,22 @@ namespace {
 
 using report::Json;
 
-// The rows of `mt1d fit --format csv` for one model, each after the model's name.
-void CsvRows(std::string& out, const std::string& name, const jobs::FitRecord& record)
+// The rows of `mt1d fit --format csv` for one model, each after the site, the model's name
+// and its RMS (empty where not known).
+void CsvRows(std::string& out, const Session& session, const std::string& name, const jobs::FitRecord& record,
+             std::optional<double> rms)
 {
+    const std::string lead = io::CsvField(SiteOf(session).name) + "," + name + "," + io::NumberText(rms) + ",";
     std::istringstream rows(report::FitModelCsv(record));
     std::string row;
     std::getline(rows, row);  // the header, written once for all models
-    while (std::getline(rows, row)) out += name + "," + row + "\n";
+    while (std::getline(rows, row)) out += lead + row + "\n";
 }
 
 std::string CsvHeader()
 {
     const std::string rows = report::FitModelCsv({});
-    return "model," + rows.substr(0, rows.find('\n')) + "\n";
+    return "site,model,rms," + rows.substr(0, rows.find('\n')) + "\n";
 }
 
 }  // namespace
@@ -54,9 +59,11 @@ std::string ResultsJson(const Session& session)
 std::string ResultsCsv(const Session& session)
 {
     std::string out = CsvHeader();
-    if (session.layered) CsvRows(out, "layered", RecordOf(session, *session.layered));
-    if (session.occam) CsvRows(out, "occam", RecordOf(session, *session.occam));
-    if (session.edited) CsvRows(out, "edited", ModelRecord(session, *session.edited));
+    if (session.layered) CsvRows(out, session, "layered", RecordOf(session, *session.layered), session.layered->report.rms);
+    if (session.occam) CsvRows(out, session, "occam", RecordOf(session, *session.occam), session.occam->report.rms);
+    if (session.edited) {
+        CsvRows(out, session, "edited", ModelRecord(session, *session.edited), Evaluate(session, *session.edited).rms);
+    }
     return out;
 }
 

@@ -10,9 +10,9 @@
 //     {"site": {…}, "mode": "det", "floor_percent": 5, "excluded_rows": [3],
 //      "layered": {mt1d fit}, "occam": {mt1d fit}, "edited": {"rms", "layers", "response"}}
 //
-// CSV: the rows of `mt1d fit --format csv` (report/FitCsv.h) for each model, the model named
-// in a first column:
-//     model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd
+// CSV: the rows of `mt1d fit --format csv` (report/FitCsv.h) for each model, after the site's
+// name, the model's name and its RMS (empty when the data the fit would use are refused):
+//     site,model,rms,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd
 // with "layered", "occam" and "edited" in the order they are written. Numbers round-trip and
 // have a decimal point whatever the locale.
 

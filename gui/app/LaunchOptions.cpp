@@ -28,8 +28,12 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
     const QCommandLineOption fit(
         QStringLiteral("fit"),
         QStringLiteral("Fits each sounding opened, smoothly and then with layers (with --screenshot: before the picture)."));
+    const QCommandLineOption layers(
+        QStringLiteral("layers"), QStringLiteral("With --fit: the number of layers of the layered fit (1 to 30)."),
+        QStringLiteral("n"));
     parser.addOption(columns);
     parser.addOption(fit);
+    parser.addOption(layers);
     const QCommandLineOption lang(
         QStringLiteral("lang"),
         QStringLiteral("The language of the windows for this run: zh (Chinese) or en (English). "
@@ -56,6 +60,13 @@ LaunchOptions ParseLaunchOptions(const QStringList& arguments)
     options.files = parser.positionalArguments();
     options.columns = parser.value(columns);
     options.fit = parser.isSet(fit);
+    if (parser.isSet(layers)) {
+        bool ok = false;
+        options.layers = parser.value(layers).toInt(&ok);
+        if (!ok || options.layers < 1 || options.layers > 30) {
+            return refuse(QStringLiteral("--layers needs a whole number from 1 to 30"));
+        }
+    }
     if (parser.isSet(columns) && options.columns.isEmpty()) {
         return refuse(QStringLiteral("--columns needs a list of columns"));
     }

@@ -33,6 +33,7 @@ struct LaunchOptions {
     bool measure = false;
     QStringList files;   // sounding files to open, as given
     bool fit = false;    // fit each sounding on opening
+    int layers = 0;      // with fit: the layered fit's layers; 0 keeps the window's
     QString columns;     // column list for column files, empty for the files' own headers
     QString language;    // "zh" or "en" as given by --lang, empty for the remembered one
     QString text;        // the help text, or what is wrong with the arguments

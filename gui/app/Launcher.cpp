@@ -14,6 +14,7 @@
 #include "gui/field/SoundingWindow.h"
 #include "gui/survey/SurveyOpener.h"
 
+#include <QSpinBox>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEvent>
@@ -52,8 +53,9 @@ private:
 };
 
 // Fits the window's sounding smoothly and then with layers, and calls `then`.
-void FitBoth(field::SoundingWindow* window, std::function<void()> then)
+void FitBoth(field::SoundingWindow* window, int layers, std::function<void()> then)
 {
+    if (layers > 0) window->LayersBox->setValue(layers);
     auto* connection = new QMetaObject::Connection;
     auto step = std::make_shared<int>(0);
     *connection = QObject::connect(window, &field::SoundingWindow::fitFinished, window, [=] {
@@ -165,7 +167,7 @@ int RunApplication(int& argc, char** argv)
                     first->ModelPlot->update();
                 };
                 if (options.fit) {
-                    FitBoth(first, grabFirst);
+                    FitBoth(first, options.layers, grabFirst);
                 } else {
                     grabFirst();
                 }
@@ -177,7 +179,7 @@ int RunApplication(int& argc, char** argv)
         // Projects (.mt1dproj) open as a drop opens them; the other files are soundings.
         const auto opened = workspace.OpenFiles(options.files, read, &form);
         if (options.fit && options.screenshot.isEmpty()) {
-            for (field::SoundingWindow* window : opened) FitBoth(window, [] {});
+            for (field::SoundingWindow* window : opened) FitBoth(window, options.layers, [] {});
         }
     }
     try {

@@ -1,6 +1,7 @@
 #include "gui/field/CurvePlot.h"
 
 #include "gui/field/PlotAxes.h"
+#include "gui/field/PlotPlacement.h"
 
 #include <QMouseEvent>
 
@@ -60,6 +61,14 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     notOneD_->setScatterStyle(QCPScatterStyle(QCPScatterStyle::ssSquare, QPen(QColor(200, 30, 30), 1.2), Qt::NoBrush, 11));
     notOneD_->removeFromLegend();
 
+    for (QCPGraph** cut : {&cutHigh_, &cutLow_}) {
+        *cut = addGraph();
+        (*cut)->setLineStyle(QCPGraph::lsNone);
+        (*cut)->setScatterStyle(QCPScatterStyle(cut == &cutHigh_ ? QCPScatterStyle::ssTriangle : QCPScatterStyle::ssTriangleInverted,
+                                                QPen(QColor(60, 60, 60), 1.0), QColor(60, 60, 60), 7));
+        (*cut)->removeFromLegend();
+    }
+
     band_ = new QRubberBand(QRubberBand::Rectangle, this);
     setStatusTip(QStringLiteral("Click a point to leave it out of fitting or take it back; drag a rectangle to leave out every point in it"));
 
@@ -79,6 +88,22 @@ CurvePlot::CurvePlot(Quantity quantity, QWidget* parent) : QCustomPlot(parent), 
     legend->setRowSpacing(0);
     axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
     Rescale();
+}
+
+std::vector<QPointF> CurvePlot::DataPixels() const
+{
+    std::vector<QPointF> pixels;
+    const QCPRange y = yAxis->range();
+    for (const ObservedPoint& p : observed_) {
+        const QPointF at = PixelOf(p);
+        pixels.push_back(at);
+        // The bar as far as it is drawn: from one end to the other, cut at the axis.
+        const double low = std::clamp(p.low, y.lower, y.upper), high = std::clamp(p.high, y.lower, y.upper);
+        if (std::isfinite(low) && std::isfinite(high)) {
+            AddSegment(pixels, {at.x(), yAxis->coordToPixel(low)}, {at.x(), yAxis->coordToPixel(high)}, 3.0);
+        }
+    }
+    return pixels;
 }
 
 void CurvePlot::SetObserved(const std::vector<ObservedPoint>& points)
@@ -119,9 +144,10 @@ void CurvePlot::SetLine(ModelLine line, const std::vector<double>& periods, cons
 
 void CurvePlot::Rescale()
 {
-    std::vector<double> periods, low, high;
+    std::vector<double> periods, values, low, high;
     for (const auto& p : observed_) {
         periods.push_back(p.periodS);
+        values.push_back(p.value);
         low.push_back(p.low);
         high.push_back(p.high);
     }
@@ -130,19 +156,34 @@ void CurvePlot::Rescale()
         if (!graph->visible()) continue;
         for (auto it = graph->data()->constBegin(); it != graph->data()->constEnd(); ++it) {
             periods.push_back(it->key);
+            values.push_back(it->value);
             low.push_back(it->value);
             high.push_back(it->value);
         }
     }
     const AxisRange x = LogRangeOf(periods, periods, kLogMargin, {1e-3, 1e4});
     xAxis->setRange(x.lower, x.upper);
+    AxisRange y;
     if (quantity_ == Quantity::kRho) {
-        const AxisRange y = LogRangeOf(low, high, kLogMargin, {1.0, 1e4});
-        yAxis->setRange(y.lower, y.upper);
+        y = LogRangeWithBars(values, low, high, kBarReachDecades, kLogMargin, {1.0, 1e4});
     } else {
-        const AxisRange y = LinearRangeOf(low, high, kLinearMargin, {0.0, 90.0});
-        yAxis->setRange(y.lower, y.upper);
+        y = LinearRangeWithBars(values, low, high, kBarReachDegrees, kLinearMargin, {0.0, 90.0});
     }
+    yAxis->setRange(y.lower, y.upper);
+
+    // Marks just inside the edge the bar leaves through (a triangle is 7 px; 3 % of the axis
+    // keeps it whole on any plot taller than about 120 px).
+    constexpr double kInside = 0.03;
+    const bool log = quantity_ == Quantity::kRho;
+    const double top = log ? y.upper * std::pow(y.upper / y.lower, -kInside) : y.upper - kInside * (y.upper - y.lower);
+    const double bottom = log ? y.lower * std::pow(y.upper / y.lower, kInside) : y.lower + kInside * (y.upper - y.lower);
+    QVector<double> highKeys, highValues, lowKeys, lowValues;
+    for (const auto& p : observed_) {
+        if (p.high > y.upper) highKeys << p.periodS, highValues << top;
+        if (p.low < y.lower) lowKeys << p.periodS, lowValues << bottom;
+    }
+    cutHigh_->setData(highKeys, highValues);
+    cutLow_->setData(lowKeys, lowValues);
 }
 
 QPointF CurvePlot::PixelOf(const ObservedPoint& point) const
@@ -171,6 +212,15 @@ std::vector<std::size_t> CurvePlot::RowsIn(const QRect& pixels) const
     }
     std::sort(rows.begin(), rows.end());
     return rows;
+}
+
+void CurvePlot::updateLayout()
+{
+    QCustomPlot::updateLayout();
+    // A legend that moves changes the axis rect (a row above it) or not (another corner); lay
+    // out again so that the ticks and the data are where they are drawn. Twice at most: the
+    // new length may change the tick labels, and with them the margins, once more.
+    for (int pass = 0; pass < 2 && PlaceLegend(this, DataPixels()); ++pass) QCustomPlot::updateLayout();
 }
 
 void CurvePlot::mousePressEvent(QMouseEvent* event)

@@ -67,6 +67,14 @@ public:
     QCPErrorBars* FittedBars() const { return fittedBars_; }
     QCPErrorBars* ExcludedBars() const { return excludedBars_; }
     QCPGraph* Line(ModelLine line) const { return lines_[static_cast<std::size_t>(line)]; }
+    QCPGraph* CutHigh() const { return cutHigh_; }  // marks of bars cut at the top
+    QCPGraph* CutLow() const { return cutLow_; }    // … at the bottom
+
+    // The pixels of the points and of their bars inside the axis rect (what a legend must not cover).
+    std::vector<QPointF> DataPixels() const;
+
+    static constexpr double kBarReachDecades = 0.5;
+    static constexpr double kBarReachDegrees = 15.0;
 
 signals:
     void pointClicked(std::size_t row);
@@ -76,6 +84,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The legend's place follows from where the data are in this very layout.
+    void updateLayout() override;
 
 private:
     Quantity quantity_;
@@ -84,6 +94,8 @@ private:
     QCPGraph* notOneD_;
     QCPErrorBars* fittedBars_;
     QCPErrorBars* excludedBars_;
+    QCPGraph* cutHigh_;
+    QCPGraph* cutLow_;
     std::array<QCPGraph*, 3> lines_{};
     std::vector<ObservedPoint> observed_;
     std::optional<QPoint> pressedAt_;

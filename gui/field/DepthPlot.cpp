@@ -1,6 +1,7 @@
 #include "gui/field/DepthPlot.h"
 
 #include "gui/field/PlotAxes.h"
+#include "gui/field/PlotPlacement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,6 +73,49 @@ DepthPlot::DepthPlot(QWidget* parent) : QCustomPlot(parent)
     legend->setRowSpacing(0);
     axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignRight);
     Rescale();
+}
+
+std::vector<QPointF> DepthPlot::DataPixels() const
+{
+    std::vector<QPointF> pixels;
+    const QRectF area(axisRect()->rect());
+    const auto inside = [&](double x, double y) {
+        return QPointF(std::clamp(x, area.left() - 1.0, area.right() + 1.0), std::clamp(y, area.top() - 1.0, area.bottom() + 1.0));
+    };
+    for (const QCPCurve* curve : lines_) {
+        if (!curve->visible() || curve->pen().color().alpha() == 0) continue;
+        std::optional<QPointF> last;
+        for (auto it = curve->data()->constBegin(); it != curve->data()->constEnd(); ++it) {
+            const QPointF at = inside(xAxis->coordToPixel(it->key), yAxis->coordToPixel(it->value));
+            if (last) AddSegment(pixels, *last, at, 3.0);
+            last = at;
+        }
+    }
+    for (const auto& p : points_) {
+        pixels.push_back(QPointF(xAxis->coordToPixel(p.resistivityOhmM), yAxis->coordToPixel(p.depthM)));
+    }
+    return pixels;
+}
+
+bool DepthPlot::PlaceLabels()
+{
+    const std::vector<QPointF> data = DataPixels();
+    const bool moved = PlaceLegend(this, data);
+    if (!investigationLabel_->visible()) return moved;
+    // The label of the depth of investigation: left or right, above or below its line.
+    const QRectF area(axisRect()->rect());
+    const QFontMetricsF metrics(investigationLabel_->font());
+    const QSizeF size = metrics.size(0, investigationLabel_->text()) + QSizeF(4, 2);
+    const double y = yAxis->coordToPixel(investigationM_);
+    const double inset = 0.02 * area.width();
+    const double left = area.left() + inset, right = area.right() - inset - size.width();
+    const QRectF places[] = {QRectF(QPointF(left, y - size.height()), size), QRectF(QPointF(right, y - size.height()), size),
+                             QRectF(QPointF(left, y), size), QRectF(QPointF(right, y), size)};
+    const std::size_t best = LeastCovered(places, data).index;
+    const bool onLeft = best % 2 == 0, above = best < 2;
+    investigationLabel_->setPositionAlignment((onLeft ? Qt::AlignLeft : Qt::AlignRight) | (above ? Qt::AlignBottom : Qt::AlignTop));
+    investigationLabel_->position->setCoords(onLeft ? 0.02 : 0.98, investigationM_);
+    return moved;  // the label is an item: it needs no layout
 }
 
 void DepthPlot::SetModel(ModelLine line, const earth::LayeredModel& model)
@@ -205,6 +249,15 @@ std::optional<DepthPlot::Grab> DepthPlot::GrabAt(const QPointF& p) const
         }
     }
     return best;
+}
+
+void DepthPlot::updateLayout()
+{
+    QCustomPlot::updateLayout();
+    // A legend that moves changes the axis rect (a row above it) or not (another corner); lay
+    // out again so that the ticks and the data are where they are drawn. Twice at most: the
+    // new length may change the tick labels, and with them the margins, once more.
+    for (int pass = 0; pass < 2 && PlaceLabels(); ++pass) QCustomPlot::updateLayout();
 }
 
 void DepthPlot::mousePressEvent(QMouseEvent* event)

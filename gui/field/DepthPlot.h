@@ -43,6 +43,10 @@ public:
     QCPCurve* BostickPoints() const { return bostick_; }
     QCPItemStraightLine* InvestigationLine() const { return investigation_; }
     double InvestigationDepth() const { return investigationM_; }
+    QCPItemText* InvestigationLabel() const { return investigationLabel_; }
+    // The pixels of the drawn staircases and Niblett–Bostick points: what the legend and the
+    // label of the depth of investigation must not cover.
+    std::vector<QPointF> DataPixels() const;
     // The depths the staircases start and end at (depth 0 has no place on a log axis).
     double TopDepth() const { return topM_; }
     double BottomDepth() const { return bottomM_; }
@@ -61,6 +65,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // The legend's place follows from where the data are in this very layout.
+    void updateLayout() override;
 
 private:
     struct Grab {
@@ -69,6 +75,7 @@ private:
     };
 
     void Draw(ModelLine line);
+    bool PlaceLabels();  // whether the legend moved
     std::optional<Grab> GrabAt(const QPointF& pixel) const;
 
     std::array<earth::LayeredModel, 3> models_;

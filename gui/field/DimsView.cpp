@@ -357,10 +357,10 @@ void DimsView::Draw()
     Plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
-QString DimsView::ExportFigure(const QString& file)
+QString DimsView::ExportFigure(const QString& file, const QString& caption)
 {
     const FigurePart parts[] = {{Plot, QRectF(0.0, 0.0, 1.0, 1.0)}};
-    return SaveFigure(file, parts);
+    return SaveFigure(file, parts, kFigureSize, caption);
 }
 
 }  // namespace mt1d::gui::field

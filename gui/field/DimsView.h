@@ -47,7 +47,7 @@ public:
     dims::DimsOptions Options() const;
 
     // Writes the plots as a figure (.png, .svg, .pdf); an empty string, or what went wrong.
-    QString ExportFigure(const QString& file);
+    QString ExportFigure(const QString& file, const QString& caption = {});
 
     QDoubleSpinBox* MaxSkewBox;
     QDoubleSpinBox* MaxEllipticityBox;

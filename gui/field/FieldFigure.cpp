@@ -15,8 +15,17 @@ namespace mt1d::gui::field {
 
 namespace {
 
-void Paint(QCPPainter& painter, std::span<const FigurePart> parts, QSize size)
+// The plots of `size` below the caption's strip.
+void Paint(QCPPainter& painter, std::span<const FigurePart> parts, QSize size, const QString& caption)
 {
+    if (!caption.isEmpty()) {
+        QFont font = painter.font();
+        font.setPointSizeF(11.0);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(10, 0, size.width() - 20, kCaptionHeight), Qt::AlignLeft | Qt::AlignVCenter, caption);
+        painter.translate(0, kCaptionHeight);
+    }
     for (const auto& part : parts) {
         if (!part.plot) continue;
         const QRect rect(qRound(part.share.x() * size.width()), qRound(part.share.y() * size.height()),
@@ -30,7 +39,7 @@ void Paint(QCPPainter& painter, std::span<const FigurePart> parts, QSize size)
 
 }  // namespace
 
-QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size)
+QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size, const QString& caption)
 {
     // ρa and phase on the left, one above the other, the depth plot on the right.
     const double left = (size.width() * 11 / 20) / static_cast<double>(size.width());
@@ -38,11 +47,12 @@ QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size)
     const FigurePart parts[] = {{plots.rho, QRectF(0.0, 0.0, left, half)},
                                 {plots.phase, QRectF(0.0, half, left, 1.0 - half)},
                                 {plots.depth, QRectF(left, 0.0, 1.0 - left, 1.0)}};
-    return SaveFigure(file, std::span<const FigurePart>(parts), size);
+    return SaveFigure(file, std::span<const FigurePart>(parts), size, caption);
 }
 
-QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize size)
+QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize plotSize, const QString& caption)
 {
+    const QSize size = plotSize + QSize(0, caption.isEmpty() ? 0 : kCaptionHeight);
     const QString suffix = QFileInfo(file).suffix().toLower();
     if (suffix == QLatin1String("png")) {
         constexpr qreal kScale = 2.0;  // sharp on print and on high-density screens
@@ -51,7 +61,7 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
         image.fill(Qt::white);
         {
             QCPPainter painter(&image);
-            Paint(painter, plots, size);
+            Paint(painter, plots, plotSize, caption);
         }
         if (!image.save(file, "PNG")) return Ui::tr("无法写入 %1").arg(file);
         return {};
@@ -66,7 +76,7 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
         if (!painter.begin(&generator)) return Ui::tr("无法写入 %1").arg(file);
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
-        Paint(painter, plots, size);
+        Paint(painter, plots, plotSize, caption);
         painter.end();
         return QFileInfo(file).size() > 0 ? QString() : Ui::tr("无法写入 %1").arg(file);
     }
@@ -80,7 +90,7 @@ QString SaveFigure(const QString& file, std::span<const FigurePart> plots, QSize
         if (!painter.begin(&writer)) return Ui::tr("无法写入 %1").arg(file);
         painter.setMode(QCPPainter::pmVectorized);
         painter.setMode(QCPPainter::pmNoCaching);
-        Paint(painter, plots, size);
+        Paint(painter, plots, plotSize, caption);
         painter.end();
         return {};
     }

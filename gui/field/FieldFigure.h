@@ -3,7 +3,8 @@
 // against depth on the right. The format follows the file's suffix: .png (raster, twice the
 // logical size), .svg (vector, through QSvgGenerator), .pdf (vector, one page the size of the
 // figure). Each plot is drawn by QCustomPlot's own painter, so the file shows what the window
-// shows.
+// shows. A caption (site, mode, method, RMS: what the figure is of) goes in a strip above the
+// plots; the file grows by the strip and the plots keep their size.
 
 #include <QRectF>
 #include <QSize>
@@ -24,7 +25,8 @@ struct FigurePlots {
 inline constexpr QSize kFigureSize{1200, 800};  // logical pixels (PDF: points)
 
 // Writes the figure; returns an empty string, or what went wrong for the user.
-QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size = kFigureSize);
+QString SaveFigure(const QString& file, const FigurePlots& plots, QSize size = kFigureSize,
+                   const QString& caption = {});
 
 // Any arrangement of plots: each part takes `share` of the figure (fractions of its width and
 // height, from the top left).
@@ -32,6 +34,9 @@ struct FigurePart {
     QCustomPlot* plot = nullptr;
     QRectF share;
 };
-QString SaveFigure(const QString& file, std::span<const FigurePart> parts, QSize size = kFigureSize);
+QString SaveFigure(const QString& file, std::span<const FigurePart> parts, QSize size = kFigureSize,
+                   const QString& caption = {});
+
+inline constexpr int kCaptionHeight = 28;  // logical pixels, when there is a caption
 
 }  // namespace mt1d::gui::field

@@ -1,5 +1,7 @@
 #include "gui/field/PlotAxes.h"
 
+#include "render/LogTicks.h"
+
 #include <qcustomplot.h>
 
 #include <algorithm>
@@ -7,13 +9,50 @@
 
 namespace mt1d::gui::field {
 
+namespace {
+
+using render::ChooseLogTicks;
+using render::LogTick;
+using render::LogTickChoice;
+using render::LogTickRoom;
+
+// Labels as many values as the axis's length leaves room for (ChooseLogTicks). QCustomPlot
+// asks for the ticks before it lays the plot out, so the length is the one of the last replot.
+class LengthLogTicker : public QCPAxisTicker {
+public:
+    explicit LengthLogTicker(QCPAxis* axis) : axis_(axis) {}
+
+    void generate(const QCPRange& range, const QLocale&, QChar, int, QVector<double>& ticks,
+                  QVector<double>* subTicks, QVector<QString>* tickLabels) override
+    {
+        LogTickRoom room;
+        room.horizontal = axis_->orientation() == Qt::Horizontal;
+        const QRect rect = axis_->axisRect()->rect();
+        const int length = room.horizontal ? rect.width() : rect.height();
+        if (length > 0) room.lengthPx = length;
+        const QFontMetricsF metrics(axis_->tickLabelFont());
+        room.charPx = metrics.horizontalAdvance(QLatin1Char('0'));
+        room.lineHeightPx = metrics.height();
+        const LogTickChoice choice = ChooseLogTicks(range.lower, range.upper, room);
+        ticks.clear();
+        if (tickLabels) tickLabels->clear();
+        for (const LogTick& tick : choice.labelled) {
+            ticks << tick.value;
+            if (tickLabels) *tickLabels << QString::fromStdString(tick.label);
+        }
+        if (subTicks) *subTicks = QVector<double>(choice.unlabelled.begin(), choice.unlabelled.end());
+    }
+
+private:
+    QCPAxis* axis_;  // owns this ticker
+};
+
+}  // namespace
+
 void MakeLogAxis(QCPAxis* axis, const QString& label)
 {
     axis->setScaleType(QCPAxis::stLogarithmic);
-    QSharedPointer<QCPAxisTickerLog> ticker(new QCPAxisTickerLog);
-    ticker->setLogBase(10.0);
-    ticker->setSubTickCount(8);  // 2..9 between decades
-    axis->setTicker(ticker);
+    axis->setTicker(QSharedPointer<LengthLogTicker>::create(axis));
     axis->setNumberFormat(QStringLiteral("gb"));  // 10⁻³ as a power of ten
     axis->setNumberPrecision(0);
     axis->setLabel(label);
@@ -53,6 +92,31 @@ AxisRange LinearRangeOf(std::span<const double> low, std::span<const double> hig
     }
     const double margin = (hi - lo) * marginFraction;
     return {lo - margin, hi + margin};
+}
+
+AxisRange LogRangeWithBars(std::span<const double> value, std::span<const double> low, std::span<const double> high,
+                           double reachDecades, double marginDecades, AxisRange fallback)
+{
+    const AxisRange points = LogRangeOf(value, value, 0.0, {0.0, 0.0});
+    if (!(points.lower > 0.0)) return LogRangeOf(low, high, marginDecades, fallback);
+    const AxisRange bars = LogRangeOf(low, high, 0.0, points);
+    const double reach = std::pow(10.0, reachDecades);
+    const double lo = std::min(points.lower, std::max(bars.lower, points.lower / reach));
+    const double hi = std::max(points.upper, std::min(bars.upper, points.upper * reach));
+    const double both[] = {lo, hi};
+    return LogRangeOf(both, both, marginDecades, fallback);
+}
+
+AxisRange LinearRangeWithBars(std::span<const double> value, std::span<const double> low,
+                              std::span<const double> high, double reach, double marginFraction, AxisRange fallback)
+{
+    const AxisRange points = LinearRangeOf(value, value, 0.0, {HUGE_VAL, -HUGE_VAL});
+    if (!(points.lower <= points.upper)) return LinearRangeOf(low, high, marginFraction, fallback);
+    const AxisRange bars = LinearRangeOf(low, high, 0.0, points);
+    const double lo = std::min(points.lower, std::max(bars.lower, points.lower - reach));
+    const double hi = std::max(points.upper, std::min(bars.upper, points.upper + reach));
+    const double both[] = {lo, hi};
+    return LinearRangeOf(both, both, marginFraction, fallback);
 }
 
 void StylePlot(QCustomPlot* plot)

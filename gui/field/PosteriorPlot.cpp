@@ -139,10 +139,29 @@ PosteriorPlot::PosteriorPlot(QWidget* parent) : QCustomPlot(parent)
     interfaces_->removeFromLegend();
     interfaces_->setVisible(false);
 
+    investigation_ = new QCPItemStraightLine(this);
+    investigation_->setPen(QPen(QColor(20, 110, 160), 1.2, Qt::DotLine));
+    investigation_->setVisible(false);
+    investigationLabel_ = new QCPItemText(this);
+    investigationLabel_->setText(Ui::tr("探测深度"));
+    investigationLabel_->setColor(QColor(20, 110, 160));
+    investigationLabel_->setBrush(QColor(255, 255, 255, 200));
+    investigationLabel_->setPositionAlignment(Qt::AlignRight | Qt::AlignBottom);
+    investigationLabel_->position->setTypeX(QCPItemPosition::ptAxisRectRatio);
+    investigationLabel_->setVisible(false);
+
+    // The legend under the density image, off the data, its entries side by side.
     legend->setVisible(true);
-    legend->setBrush(QColor(255, 255, 255, 215));
+    legend->setBrush(Qt::NoBrush);
+    legend->setBorderPen(Qt::NoPen);
     legend->setRowSpacing(0);
-    axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignBottom | Qt::AlignLeft);
+    legend->setColumnSpacing(12);
+    axisRect()->insetLayout()->take(legend);
+    plotLayout()->addElement(1, 0, legend);
+    plotLayout()->setRowStretchFactor(1, 0.001);
+    legend->setFillOrder(QCPLegend::foColumnsFirst);
+    legend->setWrap(3);
+    legend->setMargins(QMargins(6, 0, 6, 2));
     Rescale();
 }
 
@@ -167,6 +186,15 @@ void PosteriorPlot::SetResult(const sampling::SamplingResult& result)
     SetCurve(percentiles_[kP50], PercentileLine(result, result.p50));
     SetCurve(percentiles_[kP90], PercentileLine(result, result.p90));
     SetCurve(interfaces_, InterfaceSteps(result));
+    const double doi = result.depthOfInvestigationM;
+    const bool doiKnown = doi > 0.0 && std::isfinite(doi);
+    investigation_->setVisible(doiKnown);
+    investigationLabel_->setVisible(doiKnown);
+    if (doiKnown) {
+        investigation_->point1->setCoords(1e-6, doi);
+        investigation_->point2->setCoords(1e9, doi);
+        investigationLabel_->position->setCoords(0.98, doi);
+    }
     gridRho_ = AxisRange{std::pow(10.0, result.prior.minLog10Rho), std::pow(10.0, result.prior.maxLog10Rho)};
     gridDepth_ = AxisRange{result.depthEdgesM.front(), result.depthEdgesM.back()};
 }
@@ -177,6 +205,8 @@ void PosteriorPlot::ClearResult()
     density_->setVisible(false);
     for (QCPCurve* c : percentiles_) SetCurve(c, {});
     SetCurve(interfaces_, {});
+    investigation_->setVisible(false);
+    investigationLabel_->setVisible(false);
     gridRho_.reset();
     gridDepth_.reset();
 }

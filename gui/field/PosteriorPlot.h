@@ -49,6 +49,8 @@ public:
     QCPGraph* InterfaceRanges() const { return depthRanges_; }
     QCPErrorBars* InterfaceRangeBars() const { return depthBars_; }
     QCPAxisRect* InterfaceRect() const { return interfaceRect_; }
+    // The depth of investigation of the sampled data (hidden when not known).
+    QCPItemStraightLine* InvestigationLine() const { return investigation_; }
     double TopDepth() const { return topM_; }
     double BottomDepth() const { return bottomM_; }
 
@@ -63,6 +65,8 @@ private:
     std::array<QCPCurve*, 3> fits_{};  // by ModelLine; none for the edited model
     std::array<earth::LayeredModel, 3> fitModels_;
     QCPCurve* interfaces_;
+    QCPItemStraightLine* investigation_;
+    QCPItemText* investigationLabel_;
     QCPGraph* rhoRanges_;
     QCPErrorBars* rhoBars_;
     QCPGraph* depthRanges_;

@@ -7,6 +7,10 @@
 #include "jobs/FitNotes.h"
 #include "sounding/Modes.h"
 #include "session/ResultExport.h"
+#include "session/FitRecords.h"
+#include "report/ReportPage.h"
+#include "report/SampleJson.h"
+#include "render/ReportPainter.h"
 #include "gui/common/SettingsNames.h"
 #include "gui/common/UserGuide.h"
 #include "gui/common/WindowPlacement.h"
@@ -402,6 +406,8 @@ void SoundingWindow::BuildMenus()
     file->addSeparator();
     ExportFigureAction = add(file, Ui::tr("导出图件…"), QStringLiteral("Export figure… (PNG, SVG, PDF)"));
     ExportResultsAction = add(file, Ui::tr("导出结果…"), QStringLiteral("Export results… (CSV, JSON)"));
+    ExportPosteriorAction = add(file, Ui::tr("导出后验采样…"), QStringLiteral("Export the uncertainty tab's posterior samples (mt1d sample JSON)"));
+    PrintReportAction = add(file, Ui::tr("打印报告…"), QStringLiteral("Print report: this site's report as a two-page A4 PDF"), QKeySequence::Print);
     file->addSeparator();
     CloseAction = add(file, Ui::tr("关闭窗口"), QStringLiteral("Close this window"), QKeySequence::Close);
     QuitAction = add(file, Ui::tr("退出"), QStringLiteral("Quit"), QKeySequence::Quit);
@@ -455,6 +461,24 @@ void SoundingWindow::BuildMenus()
         if (file.isEmpty()) return;
         if (const QString problem = ExportResults(file); !problem.isEmpty()) {
             workspace_->seams.message(this, Ui::tr("导出结果"), problem);
+        }
+    });
+    connect(ExportPosteriorAction, &QAction::triggered, this, [this] {
+        if (!workspace_) return;
+        const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral("-sample.json");
+        const QString file = workspace_->seams.chooseExportFile(this, Ui::tr("导出后验采样"), suggested, Ui::tr("JSON (*.json)"));
+        if (file.isEmpty()) return;
+        if (const QString problem = ExportPosterior(file); !problem.isEmpty()) {
+            workspace_->seams.message(this, Ui::tr("导出后验采样"), problem);
+        }
+    });
+    connect(PrintReportAction, &QAction::triggered, this, [this] {
+        if (!workspace_) return;
+        const QString suggested = QString::fromStdString(state_.sounding.site.name) + QStringLiteral("-report.pdf");
+        const QString file = workspace_->seams.chooseExportFile(this, Ui::tr("打印报告"), suggested, Ui::tr("PDF 文档 (*.pdf)"));
+        if (file.isEmpty()) return;
+        if (const QString problem = PrintReport(file); !problem.isEmpty()) {
+            workspace_->seams.message(this, Ui::tr("打印报告"), problem);
         }
     });
     connect(CloseAction, &QAction::triggered, this, &QWidget::close);
@@ -1058,9 +1082,55 @@ void SoundingWindow::ApplyGeometry(const session::WindowGeometry& g)
 
 QString SoundingWindow::ExportFigure(const QString& file)
 {
-    if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file);
-    if (Tabs->currentWidget() == Dims) return Dims->ExportFigure(file);
-    return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot});
+    const QString caption = FigureCaption();
+    if (Tabs->currentWidget() == Uncertainty) return Uncertainty->ExportFigure(file, caption);
+    if (Tabs->currentWidget() == Dims) return Dims->ExportFigure(file, caption);
+    return SaveFigure(file, {RhoPlot, PhasePlot, ModelPlot}, kFigureSize, caption);
+}
+
+QString SoundingWindow::FigureCaption() const
+{
+    QStringList parts{QString::fromStdString(state_.sounding.site.name),
+                      Ui::tr("模式 %1").arg(QString::fromStdString(std::string(sounding::ModeName(state_.mode))))};
+    const auto rms = [](double value) { return QString::number(value, 'f', 3); };
+    if (Tabs->currentWidget() == Uncertainty && Uncertainty->Shown()) {
+        const auto& run = Uncertainty->Shown()->sampling;
+        parts << Ui::tr("后验采样 %1 个样本").arg(run.samples) << Ui::tr("最佳 RMS %1").arg(rms(run.bestRms));
+    } else if (Tabs->currentWidget() != Dims) {
+        if (state_.layered) parts << Ui::tr("层状 %1 层 RMS %2").arg(state_.layered->model.LayerCount()).arg(rms(state_.layered->report.rms));
+        if (state_.occam) parts << Ui::tr("Occam RMS %1").arg(rms(state_.occam->report.rms));
+        if (!state_.layered && !state_.occam) parts << Ui::tr("未拟合");
+    }
+    return parts.join(QStringLiteral(" · "));
+}
+
+QString SoundingWindow::ExportPosterior(const QString& file)
+{
+    const auto& shown = Uncertainty->Shown();
+    if (!shown || shown->sampling.samples == 0) return Ui::tr("尚无后验采样：请先在不确定度标签页运行采样");
+    jobs::DataOptions curve;
+    curve.mode = state_.mode;
+    curve.floorPercent = state_.floorPercent;
+    const jobs::SampleRecord record = jobs::MakeSampleRecord(
+        session::SiteOf(state_), curve, Uncertainty->Options().samples, shown->sampling.dataCount, curve_.notes,
+        shown->sampling);
+    try {
+        io::WriteFileAtomically(file.toStdString(), report::SampleJsonText(record));
+    } catch (const io::WriteError& e) {
+        return QString::fromStdString(e.what());
+    }
+    return {};
+}
+
+QString SoundingWindow::PrintReport(const QString& file)
+{
+    report::ReportInput input;
+    if (state_.layered) input.fits.push_back(session::RecordOf(state_, *state_.layered));
+    if (state_.occam) input.fits.push_back(session::RecordOf(state_, *state_.occam));
+    if (input.fits.empty()) return Ui::tr("尚无拟合结果：报告需要至少一个拟合");
+    input.curve = curve_;
+    input.excludedRows = state_.excludedRows;
+    return render::WriteReportPdf(report::MakeReportPage(input), file);
 }
 
 QString SoundingWindow::ExportResults(const QString& file)

@@ -74,6 +74,14 @@ public:
     // empty string, or what went wrong.
     QString ExportFigure(const QString& file);
     QString ExportResults(const QString& file);
+    // The posterior on show in the uncertainty tab as `mt1d sample --format json` writes it;
+    // an empty string, or what went wrong (nothing sampled yet).
+    QString ExportPosterior(const QString& file);
+    // The printable report of the site (report/ReportPage.h) as a PDF of two A4 pages.
+    QString PrintReport(const QString& file);
+    // What an exported figure is of: site, mode, and each fit's method and RMS (or the
+    // sampling run's, for the uncertainty tab).
+    QString FigureCaption() const;
 
     // Chooses the method and starts a fit, as the user does with the method box and the run
     // button.
@@ -121,6 +129,8 @@ public:
     QAction* SaveProjectAsAction;
     QAction* ExportFigureAction;
     QAction* ExportResultsAction;
+    QAction* ExportPosteriorAction;
+    QAction* PrintReportAction;
     QAction* CloseAction;
     QAction* QuitAction;
     QAction* UndoAction;

@@ -107,6 +107,12 @@ QString WritePosteriorFigures(const QStringList& files, const QString& dir, bool
         if (first && screenshot) {
             window->Uncertainty->Posterior->replot();
             window->grab().save(QDir(dir).filePath(QStringLiteral("uncertainty-tab.png")));
+            // And on a small screen (1024 × 600, the smallest the window is made for).
+            window->resize(1024, 600);
+            QCoreApplication::processEvents();
+            window->Uncertainty->Posterior->replot();
+            window->Uncertainty->Posterior->replot();
+            window->grab().save(QDir(dir).filePath(QStringLiteral("uncertainty-tab-1024x600.png")));
         }
         first = false;
         const auto& run = window->Uncertainty->Shown();

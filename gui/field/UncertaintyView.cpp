@@ -285,10 +285,10 @@ void UncertaintyView::ShowRun()
     RhatLabel->setStyleSheet(warn ? QStringLiteral("color: #b00000; font-weight: bold;") : QString());
 }
 
-QString UncertaintyView::ExportFigure(const QString& file)
+QString UncertaintyView::ExportFigure(const QString& file, const QString& caption)
 {
     const FigurePart parts[] = {{Posterior, QRectF(0.0, 0.0, 0.72, 1.0)}, {LayerCounts, QRectF(0.72, 0.0, 0.28, 1.0)}};
-    return SaveFigure(file, std::span<const FigurePart>(parts));
+    return SaveFigure(file, std::span<const FigurePart>(parts), kFigureSize, caption);
 }
 
 }  // namespace mt1d::gui::field

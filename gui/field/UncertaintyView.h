@@ -54,7 +54,7 @@ public:
 
     // Writes the tab's plots as one figure (.png, .svg, .pdf); an empty string, or what went
     // wrong.
-    QString ExportFigure(const QString& file);
+    QString ExportFigure(const QString& file, const QString& caption = {});
 
     // Controls and plots, for the tests that drive them.
     QSpinBox* SamplesBox;

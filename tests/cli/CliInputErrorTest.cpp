@@ -15,7 +15,7 @@ std::string Layers(int count)
 
 // The commands as the messages list them; section is there only where Qt is built.
 #ifdef MT1D_CLI_SECTION
-const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, profile, convert, export or section";
+const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, profile, convert, export, section or report";
 #else
 const std::string kCommands = "forward, invert, data, dims, fit, misfit, sample, batch, profile, convert or export";
 #endif

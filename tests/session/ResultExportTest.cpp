@@ -2,6 +2,7 @@
 // out by hand, and JSON that carries the fit reports.
 
 #include "session/ResultExport.h"
+#include "io/TextEncoding.h"
 #include "session/SessionCommands.h"
 #include "tests/session/SessionTestSupport.h"
 
@@ -48,16 +49,31 @@ Session FittedSession()
 
 TEST(ResultExport, CsvHasTheRowsOfMt1dFitForEachModel)
 {
-    const auto lines = Lines(ResultsCsv(FittedSession()));
+    const Session s = FittedSession();
+    const auto lines = Lines(ResultsCsv(s));
     ASSERT_EQ(lines.size(), 1u + 3u + 3u);
-    // mt1d fit --format csv's columns after the model's name.
-    EXPECT_EQ(lines[0], "model,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd");
-    EXPECT_EQ(lines[1], "layered,1,0,500,100,0.5,0.25");
-    EXPECT_EQ(lines[2], "layered,2,500,2000,10,1,0.125");
-    EXPECT_EQ(lines[3], "layered,3,2500,,1000,0,");  // the half-space has no thickness
-    // The edited model: layer 2 at 20 Ω·m, no errors.
-    EXPECT_EQ(lines[4], "edited,1,0,500,100,,");
-    EXPECT_EQ(lines[5], "edited,2,500,2000,20,,");
+    // mt1d fit --format csv's columns after the site, the model's name and its RMS.
+    EXPECT_EQ(lines[0], "site,model,rms,layer,top_m,thickness_m,resistivity_ohmm,log10_rho_sd,log10_thickness_sd");
+    EXPECT_EQ(lines[1], "synthetic,layered,0.75,1,0,500,100,0.5,0.25");
+    EXPECT_EQ(lines[2], "synthetic,layered,0.75,2,500,2000,10,1,0.125");
+    EXPECT_EQ(lines[3], "synthetic,layered,0.75,3,2500,,1000,0,");  // the half-space has no thickness
+    // The edited model: layer 2 at 20 Ω·m, no errors, the RMS of its response (the data are
+    // the three-layer model's own, so the edit shows as a misfit well above zero).
+    const std::optional<double> editedRms = Evaluate(s, *s.edited).rms;
+    ASSERT_TRUE(editedRms.has_value());
+    EXPECT_GT(*editedRms, 1.0);
+    EXPECT_EQ(lines[4], "synthetic,edited," + io::NumberText(editedRms) + ",1,0,500,100,,");
+    EXPECT_EQ(lines[5], "synthetic,edited," + io::NumberText(editedRms) + ",2,500,2000,20,,");
+}
+
+// A site named with a comma stays one field.
+TEST(ResultExport, CsvQuotesASiteNameWithAComma)
+{
+    Session s = FittedSession();
+    s.sounding.site.name = "Hill 3, north";
+    const auto lines = Lines(ResultsCsv(s));
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[1].rfind("\"Hill 3, north\",layered,0.75,1,", 0), 0u) << lines[1];
 }
 
 TEST(ResultExport, JsonFitsAreMt1dFitRecordsAndTheEditedModelIsBesideThem)

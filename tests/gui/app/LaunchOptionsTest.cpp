@@ -40,6 +40,10 @@ private slots:
                                                  << false << "screenshot";
         QTest::newRow("columns without list") << QStringList{"--columns"} << A::kRefuse << QString() << false
                                               << "columns";
+        // The layer count of the window's fits: 1 to 30, a whole number.
+        QTest::newRow("layers 0") << QStringList{"--fit", "--layers", "0"} << A::kRefuse << QString() << false << "--layers";
+        QTest::newRow("layers 31") << QStringList{"--fit", "--layers", "31"} << A::kRefuse << QString() << false << "--layers";
+        QTest::newRow("layers 2.5") << QStringList{"--fit", "--layers=2.5"} << A::kRefuse << QString() << false << "--layers";
     }
 
     void argumentsChooseWhatTheProgramDoes()
@@ -67,6 +71,8 @@ private slots:
         QCOMPARE(options.columns, QStringLiteral("period,rho,phase"));
         QVERIFY(options.measure);
         QVERIFY(ParseLaunchOptions({"mt1d-gui"}).files.isEmpty());
+        QCOMPARE(ParseLaunchOptions({"mt1d-gui", "--fit", "--layers", "5", "a.edi"}).layers, 5);
+        QCOMPARE(ParseLaunchOptions({"mt1d-gui", "--layers=30"}).layers, 30);
         QVERIFY(ParseLaunchOptions({"mt1d-gui", "--help"}).text.contains(QStringLiteral("--columns <list>")));
     }
 

@@ -39,6 +39,7 @@ int main(int argc, char** argv)
         {QStringLiteral("UncertaintyTest"), mt1d::test::NewUncertaintyTest},
         {QStringLiteral("DimsTabTest"), mt1d::test::NewDimsTabTest},
         {QStringLiteral("UndoTest"), mt1d::test::NewUndoTest},
+        {QStringLiteral("PlotLayoutTest"), mt1d::test::NewPlotLayoutTest},
     };
     bool ran = false;
     for (const auto& [name, make] : classes) {

@@ -12,5 +12,6 @@ std::unique_ptr<QObject> NewWorkspaceTest();
 std::unique_ptr<QObject> NewUncertaintyTest();
 std::unique_ptr<QObject> NewDimsTabTest();
 std::unique_ptr<QObject> NewUndoTest();
+std::unique_ptr<QObject> NewPlotLayoutTest();
 
 }  // namespace mt1d::test

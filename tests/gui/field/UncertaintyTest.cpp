@@ -16,6 +16,9 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QThreadPool>
 
@@ -413,6 +416,30 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(f.read(header.size()) == header);
         QVERIFY(f.size() > 10'000);
+    }
+
+    // The posterior as `mt1d sample --format json` writes it: its site, its samples and the
+    // density rows of the run on show.
+    void posteriorExportsAsTheSampleJson()
+    {
+        SoundingWindow* window = OpenCull();
+        if (!window) return;
+        UncertaintyView* view = window->Uncertainty;
+        SmallRun(view, 1);
+        QVERIFY(SampleAndWait(view));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("sample.json"));
+        QCOMPARE(window->ExportPosterior(file), QString());
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QJsonObject json = QJsonDocument::fromJson(f.readAll()).object();
+        QCOMPARE(json.value(QStringLiteral("format")).toString(), QStringLiteral("mt1d sample"));
+        QCOMPARE(json.value(QStringLiteral("site")).toObject().value(QStringLiteral("name")).toString(),
+                 QString::fromStdString(window->State().sounding.site.name));
+        const auto& run = view->Shown()->sampling;
+        QCOMPARE(json.value(QStringLiteral("samples")).toInteger(), static_cast<qint64>(run.samples));
+        QCOMPARE(json.value(QStringLiteral("density")).toArray().size(), static_cast<qsizetype>(run.depthM.size()));
+        QCOMPARE(json.value(QStringLiteral("best_rms")).toDouble(), run.bestRms);
     }
 
 private:

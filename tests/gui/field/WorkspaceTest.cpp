@@ -174,7 +174,8 @@ private slots:
         QVERIFY(png.startsWith(QByteArray("\x89PNG\r\n\x1a\n", 8)));
         QImage image;
         QVERIFY(image.loadFromData(png, "PNG"));
-        QCOMPARE(image.size(), gui::field::kFigureSize * 2);
+        // Twice the logical size, the caption's strip above the plots.
+        QCOMPARE(image.size(), (gui::field::kFigureSize + QSize(0, gui::field::kCaptionHeight)) * 2);
 
         QCOMPARE(window->ExportFigure(dir_.filePath(QStringLiteral("figure.svg"))), QString());
         QXmlStreamReader svg(Bytes(dir_.filePath(QStringLiteral("figure.svg"))));
@@ -210,11 +211,15 @@ private slots:
 
         QCOMPARE(window->ExportResults(dir_.filePath(QStringLiteral("results.csv"))), QString());
         const QList<QByteArray> lines = Bytes(dir_.filePath(QStringLiteral("results.csv"))).split('\n');
-        QVERIFY(lines.first().startsWith("model,layer,top_m,thickness_m,resistivity_ohmm"));
+        QVERIFY(lines.first().startsWith("site,model,rms,layer,top_m,thickness_m,resistivity_ohmm"));
         // Layered (3), smooth (its mesh) and edited (3) layers, and the final newline.
         const auto occamLayers = window->State().occam->model.LayerCount();
         QCOMPARE(static_cast<std::size_t>(lines.size()), 1 + 3 + occamLayers + 3 + 1);
-        QVERIFY(lines[1].startsWith("layered,1,0,"));
+        const QByteArray site = QByteArray::fromStdString(window->State().sounding.site.name);
+        const QList<QByteArray> first = lines[1].split(',');
+        QCOMPARE(first.value(0), site);
+        QCOMPARE(first.value(1), QByteArray("layered"));
+        QCOMPARE(first.value(2).toDouble(), window->State().layered->report.rms);
     }
 
     void unreadableSoundingIsNamedWithItsLine()
