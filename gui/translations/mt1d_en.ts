@@ -64,8 +64,16 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>CSV table (*.csv)</translation>
     </message>
     <message>
+      <source>JSON (*.json)</source>
+      <translation>JSON (*.json)</translation>
+    </message>
+    <message>
       <source>JSON 文件 (*.json)</source>
       <translation>JSON file (*.json)</translation>
+    </message>
+    <message>
+      <source>Occam RMS %1</source>
+      <translation>Occam RMS %1</translation>
     </message>
     <message>
       <source>PDF 文档 (*.pdf)</source>
@@ -308,6 +316,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Posterior density</translation>
     </message>
     <message>
+      <source>后验采样 %1 个样本</source>
+      <translation>posterior, %1 samples</translation>
+    </message>
+    <message>
       <source>否</source>
       <translation>No</translation>
     </message>
@@ -340,6 +352,14 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>SVD inversion</translation>
     </message>
     <message>
+      <source>导出后验采样</source>
+      <translation>Export posterior samples</translation>
+    </message>
+    <message>
+      <source>导出后验采样…</source>
+      <translation>Export posterior samples…</translation>
+    </message>
+    <message>
       <source>导出图件</source>
       <translation>Export figure</translation>
     </message>
@@ -354,6 +374,14 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>导出结果…</source>
       <translation>Export results…</translation>
+    </message>
+    <message>
+      <source>尚无后验采样：请先在不确定度标签页运行采样</source>
+      <translation>No posterior yet: run the sampling in the uncertainty tab first</translation>
+    </message>
+    <message>
+      <source>尚无拟合结果：报告需要至少一个拟合</source>
+      <translation>No fit yet: the report needs at least one fit</translation>
     </message>
     <message>
       <source>尚未拟合</source>
@@ -378,6 +406,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>层数（含半空间）</source>
       <translation>Layers (with half-space)</translation>
+    </message>
+    <message>
+      <source>层状 %1 层 RMS %2</source>
+      <translation>layered, %1 layers, RMS %2</translation>
     </message>
     <message>
       <source>层状反演</source>
@@ -458,6 +490,14 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>打印</source>
       <translation>Print</translation>
+    </message>
+    <message>
+      <source>打印报告</source>
+      <translation>Print report</translation>
+    </message>
+    <message>
+      <source>打印报告…</source>
+      <translation>Print report…</translation>
     </message>
     <message>
       <source>打印未能完成。</source>
@@ -640,6 +680,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
       <translation>Curves and model</translation>
     </message>
     <message>
+      <source>最佳 RMS %1</source>
+      <translation>best RMS %1</translation>
+    </message>
+    <message>
       <source>最后日期:  2004-04-25</source>
       <translation>Last date:  2004-04-25</translation>
     </message>
@@ -658,6 +702,10 @@ Give the meaning of each column, separated by commas (%2):</translation>
     <message>
       <source>未定</source>
       <translation>unresolved</translation>
+    </message>
+    <message>
+      <source>未拟合</source>
+      <translation>not fitted</translation>
     </message>
     <message>
       <source>未达目标 RMS</source>
